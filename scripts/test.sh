@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs what the build needs, builds, and runs every test: first the
+# normal build (build/), then the same tests under AddressSanitizer and
+# UndefinedBehaviorSanitizer (build-asan/). --quick skips the sanitizer runs.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+quick=0
+[ "${1:-}" = "--quick" ] && quick=1
+jobs=$(nproc)
+export QT_QPA_PLATFORM=offscreen
+
+scripts/install-deps.sh
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j"$jobs"
+
+if [ "$quick" -eq 0 ]; then
+  cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug \
+    -DPLENX_SANITIZE=address,undefined -DPLENX_BUILD_BENCH=OFF >/dev/null
+  cmake --build build-asan -j"$jobs"
+  echo "== Tests under AddressSanitizer and UndefinedBehaviorSanitizer =="
+  (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    ctest --output-on-failure -j"$jobs")
+fi
+
+echo "== Tests =="
+(cd build && ctest --output-on-failure -j"$jobs")
