@@ -1,0 +1,89 @@
+// plenx-decode: prints the records of a raw serial-line capture.
+//
+// The capture is one continuous stream (a file has no read time-outs, so the
+// decoder is never reset). Output: "<unit index>\t<record text>\n" per valid
+// frame. Exit 0 on success, 1 when the capture cannot be read or the output
+// cannot be written, 2 for bad arguments.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "link/frame_decoder.h"
+#include "link/frame_format.h"
+#include "link/record_text.h"
+#include "tools/plenx-decode/decode_options.h"
+
+namespace {
+
+constexpr size_t kReadChunkBytes = 1 << 20;
+// Output is handed to write(2) once this much has gathered.
+constexpr size_t kOutputFlushBytes = 1 << 20;
+
+bool WriteAll(int fd, const std::string& text) {
+  size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t written = write(fd, text.data() + done, text.size() - done);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    done += static_cast<size_t>(written);
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const auto options = ParseDecodeOptions(argc, argv);
+  if (!options) {
+    std::fputs(DecodeUsage(), stderr);
+    return 2;
+  }
+  const bool fromStdin = options->input == "-";
+  const int in = fromStdin ? STDIN_FILENO : open(options->input.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) {
+    std::fprintf(stderr, "plenx-decode: cannot open %s: %s\n", options->input.c_str(), std::strerror(errno));
+    return 1;
+  }
+
+  auto decoder = FrameDecoder::Create(options->valueCount);
+  std::vector<unsigned char> chunk(kReadChunkBytes);
+  std::string output;
+  output.reserve(kOutputFlushBytes + options->valueCount * plenx::frame::kMaxValueTextBytes + 16);
+  for (;;) {
+    const ssize_t got = read(in, chunk.data(), chunk.size());
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      std::fprintf(stderr, "plenx-decode: cannot read %s: %s\n",
+                   fromStdin ? "standard input" : options->input.c_str(), std::strerror(errno));
+      return 1;
+    }
+    if (got == 0) break;
+    for (ssize_t i = 0; i < got; ++i) {
+      if (decoder->PutByte(chunk[static_cast<size_t>(i)])) {
+        output.push_back(static_cast<char>('0' + decoder->UnitIndex()));
+        output.push_back('\t');
+        AppendRecordText(output, decoder->Values());
+        output.push_back('\n');
+      }
+    }
+    if (output.size() >= kOutputFlushBytes) {
+      if (!WriteAll(STDOUT_FILENO, output)) {
+        std::fprintf(stderr, "plenx-decode: cannot write the output: %s\n", std::strerror(errno));
+        return 1;
+      }
+      output.clear();
+    }
+  }
+  if (!WriteAll(STDOUT_FILENO, output)) {
+    std::fprintf(stderr, "plenx-decode: cannot write the output: %s\n", std::strerror(errno));
+    return 1;
+  }
+  return 0;
+}
