@@ -1,0 +1,19 @@
+// Display texts of numbers: one decimal, halves away from zero.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// x with exactly one decimal ("%.1f" layout, '.' as the decimal point in any
+// locale). A value exactly halfway between two one-decimal numbers is rounded
+// away from zero: 0.25 gives "0.3", -0.25 "-0.3", 1.75 "1.8".
+std::string OneDecimalText(double x);
+
+// The generic text of a value with its scale factor: value * factor with one
+// decimal, a trailing ".0" removed (21 gives "21", 5 / 16 gives "0.3").
+std::string GenericText(int32_t value, double factor);
+
+// The temperature text of a value in units of factor degrees Celsius: the
+// single-precision number nearest to value * factor * 9 / 5 + 32, with one
+// decimal and nothing removed (400 / 16 gives "77.0", -4 / 16 gives "31.5").
+std::string FahrenheitText(int32_t value, double factor);

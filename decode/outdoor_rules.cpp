@@ -1,0 +1,139 @@
+// Outdoor status texts: compressor, fan, mode, temperatures, defrost, faults.
+#include "decode/outdoor_rules.h"
+
+#include <array>
+
+#include "decode/display_text.h"
+
+namespace {
+
+// Status positions that have a rule.
+constexpr int kCompressorParam = 3;
+constexpr int kFanParam = 5;
+constexpr int kWorkingModeParam = 7;
+constexpr int kDischargeTemperatureParam = 9;
+constexpr int kOutdoorAirTemperatureParam = 10;
+constexpr int kOutdoorCoilTemperatureParam = 11;
+constexpr int kDefrostStatusParam = 15;
+constexpr int kDiagnosticLevelParam = 30;
+constexpr int kTopShellTemperatureParam = 39;
+
+// Compressor values below this mean the compressor stands still.
+constexpr int32_t kCompressorRunningMin = 300;
+// The compressor value is shown as (value + 27) / 55 percent.
+constexpr int64_t kCompressorPercentOffset = 27;
+constexpr int64_t kCompressorPercentDivisor = 55;
+// Fan values from this on mean the fan runs.
+constexpr int32_t kFanRunningMin = 50;
+// The sensor value that means no top shell sensor is fitted.
+constexpr int32_t kSensorNotAvailable = -1;
+
+std::string CompressorText(int32_t value) {
+  if (value < kCompressorRunningMin) {
+    return "Stop";
+  }
+  // 64-bit so that the largest field values cannot overflow.
+  const int64_t percent =
+      (value + kCompressorPercentOffset) / kCompressorPercentDivisor;
+  return std::to_string(percent) + " %";
+}
+
+std::string WorkingModeText(int32_t value) {
+  switch (value) {
+    case 1:
+    case 2:  // dry mode is shown as cooling on the outdoor unit
+      return "Cool";
+    case 3:
+      return "Heat";
+    default:
+      return "Off";
+  }
+}
+
+std::string DefrostText(int32_t value) {
+  switch (value) {
+    case 0:
+      return "Off";
+    case 1:
+      return "Starting";
+    case 2:
+    case 3:
+      return "Active";
+    case 4:
+      return "Stopping";
+    case 5:
+      return "End";
+    default:
+      return "NA";
+  }
+}
+
+// Outdoor fault texts by diagnostic level 0 to 19.
+constexpr std::array<const char*, 20> kOutdoorFaultTexts = {
+    "NO Fault",
+    "No Communication with indoor units",
+    "Error detected on indoor units",
+    "PFC Fault",
+    "OverTemperature Fan Circuit",
+    "Overcurrent Fan Motor",
+    "OverTemperature Compr. Circuit",
+    "Overcurrent Compressor",
+    "OCT sensor damaged",
+    "OAT sensor damaged",
+    "CDT sensor damaged",
+    "WTT_A sensor damaged",
+    "NTT_A sensor damaged",
+    "WTT_B sensor damaged",
+    "NTT_B sensor damaged",
+    "WTT_C sensor damaged",
+    "NTT_C sensor damaged",
+    "WTT_D sensor damaged",
+    "NTT_D sensor damaged",
+    "Compressor Top Shell sensor damaged",
+};
+
+std::string OutdoorFaultText(int32_t value) {
+  if (value >= 0 && value < static_cast<int32_t>(kOutdoorFaultTexts.size())) {
+    return kOutdoorFaultTexts[value];
+  }
+  switch (value) {
+    case 100:
+      return "Wrong indoor/outdoor units combination";
+    case 101:
+      return "Test Mode error";
+    default:
+      return "Fault";
+  }
+}
+
+}  // namespace
+
+void ApplyOutdoorRule(int p, int32_t value, double factor, std::string& text) {
+  switch (p) {
+    case kCompressorParam:
+      text = CompressorText(value);
+      break;
+    case kFanParam:
+      text = value >= kFanRunningMin ? "Running" : "Stop";
+      break;
+    case kWorkingModeParam:
+      text = WorkingModeText(value);
+      break;
+    case kDischargeTemperatureParam:
+    case kOutdoorAirTemperatureParam:
+    case kOutdoorCoilTemperatureParam:
+      text = FahrenheitText(value, factor);
+      break;
+    case kDefrostStatusParam:
+      text = DefrostText(value);
+      break;
+    case kDiagnosticLevelParam:
+      text = OutdoorFaultText(value);
+      break;
+    case kTopShellTemperatureParam:
+      text = value == kSensorNotAvailable ? "NA" : FahrenheitText(value, factor);
+      break;
+    default:
+      break;
+  }
+}

@@ -1,0 +1,40 @@
+// Turns one record text into the Value texts of the outdoor and unit lists.
+#include "decode/record_view.h"
+
+#include "decode/display_text.h"
+#include "decode/outdoor_rules.h"
+#include "decode/record_fields.h"
+#include "decode/shown_params.h"
+#include "decode/unit_rules.h"
+
+RecordTexts DecodeRecord(const RecordLayout& layout, std::string_view record) {
+  std::vector<std::string> fields;
+  SplitRecord(record, fields);
+
+  RecordTexts texts;
+  const int unitCount = layout.numDevices < 0 ? 0 : layout.numDevices;
+  texts.listTexts.resize(static_cast<size_t>(unitCount) + 1);
+  const auto fieldCount = static_cast<int64_t>(fields.size());
+
+  texts.tooShort = !ForEachShownRow(
+      layout, [&](int listIndex, int, const ShownRow& row) {
+        if (row.position >= fieldCount) {
+          texts.missingPosition = row.position;
+          return false;
+        }
+        const int32_t value = FieldValue(fields[row.position]);
+        std::string text;
+        if (listIndex == kOutdoorListIndex) {
+          const double factor = StatusParamScale(row.param);
+          text = GenericText(value, factor);
+          ApplyOutdoorRule(row.param, value, factor, text);
+        } else {
+          const double factor = UnitParamScale(row.param);
+          text = GenericText(value, factor);
+          ApplyUnitRules(row.position, value, factor, text);
+        }
+        texts.listTexts[listIndex].push_back(std::move(text));
+        return true;
+      });
+  return texts;
+}

@@ -1,0 +1,43 @@
+// Per-record decoding: the Value text of every list row for one record text.
+//
+// How the main window's OnLinkRecord (user-interface thread) uses it, in
+// this order for each WM_LINK_RECORD:
+//   1. re-arm the 10 s watchdog timer and hide the banner;
+//   2. read the local time once;
+//   3. write the log line from that time and the record text as received
+//      (LogRecord); if that write fails, release the record and stop here;
+//   4. texts = DecodeRecord(layout, record) and, for every list L and row r
+//      of texts.listTexts[L], set column 1 of row r of list L (L = 0 the
+//      outdoor list, L = u + 1 the list of unit u); when texts.tooShort, the
+//      rows beyond those stay as they were and the error box
+//      "Encountered an improper argument." is shown;
+//   5. release the record text.
+// The unit index that comes with the message plays no part: every record
+// carries all units. The rows are those of ListRows (shown_params.h), which
+// the device views create.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "decode/record_layout.h"
+
+struct RecordTexts {
+  // Value texts by list and row: element 0 the outdoor list, element u + 1
+  // unit u's list (always numDevices + 1 lists). A complete record fills every
+  // row ListRows gives; a short one fills the rows up to the first missing
+  // position, in the order outdoor, unit 0, unit 1, ...
+  std::vector<std::vector<std::string>> listTexts;
+  // True when a shown parameter's position had no field in the record; the
+  // window then shows "Encountered an improper argument.".
+  bool tooShort = false;
+  // The first shown position without a field, or -1 when none is missing.
+  int64_t missingPosition = -1;
+};
+
+// Splits record (a record text, "%d," per value) and formats every shown
+// value of the layout: the generic text with the parameter's scale factor,
+// then the outdoor rule or the unit rules of its position. Pure; any thread.
+RecordTexts DecodeRecord(const RecordLayout& layout, std::string_view record);
