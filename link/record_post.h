@@ -1,0 +1,28 @@
+// How the reader thread hands records to the user-interface thread: a
+// message posted to a window, carrying the record text and the unit index.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+// Message number of a record: WM_APP + 1.
+inline constexpr uint32_t WM_LINK_RECORD = 0x8001;
+
+// A window that takes posted records. The dialog implements it on top of its
+// event queue; tests use RecordQueue.
+class RecordWindow {
+ public:
+  virtual ~RecordWindow() = default;
+
+  // Queues message with the record text (a fresh object whose ownership
+  // passes to the window) and the unit index for the window's own thread,
+  // and returns without waiting. Returns false when the window takes no more
+  // messages (destroyed, queue full); the record text is then freed with the
+  // argument. Called on the reader thread.
+  virtual bool PostRecord(uint32_t message, std::unique_ptr<std::string> recordText,
+                          int unitIndex) = 0;
+};
+
+// The link's name for its receiver, as a window handle is in the dialog.
+using WindowHandle = RecordWindow*;

@@ -1,0 +1,132 @@
+// Serial ports through termios: exclusive open, raw line settings, timed
+// one-byte reads.
+#include "platform/serial_port.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <thread>
+
+#include "platform/serial_port_name.h"
+
+namespace {
+
+// termios counts VTIME in tenths of a second.
+constexpr int kMsPerDecisecond = 100;
+
+// Repeats a system call that a signal interrupted before it did anything.
+template <typename SystemCall>
+auto RetryOnInterrupt(SystemCall call) {
+  auto result = call();
+  while (result == -1 && errno == EINTR) {
+    result = call();
+  }
+  return result;
+}
+
+// The termios speed code of a standard line speed, or B0 for any other.
+speed_t SpeedCode(int baudRate) {
+  switch (baudRate) {
+    case 1200: return B1200;
+    case 2400: return B2400;
+    case 4800: return B4800;
+    case 9600: return B9600;
+    case 19200: return B19200;
+    case 38400: return B38400;
+    case 57600: return B57600;
+    case 115200: return B115200;
+    default: return B0;
+  }
+}
+
+}  // namespace
+
+SerialHandle OpenSerialPort(const std::string& portPath) {
+  const std::string device = ResolveSerialDevicePath(portPath);
+  // O_NONBLOCK only for the open itself, which would otherwise wait for the
+  // carrier on a modem-controlled line; no O_CREAT, so the device must exist.
+  const int port = RetryOnInterrupt(
+      [&] { return open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC); });
+  if (port < 0) {
+    return kInvalidSerialHandle;
+  }
+  struct stat status {};
+  if (fstat(port, &status) != 0 || !S_ISCHR(status.st_mode)) {
+    close(port);
+    return kInvalidSerialHandle;
+  }
+  // TIOCEXCL makes the kernel refuse further opens of the terminal, but lets
+  // root through; the advisory lock catches every other cooperating opener.
+  if (flock(port, LOCK_EX | LOCK_NB) != 0) {
+    close(port);
+    return kInvalidSerialHandle;
+  }
+  ioctl(port, TIOCEXCL);
+  const int flags = fcntl(port, F_GETFL);
+  if (flags != -1) {
+    fcntl(port, F_SETFL, flags & ~O_NONBLOCK);
+  }
+  return port;
+}
+
+bool ConfigureSerialLine(SerialHandle port, int baudRate) {
+  const speed_t speed = SpeedCode(baudRate);
+  termios line {};
+  if (speed == B0 || tcgetattr(port, &line) != 0) {
+    return false;
+  }
+  // Raw 8N1: no echo, no line editing, no signals, no CR/LF or other
+  // translation, no stripping of the eighth bit, no parity checking.
+  cfmakeraw(&line);
+  line.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK | IGNPAR);
+  line.c_cflag &= ~(CSTOPB | CRTSCTS);
+  // CLOCAL: the modem status lines neither gate reads nor hang the line up.
+  line.c_cflag |= CS8 | CREAD | CLOCAL;
+  // A read returns as soon as one byte is there, or empty after VTIME.
+  line.c_cc[VMIN] = 0;
+  line.c_cc[VTIME] = kSerialReadTimeoutMs / kMsPerDecisecond;
+  cfsetispeed(&line, speed);
+  cfsetospeed(&line, speed);
+  return tcsetattr(port, TCSANOW, &line) == 0;
+}
+
+bool LowerModemLines(SerialHandle port) {
+  const int lines = TIOCM_RTS | TIOCM_DTR;
+  return ioctl(port, TIOCMBIC, &lines) == 0;
+}
+
+int ReadSerialByte(SerialHandle port, uint8_t& byte, int timeoutMs) {
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  pollfd request{port, POLLIN, 0};
+  const int ready = RetryOnInterrupt([&] {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+    return poll(&request, 1, left.count() > 0 ? static_cast<int>(left.count()) : 0);
+  });
+  int result = ready < 0 ? -1 : 0;
+  if (ready > 0) {
+    const ssize_t count = RetryOnInterrupt([&] { return read(port, &byte, 1); });
+    if (count == 1) {
+      return 1;
+    }
+    const bool lineDown = (request.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+    result = count < 0 || lineDown ? -1 : 0;
+  }
+  // A hung-up or failing port answers at once; waiting out the time-out
+  // keeps the reader from spinning a core on it.
+  std::this_thread::sleep_until(deadline);
+  return result;
+}
+
+void CloseSerialPort(SerialHandle port) {
+  ioctl(port, TIOCNXCL);
+  flock(port, LOCK_UN);
+  close(port);
+}

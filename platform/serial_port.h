@@ -1,0 +1,47 @@
+// The serial line on Linux: open a port exclusively as a raw 9600-baud 8N1
+// receive channel, read it one byte at a time with a time-out, close it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// An open port is a file descriptor; this value means "no port".
+using SerialHandle = int;
+inline constexpr SerialHandle kInvalidSerialHandle = -1;
+
+// Line speed of the control board's telemetry.
+inline constexpr int kSerialBaudRate = 9600;
+// Longest wait of a one-byte read; also the silence that aborts a frame.
+inline constexpr int kSerialReadTimeoutMs = 200;
+
+// Opens the device that portPath names (a "\\.\COMn" name is resolved with
+// ResolveSerialDevicePath) for reading and writing, without making it the
+// controlling terminal. The device must already exist and be a character
+// device. The port is taken exclusively: a second open of the same device,
+// by this or another process and even by root, fails while it is held.
+// Returns kInvalidSerialHandle when the port cannot be opened or is in use.
+// The line is not configured yet; see ConfigureSerialLine.
+SerialHandle OpenSerialPort(const std::string& portPath);
+
+// Makes the line a raw 8-bit channel: baudRate, 8 data bits, no parity, one
+// stop bit, no hardware or software flow control, no character translation,
+// modem status ignored, and a one-byte read that returns within
+// kSerialReadTimeoutMs. baudRate must be a standard rate. Returns false when the device refused the settings (a pseudo-terminal
+// refuses some); the port is then used with the settings it has.
+bool ConfigureSerialLine(SerialHandle port, int baudRate);
+
+// Drives the RTS and DTR outputs low (the receive direction of a
+// direction-switched line adapter). Returns false when the device has no
+// modem lines, as a pseudo-terminal has none.
+bool LowerModemLines(SerialHandle port);
+
+// Reads at most one byte, waiting up to timeoutMs for it. Returns 1 with the
+// byte, 0 when nothing came within the time-out, -1 on a read error or a
+// hung-up line. An empty result always takes the full time-out, so a dead
+// port is polled no faster than a silent one.
+int ReadSerialByte(SerialHandle port, uint8_t& byte, int timeoutMs);
+
+// Releases the exclusive hold and closes the port. The exclusive mode is
+// cleared first: a terminal that another process keeps open would otherwise
+// stay exclusive and refuse the next open.
+void CloseSerialPort(SerialHandle port);
