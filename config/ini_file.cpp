@@ -1,0 +1,141 @@
+// INI parsing, value lookup and reading of the configuration file.
+#include "config/ini_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <limits>
+
+#include "config/text_encoding.h"
+
+namespace {
+
+constexpr std::string_view kBlanks = " \t\r\v\f";
+constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+constexpr size_t kReadChunkBytes = 64 * 1024;
+
+std::string_view Trim(std::string_view text) {
+  const size_t first = text.find_first_not_of(kBlanks);
+  if (first == std::string_view::npos) return {};
+  const size_t last = text.find_last_not_of(kBlanks);
+  return text.substr(first, last - first + 1);
+}
+
+std::string_view StripMatchingQuotes(std::string_view value) {
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+      value.back() == value.front()) {
+    return value.substr(1, value.size() - 2);
+  }
+  return value;
+}
+
+// Reads all of fd, at most limit + 1 bytes; nullopt on a read error.
+std::optional<std::string> ReadAll(int fd, int64_t limit) {
+  std::string bytes;
+  char chunk[kReadChunkBytes];
+  while (static_cast<int64_t>(bytes.size()) <= limit) {
+    const ssize_t got = read(fd, chunk, sizeof chunk);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return std::nullopt;
+    if (got == 0) break;
+    bytes.append(chunk, static_cast<size_t>(got));
+  }
+  return bytes;
+}
+
+}  // namespace
+
+IniFile IniFile::Parse(std::string_view text) {
+  IniFile ini;
+  Keys* section = nullptr;  // null while outside any usable section
+  size_t lineStart = 0;
+  while (lineStart < text.size()) {
+    size_t lineEnd = text.find('\n', lineStart);
+    if (lineEnd == std::string_view::npos) lineEnd = text.size();
+    const std::string_view line = Trim(text.substr(lineStart, lineEnd - lineStart));
+    lineStart = lineEnd + 1;
+
+    if (line.empty() || line.front() == ';') continue;
+    if (line.front() == '[') {
+      const size_t close = line.find(']');
+      section = close == std::string_view::npos
+                    ? nullptr
+                    : &ini.m_sections[ToLowerWindows1252(Trim(line.substr(1, close - 1)))];
+      continue;
+    }
+    const size_t equals = line.find('=');
+    if (section == nullptr || equals == std::string_view::npos) continue;
+    const std::string_view key = Trim(line.substr(0, equals));
+    if (key.empty()) continue;
+    // try_emplace keeps the first value of a repeated key.
+    section->try_emplace(ToLowerWindows1252(key),
+                         StripMatchingQuotes(Trim(line.substr(equals + 1))));
+  }
+  return ini;
+}
+
+std::optional<std::string> IniFile::Find(std::string_view section, std::string_view key) const {
+  const auto sectionIt = m_sections.find(ToLowerWindows1252(section));
+  if (sectionIt == m_sections.end()) return std::nullopt;
+  const auto keyIt = sectionIt->second.find(ToLowerWindows1252(key));
+  if (keyIt == sectionIt->second.end()) return std::nullopt;
+  return keyIt->second;
+}
+
+std::optional<int32_t> ParseProfileInt(std::string_view value) {
+  size_t pos = 0;
+  bool negative = false;
+  if (pos < value.size() && (value[pos] == '+' || value[pos] == '-')) {
+    negative = value[pos] == '-';
+    ++pos;
+  }
+  if (pos >= value.size() || value[pos] < '0' || value[pos] > '9') return std::nullopt;
+  // Accumulate towards the sign's end so that INT32_MIN is reachable.
+  constexpr int64_t kMax = std::numeric_limits<int32_t>::max();
+  constexpr int64_t kMin = std::numeric_limits<int32_t>::min();
+  int64_t magnitude = 0;
+  for (; pos < value.size() && value[pos] >= '0' && value[pos] <= '9'; ++pos) {
+    magnitude = magnitude * 10 + (value[pos] - '0');
+    if (magnitude > kMax + 1) magnitude = kMax + 1;  // saturated; stays bounded
+  }
+  const int64_t result = negative ? -magnitude : magnitude;
+  if (result > kMax) return static_cast<int32_t>(kMax);
+  if (result < kMin) return static_cast<int32_t>(kMin);
+  return static_cast<int32_t>(result);
+}
+
+std::string DecodeConfigText(std::string_view bytes) {
+  if (bytes.starts_with(kUtf8ByteOrderMark)) bytes.remove_prefix(kUtf8ByteOrderMark.size());
+  return Utf8ToWindows1252(bytes);  // unchanged when not well-formed UTF-8
+}
+
+IniReadResult ReadIniFile(const std::string& path) {
+  IniReadResult result;
+  int fd;
+  do {
+    fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) return result;
+
+  struct stat info {};
+  std::optional<std::string> bytes;
+  // Only a regular file: a FIFO or a device could block or never end.
+  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+    if (info.st_size > kMaxConfigFileBytes) {
+      result.status = IniReadStatus::kTooLarge;
+    } else {
+      bytes = ReadAll(fd, kMaxConfigFileBytes);
+    }
+  }
+  close(fd);
+  if (!bytes) return result;
+  if (static_cast<int64_t>(bytes->size()) > kMaxConfigFileBytes) {
+    result.status = IniReadStatus::kTooLarge;  // grew while being read
+    return result;
+  }
+  result.status = IniReadStatus::kRead;
+  result.file = IniFile::Parse(DecodeConfigText(*bytes));
+  return result;
+}

@@ -1,0 +1,23 @@
+// Conversions between UTF-8 as typed in a Linux editor and the program's
+// 8-bit Windows-1252 texts.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// True when bytes is well-formed UTF-8: no overlong forms, no surrogates,
+// nothing above U+10FFFF. Pure ASCII (and the empty text) is valid UTF-8.
+bool IsValidUtf8(std::string_view bytes);
+
+// Converts well-formed UTF-8 to Windows-1252. A character the code page
+// cannot hold becomes '?', as Windows' own conversion does by default.
+// Input that is not well-formed UTF-8 is returned unchanged.
+std::string Utf8ToWindows1252(std::string_view utf8);
+
+// The lower-case form of one Windows-1252 byte: ASCII letters, the accented
+// Latin letters 0xC0..0xDE (except the multiplication sign 0xD7) and the
+// pairs 0x8A/0x9A, 0x8C/0x9C, 0x8E/0x9E, 0x9F/0xFF. Other bytes are kept.
+char ToLowerWindows1252(char byte);
+
+// text with every byte passed through ToLowerWindows1252.
+std::string ToLowerWindows1252(std::string_view text);

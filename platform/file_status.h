@@ -1,0 +1,44 @@
+// Information about an open file in the shape the Windows file API reports
+// it (attribute bits, file times, size), read on Linux with statx.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+// FILE_ATTRIBUTE_* bits as Windows defines them.
+inline constexpr uint32_t kFileAttributeReadOnly = 0x00000001;
+inline constexpr uint32_t kFileAttributeHidden = 0x00000002;
+inline constexpr uint32_t kFileAttributeSystem = 0x00000004;
+inline constexpr uint32_t kFileAttributeDirectory = 0x00000010;
+inline constexpr uint32_t kFileAttributeArchive = 0x00000020;
+
+// A file time counts 100-ns intervals since 1601-01-01 00:00 UTC; this many
+// of them lie before the Unix epoch, 1970-01-01 00:00 UTC.
+inline constexpr uint64_t kFileTimeAtUnixEpoch = 116444736000000000ull;
+inline constexpr uint64_t kFileTimeTicksPerSecond = 10000000ull;
+
+struct FileStatus {
+  // FILE_ATTRIBUTE_* bits. Read-only when the owner may not write; hidden when
+  // the name starts with "."; directory for directories; archive for every
+  // regular file, as a freshly written file carries it on Windows. Linux has
+  // nothing that maps to the system attribute, so it is never set.
+  uint32_t attributes = 0;
+  // Only regular files are read as archive sources.
+  bool isRegularFile = false;
+  // The owner may execute the file (mode bit S_IXUSR).
+  bool ownerExecutable = false;
+  // File times. Creation is the birth time where the file system records it,
+  // otherwise the status change time. Times before 1601 read as 0.
+  uint64_t creationTime = 0;
+  uint64_t lastAccessTime = 0;
+  uint64_t lastWriteTime = 0;
+  uint64_t sizeBytes = 0;
+  // Device and inode number: two open files are the same file when both match.
+  uint64_t deviceId = 0;
+  uint64_t inode = 0;
+};
+
+// Reads the status of the open file fd. path is the name it was opened by;
+// only its last component is used, for the hidden attribute. Returns false,
+// with errno set, when the status cannot be read.
+bool ReadFileStatus(int fd, std::string_view path, FileStatus& status);

@@ -1,0 +1,33 @@
+// Per-user key-value store in the user's configuration folder, standing in
+// for the Windows registry's current-user hive.
+//
+// Layout: a key path such as "Software\TessamPlenxLogger" is a chain of
+// folders under SettingsStoreFolder() (Software/TessamPlenxLogger/), and each
+// value is one file named after the value, holding its raw bytes. Nothing is
+// cached: every call opens the folder and file afresh. Only one thread at a
+// time may call these; several processes may (the last write wins).
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// ${XDG_CONFIG_HOME}/plenx-logger when XDG_CONFIG_HOME is an absolute path,
+// otherwise $HOME/.config/plenx-logger (the home folder from the user
+// database when HOME is unset). Empty when no home folder is known.
+std::string SettingsStoreFolder();
+
+// Reads value valueName of key keyPath (parts separated by '\') into bytes.
+// False, with bytes empty, when the key or value does not exist, cannot be
+// read, is not a plain file, or holds more than maxBytes bytes (a registry
+// query into a buffer of maxBytes fails the same way). Never blocks on a
+// device or FIFO put in the value's place.
+bool ReadSettingValue(std::string_view keyPath, std::string_view valueName, size_t maxBytes,
+                      std::string& bytes);
+
+// Stores bytes as value valueName of key keyPath, creating the key's folders
+// (mode 0700) when missing. The bytes go to a temporary file beside the value
+// that is then renamed over it, so a crash or a full disk leaves the old
+// value or the new one, never a torn one. False when nothing was stored.
+bool WriteSettingValue(std::string_view keyPath, std::string_view valueName,
+                       std::string_view bytes);
