@@ -1,0 +1,131 @@
+// The run's text log: append prompt, open with a write lock, one time-stamped line per record.
+#include "decode/log_file.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "platform/file_search.h"
+#include "platform/full_path.h"
+
+namespace {
+
+// Permission bits of a newly created log, before the umask.
+constexpr mode_t kNewLogFileMode = 0666;
+// Longest time stamp with separator even for out-of-range fields (7 ints).
+constexpr size_t kLineHeadBufferBytes = 128;
+constexpr std::string_view kLineEnd = "\r\n";
+
+// Runs a system call again while a signal interrupts it.
+template <typename Call>
+auto RetryOnInterrupt(Call call) {
+  decltype(call()) result;
+  do {
+    result = call();
+  } while (result == -1 && errno == EINTR);
+  return result;
+}
+
+// Writes all of data at the file's end, continuing after short writes.
+// False when a write fails; writtenBytes then tells how much of data got in.
+bool WriteAll(int fd, std::string_view data, size_t& writtenBytes) {
+  writtenBytes = 0;
+  while (writtenBytes < data.size()) {
+    const ssize_t written = RetryOnInterrupt(
+        [&] { return write(fd, data.data() + writtenBytes, data.size() - writtenBytes); });
+    // A write that accepts nothing would repeat for ever; treat it as full.
+    if (written <= 0) return false;
+    writtenBytes += static_cast<size_t>(written);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool LogFile::FileExists(const std::string& name) { return DirectorySearchFindsEntry(name); }
+
+int LogFile::OpenLog(UserPrompt& owner, const std::string& logFileName) {
+  // A Start that failed after opening leaves the file open; release it so the
+  // lock cannot refuse this Start.
+  CloseLog();
+  if (logFileName.empty()) return 0;
+
+  if (FileExists(logFileName)) {
+    const std::string question = "File " + logFileName +
+                                 " exists.\nWould you like to append data to the existing file?";
+    if (owner.AskYesNoCancel(question, std::string(kAppendQuestionCaption)) != PromptAnswer::Yes) {
+      return -1;
+    }
+  }
+
+  // O_APPEND puts every line after whatever the file holds at that moment, so
+  // existing content is never overwritten. No O_TRUNC, ever.
+  const int fd = RetryOnInterrupt([&] {
+    return open(logFileName.c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC | O_NOCTTY,
+                kNewLogFileMode);
+  });
+  if (fd < 0) return 0;
+
+  // Another writer holds the file: refuse it like a failed open. A file
+  // system without lock support still gets its log, unlocked.
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+    close(fd);
+    return 0;
+  }
+  m_fd = fd;
+  m_fullPath = FullPath(logFileName);
+  return 0;
+}
+
+int LogFile::LogRecord(UserPrompt& owner, const LocalTime& time, std::string_view recordText,
+                       const std::string& logFileName, int logEvery, int& recordCount) {
+  if (logFileName.empty()) return 0;
+
+  if (IsOpen() && IsRecordLogged(recordCount, logEvery)) {
+    const std::string line = FormatLogLine(time, recordText);
+    size_t writtenBytes = 0;
+    if (!WriteAll(m_fd, line, writtenBytes)) {
+      if (writtenBytes > 0) {
+        // Cut the partial line off, so the next line starts on a line of its
+        // own and the log holds only whole records.
+        const off_t end = lseek(m_fd, 0, SEEK_CUR);
+        if (end >= static_cast<off_t>(writtenBytes)) {
+          RetryOnInterrupt([&] { return ftruncate(m_fd, end - static_cast<off_t>(writtenBytes)); });
+        }
+      }
+      owner.ShowError("Disk full while accessing " + m_fullPath + ".");
+      return -1;
+    }
+  }
+  // Wraps to the lowest value after the highest instead of overflowing.
+  recordCount = static_cast<int>(static_cast<unsigned>(recordCount) + 1u);
+  return 0;
+}
+
+void LogFile::CloseLog() {
+  if (!IsOpen()) return;
+  close(m_fd);  // also releases the lock
+  m_fd = -1;
+  m_fullPath.clear();
+}
+
+bool IsRecordLogged(int recordCount, int logEvery) {
+  if (logEvery == 0 || logEvery == 1) return true;
+  // Widened so that the lowest count divided by -1 cannot overflow.
+  return static_cast<long long>(recordCount) % logEvery != 0;
+}
+
+std::string FormatLogLine(const LocalTime& time, std::string_view recordText) {
+  char head[kLineHeadBufferBytes];
+  const int headBytes = std::snprintf(head, sizeof head, "%04d/%02d/%02d-%02d:%02d:%02d.%03d   -   ",
+                                      time.year, time.month, time.day, time.hour, time.minute,
+                                      time.second, time.milliseconds);
+  std::string line(head, static_cast<size_t>(headBytes));
+  line.reserve(line.size() + recordText.size() + kLineEnd.size());
+  line += recordText;
+  line += kLineEnd;
+  return line;
+}

@@ -1,0 +1,70 @@
+// The run's text log: append prompt, open with a write lock, one time-stamped line per record.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "decode/user_prompt.h"
+#include "platform/local_time.h"
+
+// The caption of the append question.
+inline constexpr std::string_view kAppendQuestionCaption = "TESSAM  PLENX LOGGER - Request";
+
+// The log file of a logging run, closed or open. One per main window, held by
+// value; user-interface thread only. While open it holds an advisory exclusive
+// lock on the file, so a second LogFile (in any process) cannot open it for
+// writing, while readers are free to read it.
+//
+// The record counter stays with the caller (the main window's m_recordCount):
+// the caller sets it to 0 at each Start and LogRecord advances it.
+class LogFile {
+ public:
+  LogFile() = default;
+  ~LogFile() { CloseLog(); }
+  LogFile(const LogFile&) = delete;
+  LogFile& operator=(const LogFile&) = delete;
+
+  // True when a directory search for name finds any entry: an existing
+  // directory of that name counts, and so does any match of '*' or '?'.
+  static bool FileExists(const std::string& name);
+
+  // Opens the log for a run. Closes a file still open from an earlier Start
+  // first. With an empty name: returns 0 and the run keeps no log. When the
+  // name exists, asks owner whether to append (the only message this shows);
+  // any answer but Yes returns -1 with nothing opened. Otherwise opens the
+  // file for reading and writing (created when absent, never truncated, every
+  // write going to its end) and returns 0, also when the open or the lock
+  // fails: that run then writes no line and says nothing.
+  int OpenLog(UserPrompt& owner, const std::string& logFileName);
+
+  // The record step, once per record handled. With an empty logFileName does
+  // nothing. Otherwise, when IsRecordLogged(recordCount, logEvery), writes the
+  // line for recordText stamped with time (skipped while the file is not
+  // open), then advances recordCount. Returns 0, or -1 when the write failed:
+  // owner has then shown "Disk full while accessing <full path>.", the file
+  // holds no part of the line, recordCount is unchanged, and the caller ends
+  // its handling of this record.
+  int LogRecord(UserPrompt& owner, const LocalTime& time, std::string_view recordText,
+                const std::string& logFileName, int logEvery, int& recordCount);
+
+  // Closes the file and releases its lock; does nothing when it is closed.
+  void CloseLog();
+
+  bool IsOpen() const { return m_fd >= 0; }
+
+ private:
+  int m_fd = -1;
+  // Absolute path of the open file, for the write error message; fixed at
+  // open time so a later change of the current directory cannot alter it.
+  std::string m_fullPath;
+};
+
+// Whether the record handled while the counter is recordCount is logged under
+// LOGEVERY logEvery: when logEvery is 1 or 0 (every record), else when
+// recordCount is not a multiple of logEvery. So 3 and -3 skip the records at
+// 0, 3, 6, ... and log the others, and -1 logs none.
+bool IsRecordLogged(int recordCount, int logEvery);
+
+// One log line: "YYYY/MM/DD-hh:mm:ss.mmm   -   " then recordText as
+// received, then CR LF.
+std::string FormatLogLine(const LocalTime& time, std::string_view recordText);

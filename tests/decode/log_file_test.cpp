@@ -1,0 +1,361 @@
+// The log file on the real file system: append prompt, open and lock, line format, decimation, write errors.
+#include "decode/log_file.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Answers every question with a preset answer and records what was shown.
+class ScriptedPrompt : public UserPrompt {
+ public:
+  explicit ScriptedPrompt(PromptAnswer answer = PromptAnswer::Yes) : m_answer(answer) {}
+  PromptAnswer AskYesNoCancel(const std::string& text, const std::string& caption) override {
+    questions.push_back(text);
+    captions.push_back(caption);
+    return m_answer;
+  }
+  void ShowError(const std::string& text) override { errors.push_back(text); }
+
+  std::vector<std::string> questions;
+  std::vector<std::string> captions;
+  std::vector<std::string> errors;
+
+ private:
+  PromptAnswer m_answer;
+};
+
+// 7 March 2015, 14:05:09.042 local time.
+constexpr LocalTime kStamp{2015, 3, 7, 14, 5, 9, 42};
+constexpr char kStampedPrefix[] = "2015/03/07-14:05:09.042   -   ";
+
+class LogFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (std::filesystem::temp_directory_path() / "log_file_test.XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    m_dir = pattern;
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    std::filesystem::remove_all(m_dir, ignored);
+  }
+
+  std::string PathOf(const std::string& name) const { return (m_dir / name).string(); }
+
+  static std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+  static void WriteAll(const std::string& path, const std::string& content) {
+    std::ofstream(path, std::ios::binary) << content;
+  }
+
+  std::filesystem::path m_dir;
+};
+
+TEST_F(LogFileTest, EmptyNameKeepsNoLogAndCountsNothing) {
+  ScriptedPrompt prompt;
+  LogFile log;
+  int recordCount = 0;
+  EXPECT_EQ(log.OpenLog(prompt, ""), 0);
+  EXPECT_FALSE(log.IsOpen());
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(log.LogRecord(prompt, kStamp, "1,2,", "", 1, recordCount), 0);
+  }
+  EXPECT_EQ(recordCount, 0);
+  EXPECT_TRUE(prompt.questions.empty());
+  EXPECT_TRUE(std::filesystem::is_empty(m_dir));
+}
+
+TEST_F(LogFileTest, NewFileGetsOneCrLfLinePerRecordReadableWhileOpen) {
+  const std::string path = PathOf("run.log");
+  ScriptedPrompt prompt;
+  LogFile log;
+  int recordCount = 0;
+  ASSERT_EQ(log.OpenLog(prompt, path), 0);
+  EXPECT_TRUE(prompt.questions.empty()) << "a new file needs no question";
+  ASSERT_TRUE(log.IsOpen());
+
+  ASSERT_EQ(log.LogRecord(prompt, kStamp, "12,-3,300,", path, 1, recordCount), 0);
+  // Each line is in the file before the next record: a reader sees it now.
+  EXPECT_EQ(ReadAll(path), std::string(kStampedPrefix) + "12,-3,300,\r\n");
+
+  // Same millisecond, same stamp; lines stay in handling order.
+  ASSERT_EQ(log.LogRecord(prompt, kStamp, "7,", path, 1, recordCount), 0);
+  const LocalTime late{2026, 12, 31, 23, 59, 59, 999};
+  ASSERT_EQ(log.LogRecord(prompt, late, "-32768,", path, 1, recordCount), 0);
+  log.CloseLog();
+  log.CloseLog();  // closing twice is harmless
+  EXPECT_FALSE(log.IsOpen());
+
+  EXPECT_EQ(ReadAll(path), std::string(kStampedPrefix) + "12,-3,300,\r\n" + kStampedPrefix +
+                               "7,\r\n" + "2026/12/31-23:59:59.999   -   -32768,\r\n");
+  EXPECT_EQ(recordCount, 3);
+  EXPECT_TRUE(prompt.errors.empty());
+}
+
+TEST_F(LogFileTest, AppendAfterYesKeepsOldContent) {
+  struct Case {
+    const char* what;
+    std::string old;
+  };
+  const Case cases[] = {
+      {"EndsWithLineEnd", "old line\r\n"},
+      // The first new line continues the old last line.
+      {"NoFinalLineEnd", "partial"},
+      {"Empty", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string path = PathOf(std::string(c.what) + ".log");
+    WriteAll(path, c.old);
+    ScriptedPrompt prompt(PromptAnswer::Yes);
+    LogFile log;
+    int recordCount = 0;
+    ASSERT_EQ(log.OpenLog(prompt, path), 0);
+    ASSERT_EQ(log.LogRecord(prompt, kStamp, "1,", path, 1, recordCount), 0);
+    log.CloseLog();
+    EXPECT_EQ(ReadAll(path), c.old + kStampedPrefix + "1,\r\n");
+    ASSERT_EQ(prompt.questions.size(), 1u);
+  }
+}
+
+TEST_F(LogFileTest, QuestionNamesTheFileAsGivenNotItsFullPath) {
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(m_dir);
+  WriteAll("relative.log", "x");
+  ScriptedPrompt prompt(PromptAnswer::Cancel);
+  LogFile log;
+  const int result = log.OpenLog(prompt, "relative.log");
+  std::filesystem::current_path(previous);
+
+  EXPECT_EQ(result, -1);
+  ASSERT_EQ(prompt.questions.size(), 1u);
+  EXPECT_EQ(prompt.questions[0],
+            "File relative.log exists.\nWould you like to append data to the existing file?");
+  EXPECT_EQ(prompt.captions[0], "TESSAM  PLENX LOGGER - Request");
+}
+
+TEST_F(LogFileTest, NoAndCancelOpenNothingAndLeaveFileUnchanged) {
+  const std::string original("line one\r\nno end \xB0", 19);
+  for (PromptAnswer answer : {PromptAnswer::No, PromptAnswer::Cancel}) {
+    SCOPED_TRACE(answer == PromptAnswer::No ? "No" : "Cancel");
+    const std::string path = PathOf("kept.log");
+    WriteAll(path, original);
+    ScriptedPrompt prompt(answer);
+    LogFile log;
+    int recordCount = 0;
+    EXPECT_EQ(log.OpenLog(prompt, path), -1);
+    EXPECT_FALSE(log.IsOpen());
+    EXPECT_EQ(log.LogRecord(prompt, kStamp, "1,", path, 1, recordCount), 0);
+    EXPECT_EQ(ReadAll(path), original);
+    EXPECT_TRUE(prompt.errors.empty());
+  }
+}
+
+TEST_F(LogFileTest, DirectoriesAndWildcardMatchesCountAsExisting) {
+  std::filesystem::create_directory(PathOf("logs"));
+  WriteAll(PathOf("a.log"), "");
+  EXPECT_TRUE(LogFile::FileExists(PathOf("logs")));
+  EXPECT_TRUE(LogFile::FileExists(PathOf("a.log")));
+  EXPECT_TRUE(LogFile::FileExists(PathOf("*.log")));
+  EXPECT_TRUE(LogFile::FileExists(PathOf("?.log")));
+  EXPECT_FALSE(LogFile::FileExists(PathOf("b*.log")));
+  EXPECT_FALSE(LogFile::FileExists(PathOf("missing.log")));
+  EXPECT_FALSE(LogFile::FileExists(PathOf("missing/a.log")));
+}
+
+// A file that cannot be opened for writing: no message, the run goes on, the
+// counter advances, and the file does not grow.
+TEST_F(LogFileTest, UnopenableFileIsNotWrittenAndShowsNothing) {
+  const std::string held = PathOf("held.log");
+  LogFile firstWriter;
+  ScriptedPrompt firstPrompt;
+  ASSERT_EQ(firstWriter.OpenLog(firstPrompt, held), 0);
+  ASSERT_TRUE(firstWriter.IsOpen());
+
+  const std::string readOnly = PathOf("read-only.log");
+  WriteAll(readOnly, "old\r\n");
+  chmod(readOnly.c_str(), 0444);
+
+  struct Case {
+    const char* what;
+    std::string name;
+  };
+  std::vector<Case> cases = {
+      {"SecondWriterRefused", held},
+      {"NameIsADirectory", m_dir.string()},
+      {"MissingDirectory", PathOf("missing/run.log")},
+  };
+  // Root ignores permission bits, so the read-only case proves nothing there.
+  if (geteuid() != 0) cases.push_back({"ReadOnlyFile", readOnly});
+
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string before = std::filesystem::is_regular_file(c.name) ? ReadAll(c.name) : "";
+    ScriptedPrompt prompt(PromptAnswer::Yes);
+    LogFile log;
+    int recordCount = 0;
+    EXPECT_EQ(log.OpenLog(prompt, c.name), 0);
+    EXPECT_FALSE(log.IsOpen());
+    for (int i = 0; i < 2; ++i) {
+      EXPECT_EQ(log.LogRecord(prompt, kStamp, "1,", c.name, 1, recordCount), 0);
+    }
+    EXPECT_EQ(recordCount, 2);
+    EXPECT_TRUE(prompt.errors.empty());
+    if (std::filesystem::is_regular_file(c.name)) {
+      EXPECT_EQ(ReadAll(c.name), before);
+    }
+  }
+  EXPECT_FALSE(std::filesystem::exists(PathOf("missing")));
+
+  // Once the first writer closes, the lock is gone.
+  firstWriter.CloseLog();
+  ScriptedPrompt prompt(PromptAnswer::Yes);
+  LogFile secondWriter;
+  EXPECT_EQ(secondWriter.OpenLog(prompt, held), 0);
+  EXPECT_TRUE(secondWriter.IsOpen());
+}
+
+// A Start that opened the log but then failed at the port leaves it open;
+// the next Start opens the same object again and must not lock itself out.
+TEST_F(LogFileTest, OpenLogAgainOnAnOpenLogReopensIt) {
+  const std::string path = PathOf("restart.log");
+  ScriptedPrompt prompt(PromptAnswer::Yes);
+  LogFile log;
+  int recordCount = 0;
+  ASSERT_EQ(log.OpenLog(prompt, path), 0);
+  ASSERT_EQ(log.OpenLog(prompt, path), 0);
+  ASSERT_TRUE(log.IsOpen());
+  ASSERT_EQ(log.LogRecord(prompt, kStamp, "1,", path, 1, recordCount), 0);
+  log.CloseLog();
+  EXPECT_EQ(ReadAll(path), std::string(kStampedPrefix) + "1,\r\n");
+}
+
+TEST_F(LogFileTest, WriteFailureShowsDiskFullAndDoesNotCount) {
+  if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
+  ScriptedPrompt prompt(PromptAnswer::Yes);
+  LogFile log;
+  ASSERT_EQ(log.OpenLog(prompt, "/dev/full"), 0);
+  ASSERT_TRUE(log.IsOpen());
+  int recordCount = 5;
+  // Each failing record gets its own message; R = 5 is logged under 3.
+  EXPECT_EQ(log.LogRecord(prompt, kStamp, "1,", "/dev/full", 3, recordCount), -1);
+  EXPECT_EQ(log.LogRecord(prompt, kStamp, "2,", "/dev/full", 3, recordCount), -1);
+  EXPECT_EQ(recordCount, 5);
+  EXPECT_EQ(prompt.errors, std::vector<std::string>(2, "Disk full while accessing /dev/full."));
+  // A record that is not logged does not touch the file and counts.
+  recordCount = 6;
+  EXPECT_EQ(log.LogRecord(prompt, kStamp, "3,", "/dev/full", 3, recordCount), 0);
+  EXPECT_EQ(recordCount, 7);
+}
+
+// A write that gets only part of the line in (file size limit reached) must
+// not leave that part behind, and the message names the full path of a
+// relative name. Runs in a child: the limit and the directory change are
+// process-wide.
+TEST_F(LogFileTest, PartialWriteIsCutOffAndMessageHasFullPath) {
+  const std::string path = PathOf("limited.log");
+  const std::string old = "old line\r\n";
+  WriteAll(path, old);
+  std::filesystem::create_directory(PathOf("sub"));
+  const std::string fullPath = (std::filesystem::canonical(m_dir) / "limited.log").string();
+  int pipeFds[2];
+  ASSERT_EQ(pipe(pipeFds), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    close(pipeFds[0]);
+    signal(SIGXFSZ, SIG_IGN);
+    ScriptedPrompt prompt(PromptAnswer::Yes);
+    LogFile log;
+    int recordCount = 0;
+    if (chdir(m_dir.c_str()) != 0 || log.OpenLog(prompt, "./sub/../limited.log") != 0) _exit(2);
+    const rlimit limit{old.size() + 10, old.size() + 10};
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(3);
+    const int result = log.LogRecord(prompt, kStamp, "1,2,3,", "limited.log", 1, recordCount);
+    std::ostringstream report;
+    report << result << ' ' << recordCount << ' ' << (prompt.errors.empty() ? "" : prompt.errors[0]);
+    const std::string text = report.str();
+    const bool sent = write(pipeFds[1], text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    _exit(sent ? 0 : 4);
+  }
+  close(pipeFds[1]);
+  std::string report;
+  char buffer[512];
+  for (ssize_t got; (got = read(pipeFds[0], buffer, sizeof buffer)) > 0;) report.append(buffer, got);
+  close(pipeFds[0]);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  ASSERT_EQ(WEXITSTATUS(status), 0);
+
+  EXPECT_EQ(report, "-1 0 Disk full while accessing " + fullPath + ".");
+  EXPECT_EQ(ReadAll(path), old);
+}
+
+TEST_F(LogFileTest, LogEveryDecidesWhichRecordsAreLogged) {
+  struct Case {
+    int logEvery;
+    const char* logged;  // of records handled at R = 0..8: L logged, - not
+  };
+  const Case cases[] = {
+      {1, "LLLLLLLLL"},  {0, "LLLLLLLLL"},  {3, "-LL-LL-LL"}, {-3, "-LL-LL-LL"},
+      {2, "-L-L-L-L-"},  {-1, "---------"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.logEvery);
+    const std::string path = PathOf("every" + std::to_string(c.logEvery) + ".log");
+    ScriptedPrompt prompt;
+    LogFile log;
+    int recordCount = 0;
+    ASSERT_EQ(log.OpenLog(prompt, path), 0);
+    std::string expected;
+    for (int r = 0; r < 9; ++r) {
+      const std::string record = std::to_string(r) + ",";
+      ASSERT_EQ(log.LogRecord(prompt, kStamp, record, path, c.logEvery, recordCount), 0);
+      if (c.logged[r] == 'L') expected += kStampedPrefix + record + "\r\n";
+    }
+    log.CloseLog();
+    EXPECT_EQ(recordCount, 9);
+    EXPECT_EQ(ReadAll(path), expected);
+  }
+}
+
+// The counter is 32-bit and may run for years; its wrap and the lowest
+// value divided by -1 must stay defined (checked under the sanitizer).
+TEST(LogEveryRule, CounterWrapsWithoutOverflow) {
+  EXPECT_FALSE(IsRecordLogged(INT_MIN, -1));
+  EXPECT_TRUE(IsRecordLogged(INT_MIN, 3));
+  EXPECT_FALSE(IsRecordLogged(INT_MIN, INT_MIN));
+  EXPECT_TRUE(IsRecordLogged(INT_MAX, INT_MIN));
+
+  ScriptedPrompt prompt;
+  LogFile closedLog;
+  int recordCount = INT_MAX;
+  EXPECT_EQ(closedLog.LogRecord(prompt, kStamp, "1,", "name.log", -1, recordCount), 0);
+  EXPECT_EQ(recordCount, INT_MIN);
+}
+
+TEST(LogLine, ZeroPadsEveryField) {
+  EXPECT_EQ(FormatLogLine({987, 1, 2, 3, 4, 5, 6}, "0,"), "0987/01/02-03:04:05.006   -   0,\r\n");
+  EXPECT_EQ(FormatLogLine(kStamp, ""), std::string(kStampedPrefix) + "\r\n");
+}
+
+}  // namespace
