@@ -1,0 +1,42 @@
+// What the ZIP writer keeps of each added entry until it writes the central
+// directory.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "archive/zip_format.h"
+
+// One entry's central directory values; the fields follow the order of the
+// central directory header. The counts are 32-bit here and written as 16 bits.
+struct ArchiveEntryRecord {
+  uint16_t versionMadeBy = plenx::zip::kVersionMadeBy;
+  uint16_t versionNeededToExtract = plenx::zip::kVersionNeededToExtract;
+  // Final flags: 0x0002 for a deflated entry (the compressor's level mark),
+  // 0 for a stored one; 0x0008 while the entry is provisional.
+  uint16_t generalPurposeFlag = 0;
+  uint16_t compressionMethod = plenx::zip::kMethodStored;
+  // DOS time in the low 16 bits, DOS date in the high 16 bits.
+  uint32_t dosDateTime = 0;
+  uint32_t crc32 = 0;
+  // Bytes of entry data in the archive.
+  uint32_t compressedSize = 0;
+  // Bytes read from the source.
+  uint32_t uncompressedSize = 0;
+  uint32_t fileNameLength = 0;
+  uint32_t localExtraFieldLength = plenx::zip::kLocalExtraBytes;
+  uint32_t centralExtraFieldLength = plenx::zip::kCentralExtraBytes;
+  uint32_t fileCommentLength = 0;
+  uint16_t diskNumberStart = 0;
+  uint16_t internalFileAttributes = 0;
+  // The flags as the local header carries them; equal to the final flags.
+  uint16_t localFlags = 0;
+  uint32_t externalFileAttributes = 0;
+  // Archive offset at which the entry's local header begins.
+  uint32_t localHeaderOffset = 0;
+  // 8-bit name with every backslash replaced by "/".
+  std::string entryName;
+  // Extended timestamp, central form.
+  std::array<uint8_t, plenx::zip::kCentralExtraBytes> centralExtraField{};
+};

@@ -1,0 +1,267 @@
+// The ZIP writer: provisional local header, entry data, rewritten header;
+// central directory and end record at close.
+#include "archive/zip_writer.h"
+
+#include <algorithm>
+#include <array>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "archive/crc32.h"
+#include "archive/deflate_compressor.h"
+#include "archive/zip_attributes.h"
+#include "archive/zip_entry_record.h"
+#include "archive/zip_file.h"
+#include "archive/zip_format.h"
+#include "archive/zip_method.h"
+#include "archive/zip_records.h"
+#include "archive/zip_times.h"
+#include "platform/file_status.h"
+
+using namespace plenx::zip;
+
+namespace {
+
+// Stored entries are copied through a buffer of this size.
+constexpr size_t kDataBufferBytes = 16384;
+
+// The read side of one entry: reads the source from start to end and keeps
+// the CRC-32 and the count of what it delivered. A failed read ends the data.
+class SourceReader {
+ public:
+  explicit SourceReader(ZipFile& source) : m_source(source) {}
+
+  // Fills up to count bytes; 0 once the data has ended.
+  size_t Read(uint8_t* buffer, size_t count) {
+    if (m_ended) return 0;
+    bool failed = false;
+    const size_t got = m_source.Read(buffer, count, &failed);
+    if (failed || got == 0) m_ended = true;
+    m_crc = Crc32Update(m_crc, buffer, got);
+    m_bytesRead += got;
+    return got;
+  }
+
+  uint32_t Crc() const { return m_crc; }
+  uint64_t BytesRead() const { return m_bytesRead; }
+
+ private:
+  ZipFile& m_source;
+  uint32_t m_crc = 0;
+  uint64_t m_bytesRead = 0;
+  bool m_ended = false;
+};
+
+}  // namespace
+
+class ArchiveWriter {
+ public:
+  // Creates the archive file, replacing one of the same name. False when it
+  // cannot be created.
+  bool Create(const char* archivePath);
+  uint32_t AddFile(const char* entryName, const char* sourcePath);
+  uint32_t Close();
+
+ private:
+  // Appends to the archive and advances the write position by what the file
+  // accepted, so recorded offsets stay true after a short write. False when
+  // the write fell short.
+  bool Append(const uint8_t* bytes, size_t count) {
+    const size_t accepted = m_archive.Write(bytes, count);
+    m_writePosition += accepted;
+    return accepted == count;
+  }
+  // Copies the source into the archive as is. False when a write fell short.
+  bool CopyStored(SourceReader& reader, uint64_t& dataBytesWritten);
+  // Deflates the source into the archive and adds the compressor's level
+  // mark to flags. False when the compressor reported an error or a write
+  // fell short.
+  bool CopyDeflated(SourceReader& reader, uint64_t& dataBytesWritten, uint16_t& flags);
+  bool IsArchiveItself(const FileStatus& status) const {
+    return m_archiveKnown && status.deviceId == m_archiveDevice && status.inode == m_archiveInode;
+  }
+
+  ZipFile m_archive;
+  bool m_archiveKnown = false;
+  uint64_t m_archiveDevice = 0;
+  uint64_t m_archiveInode = 0;
+  // Bytes written to the archive so far; the archive is new, so this is also
+  // the offset of the next byte. Wider than the 32-bit fields so that an
+  // archive outgrowing them is noticed instead of recorded wrongly.
+  uint64_t m_writePosition = 0;
+  std::vector<ArchiveEntryRecord> m_entries;
+  // Created for the first deflated entry and reused: its state is large.
+  std::unique_ptr<DeflateCompressor> m_compressor;
+  std::array<uint8_t, kDataBufferBytes> m_dataBuffer;
+};
+
+bool ArchiveWriter::Create(const char* archivePath) {
+  m_archive = ZipFile::CreateAlways(archivePath);
+  if (!m_archive.IsOpen()) return false;
+  // Identifies the archive so that it is never read back as a source.
+  FileStatus status;
+  if (ReadFileStatus(m_archive.Descriptor(), archivePath, status)) {
+    m_archiveKnown = true;
+    m_archiveDevice = status.deviceId;
+    m_archiveInode = status.inode;
+  }
+  return true;
+}
+
+bool ArchiveWriter::CopyStored(SourceReader& reader, uint64_t& dataBytesWritten) {
+  for (;;) {
+    const size_t got = reader.Read(m_dataBuffer.data(), m_dataBuffer.size());
+    if (got == 0) return true;
+    const uint64_t before = m_writePosition;
+    const bool complete = Append(m_dataBuffer.data(), got);
+    dataBytesWritten += m_writePosition - before;
+    if (!complete) return false;
+  }
+}
+
+bool ArchiveWriter::CopyDeflated(SourceReader& reader, uint64_t& dataBytesWritten,
+                                 uint16_t& flags) {
+  if (!m_compressor) m_compressor = std::make_unique<DeflateCompressor>();
+  bool outputFailed = false;
+  const DeflateCompressor::ReadFunction read = [&reader](uint8_t* buffer, uint32_t count) {
+    return static_cast<uint32_t>(reader.Read(buffer, count));
+  };
+  // Once the archive has refused output, the rest of the stream is dropped:
+  // the entry has failed and the stream could not be completed anyway.
+  const DeflateCompressor::OutputFunction output = [&](const uint8_t* bytes, uint32_t count) {
+    if (outputFailed) return;
+    const uint64_t before = m_writePosition;
+    outputFailed = !Append(bytes, count);
+    dataBytesWritten += m_writePosition - before;
+  };
+  std::string errorMessage;
+  const uint64_t compressedSize =
+      m_compressor->Compress(DeflateCompressor::kZipLevel, read, output, flags, errorMessage);
+  return errorMessage.empty() && !outputFailed && compressedSize == dataBytesWritten;
+}
+
+uint32_t ArchiveWriter::AddFile(const char* entryName, const char* sourcePath) {
+  if (entryName == nullptr || entryName[0] == '\0') return kArchiveBadArgument;
+  ArchiveEntryRecord record;
+  record.entryName = entryName;
+  if (record.entryName.size() > kMaxField16) return kArchiveBadArgument;
+  std::replace(record.entryName.begin(), record.entryName.end(), '\\', '/');
+  record.compressionMethod = CompressionMethodFor(record.entryName);
+  const bool stored = record.compressionMethod == kMethodStored;
+
+  if (sourcePath == nullptr) return kArchiveBadArgument;
+  ZipFile source = ZipFile::OpenExisting(sourcePath);
+  if (!source.IsOpen()) return kArchiveOpenFailed;
+  FileStatus status;
+  if (!ReadFileStatus(source.Descriptor(), sourcePath, status)) return kArchiveOpenFailed;
+  // Only regular files open as sources, as on Windows, where a directory
+  // does not open as a file. Reading the archive being written would copy
+  // its own growing end forever; the archive is held without sharing, so
+  // that open fails as well.
+  if (!status.isRegularFile || IsArchiveItself(status)) return kArchiveOpenFailed;
+  if (m_writePosition > kMaxField32) return kArchiveWriteFailed;
+  // Reserved now so that recording the finished entry cannot fail.
+  m_entries.reserve(m_entries.size() + 1);
+
+  // Provisional values; the sizes are the low 32 bits of the reported size.
+  const uint32_t reportedSize = static_cast<uint32_t>(status.sizeBytes);
+  record.generalPurposeFlag = kFlagDataDescriptor;
+  record.localFlags = kFlagDataDescriptor;
+  record.dosDateTime = DosDateTime(status.lastWriteTime);
+  record.crc32 = 0;
+  record.compressedSize = stored ? reportedSize : 0;
+  record.uncompressedSize = reportedSize;
+  record.fileNameLength = static_cast<uint32_t>(record.entryName.size());
+  record.externalFileAttributes = ExternalAttributes(status);
+  record.localHeaderOffset = static_cast<uint32_t>(m_writePosition);
+  const uint32_t modificationTime = UnixTimeField(status.lastWriteTime);
+  const LocalExtraField localExtra = MakeLocalExtraField(
+      modificationTime, UnixTimeField(status.lastAccessTime), UnixTimeField(status.creationTime));
+  record.centralExtraField = MakeCentralExtraField(modificationTime);
+
+  const uint64_t headerOffset = m_writePosition;
+  const std::vector<uint8_t> provisionalHeader = LocalHeaderBytes(record, localExtra);
+  if (!Append(provisionalHeader.data(), provisionalHeader.size())) return kArchiveWriteFailed;
+
+  SourceReader reader(source);
+  uint64_t dataBytesWritten = 0;
+  uint16_t flags = record.generalPurposeFlag;
+  const bool dataComplete = stored ? CopyStored(reader, dataBytesWritten)
+                                   : CopyDeflated(reader, dataBytesWritten, flags);
+  source.Close();
+  // The header and data of a failed entry stay where they are; later
+  // entries follow them at the true offsets.
+  if (!dataComplete) return kArchiveWriteFailed;
+  if (reader.BytesRead() > kMaxField32 || dataBytesWritten > kMaxField32) {
+    return kArchiveWriteFailed;
+  }
+
+  record.crc32 = reader.Crc();
+  record.compressedSize = static_cast<uint32_t>(dataBytesWritten);
+  record.uncompressedSize = static_cast<uint32_t>(reader.BytesRead());
+  record.generalPurposeFlag = flags & ~kFlagDataDescriptor;
+  record.localFlags = record.generalPurposeFlag;
+  // Same length as the provisional header, so nothing after it moves.
+  const std::vector<uint8_t> finalHeader = LocalHeaderBytes(record, localExtra);
+  if (m_archive.WriteAt(finalHeader.data(), finalHeader.size(), headerOffset) !=
+      finalHeader.size()) {
+    return kArchiveWriteFailed;
+  }
+  m_entries.push_back(std::move(record));
+  return kArchiveSuccess;
+}
+
+uint32_t ArchiveWriter::Close() {
+  const uint64_t centralDirectoryOffset = m_writePosition;
+  uint64_t centralDirectorySize = 0;
+  for (const ArchiveEntryRecord& record : m_entries) {
+    centralDirectorySize += kCentralHeaderBytes + record.fileNameLength + kCentralExtraBytes;
+  }
+  // An archive beyond the 16-bit entry count or the 32-bit offsets gets no
+  // end record rather than one that points to the wrong place.
+  bool complete = m_entries.size() <= kMaxField16 && centralDirectoryOffset <= kMaxField32 &&
+                  centralDirectorySize <= kMaxField32;
+  for (size_t i = 0; complete && i < m_entries.size(); ++i) {
+    const std::vector<uint8_t> header = CentralHeaderBytes(m_entries[i]);
+    complete = Append(header.data(), header.size());
+  }
+  if (complete) {
+    const auto endRecord = EndOfCentralDirectoryBytes(
+        static_cast<uint16_t>(m_entries.size()), static_cast<uint32_t>(centralDirectorySize),
+        static_cast<uint32_t>(centralDirectoryOffset));
+    complete = Append(endRecord.data(), endRecord.size());
+  }
+  if (!m_archive.Close()) complete = false;
+  return complete ? kArchiveSuccess : kArchiveWriteFailed;
+}
+
+ArchiveHandle ArchiveCreate(const char* archivePath) {
+  if (archivePath == nullptr) return nullptr;
+  // The writer comes first, so that a lack of memory leaves no file behind.
+  std::unique_ptr<ArchiveWriter> writer(new (std::nothrow) ArchiveWriter);
+  if (!writer || !writer->Create(archivePath)) return nullptr;
+  return writer.release();
+}
+
+uint32_t ArchiveAddFile(ArchiveHandle archive, const char* entryName, const char* sourcePath) {
+  if (archive == nullptr) return kArchiveBadArgument;
+  try {
+    return archive->AddFile(entryName, sourcePath);
+  } catch (const std::bad_alloc&) {
+    // Memory ran out for the name, a header or the compressor: the entry is
+    // left out, the archive stays usable.
+    return kArchiveWriteFailed;
+  }
+}
+
+uint32_t ArchiveClose(ArchiveHandle archive) {
+  if (archive == nullptr) return kArchiveBadArgument;
+  const std::unique_ptr<ArchiveWriter> writer(archive);
+  try {
+    return writer->Close();
+  } catch (const std::bad_alloc&) {
+    return kArchiveWriteFailed;
+  }
+}
