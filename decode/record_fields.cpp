@@ -11,16 +11,14 @@ int SplitRecord(std::string_view text, std::vector<std::string>& fields) {
     const size_t comma = text.find(',', start);
     const size_t end = comma == std::string_view::npos ? text.size() : comma;
     if (fields.size() >= static_cast<size_t>(kMaxRecordFields)) {
-      // The field just read is dropped and reading stops; the trailing empty
-      // field below needs room too, so the array never passes the limit.
-      lastEndedAtComma = false;
-      break;
+      break;  // the field just read is dropped and reading stops
     }
     fields.emplace_back(text.substr(start, end - start));
     lastEndedAtComma = comma != std::string_view::npos;
     start = end + 1;
   }
-  if (lastEndedAtComma) {
+  // The trailing empty field needs room too: the array never passes the limit.
+  if (lastEndedAtComma && fields.size() < static_cast<size_t>(kMaxRecordFields)) {
     fields.emplace_back();
   }
   return static_cast<int>(fields.size());
