@@ -234,18 +234,28 @@ TEST_F(LogFileTest, UnopenableFileIsNotWrittenAndShowsNothing) {
 }
 
 // A Start that opened the log but then failed at the port leaves it open;
-// the next Start opens the same object again and must not lock itself out.
-TEST_F(LogFileTest, OpenLogAgainOnAnOpenLogReopensIt) {
-  const std::string path = PathOf("restart.log");
+// the next Start opens the same object again, with the same name or a new one
+// chosen meanwhile, and must neither lock itself out nor keep the old file.
+TEST_F(LogFileTest, OpenLogAgainOnAnOpenLogReleasesTheOldFile) {
+  const std::string first = PathOf("first.log");
+  const std::string second = PathOf("second.log");
   ScriptedPrompt prompt(PromptAnswer::Yes);
   LogFile log;
   int recordCount = 0;
-  ASSERT_EQ(log.OpenLog(prompt, path), 0);
-  ASSERT_EQ(log.OpenLog(prompt, path), 0);
+  ASSERT_EQ(log.OpenLog(prompt, first), 0);
+  ASSERT_EQ(log.OpenLog(prompt, first), 0);
   ASSERT_TRUE(log.IsOpen());
-  ASSERT_EQ(log.LogRecord(prompt, kStamp, "1,", path, 1, recordCount), 0);
+  ASSERT_EQ(log.LogRecord(prompt, kStamp, "1,", first, 1, recordCount), 0);
+
+  ASSERT_EQ(log.OpenLog(prompt, second), 0);
+  ASSERT_EQ(log.LogRecord(prompt, kStamp, "2,", second, 1, recordCount), 0);
+  LogFile otherWriter;
+  EXPECT_EQ(otherWriter.OpenLog(prompt, first), 0);
+  EXPECT_TRUE(otherWriter.IsOpen()) << "the first file is still locked";
   log.CloseLog();
-  EXPECT_EQ(ReadAll(path), std::string(kStampedPrefix) + "1,\r\n");
+
+  EXPECT_EQ(ReadAll(first), std::string(kStampedPrefix) + "1,\r\n");
+  EXPECT_EQ(ReadAll(second), std::string(kStampedPrefix) + "2,\r\n");
 }
 
 TEST_F(LogFileTest, WriteFailureShowsDiskFullAndDoesNotCount) {
