@@ -1,0 +1,62 @@
+// A pseudo-terminal standing in for the serial line in tests: the test plays
+// the control board on the master side, the code under test opens the slave.
+#pragma once
+
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+class PtyLine {
+ public:
+  // Raw from the start, so no byte is translated before the link configures
+  // the line. The slave stays open here as well, as the simulator keeps it.
+  PtyLine() {
+    char path[128] = {};
+    if (openpty(&m_master, &m_slave, path, nullptr, nullptr) != 0) {
+      m_master = m_slave = -1;
+      return;
+    }
+    termios line {};
+    tcgetattr(m_slave, &line);
+    cfmakeraw(&line);
+    tcsetattr(m_slave, TCSANOW, &line);
+    m_slavePath = path;
+  }
+  ~PtyLine() { HangUp(); }
+  PtyLine(const PtyLine&) = delete;
+  PtyLine& operator=(const PtyLine&) = delete;
+
+  bool Valid() const { return m_master >= 0; }
+  const std::string& SlavePath() const { return m_slavePath; }
+  // The slave descriptor the test holds (to inspect the line settings).
+  int HeldSlave() const { return m_slave; }
+
+  // Sends bytes as the board would; blocks while the line's buffer is full.
+  bool Write(std::span<const uint8_t> bytes) {
+    size_t sent = 0;
+    while (sent < bytes.size()) {
+      const ssize_t count = write(m_master, bytes.data() + sent, bytes.size() - sent);
+      if (count <= 0) {
+        return false;
+      }
+      sent += static_cast<size_t>(count);
+    }
+    return true;
+  }
+
+  // Closes both sides the test holds: the slave's other opener sees a hang-up.
+  void HangUp() {
+    if (m_slave >= 0) close(m_slave);
+    if (m_master >= 0) close(m_master);
+    m_master = m_slave = -1;
+  }
+
+ private:
+  int m_master = -1;
+  int m_slave = -1;
+  std::string m_slavePath;
+};

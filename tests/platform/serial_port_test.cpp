@@ -1,0 +1,207 @@
+// The Linux serial layer on pseudo-terminals: COM name resolution, the
+// exclusive open, the raw line settings and the timed one-byte read.
+#include "platform/serial_port.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/serial_port_name.h"
+#include "tests/link/pty_line.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+// Sets an environment variable for one scope and restores it after.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : m_name(name) {
+    if (const char* old = getenv(name)) m_old = old;
+    value != nullptr ? setenv(name, value, 1) : unsetenv(name);
+  }
+  ~ScopedEnv() { m_old ? setenv(m_name, m_old->c_str(), 1) : unsetenv(m_name); }
+
+ private:
+  const char* m_name;
+  std::optional<std::string> m_old;
+};
+
+// A fresh XDG_CONFIG_HOME with an empty port link directory.
+class PortLinkDirTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/plenx-ports-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    m_configHome = pattern;
+    fs::create_directories(PortDir());
+  }
+  void TearDown() override { fs::remove_all(m_configHome); }
+  fs::path PortDir() const { return m_configHome / "plenx-logger" / "ports"; }
+
+  fs::path m_configHome;
+};
+
+TEST_F(PortLinkDirTest, ComNamesResolveToLinkOrBuiltInPort) {
+  ScopedEnv configHome("XDG_CONFIG_HOME", m_configHome.c_str());
+  fs::create_symlink("/dev/ttyUSB0", PortDir() / "COM3");
+  // A link to an unplugged adapter still names the port.
+  fs::create_symlink("/dev/plenx-unplugged", PortDir() / "COM4");
+  const std::string link3 = (PortDir() / "COM3").string();
+  const std::string link4 = (PortDir() / "COM4").string();
+  const struct {
+    const char* portPath;
+    std::string device;
+  } kCases[] = {
+      {"\\\\.\\COM1", "/dev/ttyS0"},
+      {"\\\\.\\COM24", "/dev/ttyS23"},
+      {"\\\\.\\COM3", link3},
+      {"\\\\.\\COM4", link4},
+      {"COM3", link3},
+      {"COM1:", "/dev/ttyS0"},
+      // Anything else is a device path already.
+      {"/dev/pts/7", "/dev/pts/7"},
+      {"\\\\.\\COM0", "\\\\.\\COM0"},
+      {"\\\\.\\COM-2", "\\\\.\\COM-2"},
+      {"\\\\.\\COM2x", "\\\\.\\COM2x"},
+  };
+  for (const auto& c : kCases) {
+    EXPECT_EQ(ResolveSerialDevicePath(c.portPath), c.device) << c.portPath;
+  }
+}
+
+TEST_F(PortLinkDirTest, LinkDirectoryFollowsXdgThenHome) {
+  {
+    ScopedEnv configHome("XDG_CONFIG_HOME", m_configHome.c_str());
+    EXPECT_EQ(SerialPortLinkDirectory(), PortDir().string());
+  }
+  ScopedEnv home("HOME", "/home/tech");
+  for (const char* ignored : {static_cast<const char*>(nullptr), "", "relative/dir"}) {
+    ScopedEnv configHome("XDG_CONFIG_HOME", ignored);
+    EXPECT_EQ(SerialPortLinkDirectory(), "/home/tech/.config/plenx-logger/ports");
+  }
+}
+
+TEST_F(PortLinkDirTest, MappedComPortOpensTheLinkedDevice) {
+  PtyLine line;
+  ASSERT_TRUE(line.Valid());
+  ScopedEnv configHome("XDG_CONFIG_HOME", m_configHome.c_str());
+  fs::create_symlink(line.SlavePath(), PortDir() / "COM7");
+  const SerialHandle port = OpenSerialPort("\\\\.\\COM7");
+  ASSERT_NE(port, kInvalidSerialHandle);
+  const uint8_t sent = 0x5A;
+  ASSERT_TRUE(line.Write({&sent, 1}));
+  uint8_t received = 0;
+  EXPECT_EQ(ReadSerialByte(port, received, kSerialReadTimeoutMs), 1);
+  EXPECT_EQ(received, sent);
+  CloseSerialPort(port);
+}
+
+TEST(SerialPortTest, OnlyExistingCharacterDevicesOpen) {
+  EXPECT_EQ(OpenSerialPort("/dev/plenx-no-such-port"), kInvalidSerialHandle);
+  char regularFile[] = "/tmp/plenx-not-a-port-XXXXXX";
+  const int file = mkstemp(regularFile);
+  ASSERT_GE(file, 0);
+  close(file);
+  EXPECT_EQ(OpenSerialPort(regularFile), kInvalidSerialHandle);
+  unlink(regularFile);
+}
+
+// Exclusive while open, even for root; released completely by the close,
+// although another opener keeps the terminal alive.
+TEST(SerialPortTest, PortIsExclusiveUntilClosed) {
+  PtyLine line;
+  ASSERT_TRUE(line.Valid());
+  const SerialHandle port = OpenSerialPort(line.SlavePath());
+  ASSERT_NE(port, kInvalidSerialHandle);
+  EXPECT_EQ(OpenSerialPort(line.SlavePath()), kInvalidSerialHandle);
+  int exclusive = 0;
+  ASSERT_EQ(ioctl(line.HeldSlave(), TIOCGEXCL, &exclusive), 0);
+  EXPECT_NE(exclusive, 0);
+
+  CloseSerialPort(port);
+  ASSERT_EQ(ioctl(line.HeldSlave(), TIOCGEXCL, &exclusive), 0);
+  EXPECT_EQ(exclusive, 0);
+  const SerialHandle again = OpenSerialPort(line.SlavePath());
+  EXPECT_NE(again, kInvalidSerialHandle);
+  CloseSerialPort(again);
+}
+
+TEST(SerialPortTest, LineIsRaw8N1At9600) {
+  PtyLine line;
+  ASSERT_TRUE(line.Valid());
+  // Start from a cooked terminal, as a fresh serial device is.
+  termios cooked {};
+  tcgetattr(line.HeldSlave(), &cooked);
+  cooked.c_iflag |= ICRNL | IXON | ISTRIP;
+  cooked.c_lflag |= ICANON | ECHO | ISIG;
+  cooked.c_oflag |= OPOST;
+  tcsetattr(line.HeldSlave(), TCSANOW, &cooked);
+
+  const SerialHandle port = OpenSerialPort(line.SlavePath());
+  ASSERT_NE(port, kInvalidSerialHandle);
+  EXPECT_TRUE(ConfigureSerialLine(port, kSerialBaudRate));
+  // A pseudo-terminal has no modem lines; the refusal is reported, not fatal.
+  EXPECT_FALSE(LowerModemLines(port));
+
+  termios settings {};
+  ASSERT_EQ(tcgetattr(port, &settings), 0);
+  EXPECT_EQ(cfgetispeed(&settings), static_cast<speed_t>(B9600));
+  EXPECT_EQ(settings.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+  EXPECT_EQ(settings.c_cflag & (PARENB | CSTOPB | CRTSCTS), 0u);
+  EXPECT_NE(settings.c_cflag & CLOCAL, 0u);
+  EXPECT_EQ(settings.c_cc[VMIN], 0);
+  EXPECT_EQ(settings.c_cc[VTIME], 2);
+
+  // Bytes a cooked line would translate, swallow or act on all arrive as sent:
+  // CR, NL, XON, XOFF, Ctrl-C, DEL, and bytes with the eighth bit set.
+  const std::vector<uint8_t> sent = {0x0D, 0x0A, 0x11, 0x13, 0x03, 0x7F, 0xFF, 0x80, 0x00};
+  ASSERT_TRUE(line.Write(sent));
+  std::vector<uint8_t> received;
+  uint8_t byte = 0;
+  while (received.size() < sent.size() &&
+         ReadSerialByte(port, byte, kSerialReadTimeoutMs) == 1) {
+    received.push_back(byte);
+  }
+  EXPECT_EQ(received, sent);
+  CloseSerialPort(port);
+}
+
+// An empty read takes the full time-out, whether the line is silent or
+// hung up (every read fails at once there).
+TEST(SerialPortTest, EmptyReadTakesTheTimeout) {
+  constexpr int kTimeoutMs = 200;
+  for (const bool hangUp : {false, true}) {
+    SCOPED_TRACE(hangUp ? "hung-up line" : "silent line");
+    PtyLine line;
+    ASSERT_TRUE(line.Valid());
+    const SerialHandle port = OpenSerialPort(line.SlavePath());
+    ASSERT_NE(port, kInvalidSerialHandle);
+    ConfigureSerialLine(port, kSerialBaudRate);
+    if (hangUp) {
+      line.HangUp();
+    }
+    uint8_t byte = 0;
+    const Clock::time_point start = Clock::now();
+    EXPECT_EQ(ReadSerialByte(port, byte, kTimeoutMs), hangUp ? -1 : 0);
+    const auto took = Clock::now() - start;
+    EXPECT_GE(took, milliseconds(kTimeoutMs));
+    EXPECT_LT(took, milliseconds(kTimeoutMs + 150));
+    CloseSerialPort(port);
+  }
+}
+
+}  // namespace
