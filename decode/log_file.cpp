@@ -62,10 +62,12 @@ int LogFile::OpenLog(UserPrompt& owner, const std::string& logFileName) {
   }
 
   // O_APPEND puts every line after whatever the file holds at that moment, so
-  // existing content is never overwritten. No O_TRUNC, ever.
+  // existing content is never overwritten. No O_TRUNC, ever. O_NONBLOCK does
+  // nothing to a regular file; for a pipe or device given as the name it turns
+  // a stalled write into a write error instead of a frozen window.
   const int fd = RetryOnInterrupt([&] {
-    return open(logFileName.c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC | O_NOCTTY,
-                kNewLogFileMode);
+    return open(logFileName.c_str(),
+                O_RDWR | O_CREAT | O_APPEND | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, kNewLogFileMode);
   });
   if (fd < 0) return 0;
 

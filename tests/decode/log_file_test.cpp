@@ -276,6 +276,25 @@ TEST_F(LogFileTest, WriteFailureShowsDiskFullAndDoesNotCount) {
   EXPECT_EQ(recordCount, 7);
 }
 
+// A pipe nobody drains must give a write error once it is full, not block
+// the user-interface thread for ever.
+TEST_F(LogFileTest, FullPipeGivesWriteErrorInsteadOfBlocking) {
+  const std::string path = PathOf("pipe");
+  ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+  ScriptedPrompt prompt(PromptAnswer::Yes);
+  LogFile log;
+  ASSERT_EQ(log.OpenLog(prompt, path), 0);
+  ASSERT_TRUE(log.IsOpen());
+  constexpr int kMoreLinesThanAPipeHolds = 100'000;
+  int recordCount = 0;
+  int result = 0;
+  for (int i = 0; i < kMoreLinesThanAPipeHolds && result == 0; ++i) {
+    result = log.LogRecord(prompt, kStamp, "1,2,3,", path, 1, recordCount);
+  }
+  EXPECT_EQ(result, -1);
+  EXPECT_EQ(prompt.errors.size(), 1u);
+}
+
 // A write that gets only part of the line in (file size limit reached) must
 // not leave that part behind, and the message names the full path of a
 // relative name. Runs in a child: the limit and the directory change are
