@@ -1,0 +1,177 @@
+// The per-user settings store: where it lives, the file-per-value layout,
+// the read size limit, atomic writes and failures that change nothing.
+#include "platform/settings_store.h"
+
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char kKey[] = "Software\\TessamPlenxLogger";
+
+// Sets an environment variable for the life of the object.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : m_name(name) {
+    if (const char* old = getenv(name)) m_old = old;
+    if (value != nullptr) {
+      setenv(name, value, 1);
+    } else {
+      unsetenv(name);
+    }
+  }
+  ~ScopedEnv() {
+    if (m_old) {
+      setenv(m_name, m_old->c_str(), 1);
+    } else {
+      unsetenv(m_name);
+    }
+  }
+
+ private:
+  const char* m_name;
+  std::optional<std::string> m_old;
+};
+
+// A temporary XDG_CONFIG_HOME for each test.
+class SettingsStoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "plenx-settings-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    m_home = pattern;
+    m_env.emplace("XDG_CONFIG_HOME", m_home.c_str());
+  }
+  void TearDown() override {
+    m_env.reset();
+    std::error_code ignored;
+    fs::permissions(KeyFolder(), fs::perms::owner_all, ignored);
+    fs::remove_all(m_home, ignored);
+  }
+
+  std::string KeyFolder() const { return m_home + "/plenx-logger/Software/TessamPlenxLogger"; }
+
+  void PutRaw(const std::string& name, const std::string& bytes) const {
+    fs::create_directories(KeyFolder());
+    std::ofstream(KeyFolder() + "/" + name, std::ios::binary) << bytes;
+  }
+
+  std::string m_home;
+  std::optional<ScopedEnv> m_env;
+};
+
+TEST(SettingsStoreFolder, FollowsTheXdgRule) {
+  struct Case {
+    const char* name;
+    const char* xdgConfigHome;  // nullptr: unset
+    std::string folder;
+  };
+  const Case cases[] = {
+      {"Absolute", "/srv/cfg", "/srv/cfg/plenx-logger"},
+      {"TrailingSlash", "/srv/cfg/", "/srv/cfg/plenx-logger"},
+      {"RelativeIgnored", "cfg", "/home/tech/.config/plenx-logger"},
+      {"EmptyIgnored", "", "/home/tech/.config/plenx-logger"},
+      {"Unset", nullptr, "/home/tech/.config/plenx-logger"},
+  };
+  const ScopedEnv home("HOME", "/home/tech");
+  for (const Case& c : cases) {
+    const ScopedEnv xdg("XDG_CONFIG_HOME", c.xdgConfigHome);
+    EXPECT_EQ(SettingsStoreFolder(), c.folder) << c.name;
+  }
+}
+
+TEST_F(SettingsStoreTest, ValueIsAFileNamedAfterItUnderTheKeyPath) {
+  std::string bytes;
+  EXPECT_FALSE(ReadSettingValue(kKey, "LogFile", 260, bytes));  // nothing there yet
+
+  const std::string stored("C:\\logs\\run.log\0", 16);
+  ASSERT_TRUE(WriteSettingValue(kKey, "LogFile", stored));
+  EXPECT_TRUE(ReadSettingValue(kKey, "LogFile", 260, bytes));
+  EXPECT_EQ(bytes, stored);
+
+  std::ifstream file(KeyFolder() + "/LogFile", std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), stored);
+  // The temporary file is gone: the folder holds the value only.
+  EXPECT_EQ(std::distance(fs::directory_iterator(KeyFolder()), fs::directory_iterator()), 1);
+
+  ASSERT_TRUE(WriteSettingValue(kKey, "LogFile", std::string("x\0", 2)));
+  EXPECT_TRUE(ReadSettingValue(kKey, "LogFile", 260, bytes));
+  EXPECT_EQ(bytes, std::string("x\0", 2));  // shorter value leaves no tail
+}
+
+TEST_F(SettingsStoreTest, ValueLargerThanTheBufferReadsAsFailure) {
+  struct Case {
+    size_t size;
+    bool read;
+  };
+  const Case cases[] = {{0, true}, {260, true}, {261, false}, {100000, false}};
+  for (const Case& c : cases) {
+    PutRaw("CommunicationPort", std::string(c.size, 'p'));
+    std::string bytes = "old";
+    EXPECT_EQ(ReadSettingValue(kKey, "CommunicationPort", 260, bytes), c.read) << c.size;
+    EXPECT_EQ(bytes, c.read ? std::string(c.size, 'p') : "") << c.size;
+  }
+}
+
+TEST_F(SettingsStoreTest, NamesThatWouldLeaveTheStoreAreRefused) {
+  struct Case {
+    const char* key;
+    const char* value;
+  };
+  const Case cases[] = {
+      {"Software\\..\\..\\..", "escape"}, {"Software\\a/b", "v"}, {"Software\\\\x", "v"},
+      {"", "v"},                          {kKey, ".."},           {kKey, "../v"},
+      {kKey, ""},
+  };
+  for (const Case& c : cases) {
+    std::string bytes;
+    EXPECT_FALSE(WriteSettingValue(c.key, c.value, "x")) << c.key << " " << c.value;
+    EXPECT_FALSE(ReadSettingValue(c.key, c.value, 260, bytes)) << c.key << " " << c.value;
+  }
+  EXPECT_FALSE(fs::exists(m_home + "/escape"));
+  EXPECT_FALSE(fs::exists(m_home + "/plenx-logger/Software/TessamPlenxLogger/v"));
+}
+
+TEST_F(SettingsStoreTest, OddThingsInTheValuesPlaceChangeNothing) {
+  fs::create_directories(KeyFolder() + "/LogFile");  // a folder where the value belongs
+  ASSERT_EQ(mkfifo((KeyFolder() + "/CommunicationPort").c_str(), 0600), 0);
+  std::string bytes;
+  EXPECT_FALSE(ReadSettingValue(kKey, "LogFile", 260, bytes));
+  EXPECT_FALSE(ReadSettingValue(kKey, "CommunicationPort", 260, bytes));  // does not block
+  EXPECT_FALSE(WriteSettingValue(kKey, "LogFile", "x"));
+  EXPECT_TRUE(fs::is_directory(KeyFolder() + "/LogFile"));
+  // No temporary file is left behind by the failed write.
+  EXPECT_EQ(std::distance(fs::directory_iterator(KeyFolder()), fs::directory_iterator()), 2);
+}
+
+TEST_F(SettingsStoreTest, UnreachableStoreReadsEmptyAndWritesNothing) {
+  // A file where the configuration folder should be: no folder can be made.
+  std::ofstream(m_home + "/blocker") << "file";
+  const ScopedEnv xdg("XDG_CONFIG_HOME", (m_home + "/blocker").c_str());
+  std::string bytes;
+  EXPECT_FALSE(WriteSettingValue(kKey, "LogFile", "x"));
+  EXPECT_FALSE(ReadSettingValue(kKey, "LogFile", 260, bytes));
+  EXPECT_TRUE(bytes.empty());
+}
+
+TEST_F(SettingsStoreTest, ReadOnlyKeyFolderKeepsTheOldValue) {
+  if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+  ASSERT_TRUE(WriteSettingValue(kKey, "LogFile", "old"));
+  fs::permissions(KeyFolder(), fs::perms::owner_read | fs::perms::owner_exec);
+  EXPECT_FALSE(WriteSettingValue(kKey, "LogFile", "new"));
+  std::string bytes;
+  EXPECT_TRUE(ReadSettingValue(kKey, "LogFile", 260, bytes));
+  EXPECT_EQ(bytes, "old");
+}
+
+}  // namespace
