@@ -44,8 +44,9 @@ std::optional<int32_t> ParseProfileInt(std::string_view value);
 
 // Turns a configuration file's bytes into the program's code page: a file
 // that is well-formed UTF-8 (what a Linux editor writes) is converted to
-// Windows-1252, dropping a leading byte-order mark; any other file is taken
-// as Windows-1252 already and kept as it is.
+// Windows-1252, characters the code page lacks becoming '?'; any other file
+// is taken as Windows-1252 already and kept as it is. A leading UTF-8
+// byte-order mark is dropped in either case.
 std::string DecodeConfigText(std::string_view bytes);
 
 // Largest configuration file that is read; a larger one is refused.

@@ -20,6 +20,7 @@ constexpr int kZizuLabelSet = 3;
 // Longest piece of a refused value quoted in a warning.
 constexpr size_t kMaxQuotedValueLength = 40;
 
+// Collects start-up warnings, each prefixed with the configuration file path.
 class WarningList {
  public:
   WarningList(const std::string& path, ConfigWarnings& out) : m_path(path), m_out(out) {}
@@ -128,22 +129,16 @@ void Apply(const IniFile& ini, WarningList& warnings, LoggerConfig& config) {
 }  // namespace
 
 ConfigWarnings LoggerConfig::Load() {
+  // Without the program's own path there is no file beside it to read.
   const std::string executable = ExecutablePath();
-  if (executable.empty()) {
-    // Without the program's own path there is no file beside it to read.
-    ConfigWarnings warnings;
-    std::string none;
-    WarningList list(none, warnings);
-    Apply(IniFile{}, list, *this);
-    return warnings;
-  }
-  return Load(ConfigFilePathForExecutable(executable));
+  return Load(executable.empty() ? std::string() : ConfigFilePathForExecutable(executable));
 }
 
 ConfigWarnings LoggerConfig::Load(const std::string& iniPath) {
   ConfigWarnings warnings;
   WarningList list(iniPath, warnings);
-  const IniReadResult read = ReadIniFile(iniPath);
+  IniReadResult read;
+  if (!iniPath.empty()) read = ReadIniFile(iniPath);
   if (read.status == IniReadStatus::kTooLarge) {
     list.Add("larger than " + std::to_string(kMaxConfigFileBytes) +
              " bytes, not read; using the built-in settings and labels");

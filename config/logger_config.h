@@ -51,6 +51,6 @@ struct LoggerConfig {
   // Fills every field but logFileName and portName. Never fails: values the
   // program cannot use are replaced by safe ones and reported in the result.
   ConfigWarnings Load();
-  // As Load(), from the file at iniPath.
+  // As Load(), from the file at iniPath; an empty path reads no file.
   ConfigWarnings Load(const std::string& iniPath);
 };
