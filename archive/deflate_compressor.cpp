@@ -1,18 +1,234 @@
-// Raw deflate compressor: placeholder until the encoder lands.
+// Raw deflate compressor: window, hash chains, lazy match search and the
+// entry's start and end; block output lives in deflate_block_writer.cpp.
 #include "archive/deflate_compressor.h"
 
-struct DeflateState {};
+#include <algorithm>
+#include <cstring>
 
-DeflateCompressor::DeflateCompressor() : m_state(std::make_unique<DeflateState>()) {}
+#include "archive/deflate_block_writer.h"
+#include "archive/deflate_state.h"
+
+namespace plenx::deflate {
+namespace {
+
+// Reads two bytes as one 16-bit value (host order; only compared for equality).
+inline uint16_t Load16(const uint8_t* bytes) {
+  uint16_t value;
+  std::memcpy(&value, bytes, sizeof value);
+  return value;
+}
+
+inline uint64_t Load64(const uint8_t* bytes) {
+  uint64_t value;
+  std::memcpy(&value, bytes, sizeof value);
+  return value;
+}
+
+// Number of equal leading bytes of scan and match, checked from offset 2 on
+// (the callers have compared offsets 0 and 1), at most kMaxMatch. Reads at
+// most kMaxMatch bytes of each.
+inline unsigned MatchLength(const uint8_t* scan, const uint8_t* match) {
+  for (unsigned offset = 2; offset < kMaxMatch; offset += 8) {
+    const uint64_t difference = Load64(scan + offset) ^ Load64(match + offset);
+    if (difference != 0) {
+      const unsigned length = offset + static_cast<unsigned>(__builtin_ctzll(difference)) / 8;
+      return std::min(length, kMaxMatch);
+    }
+  }
+  return kMaxMatch;
+}
+
+static_assert((kMaxMatch - 2) % 8 == 0, "MatchLength compares whole words up to kMaxMatch");
+
+// Adds position to its hash chain; returns the chain's previous head.
+inline unsigned InsertString(DeflateState& s, unsigned position) {
+  s.hash = ((s.hash << kHashShift) ^ s.window[position + kMinMatch - 1]) & kHashMask;
+  const unsigned head = s.head[s.hash];
+  s.prev[position & kWindowMask] = static_cast<uint16_t>(head);
+  s.head[s.hash] = static_cast<uint16_t>(position);
+  return head;
+}
+
+// Walks the hash chain from candidate for a match longer than s.prevLength at
+// s.position; sets s.matchStart when it finds one. Returns the best length
+// (at least s.prevLength).
+unsigned LongestMatch(DeflateState& s, unsigned candidate) {
+  unsigned chainBudget = s.config.maxChain;
+  const unsigned position = s.position;
+  const uint8_t* const window = s.window;
+  const uint8_t* const scan = window + position;
+  const uint16_t* const prev = s.prev;
+  unsigned bestLength = s.prevLength;
+  const unsigned limit = position > kMaxDistance ? position - kMaxDistance : 0;
+  const unsigned niceLength = s.niceLength;
+
+  if (s.prevLength >= s.config.goodLength) chainBudget >>= 2;
+  if (position > kWindowBytes - kMinLookahead) s.error.Fail("insufficient lookahead");
+
+  // A candidate can only beat bestLength if it agrees at the last two bytes
+  // of the best match and at the first two; check those before counting.
+  uint16_t scanEnd = Load16(scan + bestLength - 1);
+  const uint16_t scanStart = Load16(scan);
+  do {
+    if (candidate >= position) {
+      s.error.Fail("no future");
+      break;
+    }
+    const uint8_t* const match = window + candidate;
+    if (Load16(match + bestLength - 1) != scanEnd || Load16(match) != scanStart) continue;
+
+    const unsigned length = MatchLength(scan, match);
+    if (length > bestLength) {
+      if (position + length > kWindowBytes) s.error.Fail("wild scan");
+      s.matchStart = candidate;
+      bestLength = length;
+      if (length >= niceLength) break;
+      scanEnd = Load16(scan + bestLength - 1);
+    }
+  } while ((candidate = prev[candidate & kWindowMask]) > limit && --chainBudget != 0);
+  return bestLength;
+}
+
+// Moves the upper half of the window down and rebases every position.
+void SlideWindow(DeflateState& s) {
+  std::memcpy(s.window, s.window + kWindowHalfBytes, kWindowHalfBytes);
+  s.matchStart -= kWindowHalfBytes;
+  s.position -= kWindowHalfBytes;
+  s.blockStart -= kWindowHalfBytes;
+  // Positions that fall out of the window become 0, the empty chain mark.
+  for (unsigned n = 0; n < kHashSize; ++n) {
+    const unsigned m = s.head[n];
+    s.head[n] = static_cast<uint16_t>(m >= kWindowHalfBytes ? m - kWindowHalfBytes : 0);
+  }
+  for (unsigned n = 0; n < kWindowHalfBytes; ++n) {
+    const unsigned m = s.prev[n];
+    s.prev[n] = static_cast<uint16_t>(m >= kWindowHalfBytes ? m - kWindowHalfBytes : 0);
+  }
+}
+
+// Reads more input behind the lookahead, sliding first when the position
+// has reached the upper half's far end.
+void FillWindow(DeflateState& s, const DeflateCompressor::ReadFunction& read) {
+  unsigned room = kWindowBytes - s.lookahead - s.position;
+  if (s.position >= kWindowHalfBytes + kMaxDistance) {
+    SlideWindow(s);
+    room += kWindowHalfBytes;
+  }
+  if (room < 2) s.error.Fail("more < 2");
+  if (s.endOfInput || room == 0) return;
+  uint8_t* const free = s.window + s.position + s.lookahead;
+  uint32_t delivered = read(free, room);
+  if (delivered == 0 || delivered == DeflateCompressor::kReadEndOfInput) {
+    s.endOfInput = true;
+    // Keep bytes of an earlier fill out of the last positions' hashes.
+    std::memset(free, 0, kMinMatch - 1);
+    return;
+  }
+  s.lookahead += std::min(delivered, room);
+}
+
+// Lazy evaluation: a match found at one position is only taken if the next
+// position does not find a longer one.
+void DeflateLazy(DeflateState& s, const DeflateCompressor::ReadFunction& read) {
+  unsigned matchLength = kMinMatch - 1;
+  bool literalPending = false;
+  while (s.lookahead != 0) {
+    unsigned hashHead = 0;
+    if (s.lookahead >= kMinMatch) hashHead = InsertString(s, s.position);
+
+    s.prevLength = matchLength;
+    s.prevMatch = s.matchStart;
+    matchLength = kMinMatch - 1;
+
+    if (hashHead != 0 && s.prevLength < s.config.maxLazy && s.position - hashHead <= kMaxDistance &&
+        s.position <= kWindowBytes - kMinLookahead) {
+      // Never count matching bytes past the end of the input.
+      if (s.niceLength > s.lookahead) s.niceLength = s.lookahead;
+      matchLength = std::min(LongestMatch(s, hashHead), s.lookahead);
+      if (matchLength == kMinMatch && s.position - s.matchStart > kTooFar) matchLength = kMinMatch - 1;
+    }
+
+    if (s.prevLength >= kMinMatch && matchLength <= s.prevLength) {
+      const bool cut = RecordMatch(s, s.position - 1 - s.prevMatch, s.prevLength - kMinMatch);
+      // The match covers prevMatch .. position + prevLength - 2; position - 1
+      // and position are in the chains already.
+      const unsigned matchEnd = s.position + s.prevLength - 1;
+      const unsigned hashable = s.position + s.lookahead - (kMinMatch - 1);  // positions below have 3 bytes
+      const unsigned insertEnd = std::min(matchEnd, hashable);
+      for (unsigned p = s.position + 1; p < insertEnd; ++p) InsertString(s, p);
+      s.lookahead -= s.prevLength - 1;
+      s.position = matchEnd;
+      literalPending = false;
+      matchLength = kMinMatch - 1;
+      if (cut) {
+        CutBlock(s, false);
+        s.blockStart = s.position;
+      }
+    } else if (literalPending) {
+      if (RecordLiteral(s, s.window[s.position - 1])) {
+        CutBlock(s, false);
+        s.blockStart = s.position;
+      }
+      ++s.position;
+      --s.lookahead;
+    } else {
+      literalPending = true;
+      ++s.position;
+      --s.lookahead;
+    }
+
+    while (s.lookahead < kMinLookahead && !s.endOfInput) FillWindow(s, read);
+  }
+  if (literalPending) RecordLiteral(s, s.window[s.position - 1]);
+  CutBlock(s, true);
+}
+
+}  // namespace
+}  // namespace plenx::deflate
+
+DeflateCompressor::DeflateCompressor() : m_state(std::make_unique<plenx::deflate::DeflateState>()) {}
 DeflateCompressor::~DeflateCompressor() = default;
 
 uint64_t DeflateCompressor::Compress(int level, const ReadFunction& read, const OutputFunction& output,
                                      uint16_t& generalPurposeFlag, std::string& errorMessage) {
-  (void)read;
+  using namespace plenx::deflate;
+  DeflateState& s = *m_state;
   errorMessage.clear();
+  s.error = {};
+
+  if (level < kMinLevel || level > kMaxLevel) {
+    s.error.Fail("bad pack level");
+    level = kZipLevel;
+  }
+  BuildCodeTables(s.tables, s.error);
+  s.out.Begin(&output);
+  s.compressedBits = 0;
+  StartBlock(s);
+  // Fresh window: what lies past the input never depends on earlier entries.
+  std::memset(s.window, 0, sizeof s.window);
+  std::memset(s.head, 0, sizeof s.head);
+  s.config = kLevelConfigs[level];
+  s.niceLength = s.config.niceLength;
   if (level == kZipLevel) generalPurposeFlag |= kLevel8FlagMark;
-  // Empty final fixed-code block: BFINAL=1, BTYPE=01, end-of-block code.
-  static const uint8_t kEmptyStream[2] = {0x03, 0x00};
-  output(kEmptyStream, 2);
-  return 2;
+
+  s.position = 0;
+  s.blockStart = 0;
+  s.matchStart = 0;
+  s.prevLength = kMinMatch - 1;
+  s.prevMatch = 0;
+  s.endOfInput = false;
+  s.lookahead = 0;
+  const uint32_t delivered = read(s.window, kWindowBytes);
+  if (delivered == 0 || delivered == kReadEndOfInput) {
+    s.endOfInput = true;
+  } else {
+    s.lookahead = std::min(delivered, kWindowBytes);
+    while (s.lookahead < kMinLookahead && !s.endOfInput) FillWindow(s, read);
+  }
+  s.hash = ((static_cast<unsigned>(s.window[0]) << kHashShift) ^ s.window[1]) & kHashMask;
+
+  DeflateLazy(s, read);
+
+  if (s.error.message) errorMessage = s.error.message;
+  return s.out.HandedOverBytes();
 }

@@ -6,7 +6,9 @@
 #include <memory>
 #include <string>
 
+namespace plenx::deflate {
 struct DeflateState;
+}
 
 // Turns the bytes delivered by a read function into one complete raw deflate
 // stream (no zlib or gzip wrapper) and hands it to an output function.
@@ -51,5 +53,5 @@ class DeflateCompressor {
                     uint16_t& generalPurposeFlag, std::string& errorMessage);
 
  private:
-  std::unique_ptr<DeflateState> m_state;
+  std::unique_ptr<plenx::deflate::DeflateState> m_state;
 };
