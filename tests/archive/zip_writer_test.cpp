@@ -1,0 +1,320 @@
+// The ZIP writer end to end: archives written to disk, checked byte for byte
+// against the record layout and read back by unzip and Python's zipfile as
+// independent controls; then the failure paths and their result codes.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+#include "archive/zip_writer.h"
+#include "zip_test_support.h"
+
+namespace {
+
+using zip_test::Bytes;
+using zip_test::Le16;
+using zip_test::Le32;
+using zip_test::ScratchFolder;
+
+// 2015-03-07 13:45:31 UTC and 2015-03-08 00:00:00 UTC as Unix seconds.
+constexpr time_t kLastWritten = 1425735931;
+constexpr time_t kLastAccessed = 1425772800;
+
+Bytes RandomBytes(size_t sizeBytes, uint32_t seed) {
+  Bytes bytes(sizeBytes);
+  for (uint8_t& byte : bytes) {
+    seed = seed * 1664525u + 1013904223u;
+    byte = static_cast<uint8_t>(seed >> 24);
+  }
+  return bytes;
+}
+
+Bytes Slice(const Bytes& bytes, size_t at, size_t count) {
+  return Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(at),
+               bytes.begin() + static_cast<std::ptrdiff_t>(at + count));
+}
+
+Bytes TextBytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
+
+// Writes an archive of (entry name, source path) pairs; every call must
+// succeed.
+void WriteArchive(const std::string& archivePath,
+                  const std::vector<std::pair<std::string, std::string>>& entries) {
+  const ArchiveHandle archive = ArchiveCreate(archivePath.c_str());
+  ASSERT_NE(archive, nullptr);
+  for (const auto& [name, source] : entries) {
+    EXPECT_EQ(ArchiveAddFile(archive, name.c_str(), source.c_str()), kArchiveSuccess) << name;
+  }
+  EXPECT_EQ(ArchiveClose(archive), kArchiveSuccess);
+}
+
+// The 22-byte end record of an archive without entries.
+const Bytes kEmptyArchive = {0x50, 0x4B, 0x05, 0x06, 0, 0, 0, 0, 0, 0, 0,
+                             0,    0,    0,    0,    0, 0, 0, 0, 0, 0, 0};
+
+TEST(ZipWriter, LogArchiveHasTheDocumentedLayout) {
+  ScratchFolder folder;
+  const Bytes log = zip_test::LogLikeText(1234);
+  const time_t testStart = time(nullptr);
+  const std::string logPath = folder.Write("log.txt", log);
+  ASSERT_TRUE(zip_test::SetFileTimes(logPath, kLastWritten, kLastAccessed));
+  const std::string archivePath = folder.Path("2015-03-07_log.zip");
+  WriteArchive(archivePath, {{"log.txt", logPath}});
+
+  const Bytes zip = zip_test::ReadAll(archivePath);
+  ASSERT_GT(zip.size(), 138u);
+  const uint32_t m = static_cast<uint32_t>(zip.size() - 138);
+  const uint32_t crc = Le32(zip, 14);
+  // Local file header: provisional values replaced by the final ones.
+  EXPECT_EQ(Slice(zip, 0, 14), (Bytes{0x50, 0x4B, 0x03, 0x04, 0x14, 0x00, 0x02, 0x00, 0x08, 0x00,
+                                      0xAF, 0x6D, 0x67, 0x46}));
+  EXPECT_EQ(Le32(zip, 18), m);
+  EXPECT_EQ(Le32(zip, 22), 1234u);
+  EXPECT_EQ(Slice(zip, 26, 4), (Bytes{0x07, 0x00, 0x11, 0x00}));
+  EXPECT_EQ(Slice(zip, 30, 7), TextBytes("log.txt"));
+  EXPECT_EQ(Slice(zip, 37, 9), (Bytes{0x55, 0x54, 0x0D, 0x00, 0x07, 0xFB, 0x00, 0xFB, 0x54}));
+  EXPECT_EQ(Le32(zip, 46), static_cast<uint32_t>(kLastAccessed));
+  // Creation time: the file's birth (or status change), during this test.
+  EXPECT_GE(Le32(zip, 50), static_cast<uint32_t>(testStart - 1));
+  EXPECT_LE(Le32(zip, 50), static_cast<uint32_t>(time(nullptr) + 1));
+  // Central directory header.
+  const size_t central = 54 + m;
+  EXPECT_EQ(Slice(zip, central, 16),
+            (Bytes{0x50, 0x4B, 0x01, 0x02, 0x17, 0x0B, 0x14, 0x00, 0x02, 0x00, 0x08, 0x00, 0xAF,
+                   0x6D, 0x67, 0x46}));
+  EXPECT_EQ(Le32(zip, central + 16), crc);
+  EXPECT_EQ(Le32(zip, central + 20), m);
+  EXPECT_EQ(Le32(zip, central + 24), 1234u);
+  EXPECT_EQ(Slice(zip, central + 28, 18),
+            (Bytes{0x07, 0x00, 0x09, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x20, 0x00, 0x80,
+                   0x81, 0x00, 0x00, 0x00, 0x00}));
+  EXPECT_EQ(Slice(zip, central + 46, 7), TextBytes("log.txt"));
+  EXPECT_EQ(Slice(zip, central + 53, 9),
+            (Bytes{0x55, 0x54, 0x05, 0x00, 0x07, 0xFB, 0x00, 0xFB, 0x54}));
+  // End of central directory record.
+  EXPECT_EQ(Slice(zip, central + 62, 16), (Bytes{0x50, 0x4B, 0x05, 0x06, 0x00, 0x00, 0x00, 0x00,
+                                                 0x01, 0x00, 0x01, 0x00, 0x3E, 0x00, 0x00, 0x00}));
+  EXPECT_EQ(Le32(zip, central + 78), 54 + m);
+  EXPECT_EQ(Le16(zip, central + 82), 0u);
+  // The deflate data and the CRC-32 describe the log: Python inflates the
+  // entry and checks its CRC-32.
+  EXPECT_TRUE(zip_test::SameBytes(zip_test::PythonExtract(archivePath, "log.txt", folder.Path("out")), log));
+}
+
+TEST(ZipWriter, IndependentReadersAcceptStoredAndDeflatedEntries) {
+  ScratchFolder folder;
+  const Bytes log = zip_test::LogLikeText(300000, 3);
+  const Bytes noise = RandomBytes(40000, 5);  // several 16384-byte chunks
+  const std::string logPath = folder.Write("log.txt", log);
+  const std::string noisePath = folder.Write("noise.bin", noise);
+  const std::string emptyPath = folder.Write("empty", {});
+  const std::string archivePath = folder.Path("all.zip");
+  WriteArchive(archivePath, {{"log.txt", logPath},
+                             {"data.ZIP", noisePath},
+                             {"logs\\run.txt", logPath},
+                             {"backup.tar.gz", noisePath},
+                             {"archive.zipx", noisePath},
+                             {"empty.txt", emptyPath},
+                             {"empty.gz", emptyPath}});
+
+  const zip_test::CommandResult unzip = zip_test::UnzipTest(archivePath);
+  EXPECT_EQ(unzip.exitCode, 0) << unzip.output;
+  EXPECT_NE(unzip.output.find("No errors detected"), std::string::npos) << unzip.output;
+
+  // Name, method, flags, size; stored entries' compressed size is their
+  // size; every entry read whole against its CRC-32.
+  const zip_test::CommandResult python = zip_test::PythonZipListing(archivePath);
+  const std::vector<std::string> expected = {
+      "log.txt 8 2 493e0 ", "data.ZIP 0 0 9c40 9c40 ",     "logs/run.txt 8 2 493e0 ",
+      "backup.tar.gz 0 0 9c40 9c40 ", "archive.zipx 8 2 9c40 ", "empty.txt 8 2 0 2 00000000 81800020",
+      "empty.gz 0 0 0 0 00000000 81800020"};
+  size_t position = 0;
+  for (const std::string& line : expected) {
+    const size_t found = python.output.find(line, position);
+    EXPECT_NE(found, std::string::npos) << line << "\n" << python.output;
+    if (found != std::string::npos) position = found;
+  }
+  EXPECT_NE(python.output.find("\nOK\n"), std::string::npos) << python.output;
+  EXPECT_TRUE(zip_test::SameBytes(zip_test::PythonExtract(archivePath, "logs/run.txt", folder.Path("out1")), log));
+  EXPECT_TRUE(zip_test::SameBytes(zip_test::PythonExtract(archivePath, "data.ZIP", folder.Path("out2")), noise));
+  EXPECT_TRUE(zip_test::SameBytes(zip_test::PythonExtract(archivePath, "archive.zipx", folder.Path("out3")), noise));
+}
+
+TEST(ZipWriter, EmptySourceStoredAndDeflated) {
+  struct Case {
+    const char* name;
+    uint32_t flags;
+    uint32_t method;
+    Bytes data;
+  };
+  // Deflated: one final fixed-code block holding only the end-of-block code.
+  const Case cases[] = {{"empty.txt", 0x0002, 8, {0x03, 0x00}}, {"empty.gz", 0x0000, 0, {}}};
+  for (const Case& c : cases) {
+    ScratchFolder folder;
+    const std::string source = folder.Write("empty", {});
+    const std::string archivePath = folder.Path("a.zip");
+    WriteArchive(archivePath, {{c.name, source}});
+    const Bytes zip = zip_test::ReadAll(archivePath);
+    const size_t n = std::string(c.name).size();
+    const size_t dataAt = 30 + n + 17;
+    ASSERT_EQ(zip.size(), dataAt + c.data.size() + 46 + n + 9 + 22) << c.name;
+    EXPECT_EQ(Le16(zip, 6), c.flags) << c.name;
+    EXPECT_EQ(Le16(zip, 8), c.method) << c.name;
+    EXPECT_EQ(Le32(zip, 14), 0u) << c.name;  // CRC-32 of nothing
+    EXPECT_EQ(Le32(zip, 18), c.data.size()) << c.name;
+    EXPECT_EQ(Le32(zip, 22), 0u) << c.name;
+    EXPECT_EQ(Slice(zip, dataAt, c.data.size()), c.data) << c.name;
+    const size_t central = dataAt + c.data.size();
+    EXPECT_EQ(Le16(zip, central + 8), c.flags) << c.name;
+    EXPECT_EQ(Le32(zip, central + 20), c.data.size()) << c.name;
+  }
+}
+
+TEST(ZipWriter, ExistingArchiveIsReplaced) {
+  ScratchFolder folder;
+  const std::string archivePath = folder.Write("a.zip", RandomBytes(100000, 9));
+  const std::string source = folder.Write("data.gz", RandomBytes(100, 11));
+  WriteArchive(archivePath, {{"data.gz", source}});
+  const Bytes zip = zip_test::ReadAll(archivePath);
+  EXPECT_EQ(zip.size(), 30 + 7 + 17 + 100 + 46 + 7 + 9 + 22u);
+  EXPECT_EQ(zip_test::UnzipTest(archivePath).exitCode, 0);
+}
+
+TEST(ZipWriter, SizesAreTheBytesReadNotTheReportedSize) {
+  // The kernel reports size 0 for /proc files but delivers text: the same
+  // as a file that grew between its status and its reading.
+  const char* const kSource = "/proc/version";
+  const Bytes expected = zip_test::ReadAll(kSource);
+  ASSERT_FALSE(expected.empty());
+  for (const char* name : {"version.arc", "version.txt"}) {
+    ScratchFolder folder;
+    const std::string archivePath = folder.Path("a.zip");
+    WriteArchive(archivePath, {{name, kSource}});
+    const Bytes zip = zip_test::ReadAll(archivePath);
+    EXPECT_EQ(Le32(zip, 22), expected.size()) << name;
+    EXPECT_TRUE(zip_test::SameBytes(zip_test::PythonExtract(archivePath, name, folder.Path("out")), expected)) << name;
+  }
+}
+
+TEST(ZipWriter, UnopenableSourceLeavesASoundArchive) {
+  ScratchFolder folder;
+  const std::string fifo = folder.Path("fifo");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string archivePath = folder.Path("a.zip");
+  struct Case {
+    const char* name;
+    std::string source;
+  };
+  const Case cases[] = {
+      {"Missing", folder.Path("missing.txt")},
+      {"Directory", folder.Path("")},
+      {"Fifo", fifo},  // must neither wait for a writer nor be read
+      {"TheArchiveItself", archivePath},
+  };
+  const ArchiveHandle archive = ArchiveCreate(archivePath.c_str());
+  ASSERT_NE(archive, nullptr);
+  for (const Case& c : cases) {
+    EXPECT_EQ(ArchiveAddFile(archive, "log.txt", c.source.c_str()), kArchiveOpenFailed) << c.name;
+  }
+  EXPECT_EQ(ArchiveClose(archive), kArchiveSuccess);
+  EXPECT_TRUE(zip_test::SameBytes(zip_test::ReadAll(archivePath), kEmptyArchive));
+}
+
+TEST(ZipWriter, BadArguments) {
+  ScratchFolder folder;
+  const std::string source = folder.Write("log.txt", {'x'});
+  EXPECT_EQ(ArchiveAddFile(nullptr, "log.txt", source.c_str()), kArchiveBadArgument);
+  EXPECT_EQ(ArchiveClose(nullptr), kArchiveBadArgument);
+  EXPECT_EQ(ArchiveCreate(nullptr), nullptr);
+  EXPECT_EQ(ArchiveCreate(folder.Path("no/such/folder.zip").c_str()), nullptr);
+
+  const std::string archivePath = folder.Path("a.zip");
+  const ArchiveHandle archive = ArchiveCreate(archivePath.c_str());
+  ASSERT_NE(archive, nullptr);
+  const std::string tooLong(65536, 'n');
+  EXPECT_EQ(ArchiveAddFile(archive, nullptr, source.c_str()), kArchiveBadArgument);
+  EXPECT_EQ(ArchiveAddFile(archive, "", source.c_str()), kArchiveBadArgument);
+  EXPECT_EQ(ArchiveAddFile(archive, "log.txt", nullptr), kArchiveBadArgument);
+  EXPECT_EQ(ArchiveAddFile(archive, tooLong.c_str(), source.c_str()), kArchiveBadArgument);
+  EXPECT_EQ(ArchiveClose(archive), kArchiveSuccess);
+  EXPECT_TRUE(zip_test::SameBytes(zip_test::ReadAll(archivePath), kEmptyArchive));
+}
+
+TEST(ZipWriter, FullDiskReportsWriteFailure) {
+  ScratchFolder folder;
+  const std::string log = folder.Write("log.txt", zip_test::LogLikeText(50000));
+  const ArchiveHandle archive = ArchiveCreate("/dev/full");
+  ASSERT_NE(archive, nullptr);
+  EXPECT_EQ(ArchiveAddFile(archive, "log.txt", log.c_str()), kArchiveWriteFailed);
+  EXPECT_EQ(ArchiveAddFile(archive, "log.gz", log.c_str()), kArchiveWriteFailed);
+  EXPECT_EQ(ArchiveClose(archive), kArchiveWriteFailed);
+}
+
+// Lets the archive grow only to a given size while alive, as a full disk
+// would: writes beyond it fail with EFBIG instead of raising SIGXFSZ.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t limitBytes) {
+    m_previousHandler = signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &m_previous);
+    struct rlimit limit = m_previous;
+    limit.rlim_cur = limitBytes;
+    m_active = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &m_previous);
+    signal(SIGXFSZ, m_previousHandler);
+  }
+  bool Active() const { return m_active; }
+
+ private:
+  struct rlimit m_previous {};
+  sighandler_t m_previousHandler;
+  bool m_active = false;
+};
+
+TEST(ZipWriter, ShortWriteDropsTheEntryAndLaterEntriesStaySound) {
+  struct Case {
+    const char* name;
+    const char* failingEntry;
+    size_t bytesAccepted;  // of the failing entry, before the disk "fills"
+  };
+  const Case cases[] = {
+      {"StoredDataCut", "second.gz", 30 + 9 + 17 + 1000},
+      {"DeflatedDataCut", "second.txt", 30 + 10 + 17},
+      {"LocalHeaderCut", "second.txt", 10},
+  };
+  for (const Case& c : cases) {
+    ScratchFolder folder;
+    const Bytes first = RandomBytes(3000, 1);
+    const Bytes third = zip_test::LogLikeText(20000, 2);
+    const std::string firstPath = folder.Write("first", first);
+    const std::string secondPath = folder.Write("second", RandomBytes(30000, 3));
+    const std::string thirdPath = folder.Write("third", third);
+    const std::string archivePath = folder.Path("a.zip");
+    const ArchiveHandle archive = ArchiveCreate(archivePath.c_str());
+    ASSERT_NE(archive, nullptr);
+    ASSERT_EQ(ArchiveAddFile(archive, "first.zip", firstPath.c_str()), kArchiveSuccess);
+    const size_t firstBytes = zip_test::ReadAll(archivePath).size();
+    {
+      FileSizeLimit limit(firstBytes + c.bytesAccepted);
+      ASSERT_TRUE(limit.Active());
+      EXPECT_EQ(ArchiveAddFile(archive, c.failingEntry, secondPath.c_str()), kArchiveWriteFailed)
+          << c.name;
+    }
+    EXPECT_EQ(ArchiveAddFile(archive, "third.txt", thirdPath.c_str()), kArchiveSuccess) << c.name;
+    EXPECT_EQ(ArchiveClose(archive), kArchiveSuccess) << c.name;
+
+    const zip_test::CommandResult python = zip_test::PythonZipListing(archivePath);
+    EXPECT_EQ(python.output.find("second"), std::string::npos) << c.name << python.output;
+    EXPECT_NE(python.output.find("\nOK\n"), std::string::npos) << c.name << python.output;
+    EXPECT_TRUE(zip_test::SameBytes(zip_test::PythonExtract(archivePath, "first.zip", folder.Path("o1")), first));
+    EXPECT_TRUE(zip_test::SameBytes(zip_test::PythonExtract(archivePath, "third.txt", folder.Path("o3")), third));
+  }
+}
+
+}  // namespace
