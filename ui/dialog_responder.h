@@ -1,0 +1,81 @@
+// Answering message boxes and file dialogs without a person, for tests and
+// unattended runs.
+//
+// While a responder is installed, MessageBox and GetSaveFileName ask it
+// instead of showing a window. It is called on the user-interface thread, in
+// the place where the modal window would run its nested event loop: a
+// responder that wants the messages posted meanwhile to be handled, as they
+// would be under an open box, calls PumpPostedMessages() before answering.
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ui/win_types.h"
+
+struct MessageBoxRequest {
+  HWND owner = 0;
+  std::string text;     // 8-bit, as passed
+  std::string caption;  // 8-bit; the application name when none was passed
+  UINT type = 0;        // MB_* buttons and icon
+};
+
+// One "description", "pattern" pair of a file-type filter, e.g. "Log files", "*.log".
+struct FileFilter {
+  std::string description;
+  std::string pattern;
+};
+
+struct SaveFileRequest {
+  HWND owner = 0;
+  std::vector<FileFilter> filters;
+  int filterIndex = 1;           // 1-based index of the preselected filter
+  std::string initialFile;       // offered name; empty offers none
+  int fileBufferBytes = 260;     // longest path accepted, terminating zero included
+  DWORD flags = 0;               // OFN_* flags
+  std::string title;             // empty: the system's default title
+};
+
+class DialogResponder {
+ public:
+  virtual ~DialogResponder() = default;
+  // IDOK, IDCANCEL, IDYES or IDNO, one the box's buttons allow.
+  virtual int AnswerMessageBox(const MessageBoxRequest& request) = 0;
+  // The chosen path as file-system bytes, or nothing for Cancel.
+  virtual std::optional<std::string> AnswerSaveFile(const SaveFileRequest& request) = 0;
+};
+
+// Installs `responder` (not owned); null brings the real windows back.
+// User-interface thread.
+void SetDialogResponder(DialogResponder* responder);
+DialogResponder* GetDialogResponder();
+
+// A responder that gives queued answers in order and records every request.
+// With no answer queued, a message box gets its cancelling answer (IDCANCEL,
+// or IDOK for an OK-only box, IDNO for Yes/No) and a save dialog is cancelled.
+class ScriptedDialogResponder : public DialogResponder {
+ public:
+  void QueueMessageBoxAnswer(int answer) { m_boxAnswers.push_back(answer); }
+  void QueueSaveFileAnswer(std::optional<std::string> path) { m_fileAnswers.push_back(std::move(path)); }
+  // Handle posted messages before each answer, as an open box would.
+  void SetPumpWhileOpen(bool pump) { m_pumpWhileOpen = pump; }
+
+  const std::vector<MessageBoxRequest>& MessageBoxes() const { return m_boxes; }
+  const std::vector<SaveFileRequest>& SaveFileDialogs() const { return m_fileDialogs; }
+
+  int AnswerMessageBox(const MessageBoxRequest& request) override;
+  std::optional<std::string> AnswerSaveFile(const SaveFileRequest& request) override;
+
+ private:
+  std::deque<int> m_boxAnswers;
+  std::deque<std::optional<std::string>> m_fileAnswers;
+  std::vector<MessageBoxRequest> m_boxes;
+  std::vector<SaveFileRequest> m_fileDialogs;
+  bool m_pumpWhileOpen = false;
+};
+
+// The answer a box of `type` gives when it is closed without a choice.
+int CancelAnswerFor(UINT type);
