@@ -48,9 +48,8 @@ uint32_t Crc32Update(uint32_t crc, const uint8_t* data, size_t sizeBytes) {
   while (sizeBytes >= kSliceCount) {
     const uint32_t low = LoadLittleEndian32(data) ^ crc;
     const uint32_t high = LoadLittleEndian32(data + 4);
-    crc = kTables[7][low & 0xFF] ^ kTables[6][(low >> 8) & 0xFF] ^
-          kTables[5][(low >> 16) & 0xFF] ^ kTables[4][low >> 24] ^
-          kTables[3][high & 0xFF] ^ kTables[2][(high >> 8) & 0xFF] ^
+    crc = kTables[7][low & 0xFF] ^ kTables[6][(low >> 8) & 0xFF] ^ kTables[5][(low >> 16) & 0xFF] ^
+          kTables[4][low >> 24] ^ kTables[3][high & 0xFF] ^ kTables[2][(high >> 8) & 0xFF] ^
           kTables[1][(high >> 16) & 0xFF] ^ kTables[0][high >> 24];
     data += kSliceCount;
     sizeBytes -= kSliceCount;

@@ -8,8 +8,8 @@
 namespace {
 
 // Suffixes of formats that are compressed already.
-constexpr std::array<std::string_view, 8> kStoredSuffixes = {
-    ".Z", ".zip", ".zoo", ".arc", ".lzh", ".arj", ".gz", ".tgz"};
+constexpr std::array<std::string_view, 8> kStoredSuffixes = {".Z",   ".zip", ".zoo", ".arc",
+                                                             ".lzh", ".arj", ".gz",  ".tgz"};
 
 // Case folding of ASCII letters only: every suffix above is ASCII, and no
 // other Windows-1252 character folds to an ASCII letter.

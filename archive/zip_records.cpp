@@ -101,8 +101,8 @@ std::array<uint8_t, kEndOfCentralDirectoryBytes> EndOfCentralDirectoryBytes(
   std::array<uint8_t, kEndOfCentralDirectoryBytes> bytes{};
   LittleEndianWriter out(bytes.data());
   out.Put32(kEndOfCentralDirectorySignature);
-  out.Put16(0);  // number of this disk
-  out.Put16(0);  // disk where the central directory starts
+  out.Put16(0);           // number of this disk
+  out.Put16(0);           // disk where the central directory starts
   out.Put16(entryCount);  // entries on this disk
   out.Put16(entryCount);  // total entries
   out.Put32(centralDirectorySize);

@@ -23,16 +23,17 @@ uint32_t UnixTimeField(uint64_t fileTime) {
 uint32_t DosDateTime(uint64_t fileTime) {
   // Calendar fields of the whole second the time falls in, as a calendar
   // conversion of the file time gives them.
-  const time_t unixSeconds =
-      static_cast<time_t>(fileTime / kFileTimeTicksPerSecond) -
-      static_cast<time_t>(kFileTimeAtUnixEpoch / kFileTimeTicksPerSecond);
+  const time_t unixSeconds = static_cast<time_t>(fileTime / kFileTimeTicksPerSecond) -
+                             static_cast<time_t>(kFileTimeAtUnixEpoch / kFileTimeTicksPerSecond);
   struct tm utc {};
   if (gmtime_r(&unixSeconds, &utc) == nullptr) {
     return 0;
   }
   const int year = utc.tm_year + 1900;
   const int yearField = ((year - kDosEpochYear) % kDosYearSpan + kDosYearSpan) % kDosYearSpan;
-  const uint32_t date = static_cast<uint32_t>(yearField * 512 + (utc.tm_mon + 1) * 32 + utc.tm_mday);
-  const uint32_t time = static_cast<uint32_t>(utc.tm_hour * 2048 + utc.tm_min * 32 + utc.tm_sec / 2);
+  const uint32_t date =
+      static_cast<uint32_t>(yearField * 512 + (utc.tm_mon + 1) * 32 + utc.tm_mday);
+  const uint32_t time =
+      static_cast<uint32_t>(utc.tm_hour * 2048 + utc.tm_min * 32 + utc.tm_sec / 2);
   return date << 16 | time;
 }

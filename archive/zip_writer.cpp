@@ -188,8 +188,8 @@ uint32_t ArchiveWriter::AddFile(const char* entryName, const char* sourcePath) {
   SourceReader reader(source);
   uint64_t dataBytesWritten = 0;
   uint16_t flags = record.generalPurposeFlag;
-  const bool dataComplete = stored ? CopyStored(reader, dataBytesWritten)
-                                   : CopyDeflated(reader, dataBytesWritten, flags);
+  const bool dataComplete =
+      stored ? CopyStored(reader, dataBytesWritten) : CopyDeflated(reader, dataBytesWritten, flags);
   source.Close();
   // The header and data of a failed entry stay where they are; later
   // entries follow them at the true offsets.

@@ -22,8 +22,8 @@ uint64_t FileTimeFromStatx(const struct statx_timestamp& time) {
   if (time.tv_sec < -kSecondsBeforeUnixEpoch) {
     return 0;
   }
-  const int64_t seconds = time.tv_sec < kLastRepresentableSecond ? time.tv_sec
-                                                                  : kLastRepresentableSecond;
+  const int64_t seconds =
+      time.tv_sec < kLastRepresentableSecond ? time.tv_sec : kLastRepresentableSecond;
   return static_cast<uint64_t>(seconds + kSecondsBeforeUnixEpoch) * kFileTimeTicksPerSecond +
          time.tv_nsec / kNanosecondsPerTick;
 }
@@ -59,8 +59,8 @@ bool ReadFileStatus(int fd, std::string_view path, FileStatus& status) {
   }
   status.lastWriteTime = FileTimeFromStatx(info.stx_mtime);
   status.lastAccessTime = FileTimeFromStatx(info.stx_atime);
-  status.creationTime = FileTimeFromStatx((info.stx_mask & STATX_BTIME) != 0 ? info.stx_btime
-                                                                               : info.stx_ctime);
+  status.creationTime =
+      FileTimeFromStatx((info.stx_mask & STATX_BTIME) != 0 ? info.stx_btime : info.stx_ctime);
   status.sizeBytes = info.stx_size;
   status.deviceId = static_cast<uint64_t>(info.stx_dev_major) << 32 | info.stx_dev_minor;
   status.inode = info.stx_ino;

@@ -1,12 +1,12 @@
 // CRC-32 of the ZIP format: published check values, and agreement with a
 // bit-at-a-time reference over every split and alignment of the input.
+#include "archive/crc32.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 #include <vector>
-
-#include "archive/crc32.h"
 
 namespace {
 

@@ -1,8 +1,7 @@
 // The values a ZIP entry derives from its name and its source's status: the
 // stored-or-deflated choice, the Unix and DOS times, the external attributes.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <ctime>
@@ -29,15 +28,24 @@ TEST(ZipMethod, AlreadyCompressedSuffixesAreStoredAnyCase) {
     uint16_t method;
   };
   const Case cases[] = {
-      {"data.ZIP", kMethodStored},       {"backup.tar.gz", kMethodStored},
-      {".gz", kMethodStored},            {"a.Z", kMethodStored},
-      {"a.z", kMethodStored},            {"x.zoo", kMethodStored},
-      {"x.ARC", kMethodStored},          {"x.lzh", kMethodStored},
-      {"x.arj", kMethodStored},          {"x.Tgz", kMethodStored},
-      {"dir.zip/log.gz", kMethodStored}, {"log", kMethodDeflated},
-      {"log.txt", kMethodDeflated},      {"archive.zipx", kMethodDeflated},
-      {"gz", kMethodDeflated},           {"x.gz.txt", kMethodDeflated},
-      {"dir.zip/log", kMethodDeflated},  {"name.", kMethodDeflated},
+      {"data.ZIP", kMethodStored},
+      {"backup.tar.gz", kMethodStored},
+      {".gz", kMethodStored},
+      {"a.Z", kMethodStored},
+      {"a.z", kMethodStored},
+      {"x.zoo", kMethodStored},
+      {"x.ARC", kMethodStored},
+      {"x.lzh", kMethodStored},
+      {"x.arj", kMethodStored},
+      {"x.Tgz", kMethodStored},
+      {"dir.zip/log.gz", kMethodStored},
+      {"log", kMethodDeflated},
+      {"log.txt", kMethodDeflated},
+      {"archive.zipx", kMethodDeflated},
+      {"gz", kMethodDeflated},
+      {"x.gz.txt", kMethodDeflated},
+      {"dir.zip/log", kMethodDeflated},
+      {"name.", kMethodDeflated},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(CompressionMethodFor(c.name), c.method) << c.name;

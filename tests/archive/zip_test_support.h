@@ -4,11 +4,10 @@
 #pragma once
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-
-#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -42,7 +41,8 @@ class ScratchFolder {
   std::string Write(const std::string& name, const Bytes& bytes) const {
     const std::string file = Path(name);
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     return file;
   }
 
@@ -65,9 +65,10 @@ inline Bytes LogLikeText(size_t sizeBytes, uint32_t seed = 1) {
   while (text.size() < sizeBytes) {
     char line[64];
     state = state * 1103515245u + 12345u;
-    const int n = std::snprintf(line, sizeof line, "2015/03/07-13:%02d:%02d.%03d   -   %d,%d,\r\n",
-                                second / 60 % 60, second % 60, static_cast<int>(state >> 22),
-                                static_cast<int>(state >> 20) % 700 - 50, static_cast<int>(state % 97));
+    const int n =
+        std::snprintf(line, sizeof line, "2015/03/07-13:%02d:%02d.%03d   -   %d,%d,\r\n",
+                      second / 60 % 60, second % 60, static_cast<int>(state >> 22),
+                      static_cast<int>(state >> 20) % 700 - 50, static_cast<int>(state % 97));
     text.insert(text.end(), line, line + n);
     ++second;
   }

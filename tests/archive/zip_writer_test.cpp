@@ -1,8 +1,9 @@
 // The ZIP writer end to end: archives written to disk, checked byte for byte
 // against the record layout and read back by unzip and Python's zipfile as
 // independent controls; then the failure paths and their result codes.
-#include <gtest/gtest.h>
+#include "archive/zip_writer.h"
 
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -10,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "archive/zip_writer.h"
 #include "zip_test_support.h"
 
 namespace {
@@ -83,9 +83,8 @@ TEST(ZipWriter, LogArchiveHasTheDocumentedLayout) {
   EXPECT_LE(Le32(zip, 50), static_cast<uint32_t>(time(nullptr) + 1));
   // Central directory header.
   const size_t central = 54 + m;
-  EXPECT_EQ(Slice(zip, central, 16),
-            (Bytes{0x50, 0x4B, 0x01, 0x02, 0x17, 0x0B, 0x14, 0x00, 0x02, 0x00, 0x08, 0x00, 0xAF,
-                   0x6D, 0x67, 0x46}));
+  EXPECT_EQ(Slice(zip, central, 16), (Bytes{0x50, 0x4B, 0x01, 0x02, 0x17, 0x0B, 0x14, 0x00, 0x02,
+                                            0x00, 0x08, 0x00, 0xAF, 0x6D, 0x67, 0x46}));
   EXPECT_EQ(Le32(zip, central + 16), crc);
   EXPECT_EQ(Le32(zip, central + 20), m);
   EXPECT_EQ(Le32(zip, central + 24), 1234u);
@@ -102,7 +101,8 @@ TEST(ZipWriter, LogArchiveHasTheDocumentedLayout) {
   EXPECT_EQ(Le16(zip, central + 82), 0u);
   // The deflate data and the CRC-32 describe the log: Python inflates the
   // entry and checks its CRC-32.
-  EXPECT_TRUE(zip_test::SameBytes(zip_test::PythonExtract(archivePath, "log.txt", folder.Path("out")), log));
+  EXPECT_TRUE(zip_test::SameBytes(
+      zip_test::PythonExtract(archivePath, "log.txt", folder.Path("out")), log));
 }
 
 TEST(ZipWriter, IndependentReadersAcceptStoredAndDeflatedEntries) {
@@ -128,10 +128,13 @@ TEST(ZipWriter, IndependentReadersAcceptStoredAndDeflatedEntries) {
   // Name, method, flags, size; stored entries' compressed size is their
   // size; every entry read whole against its CRC-32.
   const zip_test::CommandResult python = zip_test::PythonZipListing(archivePath);
-  const std::vector<std::string> expected = {
-      "log.txt 8 2 493e0 ", "data.ZIP 0 0 9c40 9c40 ",     "logs/run.txt 8 2 493e0 ",
-      "backup.tar.gz 0 0 9c40 9c40 ", "archive.zipx 8 2 9c40 ", "empty.txt 8 2 0 2 00000000 81800020",
-      "empty.gz 0 0 0 0 00000000 81800020"};
+  const std::vector<std::string> expected = {"log.txt 8 2 493e0 ",
+                                             "data.ZIP 0 0 9c40 9c40 ",
+                                             "logs/run.txt 8 2 493e0 ",
+                                             "backup.tar.gz 0 0 9c40 9c40 ",
+                                             "archive.zipx 8 2 9c40 ",
+                                             "empty.txt 8 2 0 2 00000000 81800020",
+                                             "empty.gz 0 0 0 0 00000000 81800020"};
   size_t position = 0;
   for (const std::string& line : expected) {
     const size_t found = python.output.find(line, position);
@@ -139,9 +142,12 @@ TEST(ZipWriter, IndependentReadersAcceptStoredAndDeflatedEntries) {
     if (found != std::string::npos) position = found;
   }
   EXPECT_NE(python.output.find("\nOK\n"), std::string::npos) << python.output;
-  EXPECT_TRUE(zip_test::SameBytes(zip_test::PythonExtract(archivePath, "logs/run.txt", folder.Path("out1")), log));
-  EXPECT_TRUE(zip_test::SameBytes(zip_test::PythonExtract(archivePath, "data.ZIP", folder.Path("out2")), noise));
-  EXPECT_TRUE(zip_test::SameBytes(zip_test::PythonExtract(archivePath, "archive.zipx", folder.Path("out3")), noise));
+  EXPECT_TRUE(zip_test::SameBytes(
+      zip_test::PythonExtract(archivePath, "logs/run.txt", folder.Path("out1")), log));
+  EXPECT_TRUE(zip_test::SameBytes(
+      zip_test::PythonExtract(archivePath, "data.ZIP", folder.Path("out2")), noise));
+  EXPECT_TRUE(zip_test::SameBytes(
+      zip_test::PythonExtract(archivePath, "archive.zipx", folder.Path("out3")), noise));
 }
 
 TEST(ZipWriter, EmptySourceStoredAndDeflated) {
@@ -196,7 +202,9 @@ TEST(ZipWriter, SizesAreTheBytesReadNotTheReportedSize) {
     WriteArchive(archivePath, {{name, kSource}});
     const Bytes zip = zip_test::ReadAll(archivePath);
     EXPECT_EQ(Le32(zip, 22), expected.size()) << name;
-    EXPECT_TRUE(zip_test::SameBytes(zip_test::PythonExtract(archivePath, name, folder.Path("out")), expected)) << name;
+    EXPECT_TRUE(zip_test::SameBytes(zip_test::PythonExtract(archivePath, name, folder.Path("out")),
+                                    expected))
+        << name;
   }
 }
 
@@ -312,8 +320,10 @@ TEST(ZipWriter, ShortWriteDropsTheEntryAndLaterEntriesStaySound) {
     const zip_test::CommandResult python = zip_test::PythonZipListing(archivePath);
     EXPECT_EQ(python.output.find("second"), std::string::npos) << c.name << python.output;
     EXPECT_NE(python.output.find("\nOK\n"), std::string::npos) << c.name << python.output;
-    EXPECT_TRUE(zip_test::SameBytes(zip_test::PythonExtract(archivePath, "first.zip", folder.Path("o1")), first));
-    EXPECT_TRUE(zip_test::SameBytes(zip_test::PythonExtract(archivePath, "third.txt", folder.Path("o3")), third));
+    EXPECT_TRUE(zip_test::SameBytes(
+        zip_test::PythonExtract(archivePath, "first.zip", folder.Path("o1")), first));
+    EXPECT_TRUE(zip_test::SameBytes(
+        zip_test::PythonExtract(archivePath, "third.txt", folder.Path("o3")), third));
   }
 }
 

@@ -1,7 +1,6 @@
 // plenx-zip as a technician runs it: arguments, printed result codes, exit
 // status, and archives that unzip accepts.
 #include <gtest/gtest.h>
-
 #include <stdlib.h>
 #include <sys/wait.h>
 
@@ -33,7 +32,8 @@ ToolRun RunShell(const std::string& command) {
 class PlenxZip : public testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "plenx-zip-tool-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "plenx-zip-tool-XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     m_dir = pattern;
   }
