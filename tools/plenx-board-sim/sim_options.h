@@ -1,0 +1,48 @@
+// Command line of plenx-board-sim.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// Record layout: S status values, then N units of A values each.
+struct BoardLayout {
+  int statusParams = 69;
+  int numDevices = 4;
+  int acParams = 40;
+
+  int ValueCount() const { return statusParams + numDevices * acParams; }
+};
+
+// Chance per frame (0 to 1) of each fault the simulator can put on the line.
+struct FaultRates {
+  // The checksum pair does not match: the logger drops the frame.
+  double badChecksum = 0;
+  // A burst of noise bytes (never a start byte) after the frame.
+  double garbage = 0;
+  // More than 10 s without a byte after the frame: the logger's watchdog fires.
+  double silence = 0;
+  // A pause longer than the read time-out inside the frame: the frame is lost.
+  double gap = 0;
+};
+
+struct SimOptions {
+  // Empty: create a pseudo-terminal; otherwise the device to write to.
+  std::string devicePath;
+  BoardLayout layout;
+  // Frames to send; negative: until stopped.
+  long long frames = -1;
+  // Start-to-start time of frames; empty: the frame's wire time at 9600 baud.
+  std::optional<int> intervalMs;
+  std::optional<uint32_t> seed;
+  // A capture whose bytes are sent instead of generated frames.
+  std::string replayPath;
+  FaultRates faults;
+};
+
+// The options of argv, or nullopt with error set (to the usage text for
+// --help, with wantsHelp true).
+std::optional<SimOptions> ParseSimOptions(int argc, char** argv, std::string& error,
+                                          bool& wantsHelp);
+
+extern const char* const kSimUsage;
