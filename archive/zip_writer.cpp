@@ -35,7 +35,7 @@ class SourceReader {
 
   // Fills up to count bytes; 0 once the data has ended.
   size_t Read(uint8_t* buffer, size_t count) {
-    if (m_ended) return 0;
+    if (m_ended || count == 0) return 0;
     bool failed = false;
     const size_t got = m_source.Read(buffer, count, &failed);
     if (failed || got == 0) m_ended = true;
@@ -123,7 +123,6 @@ bool ArchiveWriter::CopyStored(SourceReader& reader, uint64_t& dataBytesWritten)
 
 bool ArchiveWriter::CopyDeflated(SourceReader& reader, uint64_t& dataBytesWritten,
                                  uint16_t& flags) {
-  if (!m_compressor) m_compressor = std::make_unique<DeflateCompressor>();
   bool outputFailed = false;
   const DeflateCompressor::ReadFunction read = [&reader](uint8_t* buffer, uint32_t count) {
     return static_cast<uint32_t>(reader.Read(buffer, count));
@@ -162,8 +161,10 @@ uint32_t ArchiveWriter::AddFile(const char* entryName, const char* sourcePath) {
   // that open fails as well.
   if (!status.isRegularFile || IsArchiveItself(status)) return kArchiveOpenFailed;
   if (m_writePosition > kMaxField32) return kArchiveWriteFailed;
-  // Reserved now so that recording the finished entry cannot fail.
+  // Reserved now so that recording the finished entry cannot fail, and the
+  // compressor created now, so that a lack of memory leaves nothing written.
   m_entries.reserve(m_entries.size() + 1);
+  if (!stored && !m_compressor) m_compressor = std::make_unique<DeflateCompressor>();
 
   // Provisional values; the sizes are the low 32 bits of the reported size.
   const uint32_t reportedSize = static_cast<uint32_t>(status.sizeBytes);
