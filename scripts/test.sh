@@ -22,6 +22,13 @@ if [ "$quick" -eq 0 ]; then
   echo "== Tests under AddressSanitizer and UndefinedBehaviorSanitizer =="
   (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --output-on-failure -j"$jobs")
+  # The link's reader thread shares its stop flag, target and records with
+  # the caller; ThreadSanitizer checks that sharing on the link's tests.
+  cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug \
+    -DPLENX_SANITIZE=thread -DPLENX_BUILD_BENCH=OFF >/dev/null
+  cmake --build build-tsan -j"$jobs" --target link_tests
+  echo "== Link tests under ThreadSanitizer =="
+  TSAN_OPTIONS=halt_on_error=1 build-tsan/tests/link_tests --gtest_brief=1
 fi
 
 echo "== Tests =="
