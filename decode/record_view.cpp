@@ -12,8 +12,7 @@ RecordTexts DecodeRecord(const RecordLayout& layout, std::string_view record) {
   SplitRecord(record, fields);
 
   RecordTexts texts;
-  const int unitCount = layout.numDevices < 0 ? 0 : layout.numDevices;
-  texts.listTexts.resize(static_cast<size_t>(unitCount) + 1);
+  texts.listTexts.resize(1);  // the outdoor list, even when it has no rows
   const auto fieldCount = static_cast<int64_t>(fields.size());
 
   texts.tooShort = !ForEachShownRow(
@@ -32,6 +31,9 @@ RecordTexts DecodeRecord(const RecordLayout& layout, std::string_view record) {
           const double factor = UnitParamScale(row.param);
           text = GenericText(value, factor);
           ApplyUnitRules(row.position, value, factor, text);
+        }
+        if (static_cast<size_t>(listIndex) >= texts.listTexts.size()) {
+          texts.listTexts.resize(static_cast<size_t>(listIndex) + 1);
         }
         texts.listTexts[listIndex].push_back(std::move(text));
         return true;

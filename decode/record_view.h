@@ -9,7 +9,7 @@
 //   4. texts = DecodeRecord(layout, record) and, for every list L and row r
 //      of texts.listTexts[L], set column 1 of row r of list L (L = 0 the
 //      outdoor list, L = u + 1 the list of unit u); when texts.tooShort, the
-//      rows beyond those stay as they were and the error box
+//      rows and lists beyond those stay as they were and the error box
 //      "Encountered an improper argument." is shown;
 //   5. release the record text.
 // The unit index that comes with the message plays no part: every record
@@ -26,9 +26,10 @@
 
 struct RecordTexts {
   // Value texts by list and row: element 0 the outdoor list, element u + 1
-  // unit u's list (always numDevices + 1 lists). A complete record fills every
-  // row ListRows gives; a short one fills the rows up to the first missing
-  // position, in the order outdoor, unit 0, unit 1, ...
+  // unit u's list. A complete record fills every row ListRows gives; a short
+  // one fills the rows up to the first missing position, in the order
+  // outdoor, unit 0, unit 1, ..., and the lists it did not reach are absent
+  // (so a configured unit count far beyond the record costs nothing).
   std::vector<std::vector<std::string>> listTexts;
   // True when a shown parameter's position had no field in the record; the
   // window then shows "Encountered an improper argument.".

@@ -2,6 +2,7 @@
 // list rows a layout gives.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -42,27 +43,43 @@ struct ShownRow {
 inline constexpr int kOutdoorListIndex = 0;
 
 // Rows of every list for a layout, in row order: element 0 the outdoor list,
-// element u + 1 unit u's list (numDevices + 1 lists). Each list has one row
-// per shown parameter in ascending parameter order; the device views create
-// exactly these rows and DecodeRecord fills them.
+// element u + 1 unit u's list (numDevices + 1 lists, so the caller limits a
+// configured unit count to the lists it can have before asking). Each list
+// has one row per shown parameter in ascending parameter order; the device
+// views create exactly these rows and DecodeRecord fills them.
 std::vector<std::vector<ShownRow>> ListRows(const RecordLayout& layout);
+
+// No parameter at or above these indices is shown, so walks over a layout
+// stop there whatever counts the configuration gives.
+inline constexpr int kStatusParamsShownBelow = 68;
+inline constexpr int kUnitParamsShownBelow = 40;
 
 // Visits the rows of ListRows in the order the record is handled (outdoor
 // list, then unit 0, 1, ...; rows ascending), calling
 // visit(listIndex, row, shownRow) until it returns false. Returns false when
-// the visit was stopped, true when every row was visited.
+// the visit was stopped, true when every row was visited. Units are skipped
+// altogether when their blocks hold no shown parameter.
 template <typename Visit>
 bool ForEachShownRow(const RecordLayout& layout, Visit&& visit) {
-  for (int p = 0, row = 0; p < layout.statusParams; ++p) {
+  const int statusEnd = std::min(layout.statusParams, kStatusParamsShownBelow);
+  for (int p = 0, row = 0; p < statusEnd; ++p) {
     if (IsStatusParamShown(p) &&
         !visit(kOutdoorListIndex, row++, ShownRow{p, p})) {
       return false;
     }
   }
-  const int64_t unitBase = layout.statusParams < 0 ? 0 : layout.statusParams;
+  const int unitEnd = std::min(layout.acParams, kUnitParamsShownBelow);
+  bool unitHasRows = false;
+  for (int t = 0; t < unitEnd; ++t) {
+    unitHasRows = unitHasRows || IsUnitParamShown(t);
+  }
+  if (!unitHasRows) {
+    return true;
+  }
+  const int64_t unitBase = std::max(layout.statusParams, 0);
   for (int u = 0; u < layout.numDevices; ++u) {
     const int64_t blockStart = unitBase + int64_t{layout.acParams} * u;
-    for (int t = 0, row = 0; t < layout.acParams; ++t) {
+    for (int t = 0, row = 0; t < unitEnd; ++t) {
       if (IsUnitParamShown(t) &&
           !visit(u + 1, row++, ShownRow{blockStart + t, t})) {
         return false;
