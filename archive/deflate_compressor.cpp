@@ -6,88 +6,11 @@
 #include <cstring>
 
 #include "archive/deflate_block_writer.h"
+#include "archive/deflate_match_finder.h"
 #include "archive/deflate_state.h"
 
 namespace plenx::deflate {
 namespace {
-
-// Reads two bytes as one 16-bit value (host order; only compared for equality).
-inline uint16_t Load16(const uint8_t* bytes) {
-  uint16_t value;
-  std::memcpy(&value, bytes, sizeof value);
-  return value;
-}
-
-inline uint64_t Load64(const uint8_t* bytes) {
-  uint64_t value;
-  std::memcpy(&value, bytes, sizeof value);
-  return value;
-}
-
-// Number of equal leading bytes of scan and match, checked from offset 2 on
-// (the callers have compared offsets 0 and 1), at most kMaxMatch. Reads at
-// most kMaxMatch bytes of each.
-inline unsigned MatchLength(const uint8_t* scan, const uint8_t* match) {
-  for (unsigned offset = 2; offset < kMaxMatch; offset += 8) {
-    const uint64_t difference = Load64(scan + offset) ^ Load64(match + offset);
-    if (difference != 0) {
-      const unsigned length = offset + static_cast<unsigned>(__builtin_ctzll(difference)) / 8;
-      return std::min(length, kMaxMatch);
-    }
-  }
-  return kMaxMatch;
-}
-
-static_assert((kMaxMatch - 2) % 8 == 0, "MatchLength compares whole words up to kMaxMatch");
-
-// Adds position to its hash chain; returns the chain's previous head.
-inline unsigned InsertString(DeflateState& s, unsigned position) {
-  s.hash = ((s.hash << kHashShift) ^ s.window[position + kMinMatch - 1]) & kHashMask;
-  const unsigned head = s.head[s.hash];
-  s.prev[position & kWindowMask] = static_cast<uint16_t>(head);
-  s.head[s.hash] = static_cast<uint16_t>(position);
-  return head;
-}
-
-// Walks the hash chain from candidate for a match longer than s.prevLength at
-// s.position; sets s.matchStart when it finds one. Returns the best length
-// (at least s.prevLength).
-unsigned LongestMatch(DeflateState& s, unsigned candidate) {
-  unsigned chainBudget = s.config.maxChain;
-  const unsigned position = s.position;
-  const uint8_t* const window = s.window;
-  const uint8_t* const scan = window + position;
-  const uint16_t* const prev = s.prev;
-  unsigned bestLength = s.prevLength;
-  const unsigned limit = position > kMaxDistance ? position - kMaxDistance : 0;
-  const unsigned niceLength = s.niceLength;
-
-  if (s.prevLength >= s.config.goodLength) chainBudget >>= 2;
-  if (position > kWindowBytes - kMinLookahead) s.error.Fail("insufficient lookahead");
-
-  // A candidate can only beat bestLength if it agrees at the last two bytes
-  // of the best match and at the first two; check those before counting.
-  uint16_t scanEnd = Load16(scan + bestLength - 1);
-  const uint16_t scanStart = Load16(scan);
-  do {
-    if (candidate >= position) {
-      s.error.Fail("no future");
-      break;
-    }
-    const uint8_t* const match = window + candidate;
-    if (Load16(match + bestLength - 1) != scanEnd || Load16(match) != scanStart) continue;
-
-    const unsigned length = MatchLength(scan, match);
-    if (length > bestLength) {
-      if (position + length > kWindowBytes) s.error.Fail("wild scan");
-      s.matchStart = candidate;
-      bestLength = length;
-      if (length >= niceLength) break;
-      scanEnd = Load16(scan + bestLength - 1);
-    }
-  } while ((candidate = prev[candidate & kWindowMask]) > limit && --chainBudget != 0);
-  return bestLength;
-}
 
 // Moves the upper half of the window down and rebases every position.
 void SlideWindow(DeflateState& s) {
@@ -95,15 +18,7 @@ void SlideWindow(DeflateState& s) {
   s.matchStart -= kWindowHalfBytes;
   s.position -= kWindowHalfBytes;
   s.blockStart -= kWindowHalfBytes;
-  // Positions that fall out of the window become 0, the empty chain mark.
-  for (unsigned n = 0; n < kHashSize; ++n) {
-    const unsigned m = s.head[n];
-    s.head[n] = static_cast<uint16_t>(m >= kWindowHalfBytes ? m - kWindowHalfBytes : 0);
-  }
-  for (unsigned n = 0; n < kWindowHalfBytes; ++n) {
-    const unsigned m = s.prev[n];
-    s.prev[n] = static_cast<uint16_t>(m >= kWindowHalfBytes ? m - kWindowHalfBytes : 0);
-  }
+  SlideChains(s);
 }
 
 // Reads more input behind the lookahead, sliding first when the position
@@ -207,6 +122,7 @@ uint64_t DeflateCompressor::Compress(int level, const ReadFunction& read, const 
   // Fresh window: what lies past the input never depends on earlier entries.
   std::memset(s.window, 0, sizeof s.window);
   std::memset(s.head, 0, sizeof s.head);
+  std::memset(s.head4, 0, sizeof s.head4);
   s.config = kLevelConfigs[level];
   s.niceLength = s.config.niceLength;
   if (level == kZipLevel) generalPurposeFlag |= kLevel8FlagMark;

@@ -19,6 +19,11 @@ inline constexpr unsigned kHashSize = 1u << kHashBits;
 inline constexpr unsigned kHashMask = kHashSize - 1;
 inline constexpr unsigned kHashShift = 5;
 
+// Four-byte search index (not part of the format): 15-bit multiplicative hash.
+inline constexpr unsigned kHash4Bits = 15;
+inline constexpr unsigned kHash4Size = 1u << kHash4Bits;
+inline constexpr uint32_t kHash4Multiplier = 2654435761u;
+
 // Shortest and longest match, in bytes.
 inline constexpr unsigned kMinMatch = 3;
 inline constexpr unsigned kMaxMatch = 258;

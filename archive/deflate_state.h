@@ -37,6 +37,15 @@ struct DeflateState {
   uint16_t head[kHashSize];
   // Previous position with the same hash, per position modulo the half window.
   uint16_t prev[kWindowHalfBytes];
+  // Search index, not part of the format: chains of positions whose first
+  // four bytes hash alike (a sub-sequence of the three-byte chains for equal
+  // strings), and each position's rank in its three-byte chain, so a search
+  // can skip candidates that cannot be longer than three bytes yet still stop
+  // exactly where the three-byte chain walk would.
+  uint16_t head4[kHash4Size];
+  uint16_t prev4[kWindowHalfBytes];
+  uint16_t rank[kWindowHalfBytes];
+  uint16_t chainInserts[kHashSize];  // insertions per three-byte hash, modulo 2^16
 
   // Matcher position, all offsets into the window.
   unsigned hash = 0;          // running hash of the next three bytes

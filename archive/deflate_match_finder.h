@@ -1,0 +1,48 @@
+// Hash chain insertion and longest-match search over the sliding window.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+#include "archive/deflate_state.h"
+
+namespace plenx::deflate {
+
+inline uint32_t Load32(const uint8_t* bytes) {
+  uint32_t value;
+  std::memcpy(&value, bytes, sizeof value);
+  return value;
+}
+
+// Four-byte search index bucket of the bytes at p.
+inline unsigned Hash4(const uint8_t* p) { return (Load32(p) * kHash4Multiplier) >> (32 - kHash4Bits); }
+
+// Adds position to its hash chain (and to the search index); returns the
+// chain's previous head, the first match candidate (0 when none).
+inline unsigned InsertString(DeflateState& s, unsigned position) {
+  s.hash = ((s.hash << kHashShift) ^ s.window[position + kMinMatch - 1]) & kHashMask;
+  const unsigned slot = position & kWindowMask;
+  const unsigned head = s.head[s.hash];
+  s.prev[slot] = static_cast<uint16_t>(head);
+  s.head[s.hash] = static_cast<uint16_t>(position);
+  s.rank[slot] = ++s.chainInserts[s.hash];
+  const unsigned bucket4 = Hash4(s.window + position);
+  s.prev4[slot] = s.head4[bucket4];
+  s.head4[bucket4] = static_cast<uint16_t>(position);
+  return head;
+}
+
+// Searches the chain that starts at candidate (the head returned when
+// s.position was inserted) for a match longer than s.prevLength: walks at
+// most maxChain candidates (a quarter once prevLength reaches goodLength)
+// above position - kMaxDistance and stops at the first one reaching
+// s.niceLength. Returns the longest length found, the nearest candidate
+// winning ties, and sets s.matchStart to it; returns s.prevLength when no
+// candidate is longer. The position must leave kMinLookahead bytes of window.
+unsigned LongestMatch(DeflateState& s, unsigned candidate);
+
+// Moves every chain position down by half a window; positions that fall out
+// become 0, the empty mark.
+void SlideChains(DeflateState& s);
+
+}  // namespace plenx::deflate
