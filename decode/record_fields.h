@@ -18,6 +18,6 @@ int SplitRecord(std::string_view text, std::vector<std::string>& fields);
 
 // The field read as a decimal integer the way strtol reads it: leading white
 // space skipped, an optional sign, then digits up to the first other
-// character; no digits gives 0. Saturates at the 32-bit range (the width of
-// long where the record format comes from) instead of overflowing.
+// character; no digits gives 0. Out-of-range text saturates at the 32-bit
+// range, as a 32-bit long does, instead of overflowing.
 int32_t FieldValue(std::string_view field);

@@ -38,8 +38,7 @@ struct ShownRow {
   int param = 0;
 };
 
-// Index of the outdoor list among the lists; unit u's list is u + 1, which is
-// also the tab each list sits on.
+// Index of the outdoor list among the lists; unit u's list is u + 1.
 inline constexpr int kOutdoorListIndex = 0;
 
 // Rows of every list for a layout, in row order: element 0 the outdoor list,
