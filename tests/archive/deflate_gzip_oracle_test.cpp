@@ -1,0 +1,112 @@
+// Every stream is byte-for-byte the raw deflate data gzip -8 writes for the
+// same bytes, and inflates back to them; the inputs are built to reach the
+// compressor's block cuts, window slides and match rules.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/archive/deflate_test_inputs.h"
+#include "tests/archive/deflate_test_support.h"
+
+namespace plenx::deflate_test {
+namespace {
+
+Bytes Text(const std::string& text) { return Bytes(text.begin(), text.end()); }
+
+Bytes Concat(std::initializer_list<Bytes> parts) {
+  Bytes all;
+  for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
+
+// Bytes from a 64-value alphabet: Huffman coding pays, three-byte repeats
+// within 4096 bytes are rare.
+Bytes SixBitNoise(size_t count, uint64_t seed) {
+  Random random(seed);
+  Bytes bytes(count);
+  for (uint8_t& byte : bytes) byte = static_cast<uint8_t>(0x20 + random.Below(64));
+  return bytes;
+}
+
+// Noise holding the token at two places distance apart, so the second copy
+// can only be coded as a 3-byte match at that distance (the token's bytes do
+// not occur in the noise).
+Bytes TokenAtDistance(unsigned distance, uint64_t seed) {
+  Bytes bytes = SixBitNoise(3 * distance, seed);
+  const uint8_t token[3] = {0xF0, 0xF1, 0xF2};
+  std::copy(token, token + 3, bytes.begin() + 1000);
+  std::copy(token, token + 3, bytes.begin() + 1000 + distance);
+  return bytes;
+}
+
+// Text of sizeBytes whose last tailBytes repeat an earlier unique string:
+// the input ends after the last position that may start a search.
+Bytes RepeatAtEnd(size_t sizeBytes, size_t tailBytes) {
+  Bytes bytes = TelemetryLog(sizeBytes, 5);
+  bytes.resize(sizeBytes - tailBytes);
+  const Bytes unique = RandomBytes(tailBytes, 6);
+  std::copy(unique.begin(), unique.end(), bytes.begin() + 50000);
+  bytes.insert(bytes.end(), unique.begin(), unique.end());
+  return bytes;
+}
+
+struct OracleCase {
+  const char* name;
+  Bytes input;
+};
+
+std::vector<OracleCase> OracleCases() {
+  return {
+      {"Empty", {}},
+      {"OneByte", Text("x")},
+      {"Abc", Text("abc")},
+      {"ShortText", Text("Plenx Logger writes a log line per record; the log line holds the record, "
+                         "and the record holds 229 values. Plenx Logger writes a log line per record.\n")},
+      {"TelemetryLogSeveralMegabytes", TelemetryLog(3 << 20, 1)},
+      // Stored blocks; the second block's start slides out of the window
+      // before it is cut, so it cannot be stored.
+      {"RandomBytes", RandomBytes(200000, 2)},
+      {"LongRunsOfOneByte", Concat({Bytes(300000, 'a'), Bytes(70000, 'b'), Bytes(100000, 0)})},
+      {"MixedCorpusSlidingManyTimes", MixedCorpus(1500000, 3)},
+      // Literal-heavy: blocks end at the 32767-symbol limit.
+      {"FourLetterAlphabet", [] {
+         Random random(4);
+         Bytes bytes(300000);
+         for (uint8_t& byte : bytes) byte = "ACGT"[random.Below(4)];
+         return bytes;
+       }()},
+      {"ThreeByteMatchAtDistance4096", TokenAtDistance(4096, 7)},
+      {"ThreeByteMatchAtDistance4097", TokenAtDistance(4097, 8)},
+      {"ThreeByteMatchAtDistance4095", TokenAtDistance(4095, 9)},
+      {"EndsJustPastLastSearchPosition", RepeatAtEnd(65300, 20)},
+      {"EndsAtWindowEnd", RepeatAtEnd(65536, 40)},
+      {"EndsOneByteAfterWindowEnd", RepeatAtEnd(65537, 40)},
+      {"EndsWithinLookaheadAfterSlide", RepeatAtEnd(65274 + 32768 + 100, 30)},
+  };
+}
+
+class DeflateGzipOracleTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!HaveProgram("gzip") || !HaveProgram("python3")) GTEST_SKIP() << "needs gzip and python3 as checkers";
+  }
+};
+
+TEST_F(DeflateGzipOracleTest, StreamEqualsGzipRawDeflateAndInflatesBack) {
+  DeflateCompressor compressor;  // one object for all inputs, as a ZIP writer reuses it
+  for (const OracleCase& oracleCase : OracleCases()) {
+    SCOPED_TRACE(oracleCase.name);
+    const Compressed compressed = CompressBytes(compressor, oracleCase.input);
+    EXPECT_EQ(compressed.error, "");
+    EXPECT_EQ(compressed.returnedSize, compressed.stream.size());
+    const Bytes expected = GzipRawDeflate(oracleCase.input);
+    ASSERT_FALSE(expected.empty());
+    EXPECT_EQ(compressed.stream.size(), expected.size());
+    EXPECT_TRUE(compressed.stream == expected);
+    EXPECT_TRUE(InflatesTo(compressed.stream, oracleCase.input));
+  }
+}
+
+}  // namespace
+}  // namespace plenx::deflate_test
