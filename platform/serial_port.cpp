@@ -50,8 +50,9 @@ speed_t SpeedCode(int baudRate) {
 
 SerialHandle OpenSerialPort(const std::string& portPath) {
   const std::string device = ResolveSerialDevicePath(portPath);
-  // O_NONBLOCK only for the open itself, which would otherwise wait for the
-  // carrier on a modem-controlled line; no O_CREAT, so the device must exist.
+  // O_NONBLOCK: the open does not wait for the carrier of a modem-controlled
+  // line, and reads never block (ReadSerialByte waits in poll). No O_CREAT,
+  // so the device must exist.
   const int port = RetryOnInterrupt(
       [&] { return open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC); });
   if (port < 0) {
@@ -69,10 +70,6 @@ SerialHandle OpenSerialPort(const std::string& portPath) {
     return kInvalidSerialHandle;
   }
   ioctl(port, TIOCEXCL);
-  const int flags = fcntl(port, F_GETFL);
-  if (flags != -1) {
-    fcntl(port, F_SETFL, flags & ~O_NONBLOCK);
-  }
   return port;
 }
 
@@ -105,24 +102,30 @@ bool LowerModemLines(SerialHandle port) {
 int ReadSerialByte(SerialHandle port, uint8_t& byte, int timeoutMs) {
   using Clock = std::chrono::steady_clock;
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-  pollfd request{port, POLLIN, 0};
-  const int ready = RetryOnInterrupt([&] {
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-    return poll(&request, 1, left.count() > 0 ? static_cast<int>(left.count()) : 0);
-  });
-  int result = ready < 0 ? -1 : 0;
-  if (ready > 0) {
-    const ssize_t count = RetryOnInterrupt([&] { return read(port, &byte, 1); });
-    if (count == 1) {
-      return 1;
+  // Within a frame the next byte is usually there already: try to read it
+  // before paying for a poll.
+  ssize_t count = RetryOnInterrupt([&] { return read(port, &byte, 1); });
+  bool failed = count < 0 && errno != EAGAIN;
+  if (count != 1 && !failed) {
+    pollfd request{port, POLLIN, 0};
+    const int ready = RetryOnInterrupt([&] {
+      const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+      return poll(&request, 1, left.count() > 0 ? static_cast<int>(left.count()) : 0);
+    });
+    failed = ready < 0;
+    if (ready > 0) {
+      count = RetryOnInterrupt([&] { return read(port, &byte, 1); });
+      failed = (count < 0 && errno != EAGAIN) ||
+               (request.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
     }
-    const bool lineDown = (request.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
-    result = count < 0 || lineDown ? -1 : 0;
+  }
+  if (count == 1) {
+    return 1;
   }
   // A hung-up or failing port answers at once; waiting out the time-out
   // keeps the reader from spinning a core on it.
   std::this_thread::sleep_until(deadline);
-  return result;
+  return failed ? -1 : 0;
 }
 
 void CloseSerialPort(SerialHandle port) {
