@@ -64,10 +64,14 @@ std::vector<OracleCase> OracleCases() {
       {"ShortText", Text("Plenx Logger writes a log line per record; the log line holds the record, "
                          "and the record holds 229 values. Plenx Logger writes a log line per record.\n")},
       {"TelemetryLogSeveralMegabytes", TelemetryLog(3 << 20, 1)},
-      // Stored blocks; the second block's start slides out of the window
-      // before it is cut, so it cannot be stored.
+      // Stored blocks, each cut at the 32767-symbol limit.
       {"RandomBytes", RandomBytes(200000, 2)},
+      // Noise, zeros, noise: the 4096-symbol estimate cuts the first block
+      // just below 32768; the second, noise that storing would shrink least,
+      // has slid out of the window by the time it is cut.
+      {"BlockStartSlidOutOfWindow", Concat({RandomBytes(12000, 21), Bytes(20440, 0), RandomBytes(40000, 22)})},
       {"LongRunsOfOneByte", Concat({Bytes(300000, 'a'), Bytes(70000, 'b'), Bytes(100000, 0)})},
+      // Slides many times; some blocks need their code lengths limited.
       {"MixedCorpusSlidingManyTimes", MixedCorpus(1500000, 3)},
       // Literal-heavy: blocks end at the 32767-symbol limit.
       {"FourLetterAlphabet", [] {
