@@ -29,9 +29,7 @@ int Cp1252Byte(char16_t unit) {
   return -1;
 }
 
-}  // namespace
-
-bool IsValidUtf8(std::string_view bytes) {
+bool IsWellFormedUtf8(std::string_view bytes) {
   std::size_t i = 0;
   while (i < bytes.size()) {
     const auto lead = static_cast<std::uint8_t>(bytes[i]);
@@ -71,8 +69,10 @@ bool IsValidUtf8(std::string_view bytes) {
   return true;
 }
 
+}  // namespace
+
 QString TextToQt(std::string_view bytes) {
-  if (IsValidUtf8(bytes)) {
+  if (IsWellFormedUtf8(bytes)) {
     return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
   }
   QString text;

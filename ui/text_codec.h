@@ -9,13 +9,11 @@
 #include <string>
 #include <string_view>
 
-// True when `bytes` is well-formed UTF-8 (no overlong forms, no surrogates,
-// nothing above U+10FFFF). Plain ASCII is valid UTF-8.
-bool IsValidUtf8(std::string_view bytes);
-
-// The text to show for 8-bit `bytes`: decoded as UTF-8 when valid, else as
-// Windows-1252 (the five bytes that code page leaves undefined map to the
-// control characters of the same number, as Windows maps them).
+// The text to show for 8-bit `bytes`: decoded as UTF-8 when it is
+// well-formed (no overlong forms, no surrogates, nothing above U+10FFFF;
+// plain ASCII is), else as Windows-1252 (the five bytes that code page
+// leaves undefined map to the control characters of the same number, as
+// Windows maps them).
 QString TextToQt(std::string_view bytes);
 
 // 8-bit bytes for a text that came from Qt: Windows-1252 when every
