@@ -55,10 +55,10 @@ void DeflateLazy(DeflateState& s, const DeflateCompressor::ReadFunction& read) {
     s.prevMatch = s.matchStart;
     matchLength = kMinMatch - 1;
 
+    // Past kWindowBytes - kMinLookahead (reached only once the input has
+    // ended) a comparison could run off the window: no search there.
     if (hashHead != 0 && s.prevLength < s.config.maxLazy && s.position - hashHead <= kMaxDistance &&
         s.position <= kWindowBytes - kMinLookahead) {
-      // Never count matching bytes past the end of the input.
-      if (s.niceLength > s.lookahead) s.niceLength = s.lookahead;
       matchLength = std::min(LongestMatch(s, hashHead), s.lookahead);
       if (matchLength == kMinMatch && s.position - s.matchStart > kTooFar) matchLength = kMinMatch - 1;
     }
@@ -119,12 +119,14 @@ uint64_t DeflateCompressor::Compress(int level, const ReadFunction& read, const 
   s.out.Begin(&output);
   s.compressedBits = 0;
   StartBlock(s);
-  // Fresh window: what lies past the input never depends on earlier entries.
+  // Fresh window: near the end of the input the match search compares
+  // bytes past the data, and which candidate wins may depend on them; zeros
+  // (and, after slides, the entry's own older bytes) keep the stream a
+  // function of the input alone.
   std::memset(s.window, 0, sizeof s.window);
   std::memset(s.head, 0, sizeof s.head);
   std::memset(s.head4, 0, sizeof s.head4);
   s.config = kLevelConfigs[level];
-  s.niceLength = s.config.niceLength;
   if (level == kZipLevel) generalPurposeFlag |= kLevel8FlagMark;
 
   s.position = 0;

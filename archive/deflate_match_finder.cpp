@@ -68,7 +68,7 @@ unsigned WalkChain(DeflateState& s, unsigned candidate, SearchBounds bounds) {
       if (position + length > kWindowBytes) s.error.Fail("wild scan");
       s.matchStart = candidate;
       bestLength = length;
-      if (length >= s.niceLength) return bestLength;
+      if (length >= s.config.niceLength) return bestLength;
       scanEnd = Load16(scan + bestLength - 1);
     }
     candidate = prev[candidate & kWindowMask];
@@ -81,8 +81,9 @@ unsigned WalkChain(DeflateState& s, unsigned candidate, SearchBounds bounds) {
 // best of the others is simply the first with three equal bytes
 // (prevLength == 2): walks the four-byte index instead, which holds those
 // candidates in the same order, and uses the ranks to stop where the
-// three-byte walk's budget would run out. Needs niceLength >= 4 and four
-// bytes of lookahead.
+// three-byte walk's budget would run out. Needs niceLength >= 4. Bytes past
+// the end of the input take part as they are in the window, in the hashes
+// and comparisons alike, so the result is the same there too.
 unsigned WalkFourByteIndex(DeflateState& s, unsigned firstCandidate, SearchBounds bounds) {
   const unsigned position = s.position;
   const uint8_t* const window = s.window;
@@ -115,7 +116,7 @@ unsigned WalkFourByteIndex(DeflateState& s, unsigned firstCandidate, SearchBound
       if (position + length > kWindowBytes) s.error.Fail("wild scan");
       s.matchStart = candidate;
       bestLength = length;
-      if (length >= s.niceLength) return bestLength;
+      if (length >= s.config.niceLength) return bestLength;
       scanEnd = Load16(scan + bestLength - 1);
     }
   }
@@ -145,7 +146,7 @@ unsigned LongestMatch(DeflateState& s, unsigned candidate) {
   SearchBounds bounds{s.config.maxChain, s.position > kMaxDistance ? s.position - kMaxDistance : 0};
   if (s.prevLength >= s.config.goodLength) bounds.budget >>= 2;
   if (s.position > kWindowBytes - kMinLookahead) s.error.Fail("insufficient lookahead");
-  if (s.niceLength >= 4 && s.prevLength >= kMinMatch - 1) return WalkFourByteIndex(s, candidate, bounds);
+  if (s.config.niceLength >= 4 && s.prevLength >= kMinMatch - 1) return WalkFourByteIndex(s, candidate, bounds);
   return WalkChain(s, candidate, bounds);
 }
 

@@ -36,9 +36,11 @@ inline unsigned InsertString(DeflateState& s, unsigned position) {
 // s.position was inserted) for a match longer than s.prevLength: walks at
 // most maxChain candidates (a quarter once prevLength reaches goodLength)
 // above position - kMaxDistance and stops at the first one reaching
-// s.niceLength. Returns the longest length found, the nearest candidate
+// config.niceLength. Returns the longest length found, the nearest candidate
 // winning ties, and sets s.matchStart to it; returns s.prevLength when no
-// candidate is longer. The position must leave kMinLookahead bytes of window.
+// candidate is longer. Near the end of the input the comparison runs on
+// into the window's bytes past the data (the length is cut by the caller).
+// The position must leave kMinLookahead bytes of window.
 unsigned LongestMatch(DeflateState& s, unsigned candidate);
 
 // Moves every chain position down by half a window; positions that fall out

@@ -57,7 +57,6 @@ struct DeflateState {
   int64_t blockStart = 0;     // negative once the block's start slid out of the window
   bool endOfInput = false;
   LevelConfig config{};
-  unsigned niceLength = 0;    // config.niceLength, lowered near the end of the input
 
   // Symbols of the current block: literal byte or match length - 3, the
   // distances - 1 of the matches, and one bit per symbol (1 = match).

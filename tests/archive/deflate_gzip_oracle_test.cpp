@@ -67,7 +67,7 @@ std::vector<OracleCase> OracleCases() {
       // Stored blocks, each cut at the 32767-symbol limit.
       {"RandomBytes", RandomBytes(200000, 2)},
       // Noise, zeros, noise: the 4096-symbol estimate cuts the first block
-      // just below 32768; the second, noise that storing would shrink least,
+      // just below 32768; the second, noise that a stored block would hold most compactly,
       // has slid out of the window by the time it is cut.
       {"BlockStartSlidOutOfWindow", Concat({RandomBytes(12000, 21), Bytes(20440, 0), RandomBytes(40000, 22)})},
       {"LongRunsOfOneByte", Concat({Bytes(300000, 'a'), Bytes(70000, 'b'), Bytes(100000, 0)})},
@@ -83,6 +83,9 @@ std::vector<OracleCase> OracleCases() {
       {"ThreeByteMatchAtDistance4096", TokenAtDistance(4096, 7)},
       {"ThreeByteMatchAtDistance4097", TokenAtDistance(4097, 8)},
       {"ThreeByteMatchAtDistance4095", TokenAtDistance(4095, 9)},
+      // Ends in a run: the last match search counts on into the zeros and
+      // older bytes past the data, which decide between equal candidates.
+      {"MatchRunsIntoBytesPastTheEnd", MixedCorpus(20000, 3)},
       {"EndsJustPastLastSearchPosition", RepeatAtEnd(65300, 20)},
       {"EndsAtWindowEnd", RepeatAtEnd(65536, 40)},
       {"EndsOneByteAfterWindowEnd", RepeatAtEnd(65537, 40)},
