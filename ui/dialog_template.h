@@ -13,13 +13,13 @@ enum class DialogControlClass { kButton, kStatic, kEdit, kComboBox, kTabControl,
 // visible children (WS_CHILD | WS_VISIBLE are added).
 struct DialogItemTemplate {
   DialogControlClass controlClass = DialogControlClass::kStatic;
-  int id = -1;          // -1 for a control the program never addresses
-  std::string text;     // 8-bit; caption of a button or static
+  int id = -1;       // -1 for a control the program never addresses
+  std::string text;  // 8-bit; caption of a button or static
   DWORD style = 0;
-  int x = 0;            // dialog units, in the dialog's client area
+  int x = 0;  // dialog units, in the dialog's client area
   int y = 0;
   int cx = 0;
-  int cy = 0;           // combo box: the height of the open list
+  int cy = 0;  // combo box: the height of the open list
 };
 
 // A dialog. Controls are created in this order, which is also the order of
@@ -29,9 +29,9 @@ struct DialogTemplate {
   DWORD style = 0;      // WS_VISIBLE shows it at creation; WS_MINIMIZEBOX,
                         // WS_MAXIMIZEBOX, WS_THICKFRAME as for any window
   DWORD exStyle = 0;
-  int x = 0;            // dialog units, from the owner's client area or the screen
+  int x = 0;  // dialog units, from the owner's client area or the screen
   int y = 0;
-  int cx = 0;           // size of the client area, dialog units
+  int cx = 0;  // size of the client area, dialog units
   int cy = 0;
   int fontPointSize = 8;
   std::vector<DialogItemTemplate> items;

@@ -13,13 +13,9 @@ int MulDiv(int number, int numerator, int denominator) {
   return static_cast<int>(negative ? -rounded : rounded);
 }
 
-int DialogUnitsToPixelsX(int units) {
-  return MulDiv(units, kDialogBaseUnitXPx, kDialogUnitsPerBaseX);
-}
+int DialogUnitsToPixelsX(int units) { return MulDiv(units, kDialogBaseUnitXPx, kDialogUnitsPerBaseX); }
 
-int DialogUnitsToPixelsY(int units) {
-  return MulDiv(units, kDialogBaseUnitYPx, kDialogUnitsPerBaseY);
-}
+int DialogUnitsToPixelsY(int units) { return MulDiv(units, kDialogBaseUnitYPx, kDialogUnitsPerBaseY); }
 
 CRect DialogRectToPixels(int x, int y, int width, int height) {
   const int left = DialogUnitsToPixelsX(x);

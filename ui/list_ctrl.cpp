@@ -47,7 +47,7 @@ DWORD CListCtrl::SetExtendedStyle(DWORD dwNewStyle) {
   m_extendedStyle = dwNewStyle;
   table->setShowGrid((dwNewStyle & LVS_EX_GRIDLINES) != 0);
   table->setSelectionBehavior((dwNewStyle & LVS_EX_FULLROWSELECT) != 0 ? QAbstractItemView::SelectRows
-                                                                      : QAbstractItemView::SelectItems);
+                                                                       : QAbstractItemView::SelectItems);
   return previous;
 }
 
@@ -59,8 +59,7 @@ int CListCtrl::InsertColumn(int nCol, std::string_view heading, int nFormat, int
   const int index = std::min(nCol, table->columnCount());
   table->insertColumn(index);
   QTableWidgetItem* header = NewCell(heading);
-  header->setTextAlignment(nFormat == LVCFMT_LEFT ? Qt::AlignLeft | Qt::AlignVCenter
-                                                  : Qt::AlignCenter);
+  header->setTextAlignment(nFormat == LVCFMT_LEFT ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
   table->setHorizontalHeaderItem(index, header);
   if (nWidth >= 0) table->setColumnWidth(index, nWidth);
   return index;

@@ -1,15 +1,16 @@
 // The save-file dialog on QFileDialog, or answered by the installed responder.
 #include "ui/save_file_dialog.h"
 
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QStringList>
-#include <sys/stat.h>
 
+#include "ui/message_box.h"
 #include "ui/text_codec.h"
 #include "ui/win_constants.h"
-#include "ui/message_box.h"
 #include "ui/wnd.h"
 
 namespace {
@@ -24,8 +25,7 @@ QString QtPattern(const std::string& pattern) {
 }
 
 QString QtFilter(const FileFilter& filter) {
-  return TextToQt(filter.description) + QStringLiteral(" (") + QtPattern(filter.pattern) +
-         QLatin1Char(')');
+  return TextToQt(filter.description) + QStringLiteral(" (") + QtPattern(filter.pattern) + QLatin1Char(')');
 }
 
 // The folder part of a path's bytes: "." when it has none.
@@ -65,7 +65,8 @@ BOOL GetSaveFileName(const SaveFileRequest& request, std::string* path) {
   for (const FileFilter& filter : request.filters) filters << QtFilter(filter);
   if (!filters.isEmpty()) {
     dialog.setNameFilters(filters);
-    const int index = request.filterIndex >= 1 && request.filterIndex <= filters.size() ? request.filterIndex : 1;
+    const int index =
+        request.filterIndex >= 1 && request.filterIndex <= filters.size() ? request.filterIndex : 1;
     dialog.selectNameFilter(filters.at(index - 1));
   }
   if ((request.flags & OFN_OVERWRITEPROMPT) == 0) dialog.setOption(QFileDialog::DontConfirmOverwrite);

@@ -10,7 +10,7 @@ BOOL CStatic::Create(std::string_view text, DWORD dwStyle, const CRect& rect, co
   const DWORD type = dwStyle & kStaticTypeMask;
   label->setWordWrap(type != SS_ICON);
   label->setTextFormat(Qt::PlainText);
-  const Qt::Alignment horizontal = type == SS_CENTER ? Qt::AlignHCenter
+  const Qt::Alignment horizontal = type == SS_CENTER  ? Qt::AlignHCenter
                                    : type == SS_RIGHT ? Qt::AlignRight
                                                       : Qt::AlignLeft;
   label->setAlignment(horizontal | Qt::AlignTop);

@@ -10,7 +10,6 @@
 
 namespace {
 
-
 class TabControlWidget : public QWidget {
  public:
   TabControlWidget() : m_bar(new QTabBar(this)) {

@@ -38,10 +38,10 @@ struct WindowRecord {
   CWnd* owner = nullptr;  // the object the window is attached to
   QWidget* widget = nullptr;
   int controlId = 0;
-  DWORD style = 0;  // creation style; WS_VISIBLE and WS_DISABLED are read live
+  DWORD style = 0;                     // creation style; WS_VISIBLE and WS_DISABLED are read live
   std::map<UINT_PTR, QTimer*> timers;  // owned by the widget
-  std::string textBytes;  // last text set, as given
-  QString textShown;      // that text as shown, to tell whether it changed since
+  std::string textBytes;               // last text set, as given
+  QString textShown;                   // that text as shown, to tell whether it changed since
 };
 
 class WindowRegistry {

@@ -107,8 +107,8 @@ void CWnd::Detach() {
   m_widget = nullptr;
 }
 
-BOOL CWnd::CreateFromWidget(QWidget* widget, DWORD dwStyle, const CRect& rect,
-                            const CWnd* pParentWnd, int nID) {
+BOOL CWnd::CreateFromWidget(QWidget* widget, DWORD dwStyle, const CRect& rect, const CWnd* pParentWnd,
+                            int nID) {
   const bool isChild = (dwStyle & WS_CHILD) != 0;
   QWidget* parentWidget = pParentWnd == nullptr ? nullptr : pParentWnd->m_widget;
   if (m_hWnd != 0 || (isChild && parentWidget == nullptr)) {
@@ -167,9 +167,7 @@ BOOL CWnd::IsWindowEnabled() const {
   return m_widget->testAttribute(Qt::WA_ForceDisabled) ? FALSE : TRUE;
 }
 
-BOOL CWnd::IsWindowVisible() const {
-  return m_widget != nullptr && m_widget->isVisible() ? TRUE : FALSE;
-}
+BOOL CWnd::IsWindowVisible() const { return m_widget != nullptr && m_widget->isVisible() ? TRUE : FALSE; }
 
 DWORD CWnd::GetStyle() const {
   WindowRecord* record = Registry().Find(m_hWnd);
@@ -396,8 +394,7 @@ void WindowDispatch::WidgetDeleted(HWND window) {
 
 BOOL PostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message < WM_USER || message > kLastApplicationMessage) return FALSE;
-  return WindowRegistry::Instance().Post(PostedMessage{window, message, wParam, lParam}) ? TRUE
-                                                                                          : FALSE;
+  return WindowRegistry::Instance().Post(PostedMessage{window, message, wParam, lParam}) ? TRUE : FALSE;
 }
 
 BOOL IsWindow(HWND window) { return WindowRegistry::Instance().IsRegistered(window) ? TRUE : FALSE; }

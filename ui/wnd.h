@@ -138,8 +138,7 @@ class CWnd {
   // (parent client coordinates, or the screen without a parent), parent
   // and identifier. Fails, deleting `widget`, when this object already has
   // a window or a child style has no parent window.
-  BOOL CreateFromWidget(QWidget* widget, DWORD dwStyle, const CRect& rect, const CWnd* pParentWnd,
-                        int nID);
+  BOOL CreateFromWidget(QWidget* widget, DWORD dwStyle, const CRect& rect, const CWnd* pParentWnd, int nID);
 
  private:
   friend class WindowDispatch;

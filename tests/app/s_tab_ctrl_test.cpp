@@ -2,10 +2,11 @@
 // are shown, hidden and enabled as tabs are selected by program and user.
 #include "app/s_tab_ctrl.h"
 
+#include <gtest/gtest.h>
+
 #include <QEvent>
 #include <QObject>
 #include <QWidget>
-#include <gtest/gtest.h>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,7 +34,8 @@ class VisibilityLog : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() == QEvent::Show || event->type() == QEvent::Hide) {
       for (const auto& [widget, name] : m_names) {
-        if (widget == watched) m_entries.push_back((event->type() == QEvent::Show ? "show " : "hide ") + name);
+        if (widget == watched)
+          m_entries.push_back((event->type() == QEvent::Show ? "show " : "hide ") + name);
       }
     }
     return false;

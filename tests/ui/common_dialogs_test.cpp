@@ -1,13 +1,14 @@
 // Message boxes and the save-file dialog: answered by a responder, and as
 // real windows whose nested loop goes on handling posted messages.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
-#include <fcntl.h>
-#include <gtest/gtest.h>
-#include <unistd.h>
 
 #include "tests/ui/window_test_support.h"
 #include "ui/dialog_responder.h"

@@ -1,7 +1,8 @@
 // Tab control, combo box and list view: the return values and
 // notifications the program relies on.
-#include <QTableWidget>
 #include <gtest/gtest.h>
+
+#include <QTableWidget>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,8 @@
 #include "ui/tab_ctrl.h"
 
 namespace {
+
+// "\260" is the byte 0xB0, the degree sign in Windows-1252.
 
 constexpr int kTabsId = 1009;
 
@@ -53,7 +56,7 @@ TEST_F(ControlsTest, TabInsertionAndSelectionFollowTheTabControlRules) {
   EXPECT_EQ(tabs.SetCurSel(0), -1);  // no tabs yet
 
   EXPECT_EQ(tabs.InsertItem(0, "OUTDOOR"), 0);
-  EXPECT_EQ(tabs.GetCurSel(), 0);  // the first tab becomes the selected one
+  EXPECT_EQ(tabs.GetCurSel(), 0);            // the first tab becomes the selected one
   EXPECT_EQ(tabs.InsertItem(5, "ZIZU"), 1);  // past the end: appended
   EXPECT_EQ(tabs.InsertItem(0, "FIRST"), 0);
   EXPECT_EQ(tabs.GetCurSel(), 1);  // still OUTDOOR, now at index 1
@@ -92,13 +95,14 @@ TEST_F(ControlsTest, ComboBoxSelectionAndItemTexts) {
   EXPECT_EQ(combo.GetCurSel(), CB_ERR);
   EXPECT_EQ(combo.AddString("COM2"), 0);
   EXPECT_EQ(combo.AddString("COM10"), 1);
-  EXPECT_EQ(combo.AddString("\xB0" "C"), 2);  // not sorted, bytes kept
+  EXPECT_EQ(combo.AddString("\260C"),
+            2);                          // not sorted, bytes kept
   EXPECT_EQ(combo.GetCurSel(), CB_ERR);  // adding selects nothing
 
   EXPECT_EQ(combo.SetCurSel(2), 2);
   std::string text;
   EXPECT_EQ(combo.GetLBText(combo.GetCurSel(), text), 2);
-  EXPECT_EQ(text, "\xB0" "C");
+  EXPECT_EQ(text, "\260C");
   EXPECT_EQ(combo.GetLBText(3, text), CB_ERR);
 
   EXPECT_EQ(combo.SetCurSel(3), CB_ERR);  // out of range clears the selection
@@ -108,7 +112,8 @@ TEST_F(ControlsTest, ComboBoxSelectionAndItemTexts) {
 
 TEST_F(ControlsTest, ReportListHoldsColumnsRowsAndCellTexts) {
   CListCtrl list;
-  ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_REPORT, CRect{0, 0, 300, 200}, &m_host, 9671));
+  ASSERT_TRUE(
+      list.Create(WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_REPORT, CRect{0, 0, 300, 200}, &m_host, 9671));
   EXPECT_EQ(list.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT), 0u);
   auto* table = qobject_cast<QTableWidget*>(list.GetWidget());
   EXPECT_TRUE(table->showGrid());
@@ -122,12 +127,12 @@ TEST_F(ControlsTest, ReportListHoldsColumnsRowsAndCellTexts) {
 
   EXPECT_EQ(list.InsertItem(0, "Outdoor temp."), 0);
   EXPECT_EQ(list.InsertItem(99, "Compressor"), 1);  // past the end: appended
-  EXPECT_TRUE(list.SetItemText(0, 1, "21.5 \xB0" "F"));
+  EXPECT_TRUE(list.SetItemText(0, 1, "21.5 \260F"));
   EXPECT_FALSE(list.SetItemText(2, 1, "x"));
   EXPECT_FALSE(list.SetItemText(0, 2, "x"));
   EXPECT_EQ(list.GetItemCount(), 2);
   EXPECT_EQ(list.GetItemText(0, 0), "Outdoor temp.");
-  EXPECT_EQ(list.GetItemText(0, 1), "21.5 \xB0" "F");
+  EXPECT_EQ(list.GetItemText(0, 1), "21.5 \260F");
   EXPECT_EQ(table->item(0, 1)->text().toStdU16String(), u"21.5 \u00B0F");
   EXPECT_EQ(list.GetItemText(1, 1), "");
 

@@ -1,11 +1,12 @@
 // Modal dialogs from templates: controls placed in pixels, the message map,
 // the keys and the close that end the dialog, and destroy handling before
 // DoModal returns.
+#include <gtest/gtest.h>
+
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QTimer>
-#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
@@ -39,7 +40,8 @@ class TestDialog : public CDialog {
  public:
   TestDialog() : CDialog(TestTemplate()) {
     MapCommand(kStartId, BN_CLICKED, [this] { m_log.push_back("start clicked"); });
-    MapCommand(kPortId, CBN_SELCHANGE, [this] { m_log.push_back("port " + std::to_string(m_port.GetCurSel())); });
+    MapCommand(kPortId, CBN_SELCHANGE,
+               [this] { m_log.push_back("port " + std::to_string(m_port.GetCurSel())); });
   }
 
   std::vector<std::string> m_log;

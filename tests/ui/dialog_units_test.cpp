@@ -11,8 +11,12 @@ TEST(DialogUnitsTest, MulDivRoundsHalvesAwayFromZero) {
     int number, numerator, denominator, expected;
   };
   const Case cases[] = {
-      {1, 6, 4, 2},    {3, 6, 4, 5},   {-1, 6, 4, -2},
-      {5, 13, 8, 8},   {1, 13, 8, 2},  {7, -6, 4, -11},
+      {1, 6, 4, 2},
+      {3, 6, 4, 5},
+      {-1, 6, 4, -2},
+      {5, 13, 8, 8},
+      {1, 13, 8, 2},
+      {7, -6, 4, -11},
       {2000000000, 3, 4, 1500000000},  // the product needs 64 bits
       {1, 1, 0, -1},                   // division by zero
   };

@@ -1,9 +1,10 @@
 // Messages posted from other threads: delivered in order on the
 // user-interface thread, refused for a window that is gone (the poster
 // keeps what it sent), and handed back when the window goes first.
+#include <gtest/gtest.h>
+
 #include <QThread>
 #include <atomic>
-#include <gtest/gtest.h>
 #include <thread>
 #include <vector>
 

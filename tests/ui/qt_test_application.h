@@ -3,9 +3,10 @@
 // it and deleted when all tests are done.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <cstdlib>
-#include <gtest/gtest.h>
 
 namespace qt_test_application {
 
@@ -22,8 +23,7 @@ class Environment : public ::testing::Environment {
   }
 };
 
-inline const bool kEnvironmentRegistered =
-    (::testing::AddGlobalTestEnvironment(new Environment), true);
+inline const bool kEnvironmentRegistered = (::testing::AddGlobalTestEnvironment(new Environment), true);
 
 }  // namespace qt_test_application
 

@@ -6,6 +6,8 @@
 
 namespace {
 
+// "\260" is the byte 0xB0, the degree sign in Windows-1252.
+
 struct DecodeCase {
   const char* name;
   std::string bytes;
@@ -15,7 +17,7 @@ struct DecodeCase {
 TEST(TextCodecTest, DecodesUtf8WhenValidElseWindows1252) {
   const DecodeCase cases[] = {
       {"ascii", "COM1", u"COM1"},
-      {"degree sign of a label", "25.0 \xB0" "F", u"25.0 \u00B0F"},
+      {"degree sign of a label", "25.0 \260F", u"25.0 \u00B0F"},
       {"euro and quotes from the 0x80 row", "\x80 \x93x\x94", u"\u20AC \u201Cx\u201D"},
       {"undefined 0x81 keeps its number", "\x81", u"\u0081"},
       {"utf-8 file name", "/tmp/Z\xC3\xBCrich.log", u"/tmp/Z\u00FCrich.log"},
@@ -32,7 +34,7 @@ TEST(TextCodecTest, DecodesUtf8WhenValidElseWindows1252) {
 }
 
 TEST(TextCodecTest, TextFromQtGivesWindows1252BytesBackAndUtf8ForTheRest) {
-  for (const std::string bytes : {"25.0 \xB0" "F", "\x80\x81\x8D\x8F\x90\x9D\x9F\xFF", "plain"}) {
+  for (const std::string bytes : {"25.0 \260F", "\x80\x81\x8D\x8F\x90\x9D\x9F\xFF", "plain"}) {
     EXPECT_EQ(TextFromQt(TextToQt(bytes)), bytes);
   }
   EXPECT_EQ(TextFromQt(QString::fromUtf16(u"\u65E5 \u00B0")), "\xE6\x97\xA5 \xC2\xB0");

@@ -1,8 +1,9 @@
 // Window objects: life without a window, create and destroy again, show,
 // enable, text and the order of destroy handling.
+#include <gtest/gtest.h>
+
 #include <QImage>
 #include <cstdio>
-#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,8 @@
 #include "ui/static_text.h"
 
 namespace {
+
+// "\260" is the byte 0xB0, the degree sign in Windows-1252.
 
 class LoggingStatic : public CStatic {
  public:
@@ -109,7 +112,7 @@ TEST_F(WindowTest, ShowAndEnableReportThePreviousStateAndNotifyChanges) {
 TEST_F(WindowTest, TextKeepsItsBytes) {
   CStatic control;
   ASSERT_TRUE(control.Create("", WS_CHILD, CRect{0, 0, 10, 10}, &m_host, 1));
-  for (const std::string text : {"25.0 \xB0" "F", "/tmp/\xE6\x97\xA5.log", "\xC3\xA9t\xE9"}) {
+  for (const std::string text : {"25.0 \260F", "/tmp/\xE6\x97\xA5.log", "\xC3\xA9t\xE9"}) {
     control.SetWindowText(text);
     EXPECT_EQ(control.GetWindowText(), text);
   }
