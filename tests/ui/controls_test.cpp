@@ -95,9 +95,9 @@ TEST_F(ControlsTest, ComboBoxSelectionAndItemTexts) {
   EXPECT_EQ(combo.GetCurSel(), CB_ERR);
   EXPECT_EQ(combo.AddString("COM2"), 0);
   EXPECT_EQ(combo.AddString("COM10"), 1);
-  EXPECT_EQ(combo.AddString("\260C"),
-            2);                          // not sorted, bytes kept
-  EXPECT_EQ(combo.GetCurSel(), CB_ERR);  // adding selects nothing
+  // Not sorted, bytes kept, and adding selects nothing.
+  EXPECT_EQ(combo.AddString("\260C"), 2);
+  EXPECT_EQ(combo.GetCurSel(), CB_ERR);
 
   EXPECT_EQ(combo.SetCurSel(2), 2);
   std::string text;
