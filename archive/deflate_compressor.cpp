@@ -98,6 +98,40 @@ void DeflateLazy(DeflateState& s, const DeflateCompressor::ReadFunction& read) {
   CutBlock(s, true);
 }
 
+// Empty window, chains, block and bit writer; the first read of up to a whole
+// window; the running hash primed with the first two bytes.
+void StartEntry(DeflateState& s, const LevelConfig& config, const DeflateCompressor::ReadFunction& read,
+                const DeflateCompressor::OutputFunction& output) {
+  BuildCodeTables(s.tables, s.error);
+  s.out.Begin(&output);
+  s.compressedBits = 0;
+  StartBlock(s);
+  // Fresh window: near the end of the input the match search compares
+  // bytes past the data, and which candidate wins may depend on them; zeros
+  // (and, after slides, the entry's own older bytes) keep the stream a
+  // function of the input alone.
+  std::memset(s.window, 0, sizeof s.window);
+  std::memset(s.head, 0, sizeof s.head);
+  std::memset(s.head4, 0, sizeof s.head4);
+  s.config = config;
+
+  s.position = 0;
+  s.blockStart = 0;
+  s.matchStart = 0;
+  s.prevLength = kMinMatch - 1;
+  s.prevMatch = 0;
+  s.endOfInput = false;
+  s.lookahead = 0;
+  const uint32_t delivered = read(s.window, kWindowBytes);
+  if (delivered == 0 || delivered == DeflateCompressor::kReadEndOfInput) {
+    s.endOfInput = true;
+  } else {
+    s.lookahead = std::min(delivered, kWindowBytes);
+    while (s.lookahead < kMinLookahead && !s.endOfInput) FillWindow(s, read);
+  }
+  s.hash = ((static_cast<unsigned>(s.window[0]) << kHashShift) ^ s.window[1]) & kHashMask;
+}
+
 }  // namespace
 }  // namespace plenx::deflate
 
@@ -112,39 +146,14 @@ uint64_t DeflateCompressor::Compress(int level, const ReadFunction& read, const 
   s.error = {};
 
   if (level < kMinLevel || level > kMaxLevel) {
+    // Still write a complete stream (at the ZIP level) so the archive stays
+    // readable; the caller drops the entry because of the message.
     s.error.Fail("bad pack level");
-    level = kZipLevel;
+  } else if (level == kZipLevel) {
+    generalPurposeFlag |= kLevel8FlagMark;
   }
-  BuildCodeTables(s.tables, s.error);
-  s.out.Begin(&output);
-  s.compressedBits = 0;
-  StartBlock(s);
-  // Fresh window: near the end of the input the match search compares
-  // bytes past the data, and which candidate wins may depend on them; zeros
-  // (and, after slides, the entry's own older bytes) keep the stream a
-  // function of the input alone.
-  std::memset(s.window, 0, sizeof s.window);
-  std::memset(s.head, 0, sizeof s.head);
-  std::memset(s.head4, 0, sizeof s.head4);
-  s.config = kLevelConfigs[level];
-  if (level == kZipLevel) generalPurposeFlag |= kLevel8FlagMark;
-
-  s.position = 0;
-  s.blockStart = 0;
-  s.matchStart = 0;
-  s.prevLength = kMinMatch - 1;
-  s.prevMatch = 0;
-  s.endOfInput = false;
-  s.lookahead = 0;
-  const uint32_t delivered = read(s.window, kWindowBytes);
-  if (delivered == 0 || delivered == kReadEndOfInput) {
-    s.endOfInput = true;
-  } else {
-    s.lookahead = std::min(delivered, kWindowBytes);
-    while (s.lookahead < kMinLookahead && !s.endOfInput) FillWindow(s, read);
-  }
-  s.hash = ((static_cast<unsigned>(s.window[0]) << kHashShift) ^ s.window[1]) & kHashMask;
-
+  const bool levelValid = level >= kMinLevel && level <= kMaxLevel;
+  StartEntry(s, kLevelConfigs[levelValid ? level : kZipLevel], read, output);
   DeflateLazy(s, read);
 
   if (s.error.message) errorMessage = s.error.message;

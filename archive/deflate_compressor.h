@@ -13,15 +13,17 @@ struct DeflateState;
 // Turns the bytes delivered by a read function into one complete raw deflate
 // stream (no zlib or gzip wrapper) and hands it to an output function.
 //
-// The working state (window, hash chains, symbol buffers, 16384-byte output
-// buffer; about 450 KB) is allocated once by the constructor and reused by
-// every Compress call, so a ZIP writer creates one compressor per archive.
+// The working state (window, hash chains and search index, symbol buffers,
+// 16384-byte output buffer; about 700 KB) is allocated once by the
+// constructor and reused by every Compress call, so a ZIP writer creates one
+// compressor per archive.
 // Not thread-safe: one Compress at a time per object.
 class DeflateCompressor {
  public:
   // Fills up to count bytes at buffer and returns how many it delivered.
   // 0, or kReadEndOfInput (all bits set), ends the input; a failed read
-  // should report one of those.
+  // should report one of those. Asked for 65536 bytes first, then for as
+  // much as the window has room for.
   using ReadFunction = std::function<uint32_t(uint8_t* buffer, uint32_t count)>;
   // Receives the next count bytes of the stream. Called with pieces of at
   // most 16384 bytes from the output buffer and, for stored blocks, with the
@@ -42,7 +44,9 @@ class DeflateCompressor {
 
   // Compresses one whole entry: reads until the read function reports the
   // end, writes a complete stream ending with a final block and byte
-  // alignment. At level 8 it ORs kLevel8FlagMark into generalPurposeFlag.
+  // alignment. At level 8 it ORs kLevel8FlagMark into generalPurposeFlag;
+  // levels 1 to 7 use the same lazy search with their own effort settings
+  // and leave the flag alone.
   // Returns the compressed size in bytes, which always equals the total count
   // handed to output. errorMessage is cleared at the start and, when an
   // internal consistency check failed (or level is outside 1 to 8), holds
