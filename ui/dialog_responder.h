@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "ui/win_constants.h"
 #include "ui/win_types.h"
 
 struct MessageBoxRequest {
@@ -32,11 +33,11 @@ struct FileFilter {
 struct SaveFileRequest {
   HWND owner = 0;
   std::vector<FileFilter> filters;
-  int filterIndex = 1;        // 1-based index of the preselected filter
-  std::string initialFile;    // offered name; empty offers none
-  int fileBufferBytes = 260;  // longest path accepted, terminating zero included
-  DWORD flags = 0;            // OFN_* flags
-  std::string title;          // empty: the system's default title
+  int filterIndex = 1;             // 1-based index of the preselected filter
+  std::string initialFile;         // offered name; empty offers none
+  int fileBufferBytes = MAX_PATH;  // longest path accepted, terminating zero included
+  DWORD flags = 0;                 // OFN_* flags
+  std::string title;               // empty: the system's default title
 };
 
 class DialogResponder {

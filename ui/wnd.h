@@ -5,7 +5,8 @@
 // created again on the same object. Operations on the window (show, enable,
 // move, text, timers) act on the window of the moment and do nothing (or
 // return 0 / FALSE) when there is none. Everything here runs on the
-// user-interface thread except the free function PostMessage.
+// user-interface thread (the thread of Qt's application object, which must
+// exist before the first window is created) except PostMessage and IsWindow.
 //
 // Messages and notifications reach the object through a message map filled
 // in the constructor (MapCommand, MapMessage) and through the virtual On*
@@ -49,6 +50,9 @@ class CWnd {
 
   // Runs OnDestroy on this window and its descendants (parents first),
   // then deletes the window and its children. FALSE when there is none.
+  // Not from a handler of the window's own click or selection change: its
+  // widget is still busy then (a dialog's end is fine: DoModal destroys the
+  // window after its loop).
   BOOL DestroyWindow();
 
   // SW_HIDE hides, every other command shows. Returns TRUE when the window
