@@ -189,8 +189,8 @@ void StartBlock(DeflateState& state) {
 }
 
 bool EstimateSaysCut(const DeflateState& state) {
-  // Upper bound of the block's size: 8 bits per symbol plus 5 bits and the
-  // extra bits per distance.
+  // Rough size of the block: 8 bits per symbol plus, per match, 5 bits for
+  // its distance code and the code's extra bits.
   uint64_t estimateBytes = static_cast<uint64_t>(state.literalCount) * 8;
   for (int code = 0; code < kDistanceCodes; ++code) {
     estimateBytes += static_cast<uint64_t>(state.trees.distanceCounts[code]) * (5 + kDistanceExtraBits[code]);
@@ -217,10 +217,10 @@ void CutBlock(DeflateState& state, bool lastBlock) {
   const unsigned finalBit = lastBlock ? 1 : 0;
 
   // A stored block needs its bytes in the window and must fit LEN's 16 bits.
-  if (storedLength + 4 <= bestBytes && storedBytes != nullptr && storedLength <= kMaxStoredBlockBytes) {
+  if (storedLength + kStoredLengthFieldBytes <= bestBytes && storedBytes != nullptr && storedLength <= kMaxStoredBlockBytes) {
     state.out.Put((kStoredBlock << 1) | finalBit, kBlockHeaderBits);
     state.compressedBits = (state.compressedBits + kBlockHeaderBits + 7) & ~uint64_t{7};
-    state.compressedBits += (storedLength + 4) << 3;
+    state.compressedBits += (storedLength + kStoredLengthFieldBytes) << 3;
     state.out.AlignToByte();
     const auto length = static_cast<uint16_t>(storedLength);
     const auto notLength = static_cast<uint16_t>(~length);

@@ -46,6 +46,8 @@ inline constexpr unsigned kBlockEstimateMask = 4096 - 1;
 inline constexpr unsigned kOutputBufferBytes = 16384;
 // Longest stored block: LEN is a 16-bit field.
 inline constexpr unsigned kMaxStoredBlockBytes = 65535;
+// LEN and NLEN in front of a stored block's bytes.
+inline constexpr unsigned kStoredLengthFieldBytes = 4;
 
 // Alphabets (RFC 1951, 3.2.5 and 3.2.7).
 inline constexpr int kLiterals = 256;
