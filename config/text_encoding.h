@@ -5,9 +5,7 @@
 #include <string>
 #include <string_view>
 
-// True when bytes is well-formed UTF-8: no overlong forms, no surrogates,
-// nothing above U+10FFFF. Pure ASCII (and the empty text) is valid UTF-8.
-bool IsValidUtf8(std::string_view bytes);
+#include "platform/windows1252.h"
 
 // Converts well-formed UTF-8 to Windows-1252. A character the code page
 // cannot hold becomes '?', as Windows' own conversion does by default.
