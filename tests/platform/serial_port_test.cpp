@@ -199,7 +199,8 @@ TEST(SerialPortTest, EmptyReadTakesTheTimeout) {
     EXPECT_EQ(ReadSerialByte(port, byte, kTimeoutMs), hangUp ? -1 : 0);
     const auto took = Clock::now() - start;
     EXPECT_GE(took, milliseconds(kTimeoutMs));
-    EXPECT_LT(took, milliseconds(kTimeoutMs + 150));
+    // Not much longer either: a loaded machine may oversleep a little.
+    EXPECT_LT(took, milliseconds(kTimeoutMs + 500));
     CloseSerialPort(port);
   }
 }

@@ -133,10 +133,13 @@ size_t CountLinkRecords(const std::string& path, int valueCount, RecordQueue& wi
   link.SetValueCount(valueCount);
   link.SetPortName(path);
   link.SetTarget(&window, WM_LINK_RECORD);
-  if (link.Open() != 0) return 0;
+  if (link.Open() != 0) {
+    ADD_FAILURE() << "Open failed";
+    return 0;
+  }
   // The simulator ends once the link has read every byte; a read time-out
   // later the reader has handled them too.
-  sim.WaitExit(kArrivalTimeoutMs);
+  EXPECT_EQ(sim.WaitExit(kArrivalTimeoutMs), 0);
   std::this_thread::sleep_for(milliseconds(400));
   return window.Size();
 }
