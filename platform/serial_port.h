@@ -26,8 +26,9 @@ SerialHandle OpenSerialPort(const std::string& portPath);
 // Makes the line a raw 8-bit channel: baudRate, 8 data bits, no parity, one
 // stop bit, no hardware or software flow control, no character translation,
 // modem status ignored, and a one-byte read that returns within
-// kSerialReadTimeoutMs. baudRate must be a standard rate. Returns false when the device refused the settings (a pseudo-terminal
-// refuses some); the port is then used with the settings it has.
+// kSerialReadTimeoutMs. baudRate must be a standard rate. Returns false when
+// the device refused the settings; the port is then used with the settings
+// it has.
 bool ConfigureSerialLine(SerialHandle port, int baudRate);
 
 // Drives the RTS and DTR outputs low (the receive direction of a

@@ -274,7 +274,8 @@ TEST(BoardSimTest, ReplaySendsTheCaptureUnchanged) {
   AppendFrame(bytes, 2, values);
   bytes.push_back(0xFF);
   std::ofstream(capture, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
 
   SimProcess sim({"--replay", capture.string()});
   const std::string path = sim.FirstLine();

@@ -395,7 +395,8 @@ std::vector<int16_t> BoardModel::Values() const {
 
   for (size_t u = 0; u < m_units.size(); ++u) {
     const Unit& unit = m_units[u];
-    const size_t base = static_cast<size_t>(statusCount) + u * static_cast<size_t>(m_layout.acParams);
+    const size_t base =
+        static_cast<size_t>(statusCount) + u * static_cast<size_t>(m_layout.acParams);
     const auto set = [&](int offset, int16_t value) {
       if (offset < m_layout.acParams) {
         values[base + static_cast<size_t>(offset)] = value;

@@ -43,7 +43,8 @@ enum ExitCode : int { kExitOk = 0, kExitFailure = 1, kExitUsage = 2 };
 bool SendPaced(LineOutput& line, std::span<const uint8_t> bytes, Clock::time_point& lineClock) {
   lineClock = std::max(lineClock, Clock::now());
   for (size_t at = 0; at < bytes.size(); at += kPacedChunkBytes) {
-    const std::span<const uint8_t> chunk = bytes.subspan(at, std::min(kPacedChunkBytes, bytes.size() - at));
+    const std::span<const uint8_t> chunk =
+        bytes.subspan(at, std::min(kPacedChunkBytes, bytes.size() - at));
     if (!SleepUntil(lineClock) || !line.Write(chunk)) {
       return false;
     }
