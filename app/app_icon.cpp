@@ -1,0 +1,15 @@
+// Icon 128 from the embedded PNGs.
+#include "app/app_icon.h"
+
+#include <QString>
+
+namespace {
+// Pixel sizes of the embedded images of icon 128.
+constexpr int kAppIconSizesPx[] = {16, 24, 32, 48, 256};
+}  // namespace
+
+QIcon LoadAppIcon() {
+  QIcon icon;
+  for (int size : kAppIconSizesPx) icon.addFile(QString(":/plenx/plenx_logger_%1.png").arg(size));
+  return icon;
+}

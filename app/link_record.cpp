@@ -1,0 +1,52 @@
+// Record intake of the main dialog: the link's records are posted to the
+// window, then shown in the unit lists and logged on the user-interface
+// thread.
+#include <memory>
+#include <string>
+
+#include "app/logger_dialog.h"
+#include "decode/record_view.h"
+#include "platform/local_time.h"
+#include "ui/message_box.h"
+
+namespace {
+constexpr std::string_view kImproperArgumentText = "Encountered an improper argument.";
+}  // namespace
+
+bool CTESSAMPLENXLOGGERDlg::PostRecord(uint32_t message, std::unique_ptr<std::string> recordText, int unitIndex) {
+  const HWND window = m_recordWindow.load();
+  if (!::PostMessage(window, message, reinterpret_cast<WPARAM>(recordText.get()), unitIndex)) return false;
+  // The queued message owns the text now (it may even be handled already).
+  static_cast<void>(recordText.release());
+  return true;
+}
+
+LRESULT CTESSAMPLENXLOGGERDlg::OnLinkRecord(WPARAM wParam, LPARAM) {
+  // Released on every path; a message box below runs a nested loop that
+  // handles further records, each owning its own text.
+  std::unique_ptr<std::string> record(reinterpret_cast<std::string*>(wParam));
+  SetTimer(kWatchdogTimerId, kWatchdogPeriodMs);
+  m_banner.ShowWindow(SW_HIDE);
+  const LocalTime now = ReadLocalTime();
+  if (m_logFile.LogRecord(*this, now, *record, m_config.logFileName, m_config.logEvery, m_recordCount) != 0) {
+    return 0;
+  }
+
+  const RecordLayout layout{m_config.statusParams, m_config.numDevices, m_config.acParams};
+  const RecordTexts texts = DecodeRecord(layout, *record);
+  record.reset();
+  for (size_t listIndex = 0; listIndex < texts.listTexts.size(); ++listIndex) {
+    CListCtrl* list = listIndex == 0 ? &m_outdoorList
+                      : listIndex <= m_unitLists.size() ? &m_unitLists[listIndex - 1]
+                                                        : nullptr;
+    if (list == nullptr) break;
+    const std::vector<std::string>& rowTexts = texts.listTexts[listIndex];
+    for (size_t row = 0; row < rowTexts.size(); ++row) list->SetItemText(static_cast<int>(row), 1, rowTexts[row]);
+  }
+  if (texts.tooShort) MessageBox(kImproperArgumentText, "", MB_OK | MB_ICONERROR);
+  return 0;
+}
+
+void CTESSAMPLENXLOGGERDlg::OnDiscardPostedMessage(UINT message, WPARAM wParam, LPARAM) {
+  if (message == WM_LINK_RECORD) delete reinterpret_cast<std::string*>(wParam);
+}

@@ -1,0 +1,127 @@
+// The main dialog: construction, initialisation, window menu, prompts and
+// destruction.
+#include "app/logger_dialog.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QWidget>
+
+#include "app/about_dlg.h"
+#include "app/app_icon.h"
+#include "app/dialog_templates.h"
+#include "app/resource_ids.h"
+#include "config/persisted_settings.h"
+#include "ui/message_box.h"
+#include "ui/text_codec.h"
+
+namespace {
+
+constexpr std::string_view kWindowCaption = "Tessam/Morvane Plenx Logger Service";
+constexpr std::string_view kConfigWarningsIntro =
+    "Some settings of the configuration file cannot be used and were replaced:";
+
+}  // namespace
+
+CTESSAMPLENXLOGGERDlg::CTESSAMPLENXLOGGERDlg(std::optional<std::string> configPath)
+    : CDialog(MainDialogTemplate(), nullptr), m_hIcon(LoadAppIcon()), m_configPath(std::move(configPath)) {
+  MapMessage(WM_LINK_RECORD, [this](WPARAM wParam, LPARAM lParam) { return OnLinkRecord(wParam, lParam); });
+  MapMessage(WM_SHOW_CONFIG_WARNINGS, [this](WPARAM, LPARAM) {
+    ShowConfigWarnings();
+    return LRESULT{0};
+  });
+  MapCommand(kStartButtonId, BN_CLICKED, [this] { OnBnClickedStart(); });
+  MapCommand(kStopButtonId, BN_CLICKED, [this] { OnBnClickedStop(); });
+  MapCommand(kSaveAsButtonId, BN_CLICKED, [this] { OnBnClickedSaveAs(); });
+  MapCommand(kPortComboId, CBN_SELCHANGE, [this] { OnCbnSelchangePort(); });
+}
+
+CTESSAMPLENXLOGGERDlg::~CTESSAMPLENXLOGGERDlg() { DestroyWindow(); }
+
+void CTESSAMPLENXLOGGERDlg::DoDataExchange() {
+  CDialog::DoDataExchange();
+  BindControl(kLogNameEditId, m_logNameEdit);
+  BindControl(kPortComboId, m_portCombo);
+  BindControl(kViewFrameId, m_viewFrame);
+  BindControl(kTabsId, m_tabs);
+}
+
+BOOL CTESSAMPLENXLOGGERDlg::OnInitDialog() {
+  CDialog::OnInitDialog();
+  InstallWindowMenu();
+  SetIcon(m_hIcon, TRUE);
+  SetIcon(m_hIcon, FALSE);
+  m_started = false;
+  SetWindowText(kWindowCaption);
+  m_linkOpen = false;
+  m_configWarnings = m_configPath ? m_config.Load(*m_configPath) : m_config.Load();
+  m_config.logFileName = ReadLogFileSetting();
+  m_logNameEdit.SetWindowText(m_config.logFileName);
+  SetupViews();
+  m_recordWindow.store(GetSafeHwnd());
+  if (!m_configWarnings.empty()) PostMessage(WM_SHOW_CONFIG_WARNINGS, 0, 0);
+  return TRUE;
+}
+
+void CTESSAMPLENXLOGGERDlg::InstallWindowMenu() {
+  QWidget* window = GetWidget();
+  window->setContextMenuPolicy(Qt::CustomContextMenu);
+  QObject::connect(window, &QWidget::customContextMenuRequested, window, [this, window](const QPoint& at) {
+    QMenu menu(window);
+    menu.addAction(QStringLiteral("Mi&nimize"))->setData(SC_MINIMIZE);
+    menu.addAction(QStringLiteral("&Close"))->setData(SC_CLOSE);
+    if (!kAboutMenuText.empty()) {
+      menu.addSeparator();
+      menu.addAction(TextToQt(kAboutMenuText))->setData(kAboutBoxCommand);
+    }
+    if (QAction* chosen = menu.exec(window->mapToGlobal(at))) OnSysCommand(chosen->data().toUInt(), 0);
+  });
+}
+
+void CTESSAMPLENXLOGGERDlg::OnSysCommand(UINT nID, LPARAM) {
+  if ((nID & kSystemCommandMask) == kAboutBoxCommand) {
+    CAboutDlg dlgAbout;
+    dlgAbout.DoModal();
+    return;
+  }
+  QWidget* window = GetWidget();
+  if (window == nullptr) return;
+  switch (nID & kSystemCommandMask) {
+    case SC_MINIMIZE:
+      window->showMinimized();
+      break;
+    case SC_RESTORE:
+      window->showNormal();
+      break;
+    case SC_CLOSE:
+      window->close();  // the dialog turns this into its Cancel command
+      break;
+    default:
+      break;
+  }
+}
+
+void CTESSAMPLENXLOGGERDlg::ShowConfigWarnings() {
+  std::string text(kConfigWarningsIntro);
+  for (const std::string& warning : m_configWarnings) text += "\n" + warning;
+  MessageBox(text, "", MB_OK | MB_ICONWARNING);
+}
+
+PromptAnswer CTESSAMPLENXLOGGERDlg::AskYesNoCancel(const std::string& text, const std::string& caption) {
+  switch (MessageBox(text, caption, MB_YESNOCANCEL)) {
+    case IDYES:
+      return PromptAnswer::Yes;
+    case IDNO:
+      return PromptAnswer::No;
+    default:
+      return PromptAnswer::Cancel;
+  }
+}
+
+void CTESSAMPLENXLOGGERDlg::ShowError(const std::string& text) { MessageBox(text, "", MB_OK | MB_ICONERROR); }
+
+void CTESSAMPLENXLOGGERDlg::OnDestroy() {
+  OnBnClickedStop();
+  // From here on the reader thread's posts fail and it keeps its records.
+  m_recordWindow.store(0);
+  CDialog::OnDestroy();
+}
