@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what the build needs, builds, and runs every test: first the
-# normal build (build/), then the same tests under AddressSanitizer and
-# UndefinedBehaviorSanitizer (build-asan/). --quick skips the sanitizer runs.
+# Installs what the build needs, builds, and runs every test: the same tests
+# under AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/), the
+# link's tests under ThreadSanitizer (build-tsan/), and last the normal build
+# (build/), whose CTest summary ends the output. --quick runs only the last.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
