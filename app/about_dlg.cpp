@@ -15,6 +15,7 @@ BOOL CAboutDlg::OnInitDialog() {
   const QIcon icon = LoadAppIcon();
   SetIcon(icon, TRUE);
   // The icon control is the first unaddressed control of the template.
-  if (auto* iconControl = dynamic_cast<CStatic*>(GetDlgItem(kUnaddressedControlId))) iconControl->SetIcon(icon);
+  if (auto* iconControl = dynamic_cast<CStatic*>(GetDlgItem(kUnaddressedControlId)))
+    iconControl->SetIcon(icon);
   return TRUE;
 }

@@ -18,7 +18,7 @@ constexpr int kBannerInsetPx = 10;
 // the row of tabs free.
 constexpr int kListSideInsetPx = 10;
 constexpr int kListTopBottomInsetPx = 30;
-constexpr DWORD kListStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_REPORT;  // 0x50800001
+constexpr DWORD kListStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_REPORT;   // 0x50800001
 constexpr DWORD kListExtendedStyle = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT;  // 0x21
 constexpr int kOutdoorParameterColumnPx = 350;
 constexpr int kUnitParameterColumnPx = 150;
@@ -54,8 +54,8 @@ void CTESSAMPLENXLOGGERDlg::SetupViews() {
   m_tabs.InsertItem(unitCount, "ZIZU");
   m_tabs.RedrawWindow();
 
-  const CRect bannerRect{frame.left + kBannerInsetPx, frame.bottom - kBannerStripPx, frame.right - kBannerInsetPx,
-                         frame.bottom};
+  const CRect bannerRect{frame.left + kBannerInsetPx, frame.bottom - kBannerStripPx,
+                         frame.right - kBannerInsetPx, frame.bottom};
   m_banner.Create(kBannerText, WS_CHILD | WS_VISIBLE | SS_CENTER, bannerRect, this, kBannerId);
   m_banner.ShowWindow(SW_HIDE);
 

@@ -8,8 +8,8 @@ namespace {
 
 constexpr int kShellFontPointSize = 8;
 
-DialogItemTemplate Item(DialogControlClass controlClass, int id, const char* text, DWORD style, int x,
-                        int y, int cx, int cy) {
+DialogItemTemplate Item(DialogControlClass controlClass, int id, const char* text, DWORD style, int x, int y,
+                        int cx, int cy) {
   return DialogItemTemplate{controlClass, id, text, style, x, y, cx, cy};
 }
 
@@ -19,8 +19,8 @@ DialogTemplate MainDialogTemplate() {
   using enum DialogControlClass;
   DialogTemplate dialog;
   dialog.caption = "Plenx Logger";  // replaced by OnInitDialog
-  dialog.style = DS_SHELLFONT | DS_MODALFRAME | WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU |
-                 WS_MINIMIZEBOX;
+  dialog.style =
+      DS_SHELLFONT | DS_MODALFRAME | WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
   dialog.exStyle = WS_EX_APPWINDOW;
   dialog.x = 0;
   dialog.y = 0;
@@ -55,7 +55,8 @@ DialogTemplate AboutDialogTemplate() {
   dialog.fontPointSize = kShellFontPointSize;
   dialog.items = {
       Item(kStatic, kUnaddressedControlId, "", SS_ICON, 14, 14, 21, 20),
-      Item(kStatic, kUnaddressedControlId, "Plenx Logger, Version 1.6", SS_LEFT | SS_NOPREFIX, 42, 14, 134, 8),
+      Item(kStatic, kUnaddressedControlId, "Plenx Logger, Version 1.6", SS_LEFT | SS_NOPREFIX, 42, 14, 134,
+           8),
       Item(kStatic, kUnaddressedControlId, "Serial telemetry logger", SS_LEFT | SS_NOPREFIX, 42, 26, 114, 8),
       Item(kButton, IDOK, "OK", BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, 113, 41, 50, 14),
   };

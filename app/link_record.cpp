@@ -13,7 +13,8 @@ namespace {
 constexpr std::string_view kImproperArgumentText = "Encountered an improper argument.";
 }  // namespace
 
-bool CTESSAMPLENXLOGGERDlg::PostRecord(uint32_t message, std::unique_ptr<std::string> recordText, int unitIndex) {
+bool CTESSAMPLENXLOGGERDlg::PostRecord(uint32_t message, std::unique_ptr<std::string> recordText,
+                                       int unitIndex) {
   const HWND window = m_recordWindow.load();
   if (!::PostMessage(window, message, reinterpret_cast<WPARAM>(recordText.get()), unitIndex)) return false;
   // The queued message owns the text now (it may even be handled already).
@@ -36,12 +37,13 @@ LRESULT CTESSAMPLENXLOGGERDlg::OnLinkRecord(WPARAM wParam, LPARAM) {
   const RecordTexts texts = DecodeRecord(layout, *record);
   record.reset();
   for (size_t listIndex = 0; listIndex < texts.listTexts.size(); ++listIndex) {
-    CListCtrl* list = listIndex == 0 ? &m_outdoorList
+    CListCtrl* list = listIndex == 0                    ? &m_outdoorList
                       : listIndex <= m_unitLists.size() ? &m_unitLists[listIndex - 1]
                                                         : nullptr;
     if (list == nullptr) break;
     const std::vector<std::string>& rowTexts = texts.listTexts[listIndex];
-    for (size_t row = 0; row < rowTexts.size(); ++row) list->SetItemText(static_cast<int>(row), 1, rowTexts[row]);
+    for (size_t row = 0; row < rowTexts.size(); ++row)
+      list->SetItemText(static_cast<int>(row), 1, rowTexts[row]);
   }
   if (texts.tooShort) MessageBox(kImproperArgumentText, "", MB_OK | MB_ICONERROR);
   return 0;

@@ -32,7 +32,8 @@ void SetDisposition(void (*handler)(int)) {
 
 }  // namespace
 
-TerminationSignalWatch::TerminationSignalWatch(std::function<void()> onSignal) : m_onSignal(std::move(onSignal)) {
+TerminationSignalWatch::TerminationSignalWatch(std::function<void()> onSignal)
+    : m_onSignal(std::move(onSignal)) {
   if (g_pipe[0] >= 0 || ::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
   m_notifier = std::make_unique<QSocketNotifier>(g_pipe[0], QSocketNotifier::Read);
   QObject::connect(m_notifier.get(), &QSocketNotifier::activated, [this] {

@@ -17,9 +17,9 @@
 
 class DialogProbe : public CTESSAMPLENXLOGGERDlg {
  public:
-  using CTESSAMPLENXLOGGERDlg::CTESSAMPLENXLOGGERDlg;
   using CTESSAMPLENXLOGGERDlg::BuildOutdoorList;
   using CTESSAMPLENXLOGGERDlg::BuildUnitLists;
+  using CTESSAMPLENXLOGGERDlg::CTESSAMPLENXLOGGERDlg;
   using CTESSAMPLENXLOGGERDlg::m_banner;
   using CTESSAMPLENXLOGGERDlg::m_config;
   using CTESSAMPLENXLOGGERDlg::m_logNameEdit;

@@ -34,8 +34,8 @@ std::vector<std::string> AllCells(const DialogProbe& dlg) {
 
 class LoggingProbe : public DialogProbe {
  public:
-  using DialogProbe::DialogProbe;
   using CTESSAMPLENXLOGGERDlg::m_logFile;
+  using DialogProbe::DialogProbe;
 };
 
 using LinkRecordTest = DialogTest;
@@ -48,11 +48,13 @@ TEST_F(LinkRecordTest, RecordPostedFromTheReaderThreadFillsTheValueCells) {
   for (int unitIndex : {4, 0}) {
     dlg.BuildLists();
     bool posted = false;
-    std::thread reader([&] { posted = dlg.PostRecord(WM_LINK_RECORD, std::make_unique<std::string>(PositionRecord()), unitIndex); });
+    std::thread reader([&] {
+      posted = dlg.PostRecord(WM_LINK_RECORD, std::make_unique<std::string>(PositionRecord()), unitIndex);
+    });
     reader.join();
     ASSERT_TRUE(posted);
     ASSERT_TRUE(ProcessEventsUntil([&] { return !dlg.m_outdoorList.GetItemText(9, 1).empty(); }));
-    EXPECT_EQ(dlg.m_outdoorList.GetItemText(9, 1), "67");    // p = 67
+    EXPECT_EQ(dlg.m_outdoorList.GetItemText(9, 1), "67");     // p = 67
     EXPECT_EQ(dlg.m_unitLists[0].GetItemText(15, 1), "108");  // unit 0, t = 39: position 69 + 39
     cellsByUnitIndex.push_back(AllCells(dlg));
   }

@@ -46,9 +46,12 @@ TEST_F(DialogStartTest, TemplateControlsHaveTheirTextsAndPlaces) {
   // Rectangles of template 102; the combo box's height is its open list's,
   // and the tab control is moved at start-up, so neither is compared here.
   const Expected controls[] = {
-      {1000, "&Start", 10, 180, 75, 15},        {1001, "S&top", 10, 197, 75, 15},
-      {1003, "", 93, 7, 400, 212},              {1008, "Com port name", 11, 40, 75, 10},
-      {1005, "Sa&ve log file as...", 10, 15, 75, 14}, {1007, "Log file name", 7, 221, 85, 12},
+      {1000, "&Start", 10, 180, 75, 15},
+      {1001, "S&top", 10, 197, 75, 15},
+      {1003, "", 93, 7, 400, 212},
+      {1008, "Com port name", 11, 40, 75, 10},
+      {1005, "Sa&ve log file as...", 10, 15, 75, 14},
+      {1007, "Log file name", 7, 221, 85, 12},
       {1006, "", 94, 221, 399, 12},
   };
   DialogProbe dlg(std::string{});
@@ -101,7 +104,8 @@ TEST_F(DialogStartTest, TabsFollowTheUnitCount) {
       {"TwoUnits", "[CONFIG]\nNUMDEVICES=2\n", {"OUTDOOR", "INDOOR A / HK", "ZIZU"}},
       {"OneUnit", "[CONFIG]\nNUMDEVICES=1\n", {"OUTDOOR", "ZIZU", "INDOOR A / HK"}},
       {"NoUnit", "[CONFIG]\nNUMDEVICES=0\n", {"ZIZU", "OUTDOOR", "INDOOR A / HK"}},
-      {"SevenUnits", "[CONFIG]\nNUMDEVICES=7\n",
+      {"SevenUnits",
+       "[CONFIG]\nNUMDEVICES=7\n",
        {"OUTDOOR", "INDOOR A / HK", "INDOOR B", "INDOOR C", "INDOOR D", "INDOOR E", "INDOOR F", "ZIZU"}},
   };
   for (const Case& c : cases) {
