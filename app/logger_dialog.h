@@ -101,6 +101,11 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt, public RecordWi
   // Builds one list in the tab area with its columns and the labelled rows.
   void BuildList(CListCtrl& list, int nID, int parameterColumnWidthPx, int listIndex);
   void ShowConfigWarnings();
+  // Hides (running) or shows the controls that prepare a run: the view
+  // frame, the port list and its label, and the Save-as button.
+  void ShowRunLayout(bool running);
+  // Writes the log file into a ZIP archive beside it, named from today's date.
+  void ArchiveLog();
   // Gives the window menu to the dialog's window (right-click).
   void InstallWindowMenu();
 

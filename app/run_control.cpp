@@ -1,15 +1,25 @@
 // Run control of the main dialog: the port list, the log file choice, Start
-// and Stop, and the communication watchdog.
+// and Stop with the archive of the log, and the communication watchdog.
 #include <cstdio>
 #include <string>
 
+#include "app/log_archive_name.h"
 #include "app/logger_dialog.h"
 #include "app/resource_ids.h"
+#include "archive/zip_writer.h"
 #include "config/persisted_settings.h"
+#include "platform/local_time.h"
+#include "ui/save_file_dialog.h"
 
 namespace {
+
 // The port list holds COM1 to COM24, in this order.
 constexpr int kPortCount = 24;
+constexpr std::string_view kAlreadyStartedText = "Already started";
+constexpr std::string_view kPortOpenFailedText = "Error opening COM port";
+// Index (from 1) of "Log files" among the save dialog's filters.
+constexpr int kLogFilesFilterIndex = 2;
+
 }  // namespace
 
 void CTESSAMPLENXLOGGERDlg::FillPortList() {
@@ -29,11 +39,77 @@ void CTESSAMPLENXLOGGERDlg::OnCbnSelchangePort() {
   m_portCombo.GetLBText(m_portCombo.GetCurSel(), m_config.portName);
 }
 
-void CTESSAMPLENXLOGGERDlg::OnBnClickedSaveAs() {}
+void CTESSAMPLENXLOGGERDlg::OnBnClickedSaveAs() {
+  SaveFileRequest request;
+  request.owner = GetSafeHwnd();
+  request.filters = {{"All", "*.*"}, {"Log files", "*.log"}};
+  request.filterIndex = kLogFilesFilterIndex;
+  request.fileBufferBytes = MAX_PATH;
+  request.flags = OFN_PATHMUSTEXIST;
+  std::string chosen;
+  if (!GetSaveFileName(request, &chosen)) return;
+  m_config.logFileName = chosen;
+  m_logNameEdit.SetWindowText(chosen);
+}
 
-void CTESSAMPLENXLOGGERDlg::OnBnClickedStart() {}
+void CTESSAMPLENXLOGGERDlg::ShowRunLayout(bool running) {
+  const int command = running ? SW_HIDE : SW_SHOW;
+  m_viewFrame.ShowWindow(command);
+  m_portCombo.ShowWindow(command);
+  for (int id : {kSaveAsButtonId, kPortLabelId}) {
+    if (CWnd* control = GetDlgItem(id)) control->ShowWindow(command);
+  }
+}
 
-void CTESSAMPLENXLOGGERDlg::OnBnClickedStop() {}
+void CTESSAMPLENXLOGGERDlg::OnBnClickedStart() {
+  if (m_started) {
+    MessageBox(kAlreadyStartedText, "", MB_OK);
+    return;
+  }
+  m_recordCount = 0;
+  if (m_logFile.OpenLog(*this, m_config.logFileName) == -1) return;
+  m_link.SetValueCount(m_config.ValuesPerRecord());
+  m_link.SetPortName(m_config.portName);
+  if (m_link.Open() != 0) {
+    // Not left open: the next Start opens the same log again.
+    m_logFile.CloseLog();
+    MessageBox(kPortOpenFailedText, "", MB_OK);
+    return;
+  }
+  WritePortSetting(m_config.portName);
+  WriteLogFileSetting(m_config.logFileName);
+  m_link.SetTarget(this, WM_LINK_RECORD);
+  m_linkOpen = true;
+  ShowRunLayout(true);
+  m_banner.ShowWindow(SW_SHOW);
+  BuildOutdoorList();
+  BuildUnitLists();
+  m_started = true;
+}
+
+void CTESSAMPLENXLOGGERDlg::OnBnClickedStop() {
+  if (!m_started) return;
+  if (m_linkOpen) {
+    m_link.Close();
+    m_logFile.CloseLog();
+    m_linkOpen = false;
+  }
+  KillTimer(kWatchdogTimerId);
+  m_banner.ShowWindow(SW_HIDE);
+  ShowRunLayout(false);
+  if (!m_config.logFileName.empty()) ArchiveLog();
+  m_started = false;
+}
+
+void CTESSAMPLENXLOGGERDlg::ArchiveLog() {
+  // Results are not examined: a missing archive is not reported, and a
+  // path too long for the archive's name skips it.
+  const std::optional<LogArchiveName> name = LogArchiveNameFor(m_config.logFileName, ReadLocalTime());
+  if (!name) return;
+  const ArchiveHandle archive = ArchiveCreate(name->archivePath.c_str());
+  ArchiveAddFile(archive, name->entryName.c_str(), m_config.logFileName.c_str());
+  ArchiveClose(archive);
+}
 
 void CTESSAMPLENXLOGGERDlg::OnTimer(UINT_PTR nIDEvent) {
   if (nIDEvent == kWatchdogTimerId && m_started) m_banner.ShowWindow(SW_SHOW);

@@ -1,0 +1,224 @@
+// Logging runs: Start and Stop over a pseudo-terminal standing in for the
+// serial line, the archive Stop writes, the ways Start refuses, the log file
+// choice, and the archive's name.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/log_archive_name.h"
+#include "app/resource_ids.h"
+#include "config/persisted_settings.h"
+#include "link/frame_encoder.h"
+#include "tests/app/dialog_probe.h"
+#include "tests/link/pty_line.h"
+#include "ui/button.h"
+#include "ui/dialog_responder.h"
+
+namespace {
+
+class RunProbe : public DialogProbe {
+ public:
+  using CTESSAMPLENXLOGGERDlg::m_linkOpen;
+  using CTESSAMPLENXLOGGERDlg::m_logFile;
+  using CTESSAMPLENXLOGGERDlg::m_portCombo;
+  using DialogProbe::DialogProbe;
+
+  void Click(int id) { dynamic_cast<CButton&>(*GetDlgItem(id)).Click(); }
+  bool Shown(int id) const { return GetDlgItem(id)->IsWindowVisible() != FALSE; }
+};
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+std::vector<uint8_t> PositionFrame() {
+  std::vector<int16_t> values(229);
+  for (int i = 0; i < 229; ++i) values[static_cast<size_t>(i)] = static_cast<int16_t>(i);
+  return EncodeFrame(2, values);
+}
+
+class RunControlTest : public DialogTest {
+ protected:
+  void SetUp() override {
+    DialogTest::SetUp();
+    SetDialogResponder(&m_responder);
+  }
+  void TearDown() override { SetDialogResponder(nullptr); }
+
+  ScriptedDialogResponder m_responder;
+};
+
+TEST_F(RunControlTest, RunShowsRecordsLogsThemAndArchivesTheLogAtStop) {
+  PtyLine line;
+  ASSERT_TRUE(line.Valid());
+  const std::string log = m_files.path() + "/site.log";
+  RunProbe dlg(std::string{});
+  ASSERT_TRUE(dlg.Create());
+  dlg.m_config.portName = line.SlavePath();  // a device path stands for itself
+  dlg.m_config.logFileName = log;
+
+  dlg.Click(kStartButtonId);
+  ASSERT_TRUE(dlg.m_started);
+  EXPECT_TRUE(dlg.m_banner.IsWindowVisible());
+  for (int id : {kViewFrameId, kPortComboId, kSaveAsButtonId, kPortLabelId})
+    EXPECT_FALSE(dlg.Shown(id)) << id;
+  EXPECT_EQ(ReadPortSetting(), line.SlavePath());
+  EXPECT_EQ(ReadLogFileSetting(), log);
+
+  ASSERT_TRUE(line.Write(PositionFrame()));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return !dlg.m_outdoorList.GetItemText(9, 1).empty(); }));
+  EXPECT_EQ(dlg.m_outdoorList.GetItemText(9, 1), "67");
+  EXPECT_FALSE(dlg.m_banner.IsWindowVisible());
+
+  dlg.Click(kStartButtonId);
+  ASSERT_EQ(m_responder.MessageBoxes().size(), 1u);
+  EXPECT_EQ(m_responder.MessageBoxes()[0].text, "Already started");
+
+  dlg.Click(kStopButtonId);
+  EXPECT_FALSE(dlg.m_started);
+  EXPECT_FALSE(dlg.m_linkOpen);
+  EXPECT_FALSE(dlg.m_banner.IsWindowVisible());
+  for (int id : {kViewFrameId, kPortComboId, kSaveAsButtonId, kPortLabelId}) EXPECT_TRUE(dlg.Shown(id)) << id;
+  EXPECT_EQ(dlg.m_outdoorList.GetItemText(9, 1), "67");  // the last values stay
+
+  const std::string logText = ReadFile(log);
+  EXPECT_NE(logText.find("   -   0,1,2,3,"), std::string::npos) << logText;
+  const std::optional<LogArchiveName> archive = LogArchiveNameFor(log, ReadLocalTime());
+  ASSERT_TRUE(archive);
+  ASSERT_TRUE(std::filesystem::exists(archive->archivePath));
+  const std::string listing = "unzip -Z1 '" + archive->archivePath + "' > '" + m_files.path() + "/listing'";
+  if (std::system("command -v unzip > /dev/null") == 0) {
+    ASSERT_EQ(std::system(listing.c_str()), 0);
+    EXPECT_EQ(ReadFile(m_files.path() + "/listing"), "site.log\n");
+  }
+
+  // A second Stop does nothing.
+  std::filesystem::remove(archive->archivePath);
+  dlg.Click(kStopButtonId);
+  EXPECT_FALSE(std::filesystem::exists(archive->archivePath));
+}
+
+TEST_F(RunControlTest, ClosingTheWindowDuringARunStopsItAndArchives) {
+  PtyLine line;
+  ASSERT_TRUE(line.Valid());
+  const std::string log = m_files.path() + "/closing.log";
+  {
+    RunProbe dlg(std::string{});
+    ASSERT_TRUE(dlg.Create());
+    dlg.m_config.portName = line.SlavePath();
+    dlg.m_config.logFileName = log;
+    dlg.Click(kStartButtonId);
+    ASSERT_TRUE(dlg.m_started);
+    dlg.OnSysCommand(SC_CLOSE, 0);
+  }
+  const std::optional<LogArchiveName> archive = LogArchiveNameFor(log, ReadLocalTime());
+  ASSERT_TRUE(archive);
+  EXPECT_TRUE(std::filesystem::exists(archive->archivePath));
+}
+
+TEST_F(RunControlTest, StartRefusals) {
+  const std::string log = m_files.path() + "/existing.log";
+  m_files.Write("existing.log", "earlier run\r\n");
+  WritePortSetting("COM7");
+  RunProbe dlg(std::string{});
+  ASSERT_TRUE(dlg.Create());
+  dlg.m_config.logFileName = log;
+
+  // Declining to append: no run and no further message.
+  m_responder.QueueMessageBoxAnswer(IDNO);
+  dlg.Click(kStartButtonId);
+  EXPECT_FALSE(dlg.m_started);
+  ASSERT_EQ(m_responder.MessageBoxes().size(), 1u);
+  EXPECT_EQ(m_responder.MessageBoxes()[0].type & kMessageBoxButtonsMask, MB_YESNOCANCEL);
+
+  // A port that does not open: the message, no remembered change, and the
+  // log file closed again.
+  dlg.m_config.portName = m_files.path() + "/no-such-tty";
+  m_responder.QueueMessageBoxAnswer(IDYES);
+  dlg.Click(kStartButtonId);
+  EXPECT_FALSE(dlg.m_started);
+  ASSERT_EQ(m_responder.MessageBoxes().size(), 3u);
+  EXPECT_EQ(m_responder.MessageBoxes()[2].text, "Error opening COM port");
+  EXPECT_FALSE(dlg.m_logFile.IsOpen());
+  EXPECT_EQ(ReadPortSetting(), "COM7");
+  EXPECT_TRUE(dlg.Shown(kPortComboId));
+}
+
+TEST_F(RunControlTest, SaveAsSetsTheLogFileNameOnlyWhenConfirmed) {
+  RunProbe dlg(std::string{});
+  ASSERT_TRUE(dlg.Create());
+  const std::string chosen = m_files.path() + "/chosen";
+  m_responder.QueueSaveFileAnswer(chosen);
+  dlg.Click(kSaveAsButtonId);
+  EXPECT_EQ(dlg.m_config.logFileName, chosen);
+  EXPECT_EQ(dlg.m_logNameEdit.GetWindowText(), chosen);
+  EXPECT_EQ(ReadLogFileSetting(), "");  // remembered only by the next Start
+
+  m_responder.QueueSaveFileAnswer(std::nullopt);
+  dlg.Click(kSaveAsButtonId);
+  EXPECT_EQ(dlg.m_config.logFileName, chosen);
+
+  ASSERT_EQ(m_responder.SaveFileDialogs().size(), 2u);
+  const SaveFileRequest& request = m_responder.SaveFileDialogs()[0];
+  ASSERT_EQ(request.filters.size(), 2u);
+  EXPECT_EQ(request.filters[0].description, "All");
+  EXPECT_EQ(request.filters[0].pattern, "*.*");
+  EXPECT_EQ(request.filters[1].description, "Log files");
+  EXPECT_EQ(request.filters[1].pattern, "*.log");
+  EXPECT_EQ(request.filterIndex, 2);
+  EXPECT_EQ(request.flags, OFN_PATHMUSTEXIST);
+  EXPECT_EQ(request.initialFile, "");
+  EXPECT_EQ(request.fileBufferBytes, 260);
+}
+
+TEST_F(RunControlTest, RememberedPortSelectsItsItemOrElseComOne) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"COM24", "COM24"}, {"COM3", "COM3"}, {"COM25", "COM1"}, {"com3", "COM1"}, {"COM0", "COM1"}};
+  for (const auto& [remembered, selected] : cases) {
+    SCOPED_TRACE(remembered);
+    WritePortSetting(remembered);
+    RunProbe dlg(std::string{});
+    ASSERT_TRUE(dlg.Create());
+    EXPECT_EQ(dlg.m_portCombo.GetCount(), 24);
+    EXPECT_EQ(dlg.m_config.portName, selected);
+  }
+}
+
+TEST(LogArchiveNameTest, FollowsTheWindowsPathRules) {
+  struct Case {
+    const char* log;
+    const char* archive;
+    const char* entry;
+  };
+  const Case cases[] = {
+      {"C:\\logs\\site.log", "C:\\logs\\2015-03-07_site.zip", "site.log"},
+      {"log.txt", "2015-03-07_log.zip", "log.txt"},
+      {"/var/log/plenx/run", "/var/log/plenx/2015-03-07_run.zip", "run"},
+      {"/var/log.d/run", "/var/log.d/2015-03-07_run.zip", "run"},  // a dot in a folder is no extension
+      {"/data/site.tar.log", "/data/2015-03-07_site.tar.zip", "site.tar.log"},
+      {"D:site.log", "D:2015-03-07_site.zip", "site.log"},
+  };
+  const LocalTime stop{2015, 3, 7, 23, 59, 59, 999};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.log);
+    const std::optional<LogArchiveName> name = LogArchiveNameFor(c.log, stop);
+    ASSERT_TRUE(name);
+    EXPECT_EQ(name->archivePath, c.archive);
+    EXPECT_EQ(name->entryName, c.entry);
+  }
+  // 259 characters fit the classic path buffer, 260 do not.
+  const std::string folder = "/" + std::string(231, 'f') + "/";
+  EXPECT_TRUE(LogArchiveNameFor(folder + std::string(11, 'b') + ".log", stop));
+  EXPECT_FALSE(LogArchiveNameFor(folder + std::string(12, 'b') + ".log", stop));
+}
+
+}  // namespace
