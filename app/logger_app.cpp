@@ -8,6 +8,7 @@
 #include "app/logger_dialog.h"
 #include "app/resource_ids.h"
 #include "app/termination_signals.h"
+#include "ui/button.h"
 
 namespace {
 // Time for the shown window to lay itself out and handle what OnInitDialog
@@ -25,6 +26,11 @@ BOOL CTESSAMPLENXLOGGERApp::InitInstance() {
   CTESSAMPLENXLOGGERDlg dlg;
   m_pMainWnd = &dlg;
   TerminationSignalWatch signalWatch([&dlg] { dlg.OnSysCommand(SC_CLOSE, 0); });
+  if (m_options.start) {
+    QTimer::singleShot(0, [&dlg] {
+      if (auto* start = dynamic_cast<CButton*>(dlg.GetDlgItem(kStartButtonId))) start->Click();
+    });
+  }
   QTimer screenshotTimer;
   if (m_options.screenshotPath) {
     screenshotTimer.setSingleShot(true);

@@ -11,6 +11,9 @@ struct LoggerRunOptions {
   // No display needed (offscreen platform) and every message box answered
   // with its cancelling answer, its text written to standard error.
   bool headless = false;
+  // Start a run with the remembered port and log file name once the window
+  // is shown, as a click of Start does.
+  bool start = false;
   // Write the window as a PNG to this path once it is shown, then close it.
   std::optional<std::string> screenshotPath;
 };

@@ -12,9 +12,11 @@ namespace {
 CTESSAMPLENXLOGGERApp theApp;
 
 constexpr const char* kUsage =
-    "usage: plenx-logger [--headless] [--screenshot FILE.png] [--version]\n"
+    "usage: plenx-logger [--headless] [--start] [--screenshot FILE.png] [--version]\n"
     "  --headless         run without a display; message boxes are answered\n"
     "                     as if closed and written to standard error\n"
+    "  --start            start a run with the remembered port and log file\n"
+    "                     (SIGTERM or SIGINT stops it and archives the log)\n"
     "  --screenshot FILE  write the window as PNG once shown, then close\n";
 
 }  // namespace
@@ -24,6 +26,8 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--headless") == 0) {
       options.headless = true;
+    } else if (std::strcmp(argv[i], "--start") == 0) {
+      options.start = true;
     } else if (std::strcmp(argv[i], "--screenshot") == 0 && i + 1 < argc) {
       options.screenshotPath = argv[++i];
     } else if (std::strcmp(argv[i], "--version") == 0) {

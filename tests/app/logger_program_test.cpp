@@ -1,5 +1,5 @@
-// plenx-logger as a program: options, an unattended screenshot, and an
-// orderly end on SIGTERM.
+// plenx-logger as a program: options, an unattended screenshot and run, and
+// an orderly end on SIGTERM.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
@@ -9,11 +9,17 @@
 
 #include <QImage>
 #include <chrono>
+#include <cstdint>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "app/log_archive_name.h"
+#include "config/persisted_settings.h"
+#include "link/frame_encoder.h"
 #include "tests/app/dialog_probe.h"
+#include "tests/link/pty_line.h"
 
 extern char** environ;
 
@@ -74,6 +80,36 @@ TEST_F(LoggerProgramTest, TermSignalClosesTheWindowInOrder) {
   std::this_thread::sleep_for(std::chrono::milliseconds(1500));
   kill(pid, SIGTERM);
   EXPECT_EQ(WaitExit(pid), 0);
+}
+
+TEST_F(LoggerProgramTest, UnattendedRunLogsUntilTermSignalThenArchives) {
+  PtyLine line;
+  ASSERT_TRUE(line.Valid());
+  // COM5 reaches the pseudo-terminal through the per-user port link.
+  const std::filesystem::path ports = std::filesystem::path(m_settings.path()) / "plenx-logger" / "ports";
+  std::filesystem::create_directories(ports);
+  std::filesystem::create_symlink(line.SlavePath(), ports / "COM5");
+  WritePortSetting("COM5");
+  const std::string log = m_files.path() + "/unattended.log";
+  WriteLogFileSetting(log);
+
+  const pid_t pid = Spawn({"--headless", "--start"});
+  ASSERT_GT(pid, 0);
+  std::vector<int16_t> values(229, 7);
+  const std::vector<uint8_t> frame = EncodeFrame(1, values);
+  bool logged = false;
+  for (int attempt = 0; attempt < 100 && !logged; ++attempt) {
+    line.Write(frame);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    std::error_code ignored;
+    logged = std::filesystem::file_size(log, ignored) > 0 && !ignored;
+  }
+  EXPECT_TRUE(logged);
+  kill(pid, SIGTERM);
+  EXPECT_EQ(WaitExit(pid), 0);
+  const std::optional<LogArchiveName> archive = LogArchiveNameFor(log, ReadLocalTime());
+  ASSERT_TRUE(archive);
+  EXPECT_TRUE(std::filesystem::exists(archive->archivePath));
 }
 
 }  // namespace
