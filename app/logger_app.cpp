@@ -26,10 +26,14 @@ BOOL CTESSAMPLENXLOGGERApp::InitInstance() {
   CTESSAMPLENXLOGGERDlg dlg;
   m_pMainWnd = &dlg;
   TerminationSignalWatch signalWatch([&dlg] { dlg.OnSysCommand(SC_CLOSE, 0); });
+  // Timers live in this scope, so none can fire on a dialog that is gone.
+  QTimer startTimer;
   if (m_options.start) {
-    QTimer::singleShot(0, [&dlg] {
+    startTimer.setSingleShot(true);
+    QObject::connect(&startTimer, &QTimer::timeout, [&dlg] {
       if (auto* start = dynamic_cast<CButton*>(dlg.GetDlgItem(kStartButtonId))) start->Click();
     });
+    startTimer.start(0);
   }
   QTimer screenshotTimer;
   if (m_options.screenshotPath) {

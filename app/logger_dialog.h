@@ -81,7 +81,7 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt, public RecordWi
   // Record intake (link_record.cpp): shows, logs and releases one record.
   LRESULT OnLinkRecord(WPARAM wParam, LPARAM lParam);
 
-  QIcon m_hIcon;
+  QIcon m_hIcon;  // icon 128, the window's icon
   // Records of the current run; LogRecord advances it and decimates by it.
   int32_t m_recordCount = 0;
   CSimpleProtocol m_link;
