@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/logger_dialog.h"
-#include "tests/config/temp_folder.h"
+#include "tests/support/temp_folder.h"
 #include "tests/ui/qt_test_application.h"
 
 class DialogProbe : public CTESSAMPLENXLOGGERDlg {

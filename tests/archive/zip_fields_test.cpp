@@ -107,7 +107,7 @@ TEST(ZipAttributes, ExternalAttributesFromStatus) {
 }
 
 TEST(FileStatusRead, AttributesFollowModeAndName) {
-  zip_test::ScratchFolder folder;
+  TempFolder folder;
   struct Case {
     const char* name;
     mode_t mode;
@@ -121,7 +121,7 @@ TEST(FileStatusRead, AttributesFollowModeAndName) {
       {"tool", 0755, kFileAttributeArchive, true},
   };
   for (const Case& c : cases) {
-    const std::string path = folder.Write(c.name, {'x'});
+    const std::string path = folder.Write(c.name, "x");
     ASSERT_EQ(chmod(path.c_str(), c.mode), 0);
     const int fd = open(path.c_str(), O_RDONLY);
     ASSERT_GE(fd, 0);
@@ -143,9 +143,9 @@ TEST(FileStatusRead, AttributesFollowModeAndName) {
 }
 
 TEST(FileStatusRead, TimesAreFileTimesWithTheirFraction) {
-  zip_test::ScratchFolder folder;
+  TempFolder folder;
   const time_t before = time(nullptr);
-  const std::string path = folder.Write("log.txt", {'x'});
+  const std::string path = folder.Write("log.txt", "x");
   // 2015-03-07 13:45:31.25 modified, 2016-01-01 00:00:00 accessed.
   const struct timespec times[2] = {{1451606400, 0}, {1425735931, 250000000}};
   ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);

@@ -80,7 +80,7 @@ bool IsAddResult(uint32_t result) {
 }
 
 TEST(ZipWriterMemory, EachFailedAllocationGivesADocumentedResult) {
-  zip_test::ScratchFolder folder;
+  TempFolder folder;
   const std::string logPath = folder.Write("log.txt", zip_test::LogLikeText(40000));
   const std::string archivePath = folder.Path("a.zip");
   constexpr long kMaxAllocationsPerRun = 1000;

@@ -18,7 +18,6 @@ namespace {
 using zip_test::Bytes;
 using zip_test::Le16;
 using zip_test::Le32;
-using zip_test::ScratchFolder;
 
 // 2015-03-07 13:45:31 UTC and 2015-03-08 00:00:00 UTC as Unix seconds.
 constexpr time_t kLastWritten = 1425735931;
@@ -57,7 +56,7 @@ const Bytes kEmptyArchive = {0x50, 0x4B, 0x05, 0x06, 0, 0, 0, 0, 0, 0, 0,
                              0,    0,    0,    0,    0, 0, 0, 0, 0, 0, 0};
 
 TEST(ZipWriter, LogArchiveHasTheDocumentedLayout) {
-  ScratchFolder folder;
+  TempFolder folder;
   const Bytes log = zip_test::LogLikeText(1234);
   const time_t testStart = time(nullptr);
   const std::string logPath = folder.Write("log.txt", log);
@@ -106,12 +105,12 @@ TEST(ZipWriter, LogArchiveHasTheDocumentedLayout) {
 }
 
 TEST(ZipWriter, IndependentReadersAcceptStoredAndDeflatedEntries) {
-  ScratchFolder folder;
+  TempFolder folder;
   const Bytes log = zip_test::LogLikeText(300000, 3);
   const Bytes noise = RandomBytes(40000, 5);  // several 16384-byte chunks
   const std::string logPath = folder.Write("log.txt", log);
   const std::string noisePath = folder.Write("noise.bin", noise);
-  const std::string emptyPath = folder.Write("empty", {});
+  const std::string emptyPath = folder.Write("empty", "");
   const std::string archivePath = folder.Path("all.zip");
   WriteArchive(archivePath, {{"log.txt", logPath},
                              {"data.ZIP", noisePath},
@@ -160,8 +159,8 @@ TEST(ZipWriter, EmptySourceStoredAndDeflated) {
   // Deflated: one final fixed-code block holding only the end-of-block code.
   const Case cases[] = {{"empty.txt", 0x0002, 8, {0x03, 0x00}}, {"empty.gz", 0x0000, 0, {}}};
   for (const Case& c : cases) {
-    ScratchFolder folder;
-    const std::string source = folder.Write("empty", {});
+    TempFolder folder;
+    const std::string source = folder.Write("empty", "");
     const std::string archivePath = folder.Path("a.zip");
     WriteArchive(archivePath, {{c.name, source}});
     const Bytes zip = zip_test::ReadAll(archivePath);
@@ -181,7 +180,7 @@ TEST(ZipWriter, EmptySourceStoredAndDeflated) {
 }
 
 TEST(ZipWriter, ExistingArchiveIsReplaced) {
-  ScratchFolder folder;
+  TempFolder folder;
   const std::string archivePath = folder.Write("a.zip", RandomBytes(100000, 9));
   const std::string source = folder.Write("data.gz", RandomBytes(100, 11));
   WriteArchive(archivePath, {{"data.gz", source}});
@@ -197,7 +196,7 @@ TEST(ZipWriter, SizesAreTheBytesReadNotTheReportedSize) {
   const Bytes expected = zip_test::ReadAll(kSource);
   ASSERT_FALSE(expected.empty());
   for (const char* name : {"version.arc", "version.txt"}) {
-    ScratchFolder folder;
+    TempFolder folder;
     const std::string archivePath = folder.Path("a.zip");
     WriteArchive(archivePath, {{name, kSource}});
     const Bytes zip = zip_test::ReadAll(archivePath);
@@ -209,7 +208,7 @@ TEST(ZipWriter, SizesAreTheBytesReadNotTheReportedSize) {
 }
 
 TEST(ZipWriter, UnopenableSourceLeavesASoundArchive) {
-  ScratchFolder folder;
+  TempFolder folder;
   const std::string fifo = folder.Path("fifo");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   const std::string archivePath = folder.Path("a.zip");
@@ -233,8 +232,8 @@ TEST(ZipWriter, UnopenableSourceLeavesASoundArchive) {
 }
 
 TEST(ZipWriter, BadArguments) {
-  ScratchFolder folder;
-  const std::string source = folder.Write("log.txt", {'x'});
+  TempFolder folder;
+  const std::string source = folder.Write("log.txt", "x");
   EXPECT_EQ(ArchiveAddFile(nullptr, "log.txt", source.c_str()), kArchiveBadArgument);
   EXPECT_EQ(ArchiveClose(nullptr), kArchiveBadArgument);
   EXPECT_EQ(ArchiveCreate(nullptr), nullptr);
@@ -253,7 +252,7 @@ TEST(ZipWriter, BadArguments) {
 }
 
 TEST(ZipWriter, FullDiskReportsWriteFailure) {
-  ScratchFolder folder;
+  TempFolder folder;
   const std::string log = folder.Write("log.txt", zip_test::LogLikeText(50000));
   const ArchiveHandle archive = ArchiveCreate("/dev/full");
   ASSERT_NE(archive, nullptr);
@@ -297,7 +296,7 @@ TEST(ZipWriter, ShortWriteDropsTheEntryAndLaterEntriesStaySound) {
       {"LocalHeaderCut", "second.txt", 10},
   };
   for (const Case& c : cases) {
-    ScratchFolder folder;
+    TempFolder folder;
     const Bytes first = RandomBytes(3000, 1);
     const Bytes third = zip_test::LogLikeText(20000, 2);
     const std::string firstPath = folder.Write("first", first);

@@ -14,7 +14,7 @@
 #include "config/config_file_path.h"
 #include "config/default_param_labels.h"
 #include "platform/executable_path.h"
-#include "tests/config/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/config/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 

@@ -1,5 +1,6 @@
 // The log file on the real file system: append prompt, open and lock, line format, decimation, write errors.
 #include "decode/log_file.h"
+#include "tests/support/temp_folder.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -47,25 +48,18 @@ constexpr char kStampedPrefix[] = "2015/03/07-14:05:09.042   -   ";
 class LogFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "log_file_test.XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    m_dir = pattern;
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    std::filesystem::remove_all(m_dir, ignored);
+    ASSERT_FALSE(m_folder.path().empty());
+    m_dir = m_folder.path();
   }
 
-  std::string PathOf(const std::string& name) const { return (m_dir / name).string(); }
+  std::string PathOf(const std::string& name) const { return m_folder.Path(name); }
 
-  static std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
+  static std::string ReadAll(const std::string& path) { return ReadFileBytes(path); }
   static void WriteAll(const std::string& path, const std::string& content) {
     std::ofstream(path, std::ios::binary) << content;
   }
 
+  TempFolder m_folder;
   std::filesystem::path m_dir;
 };
 

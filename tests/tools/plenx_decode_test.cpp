@@ -4,12 +4,11 @@
 #include <sys/wait.h>
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "link/frame_encoder.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -21,36 +20,19 @@ struct ToolRun {
 
 class PlenxDecode : public testing::Test {
  protected:
-  void SetUp() override {
-    m_dir = std::filesystem::temp_directory_path() /
-            ("plenx_decode_test_" + std::to_string(getpid()) + "_" +
-             testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(m_dir);
-  }
-  void TearDown() override { std::filesystem::remove_all(m_dir); }
+  void SetUp() override { ASSERT_FALSE(m_folder.path().empty()); }
 
-  std::string WriteCapture(const std::vector<uint8_t>& bytes) {
-    const auto path = m_dir / "capture.bin";
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
-    return path.string();
-  }
+  std::string WriteCapture(const std::vector<uint8_t>& bytes) { return m_folder.Write("capture.bin", bytes); }
 
   ToolRun Decode(const std::string& args) {
-    const auto out = m_dir / "out.txt";
-    const auto err = m_dir / "err.txt";
-    const std::string command = std::string(PLENX_BIN_DIR) + "/plenx-decode " + args + " >" +
-                                out.string() + " 2>" + err.string();
+    const std::string out = m_folder.Path("out.txt");
+    const std::string err = m_folder.Path("err.txt");
+    const std::string command = std::string(PLENX_BIN_DIR) + "/plenx-decode " + args + " >" + out + " 2>" + err;
     const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Read(out), Read(err)};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFileBytes(out), ReadFileBytes(err)};
   }
 
-  static std::string Read(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), {}};
-  }
-
-  std::filesystem::path m_dir;
+  TempFolder m_folder;
 };
 
 TEST_F(PlenxDecode, PrintsWorkedExamplesExactly) {
@@ -112,7 +94,7 @@ TEST_F(PlenxDecode, BadArgumentsAndUnreadableFiles) {
     int exitCode;
     std::string errorMentions;
   };
-  const std::string missing = (m_dir / "no-such-capture.bin").string();
+  const std::string missing = m_folder.Path("no-such-capture.bin");
   const std::vector<Case> cases = {
       {"--values 0", 2, "usage: plenx-decode"},
       {"--values -3", 2, "usage: plenx-decode"},
@@ -124,7 +106,7 @@ TEST_F(PlenxDecode, BadArgumentsAndUnreadableFiles) {
       {"--frobnicate", 2, "usage: plenx-decode"},
       {"a.bin b.bin", 2, "usage: plenx-decode"},
       {missing, 1, "no-such-capture.bin"},
-      {m_dir.string(), 1, m_dir.string().c_str()},
+      {m_folder.path(), 1, m_folder.path()},
   };
   for (const Case& c : cases) {
     const ToolRun run = Decode(c.args);

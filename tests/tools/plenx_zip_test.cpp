@@ -10,6 +10,8 @@
 #include <iterator>
 #include <string>
 
+#include "tests/support/temp_folder.h"
+
 namespace {
 
 struct ToolRun {
@@ -31,26 +33,19 @@ ToolRun RunShell(const std::string& command) {
 
 class PlenxZip : public testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "plenx-zip-tool-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    m_dir = pattern;
-  }
-  void TearDown() override { std::filesystem::remove_all(m_dir); }
+  void SetUp() override { ASSERT_FALSE(m_folder.path().empty()); }
 
-  std::string Path(const std::string& name) const { return m_dir + "/" + name; }
+  std::string Path(const std::string& name) const { return m_folder.Path(name); }
   std::string Write(const std::string& name, const std::string& text) const {
-    std::ofstream(Path(name), std::ios::binary) << text;
-    return Path(name);
+    return m_folder.Write(name, text);
   }
   // Runs plenx-zip in the scratch folder, standard error folded into the
   // output.
   ToolRun Zip(const std::string& args) const {
-    return RunShell("cd '" + m_dir + "' && '" PLENX_BIN_DIR "/plenx-zip' " + args + " 2>&1");
+    return RunShell("cd '" + m_folder.path() + "' && '" PLENX_BIN_DIR "/plenx-zip' " + args + " 2>&1");
   }
 
-  std::string m_dir;
+  TempFolder m_folder;
 };
 
 TEST_F(PlenxZip, AddsEachSourceUnderItsNameOrTheGivenEntry) {
