@@ -100,6 +100,19 @@ TEST(DecodeRecordTest, SmallLayoutUsesGenericTexts) {
             (Texts{"35", "37", "2.4", "2.5", "41", "2.6", "2.8", "2.8"}));
 }
 
+// With three units the record ends at 188: the last unit shown (unit 2, on
+// the tab named ZIZU) keeps the indoor rules, since rules follow positions.
+TEST(DecodeRecordTest, ThreeUnitsReachNoZizuRule) {
+  const RecordTexts texts =
+      DecodeRecord(RecordLayout{69, 3, 40}, PositionRecord(189));
+  EXPECT_FALSE(texts.tooShort);
+  ASSERT_EQ(texts.listTexts.size(), 4u);
+  EXPECT_EQ(texts.listTexts[3],
+            (Texts{"Off", "Open", "49.3", "-", "Disabled", "49.7", "49.9",
+                   "50.0", "50.1", "50.2", "165", "166", "51.5", "Fault", "176",
+                   "188"}));
+}
+
 TEST(DecodeRecordTest, FieldTextsReadAsNumbers) {
   // Compressor "   2723" (blanks skipped), Fan "60abc" (digits up to the
   // first other character), Working Mode empty (0), temperature "400".
