@@ -54,13 +54,16 @@ int32_t ReadInteger(const IniFile& ini, const char* key, int32_t fallback, Warni
   return *value;
 }
 
-// Replaces a count outside [lowest, highest] by fallback, with a warning.
-void CheckRange(const char* key, int32_t& value, int32_t lowest, int32_t highest,
-                int32_t fallback, WarningList& warnings) {
+// Replaces a count outside [lowest, highest] by fallback, with a warning
+// that quotes the value as the file has it (the number read may have been
+// saturated or cut at its first non-digit).
+void CheckRange(const IniFile& ini, const char* key, int32_t& value, int32_t lowest,
+                int32_t highest, int32_t fallback, WarningList& warnings) {
   if (value >= lowest && value <= highest) return;
   const std::string reason = value < lowest ? "is below " + std::to_string(lowest)
                                             : "is above " + std::to_string(highest);
-  warnings.Refused(key, std::to_string(value), reason, std::to_string(fallback));
+  const std::string written = ini.Find(kConfigSection, key).value_or(std::to_string(value));
+  warnings.Refused(key, written, reason, std::to_string(fallback));
   value = fallback;
 }
 
@@ -94,10 +97,12 @@ void Apply(const IniFile& ini, WarningList& warnings, LoggerConfig& config) {
   // its own meaning in the log step.
   config.logEvery = ReadInteger(ini, "LOGEVERY", kDefaultLogEvery, warnings);
 
-  CheckRange("NUMDEVICES", config.numDevices, 0, kMaxNumDevices, kDefaultNumDevices, warnings);
-  CheckRange("STATUSPARAMS", config.statusParams, 0, kMaxParamsPerBlock, kDefaultStatusParams,
+  CheckRange(ini, "NUMDEVICES", config.numDevices, 0, kMaxNumDevices, kDefaultNumDevices,
              warnings);
-  CheckRange("ACPARAMS", config.acParams, 0, kMaxParamsPerBlock, kDefaultAcParams, warnings);
+  CheckRange(ini, "STATUSPARAMS", config.statusParams, 0, kMaxParamsPerBlock,
+             kDefaultStatusParams, warnings);
+  CheckRange(ini, "ACPARAMS", config.acParams, 0, kMaxParamsPerBlock, kDefaultAcParams,
+             warnings);
   if (config.ValuesPerRecord() < 1) {
     // A frame needs at least one value; the layout as a whole is refused.
     warnings.Add(std::string("[") + kConfigSection + "] STATUSPARAMS=" +

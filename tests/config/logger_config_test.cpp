@@ -220,6 +220,8 @@ TEST_F(LoggerConfigTest, UnusableValuesAreReplacedAndReported) {
        "[CONFIG] LOGEVERY=x is not a number; using 1"},
       {"StatusParamsHuge", "STATUSPARAMS=2147483647", 4, 69, 40, 1,
        "[CONFIG] STATUSPARAMS=2147483647 is above 1000; using 69"},
+      {"QuotedAsWrittenNotAsSaturated", "NUMDEVICES=99999999999", 4, 69, 40, 1,
+       "[CONFIG] NUMDEVICES=99999999999 is above 10; using 4"},
       {"AcParamsNegative", "ACPARAMS=-40", 4, 69, 40, 1,
        "[CONFIG] ACPARAMS=-40 is below 0; using 40"},
       {"RecordWithoutValues", "STATUSPARAMS=0\nACPARAMS=0", 4, 69, 40, 1,
