@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -23,6 +24,7 @@
 #include "link/frame_encoder.h"
 #include "link/record_queue.h"
 #include "link/simple_protocol.h"
+#include "tests/link/pty_line.h"
 
 extern char** environ;
 
@@ -320,6 +322,21 @@ TEST(BoardSimTest, TerminalOutlivesALoggerRestartAndSignalsEndIt) {
   ASSERT_FALSE(idle.FirstLine().empty());
   idle.Signal(SIGTERM);
   EXPECT_EQ(idle.WaitExit(2000), 0);
+}
+
+// A device the simulator wrote to is left as free as it found it: a terminal
+// that another process keeps open must not stay exclusive, or the next run
+// of the simulator (as any user but root) is refused.
+TEST(BoardSimTest, DeviceIsReleasedWhenTheSimulatorEnds) {
+  PtyLine line;
+  ASSERT_TRUE(line.Valid());
+  SimProcess sim({"--device", line.SlavePath(), "--layout", "3,0,0", "--frames", "1",
+                  "--interval-ms", "0"});
+  EXPECT_EQ(sim.FirstLine(), line.SlavePath());
+  ASSERT_EQ(sim.WaitExit(kArrivalTimeoutMs), 0);
+  int exclusive = 0;
+  ASSERT_EQ(ioctl(line.HeldSlave(), TIOCGEXCL, &exclusive), 0);
+  EXPECT_EQ(exclusive, 0);
 }
 
 TEST(BoardSimTest, CommandLineErrorsAreRefused) {

@@ -44,8 +44,14 @@ LineOutput::LineOutput(LineOutput&& other) noexcept
 }
 
 LineOutput::~LineOutput() {
-  if (m_heldSlaveFd >= 0) close(m_heldSlaveFd);
-  if (m_writeFd >= 0) close(m_writeFd);
+  if (m_heldSlaveFd >= 0) {
+    close(m_heldSlaveFd);
+    if (m_writeFd >= 0) close(m_writeFd);
+  } else if (m_writeFd >= 0) {
+    // A device was taken exclusively; a terminal that another process keeps
+    // open would stay exclusive after a plain close.
+    CloseSerialPort(m_writeFd);
+  }
 }
 
 std::optional<LineOutput> LineOutput::CreatePty(std::string& error) {
