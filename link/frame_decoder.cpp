@@ -1,8 +1,11 @@
 // Creation of the frame decoder; the per-byte step is inline in the header.
 #include "link/frame_decoder.h"
 
+#include <limits>
+
 std::optional<FrameDecoder> FrameDecoder::Create(int valueCount) {
-  if (valueCount < 1) {
+  // The byte count of a frame must fit the int that counts its value bytes.
+  if (valueCount < 1 || plenx::frame::FrameBytes(valueCount) > std::numeric_limits<int>::max()) {
     return std::nullopt;
   }
   return FrameDecoder(valueCount);

@@ -15,7 +15,7 @@ class FrameDecoder {
  public:
   // A decoder for frames of valueCount values; nullopt when valueCount < 1
   // (a frame needs at least one value, and the caller must not start a reader
-  // without one).
+  // without one) or when a frame would exceed INT_MAX bytes.
   [[nodiscard]] static std::optional<FrameDecoder> Create(int valueCount);
 
   // Drops any partial frame; called when a read delivered no byte.

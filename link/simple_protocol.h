@@ -34,8 +34,9 @@ class CSimpleProtocol {
 
   // Opens the port, configures the line (settings the device refuses are
   // ignored) and starts the reader. 0 on success; -1 when the port cannot be
-  // opened or is in use, the value count is below 1, or a reader already
-  // runs. No thread is started on -1.
+  // opened or is in use, no frame can carry the value count (below 1, or
+  // over INT_MAX bytes), or a reader already runs. No thread is started on
+  // -1.
   virtual int Open();
 
   // Asks the reader to stop, waits 2500 ms, joins the reader and closes the

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -132,9 +133,12 @@ TEST(FrameDecoder, EmptyReadDropsThePartialFrame) {
   EXPECT_EQ(Decode(3, Concat({cut, kThreeValueFrame})), std::vector<Record>{kThreeValueRecord});
 }
 
-TEST(FrameDecoder, RefusesValueCountBelowOne) {
+TEST(FrameDecoder, RefusesValueCountsNoFrameCanCarry) {
   EXPECT_FALSE(FrameDecoder::Create(0).has_value());
   EXPECT_FALSE(FrameDecoder::Create(-5).has_value());
+  // 2n + 4 bytes would overflow the byte counter.
+  EXPECT_FALSE(FrameDecoder::Create(std::numeric_limits<int>::max()).has_value());
+  EXPECT_FALSE(FrameDecoder::Create(std::numeric_limits<int>::max() / 2).has_value());
   ASSERT_TRUE(FrameDecoder::Create(1).has_value());
   EXPECT_EQ(FrameDecoder::Create(229)->Values().size(), 229u);
 }
