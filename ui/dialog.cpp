@@ -125,7 +125,12 @@ BOOL CDialog::CreateDialogWindow() {
   if (m_pParentWnd != nullptr) m_pParentWnd->ClientToScreen(&rect);
   if (!CreateFromWidget(window, m_template.style & ~WS_VISIBLE, rect, m_pParentWnd, 0)) return FALSE;
 
-  Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+  // An application window (WS_EX_APPWINDOW) is a program's main window: a
+  // normal top-level window, which window managers list on the task bar
+  // and give the minimise button. Other dialogs stay dialog windows, kept
+  // above the program's windows.
+  const Qt::WindowType windowType = (m_template.exStyle & WS_EX_APPWINDOW) != 0 ? Qt::Window : Qt::Dialog;
+  Qt::WindowFlags flags = windowType | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
   if ((m_template.style & WS_MINIMIZEBOX) != 0) flags |= Qt::WindowMinimizeButtonHint;
   if ((m_template.style & WS_MAXIMIZEBOX) != 0) flags |= Qt::WindowMaximizeButtonHint;

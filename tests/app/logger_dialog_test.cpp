@@ -70,6 +70,29 @@ TEST_F(DialogStartTest, TemplateControlsHaveTheirTextsAndPlaces) {
   EXPECT_NE(dlg.GetDlgItem(kTabsId), nullptr);
 }
 
+TEST_F(DialogStartTest, FocusStartsOnStartAndTabFollowsTheTemplateOrder) {
+  DialogProbe dlg(std::string{});
+  ASSERT_TRUE(dlg.Create());
+  dlg.GetWidget()->activateWindow();
+  QApplication::processEvents();
+  std::vector<int> visited;
+  for (int step = 0; step < 6; ++step) {
+    QWidget* focused = QApplication::focusWidget();
+    ASSERT_NE(focused, nullptr);
+    int focusedId = 0;
+    for (int id = kStartButtonId; id <= kTabsId; ++id) {
+      const CWnd* control = dlg.GetDlgItem(id);
+      if (control != nullptr && control->GetWidget() == focused) focusedId = id;
+    }
+    visited.push_back(focusedId);
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+    QApplication::sendEvent(focused, &tab);
+  }
+  // Statics, group boxes and the tab control are no tab stops.
+  EXPECT_EQ(visited, (std::vector<int>{kStartButtonId, kStopButtonId, kPortComboId, kSaveAsButtonId,
+                                       kLogNameEditId, kStartButtonId}));
+}
+
 TEST_F(DialogStartTest, InitialisationShowsCaptionRememberedNameAndNoLists) {
   {
     DialogProbe dlg(std::string{});

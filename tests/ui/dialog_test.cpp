@@ -154,6 +154,20 @@ TEST_F(DialogTest, DialogRunsAgainOnTheSameObject) {
   EXPECT_EQ(m_dialog.DoModal(), 2);
 }
 
+TEST_F(DialogTest, OnlyAnApplicationWindowIsANormalTopLevelWindow) {
+  // A dialog-type window gets no task-bar entry and, from many window
+  // managers, no minimise button.
+  DialogTemplate mainTemplate = PlainDialogTemplate(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
+  mainTemplate.exStyle = WS_EX_APPWINDOW;
+  CDialog mainDialog(mainTemplate);
+  CDialog plainDialog(PlainDialogTemplate(WS_POPUP | WS_CAPTION | WS_SYSMENU));
+  ASSERT_TRUE(mainDialog.Create());
+  ASSERT_TRUE(plainDialog.Create());
+  EXPECT_EQ(mainDialog.GetWidget()->windowType(), Qt::Window);
+  EXPECT_TRUE(mainDialog.GetWidget()->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+  EXPECT_EQ(plainDialog.GetWidget()->windowType(), Qt::Dialog);
+}
+
 TEST_F(DialogTest, DialogOwnedByAWindowlessParentDoesNotRun) {
   CDialog parent(PlainDialogTemplate());
   CDialog child(PlainDialogTemplate(), &parent);
