@@ -27,6 +27,7 @@ class RunProbe : public DialogProbe {
   using CTESSAMPLENXLOGGERDlg::m_linkOpen;
   using CTESSAMPLENXLOGGERDlg::m_logFile;
   using CTESSAMPLENXLOGGERDlg::m_portCombo;
+  using CTESSAMPLENXLOGGERDlg::m_recordCount;
   using DialogProbe::DialogProbe;
 
   void Click(int id) { dynamic_cast<CButton&>(*GetDlgItem(id)).Click(); }
@@ -125,6 +126,35 @@ TEST_F(RunControlTest, ClosingTheWindowDuringARunStopsItAndArchives) {
   EXPECT_TRUE(std::filesystem::exists(archive->archivePath));
 }
 
+// A first run without a remembered log: no log, the empty name remembered
+// over an older one, and no archive (no "<date>_.zip" in the current folder).
+TEST_F(RunControlTest, RunWithoutLogFileNameKeepsNoLogAndWritesNoArchive) {
+  PtyLine line;
+  ASSERT_TRUE(line.Valid());
+  RunProbe dlg(std::string{});
+  ASSERT_TRUE(dlg.Create());
+  ASSERT_EQ(dlg.m_config.logFileName, "");
+  WriteLogFileSetting("earlier.log");  // after start-up read the empty one
+  dlg.m_config.portName = line.SlavePath();
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(m_files.path());
+
+  dlg.Click(kStartButtonId);
+  const bool started = dlg.m_started;
+  const std::string rememberedLog = ReadLogFileSetting();
+  const bool recordShown = line.Write(PositionFrame()) &&
+                           ProcessEventsUntil([&] { return !dlg.m_outdoorList.GetItemText(9, 1).empty(); });
+  dlg.Click(kStopButtonId);
+  std::filesystem::current_path(previous);
+
+  EXPECT_TRUE(started);
+  EXPECT_TRUE(recordShown);
+  EXPECT_EQ(rememberedLog, "");
+  EXPECT_EQ(dlg.m_recordCount, 0);
+  EXPECT_TRUE(m_responder.MessageBoxes().empty());
+  EXPECT_TRUE(std::filesystem::is_empty(m_files.path()));
+}
+
 TEST_F(RunControlTest, StartRefusals) {
   const std::string log = m_files.path() + "/existing.log";
   m_files.Write("existing.log", "earlier run\r\n");
@@ -182,7 +212,7 @@ TEST_F(RunControlTest, SaveAsSetsTheLogFileNameOnlyWhenConfirmed) {
 
 TEST_F(RunControlTest, RememberedPortSelectsItsItemOrElseComOne) {
   const std::pair<const char*, const char*> cases[] = {
-      {"COM24", "COM24"}, {"COM3", "COM3"}, {"COM25", "COM1"}, {"com3", "COM1"}, {"COM0", "COM1"}};
+      {"COM24", "COM24"}, {"COM3", "COM3"}, {"COM25", "COM1"}, {"com3", "COM1"}, {"COM0", "COM1"}, {"", "COM1"}};
   for (const auto& [remembered, selected] : cases) {
     SCOPED_TRACE(remembered);
     WritePortSetting(remembered);
