@@ -3,6 +3,9 @@
 // choice, and the archive's name.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QWidget>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -168,7 +171,7 @@ TEST_F(RunControlTest, StartRefusals) {
   dlg.Click(kStartButtonId);
   EXPECT_FALSE(dlg.m_started);
   ASSERT_EQ(m_responder.MessageBoxes().size(), 1u);
-  EXPECT_EQ(m_responder.MessageBoxes()[0].type & kMessageBoxButtonsMask, MB_YESNOCANCEL);
+  EXPECT_EQ(m_responder.MessageBoxes()[0].type, MB_YESNOCANCEL) << "Yes, No, Cancel and no icon";
 
   // A port that does not open: the message, no remembered change, and the
   // log file closed again.
@@ -180,6 +183,7 @@ TEST_F(RunControlTest, StartRefusals) {
   EXPECT_EQ(m_responder.MessageBoxes()[2].text, "Error opening COM port");
   EXPECT_FALSE(dlg.m_logFile.IsOpen());
   EXPECT_EQ(ReadPortSetting(), "COM7");
+  EXPECT_EQ(ReadLogFileSetting(), "");
   EXPECT_TRUE(dlg.Shown(kPortComboId));
 }
 
@@ -221,6 +225,17 @@ TEST_F(RunControlTest, RememberedPortSelectsItsItemOrElseComOne) {
     EXPECT_EQ(dlg.m_portCombo.GetCount(), 24);
     EXPECT_EQ(dlg.m_config.portName, selected);
   }
+}
+
+TEST_F(RunControlTest, ChoosingAPortSetsThePortNameWithoutRememberingIt) {
+  WritePortSetting("COM3");
+  RunProbe dlg(std::string{});
+  ASSERT_TRUE(dlg.Create());
+  QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+  QCoreApplication::sendEvent(dlg.m_portCombo.GetWidget(), &down);
+  EXPECT_EQ(dlg.m_portCombo.GetCurSel(), 3);
+  EXPECT_EQ(dlg.m_config.portName, "COM4");
+  EXPECT_EQ(ReadPortSetting(), "COM3");  // remembered only by the next Start
 }
 
 TEST(LogArchiveNameTest, FollowsTheWindowsPathRules) {
