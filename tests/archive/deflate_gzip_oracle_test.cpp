@@ -40,6 +40,37 @@ Bytes TokenAtDistance(unsigned distance, uint64_t seed) {
   return bytes;
 }
 
+// Noise with bit 4 clear holding an 8-byte token, whose bytes all have it
+// set, at two places distance apart. Bit 4 of a string's first byte is bit 14
+// of its hash, so no noise string shares a chain with the token's strings:
+// the earlier copy is the chain head, the one candidate a search visits at
+// the largest distance.
+Bytes LongTokenAtDistance(unsigned distance, uint64_t seed) {
+  Random random(seed);
+  Bytes bytes(3 * distance);
+  for (uint8_t& byte : bytes) byte = static_cast<uint8_t>((0x20 + random.Below(64)) & ~0x10);
+  const uint8_t token[8] = {0xF0, 0xF1, 0xF2, 0xF3, 0xF4, 0xF5, 0xF6, 0xF7};
+  std::copy(token, token + 8, bytes.begin() + 1000);
+  std::copy(token, token + 8, bytes.begin() + 1000 + distance);
+  return bytes;
+}
+
+// Random bytes, then copies of earlier bytes (3 to maxCopyBytes + 2 long,
+// from up to maxDistance back), each after 0 to 2 random bytes: about as
+// many matches as literals, so the 4096-symbol estimate sits near its limits.
+Bytes LiteralsBetweenCopies(size_t sizeBytes, uint64_t seed, uint32_t maxCopyBytes, uint32_t maxDistance) {
+  Random random(seed);
+  Bytes bytes = RandomBytes(64, seed);
+  while (bytes.size() < sizeBytes) {
+    for (uint32_t n = random.Below(3); n > 0; --n) bytes.push_back(static_cast<uint8_t>(random.Next()));
+    const size_t length = 3 + random.Below(maxCopyBytes);
+    const size_t distance = 1 + random.Below(maxDistance);
+    for (size_t i = 0; i < length; ++i) bytes.push_back(bytes[bytes.size() - distance]);
+  }
+  bytes.resize(sizeBytes);
+  return bytes;
+}
+
 // Text of sizeBytes whose last tailBytes repeat an earlier unique string:
 // the input ends after the last position that may start a search.
 Bytes RepeatAtEnd(size_t sizeBytes, size_t tailBytes) {
@@ -83,6 +114,17 @@ std::vector<OracleCase> OracleCases() {
       {"ThreeByteMatchAtDistance4096", TokenAtDistance(4096, 7)},
       {"ThreeByteMatchAtDistance4097", TokenAtDistance(4097, 8)},
       {"ThreeByteMatchAtDistance4095", TokenAtDistance(4095, 9)},
+      {"MatchAtLargestDistance", LongTokenAtDistance(32506, 10)},
+      {"MatchBeyondLargestDistance", LongTokenAtDistance(32507, 11)},
+      // Ties and limits of the block choices; the seeds were picked to hit
+      // them exactly. Fixed and dynamic coding take the same number of bytes:
+      {"FixedAndDynamicCodesSameSize", SixBitNoise(86, 2)},
+      // A stored block (25 + 4 bytes) is exactly as small as the best code:
+      {"StoredBlockAsSmallAsTheBestCode", RandomBytes(25, 3)},
+      // At 4096 symbols the estimate is exactly half of an odd block length:
+      {"EstimateIsHalfTheBlockRoundedDown", LiteralsBetweenCopies(12500, 148, 5, 80)},
+      // At 4096 symbols exactly half of the symbols are matches:
+      {"MatchesAreExactlyHalfTheSymbols", LiteralsBetweenCopies(60000, 240, 12, 60)},
       // Ends in a run: the last match search counts on into the zeros and
       // older bytes past the data, which decide between equal candidates.
       {"MatchRunsIntoBytesPastTheEnd", MixedCorpus(20000, 3)},
