@@ -64,8 +64,11 @@ Bytes LiteralsBetweenCopies(size_t sizeBytes, uint64_t seed, uint32_t maxCopyByt
   while (bytes.size() < sizeBytes) {
     for (uint32_t n = random.Below(3); n > 0; --n) bytes.push_back(static_cast<uint8_t>(random.Next()));
     const size_t length = 3 + random.Below(maxCopyBytes);
-    const size_t distance = 1 + random.Below(maxDistance);
-    for (size_t i = 0; i < length; ++i) bytes.push_back(bytes[bytes.size() - distance]);
+    const size_t distance = 1 + random.Below(std::min<uint32_t>(maxDistance, static_cast<uint32_t>(bytes.size())));
+    for (size_t i = 0; i < length; ++i) {
+      const uint8_t copied = bytes[bytes.size() - distance];
+      bytes.push_back(copied);
+    }
   }
   bytes.resize(sizeBytes);
   return bytes;
@@ -122,7 +125,7 @@ std::vector<OracleCase> OracleCases() {
       // A stored block (25 + 4 bytes) is exactly as small as the best code:
       {"StoredBlockAsSmallAsTheBestCode", RandomBytes(25, 3)},
       // At 4096 symbols the estimate is exactly half of an odd block length:
-      {"EstimateIsHalfTheBlockRoundedDown", LiteralsBetweenCopies(12500, 148, 5, 80)},
+      {"EstimateIsHalfTheBlockRoundedDown", LiteralsBetweenCopies(12500, 441, 5, 80)},
       // At 4096 symbols exactly half of the symbols are matches:
       {"MatchesAreExactlyHalfTheSymbols", LiteralsBetweenCopies(60000, 240, 12, 60)},
       // Ends in a run: the last match search counts on into the zeros and

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <ctime>
+#include <string>
 
 #include "archive/zip_attributes.h"
 #include "archive/zip_format.h"
@@ -52,7 +54,36 @@ TEST(ZipMethod, AlreadyCompressedSuffixesAreStoredAnyCase) {
   }
 }
 
+// Sets the process's time zone while alive; the previous one is restored.
+class TimeZone {
+ public:
+  explicit TimeZone(const char* zone) {
+    const char* previous = getenv("TZ");
+    m_hadPrevious = previous != nullptr;
+    if (m_hadPrevious) m_previous = previous;
+    setenv("TZ", zone, 1);
+    tzset();
+  }
+  ~TimeZone() {
+    if (m_hadPrevious) {
+      setenv("TZ", m_previous.c_str(), 1);
+    } else {
+      unsetenv("TZ");
+    }
+    tzset();
+  }
+  TimeZone(const TimeZone&) = delete;
+  TimeZone& operator=(const TimeZone&) = delete;
+
+ private:
+  bool m_hadPrevious = false;
+  std::string m_previous;
+};
+
 TEST(ZipTimes, UnixAndDosFieldsFromFileTime) {
+  // Local time five hours ahead of UTC, so that a conversion to local time
+  // shows in the DOS fields even on a machine kept at UTC.
+  const TimeZone aheadOfUtc("UTC-5");
   struct Case {
     const char* name;
     uint64_t fileTime;
