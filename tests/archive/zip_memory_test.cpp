@@ -106,7 +106,7 @@ TEST(ZipWriterMemory, EachFailedAllocationGivesADocumentedResult) {
     EXPECT_TRUE(IsAddResult(results.closed));
     if (results.closed == kArchiveSuccess) {
       // Whatever was recorded reads back whole.
-      const zip_test::CommandResult python = zip_test::PythonZipListing(archivePath);
+      const CommandResult python = zip_test::PythonZipListing(archivePath);
       EXPECT_NE(python.output.find("OK\n"), std::string::npos) << python.output;
     }
   }

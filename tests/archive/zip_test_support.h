@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/run_command.h"
 #include "tests/support/temp_folder.h"
 
 namespace zip_test {
@@ -70,24 +71,6 @@ inline uint32_t Le16(const Bytes& b, size_t at) {
   return static_cast<uint32_t>(b.at(at)) | static_cast<uint32_t>(b.at(at + 1)) << 8;
 }
 inline uint32_t Le32(const Bytes& b, size_t at) { return Le16(b, at) | Le16(b, at + 2) << 16; }
-
-struct CommandResult {
-  int exitCode = -1;
-  std::string output;
-};
-
-// Runs a shell command and returns its exit code and standard output.
-inline CommandResult RunCommand(const std::string& command) {
-  CommandResult result;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return result;
-  char chunk[4096];
-  size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0) result.output.append(chunk, got);
-  const int status = pclose(pipe);
-  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
-}
 
 inline std::string Quoted(const std::string& text) {
   std::string quoted = "'";

@@ -120,13 +120,13 @@ TEST(ZipWriter, IndependentReadersAcceptStoredAndDeflatedEntries) {
                              {"empty.txt", emptyPath},
                              {"empty.gz", emptyPath}});
 
-  const zip_test::CommandResult unzip = zip_test::UnzipTest(archivePath);
+  const CommandResult unzip = zip_test::UnzipTest(archivePath);
   EXPECT_EQ(unzip.exitCode, 0) << unzip.output;
   EXPECT_NE(unzip.output.find("No errors detected"), std::string::npos) << unzip.output;
 
   // Name, method, flags, size; stored entries' compressed size is their
   // size; every entry read whole against its CRC-32.
-  const zip_test::CommandResult python = zip_test::PythonZipListing(archivePath);
+  const CommandResult python = zip_test::PythonZipListing(archivePath);
   const std::vector<std::string> expected = {"log.txt 8 2 493e0 ",
                                              "data.ZIP 0 0 9c40 9c40 ",
                                              "logs/run.txt 8 2 493e0 ",
@@ -316,7 +316,7 @@ TEST(ZipWriter, ShortWriteDropsTheEntryAndLaterEntriesStaySound) {
     EXPECT_EQ(ArchiveAddFile(archive, "third.txt", thirdPath.c_str()), kArchiveSuccess) << c.name;
     EXPECT_EQ(ArchiveClose(archive), kArchiveSuccess) << c.name;
 
-    const zip_test::CommandResult python = zip_test::PythonZipListing(archivePath);
+    const CommandResult python = zip_test::PythonZipListing(archivePath);
     EXPECT_EQ(python.output.find("second"), std::string::npos) << c.name << python.output;
     EXPECT_NE(python.output.find("\nOK\n"), std::string::npos) << c.name << python.output;
     EXPECT_TRUE(zip_test::SameBytes(

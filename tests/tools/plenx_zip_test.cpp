@@ -10,26 +10,10 @@
 #include <iterator>
 #include <string>
 
+#include "tests/support/run_command.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
-
-struct ToolRun {
-  int exitCode = -1;
-  std::string output;
-};
-
-ToolRun RunShell(const std::string& command) {
-  ToolRun run;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  char chunk[4096];
-  size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0) run.output.append(chunk, got);
-  const int status = pclose(pipe);
-  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
-}
 
 class PlenxZip : public testing::Test {
  protected:
@@ -41,8 +25,8 @@ class PlenxZip : public testing::Test {
   }
   // Runs plenx-zip in the scratch folder, standard error folded into the
   // output.
-  ToolRun Zip(const std::string& args) const {
-    return RunShell("cd '" + m_folder.path() + "' && '" PLENX_BIN_DIR "/plenx-zip' " + args + " 2>&1");
+  CommandResult Zip(const std::string& args) const {
+    return RunCommand("cd '" + m_folder.path() + "' && '" PLENX_BIN_DIR "/plenx-zip' " + args + " 2>&1");
   }
 
   TempFolder m_folder;
@@ -52,30 +36,30 @@ TEST_F(PlenxZip, AddsEachSourceUnderItsNameOrTheGivenEntry) {
   Write("log.txt", std::string(5000, 'a') + "tail\n");
   std::filesystem::create_directory(Path("sub"));
   Write("sub/run.txt", "run\n");
-  const ToolRun run = Zip("out.zip sub/run.txt --as 'saved\\log.gz' log.txt log.txt");
+  const CommandResult run = Zip("out.zip sub/run.txt --as 'saved\\log.gz' log.txt log.txt");
   EXPECT_EQ(run.exitCode, 0) << run.output;
   EXPECT_EQ(run.output,
             "ArchiveAddFile(\"run.txt\", \"sub/run.txt\") = 0x00000000\n"
             "ArchiveAddFile(\"saved\\log.gz\", \"log.txt\") = 0x00000000\n"
             "ArchiveAddFile(\"log.txt\", \"log.txt\") = 0x00000000\n"
             "ArchiveClose() = 0x00000000\n");
-  const ToolRun listing = RunShell("unzip -Z1 '" + Path("out.zip") + "'");
+  const CommandResult listing = RunCommand("unzip -Z1 '" + Path("out.zip") + "'");
   EXPECT_EQ(listing.output, "run.txt\nsaved/log.gz\nlog.txt\n");
-  const ToolRun check = RunShell("unzip -t '" + Path("out.zip") + "' 2>&1");
+  const CommandResult check = RunCommand("unzip -t '" + Path("out.zip") + "' 2>&1");
   EXPECT_EQ(check.exitCode, 0) << check.output;
 }
 
 TEST_F(PlenxZip, FailedCallGivesExitOneAndASoundArchive) {
   Write("log.txt", "x\n");
-  const ToolRun run = Zip("out.zip missing.txt log.txt");
+  const CommandResult run = Zip("out.zip missing.txt log.txt");
   EXPECT_EQ(run.exitCode, 1) << run.output;
   EXPECT_EQ(run.output,
             "ArchiveAddFile(\"missing.txt\", \"missing.txt\") = 0x00000200\n"
             "ArchiveAddFile(\"log.txt\", \"log.txt\") = 0x00000000\n"
             "ArchiveClose() = 0x00000000\n");
-  EXPECT_EQ(RunShell("unzip -Z1 '" + Path("out.zip") + "'").output, "log.txt\n");
+  EXPECT_EQ(RunCommand("unzip -Z1 '" + Path("out.zip") + "'").output, "log.txt\n");
 
-  const ToolRun uncreatable = Zip("no/such/dir/out.zip log.txt");
+  const CommandResult uncreatable = Zip("no/such/dir/out.zip log.txt");
   EXPECT_EQ(uncreatable.exitCode, 1) << uncreatable.output;
   EXPECT_EQ(uncreatable.output, "ArchiveCreate(\"no/such/dir/out.zip\") failed\n");
 }
@@ -84,7 +68,7 @@ TEST_F(PlenxZip, BadArgumentsGiveExitTwoAndCreateNothing) {
   Write("log.txt", "x\n");
   for (const char* args : {"", "out.zip", "out.zip --as", "out.zip --as entry.txt",
                            "out.zip log.txt --as entry.txt"}) {
-    const ToolRun run = Zip(args);
+    const CommandResult run = Zip(args);
     EXPECT_EQ(run.exitCode, 2) << "'" << args << "': " << run.output;
     EXPECT_NE(run.output.find("usage: plenx-zip"), std::string::npos) << args;
     EXPECT_FALSE(std::filesystem::exists(Path("out.zip"))) << args;
