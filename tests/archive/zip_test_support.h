@@ -1,4 +1,4 @@
-// Shared fixtures of the ZIP writer tests: a scratch folder, file helpers,
+// Shared fixtures of the ZIP writer tests: file helpers,
 // little-endian field readers and the black-box checkers (unzip, Python's
 // zipfile) run as subprocesses.
 #pragma once
@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
 #include <cstdint>
 #include <cstdio>
