@@ -36,6 +36,28 @@ inline unsigned MatchLength(const uint8_t* scan, const uint8_t* match) {
 
 static_assert((kMaxMatch - 2) % 8 == 0, "MatchLength compares whole words up to kMaxMatch");
 
+// Measures the candidate that passed the quick checks against the best match
+// so far (bestLength, and scanEnd: the current position's two bytes that end
+// it), taking it over when longer. True when the search must end: the nice
+// length is reached, or the candidate is not behind the current position.
+inline bool MeasureCandidate(DeflateState& s, unsigned candidate, unsigned& bestLength, uint16_t& scanEnd) {
+  const unsigned position = s.position;
+  const uint8_t* const scan = s.window + position;
+  if (candidate >= position) {
+    s.error.Fail("no future");
+    return true;
+  }
+  const unsigned length = MatchLength(scan, s.window + candidate);
+  if (length > bestLength) {
+    if (position + length > kWindowBytes) s.error.Fail("wild scan");
+    s.matchStart = candidate;
+    bestLength = length;
+    if (length >= s.config.niceLength) return true;
+    scanEnd = Load16(scan + bestLength - 1);
+  }
+  return false;
+}
+
 struct SearchBounds {
   unsigned budget;  // candidates the chain walk may visit
   unsigned limit;   // candidates after the first must lie above this
@@ -59,18 +81,7 @@ unsigned WalkChain(DeflateState& s, unsigned candidate, SearchBounds bounds) {
       candidate = prev[candidate & kWindowMask];
       if (candidate <= bounds.limit || --budget == 0) return bestLength;
     }
-    if (candidate >= position) {
-      s.error.Fail("no future");
-      return bestLength;
-    }
-    const unsigned length = MatchLength(scan, window + candidate);
-    if (length > bestLength) {
-      if (position + length > kWindowBytes) s.error.Fail("wild scan");
-      s.matchStart = candidate;
-      bestLength = length;
-      if (length >= s.config.niceLength) return bestLength;
-      scanEnd = Load16(scan + bestLength - 1);
-    }
+    if (MeasureCandidate(s, candidate, bestLength, scanEnd)) return bestLength;
     candidate = prev[candidate & kWindowMask];
     if (candidate <= bounds.limit || --budget == 0) return bestLength;
   }
@@ -107,18 +118,7 @@ unsigned WalkFourByteIndex(DeflateState& s, unsigned firstCandidate, SearchBound
     // many steps the three-byte walk would need to get here.
     if (static_cast<uint16_t>(positionRank - rank[candidate & kWindowMask]) > bounds.budget) break;
     if (Load16(window + candidate + bestLength - 1) != scanEnd) continue;
-    if (candidate >= position) {
-      s.error.Fail("no future");
-      return bestLength;
-    }
-    const unsigned length = MatchLength(scan, window + candidate);
-    if (length > bestLength) {
-      if (position + length > kWindowBytes) s.error.Fail("wild scan");
-      s.matchStart = candidate;
-      bestLength = length;
-      if (length >= s.config.niceLength) return bestLength;
-      scanEnd = Load16(scan + bestLength - 1);
-    }
+    if (MeasureCandidate(s, candidate, bestLength, scanEnd)) return bestLength;
   }
   if (bestLength > startLength || startLength > kMinMatch - 1) return bestLength;
 
