@@ -14,20 +14,41 @@ constexpr unsigned kMaxCodeBitsLessOne = kMaxCodeBits - 1;
 
 HuffmanTree LiteralTree(DeflateState& state) {
   BlockTrees& t = state.trees;
-  return {t.literalCounts, t.literalCodes, t.literalLengths, t.literalParents, state.tables.fixedLiteralLength,
-          kLengthExtraBits, kLiterals + 1, kLiteralLengthCodes, kMaxCodeBits};
+  return {t.literalCounts,
+          t.literalCodes,
+          t.literalLengths,
+          t.literalParents,
+          state.tables.fixedLiteralLength,
+          kLengthExtraBits,
+          kLiterals + 1,
+          kLiteralLengthCodes,
+          kMaxCodeBits};
 }
 
 HuffmanTree DistanceTree(DeflateState& state) {
   BlockTrees& t = state.trees;
-  return {t.distanceCounts, t.distanceCodes, t.distanceLengths, t.distanceParents, state.tables.fixedDistanceLength,
-          kDistanceExtraBits, 0, kDistanceCodes, kMaxCodeBits};
+  return {t.distanceCounts,
+          t.distanceCodes,
+          t.distanceLengths,
+          t.distanceParents,
+          state.tables.fixedDistanceLength,
+          kDistanceExtraBits,
+          0,
+          kDistanceCodes,
+          kMaxCodeBits};
 }
 
 HuffmanTree CodeLengthTree(DeflateState& state) {
   BlockTrees& t = state.trees;
-  return {t.codeLengthCounts, t.codeLengthCodes, t.codeLengthLengths, t.codeLengthParents, nullptr,
-          kCodeLengthExtraBits, 0, kCodeLengthCodes, kMaxCodeLengthCodeBits};
+  return {t.codeLengthCounts,
+          t.codeLengthCodes,
+          t.codeLengthLengths,
+          t.codeLengthParents,
+          nullptr,
+          kCodeLengthExtraBits,
+          0,
+          kCodeLengthCodes,
+          kMaxCodeLengthCodeBits};
 }
 
 // Walks an alphabet's code lengths as runs the way they are sent (literal
@@ -114,11 +135,12 @@ void SendCodeLengths(DeflateState& state, uint16_t* lengths, int maxCode) {
 // code's lengths, then both alphabets' run-length coded lengths.
 void SendDynamicHeader(DeflateState& state, int literalCodes, int distanceCodes, int codeLengthCodes) {
   if (literalCodes < 257 || distanceCodes < 1 || codeLengthCodes < 4) state.error.Fail("not enough codes");
-  if (literalCodes > kLiteralLengthCodes || distanceCodes > kDistanceCodes || codeLengthCodes > kCodeLengthCodes) {
+  if (literalCodes > kLiteralLengthCodes || distanceCodes > kDistanceCodes ||
+      codeLengthCodes > kCodeLengthCodes) {
     state.error.Fail("too many codes");
   }
-  state.out.Put(literalCodes - 257, 5);  // HLIT
-  state.out.Put(distanceCodes - 1, 5);   // HDIST
+  state.out.Put(literalCodes - 257, 5);   // HLIT
+  state.out.Put(distanceCodes - 1, 5);    // HDIST
   state.out.Put(codeLengthCodes - 4, 4);  // HCLEN
   for (int rank = 0; rank < codeLengthCodes; ++rank) {
     state.out.Put(state.trees.codeLengthLengths[kCodeLengthOrder[rank]], 3);
@@ -148,7 +170,8 @@ void SendSymbols(DeflateState& state, const uint16_t* literalCodes, const uint16
       const unsigned lengthSymbol = lengthCode + kLiterals + 1;
       const unsigned codeLength = literalLengths[lengthSymbol];
       badLengths |= codeLength - 1 > kMaxCodeBitsLessOne;
-      out.Put(literalCodes[lengthSymbol] | (static_cast<uint64_t>(symbol - tables.lengthBase[lengthCode]) << codeLength),
+      out.Put(literalCodes[lengthSymbol] |
+                  (static_cast<uint64_t>(symbol - tables.lengthBase[lengthCode]) << codeLength),
               codeLength + kLengthExtraBits[lengthCode]);
 
       const unsigned distance = state.distances[distanceIndex++];
@@ -203,7 +226,8 @@ bool EstimateSaysCut(const DeflateState& state) {
 void CutBlock(DeflateState& state, bool lastBlock) {
   state.matchFlags[state.flagByteCount] = static_cast<uint8_t>(state.pendingFlags);
   const uint8_t* storedBytes = state.blockStart >= 0 ? state.window + state.blockStart : nullptr;
-  const uint64_t storedLength = static_cast<uint64_t>(static_cast<int64_t>(state.position) - state.blockStart);
+  const uint64_t storedLength =
+      static_cast<uint64_t>(static_cast<int64_t>(state.position) - state.blockStart);
 
   HuffmanTree literalTree = LiteralTree(state);
   HuffmanTree distanceTree = DistanceTree(state);
@@ -217,7 +241,8 @@ void CutBlock(DeflateState& state, bool lastBlock) {
   const unsigned finalBit = lastBlock ? 1 : 0;
 
   // A stored block needs its bytes in the window and must fit LEN's 16 bits.
-  if (storedLength + kStoredLengthFieldBytes <= bestBytes && storedBytes != nullptr && storedLength <= kMaxStoredBlockBytes) {
+  if (storedLength + kStoredLengthFieldBytes <= bestBytes && storedBytes != nullptr &&
+      storedLength <= kMaxStoredBlockBytes) {
     state.out.Put((kStoredBlock << 1) | finalBit, kBlockHeaderBits);
     state.compressedBits = (state.compressedBits + kBlockHeaderBits + 7) & ~uint64_t{7};
     state.compressedBits += (storedLength + kStoredLengthFieldBytes) << 3;
@@ -231,8 +256,8 @@ void CutBlock(DeflateState& state, bool lastBlock) {
     state.out.PutDirect(storedBytes, static_cast<uint32_t>(storedLength));
   } else if (fixedBytes == bestBytes) {
     state.out.Put((kFixedBlock << 1) | finalBit, kBlockHeaderBits);
-    SendSymbols(state, state.tables.fixedLiteralCode, state.tables.fixedLiteralLength, state.tables.fixedDistanceCode,
-                state.tables.fixedDistanceLength);
+    SendSymbols(state, state.tables.fixedLiteralCode, state.tables.fixedLiteralLength,
+                state.tables.fixedDistanceCode, state.tables.fixedDistanceLength);
     state.compressedBits += kBlockHeaderBits + static_cast<uint64_t>(state.fixedBits);
   } else {
     state.out.Put((kDynamicBlock << 1) | finalBit, kBlockHeaderBits);

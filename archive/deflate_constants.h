@@ -81,8 +81,8 @@ inline constexpr unsigned kBlockHeaderBits = 3;
 inline constexpr uint8_t kLengthExtraBits[kLengthCodes] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
                                                            2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
 // Extra bits of each distance code.
-inline constexpr uint8_t kDistanceExtraBits[kDistanceCodes] = {0, 0, 0, 0, 1, 1, 2,  2,  3,  3,  4,  4,  5,  5,  6,
-                                                               6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
+inline constexpr uint8_t kDistanceExtraBits[kDistanceCodes] = {
+    0, 0, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
 // Extra bits of each code-length code symbol (only 16, 17 and 18 have any).
 inline constexpr uint8_t kCodeLengthExtraBits[kCodeLengthCodes] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
                                                                    0, 0, 0, 0, 0, 0, 2, 3, 7};
@@ -99,8 +99,8 @@ struct LevelConfig {
 };
 // Levels 0 to 9 of the usual deflate configuration table.
 inline constexpr LevelConfig kLevelConfigs[10] = {
-    {0, 0, 0, 0},       {4, 4, 8, 4},       {4, 5, 16, 8},       {4, 6, 32, 32},     {4, 4, 16, 16},
-    {8, 16, 32, 32},    {8, 16, 128, 128},  {8, 32, 128, 256},   {32, 128, 258, 1024}, {32, 258, 258, 4096}};
+    {0, 0, 0, 0},    {4, 4, 8, 4},      {4, 5, 16, 8},     {4, 6, 32, 32},       {4, 4, 16, 16},
+    {8, 16, 32, 32}, {8, 16, 128, 128}, {8, 32, 128, 256}, {32, 128, 258, 1024}, {32, 258, 258, 4096}};
 // Levels the compressor accepts.
 inline constexpr int kMinLevel = 1;
 inline constexpr int kMaxLevel = 8;

@@ -13,7 +13,8 @@ constexpr int kSmallest = 1;  // heap root
 
 // Orders nodes by count, then by depth so equal counts merge shallow trees first.
 bool Smaller(const HuffmanTree& tree, const HuffmanWork& work, int n, int m) {
-  return tree.counts[n] < tree.counts[m] || (tree.counts[n] == tree.counts[m] && work.depth[n] <= work.depth[m]);
+  return tree.counts[n] < tree.counts[m] ||
+         (tree.counts[n] == tree.counts[m] && work.depth[n] <= work.depth[m]);
 }
 
 // Restores the heap property from position k downwards.
@@ -38,7 +39,7 @@ void AssignLengths(HuffmanTree& tree, HuffmanWork& work, int64_t& dynamicBits, i
   std::fill(std::begin(work.lengthCounts), std::end(work.lengthCounts), 0);
 
   lengths[work.heap[work.heapMax]] = 0;  // root
-  int overflow = 0;  // nodes, inner ones included, placed at maxLength instead of deeper
+  int overflow = 0;                      // nodes, inner ones included, placed at maxLength instead of deeper
   int h = work.heapMax + 1;
   for (; h < kHeapSize; ++h) {
     const int n = work.heap[h];

@@ -11,16 +11,16 @@ namespace plenx::deflate {
 // One alphabet's counts and resulting code, with room for the internal nodes
 // of its tree after the leaves.
 struct HuffmanTree {
-  uint16_t* counts;            // per symbol, then per internal node
-  uint16_t* codes;             // bit-reversed canonical code per symbol
-  uint16_t* lengths;           // code length per symbol (then per node while building)
-  uint16_t* parents;           // parent node while building
+  uint16_t* counts;              // per symbol, then per internal node
+  uint16_t* codes;               // bit-reversed canonical code per symbol
+  uint16_t* lengths;             // code length per symbol (then per node while building)
+  uint16_t* parents;             // parent node while building
   const uint16_t* fixedLengths;  // fixed code lengths, or nullptr (code-length code)
-  const uint8_t* extraBits;    // extra bits of symbols from extraBase on
+  const uint8_t* extraBits;      // extra bits of symbols from extraBase on
   int extraBase;
   int symbolCount;
   int maxLength;
-  int maxCode = -1;            // out: highest symbol with a code
+  int maxCode = -1;  // out: highest symbol with a code
 };
 
 // Working memory shared by the three trees of a block.

@@ -77,7 +77,8 @@ unsigned WalkChain(DeflateState& s, unsigned candidate, SearchBounds bounds) {
   uint16_t scanEnd = Load16(scan + bestLength - 1);
   const uint16_t scanStart = Load16(scan);
   for (;;) {
-    while (Load16(window + candidate + bestLength - 1) != scanEnd || Load16(window + candidate) != scanStart) {
+    while (Load16(window + candidate + bestLength - 1) != scanEnd ||
+           Load16(window + candidate) != scanStart) {
       candidate = prev[candidate & kWindowMask];
       if (candidate <= bounds.limit || --budget == 0) return bestLength;
     }
@@ -146,7 +147,8 @@ unsigned LongestMatch(DeflateState& s, unsigned candidate) {
   SearchBounds bounds{s.config.maxChain, s.position > kMaxDistance ? s.position - kMaxDistance : 0};
   if (s.prevLength >= s.config.goodLength) bounds.budget >>= 2;
   if (s.position > kWindowBytes - kMinLookahead) s.error.Fail("insufficient lookahead");
-  if (s.config.niceLength >= 4 && s.prevLength >= kMinMatch - 1) return WalkFourByteIndex(s, candidate, bounds);
+  if (s.config.niceLength >= 4 && s.prevLength >= kMinMatch - 1)
+    return WalkFourByteIndex(s, candidate, bounds);
   return WalkChain(s, candidate, bounds);
 }
 

@@ -48,13 +48,13 @@ struct DeflateState {
   uint16_t chainInserts[kHashSize];  // insertions per three-byte hash, modulo 2^16
 
   // Matcher position, all offsets into the window.
-  unsigned hash = 0;          // running hash of the next three bytes
-  unsigned position = 0;      // current position
-  unsigned lookahead = 0;     // valid bytes from position on
-  unsigned matchStart = 0;    // start of the match found by the last search
-  unsigned prevLength = 0;    // length of the match found at the previous position
-  unsigned prevMatch = 0;     // its start
-  int64_t blockStart = 0;     // negative once the block's start slid out of the window
+  unsigned hash = 0;        // running hash of the next three bytes
+  unsigned position = 0;    // current position
+  unsigned lookahead = 0;   // valid bytes from position on
+  unsigned matchStart = 0;  // start of the match found by the last search
+  unsigned prevLength = 0;  // length of the match found at the previous position
+  unsigned prevMatch = 0;   // its start
+  int64_t blockStart = 0;   // negative once the block's start slid out of the window
   bool endOfInput = false;
   LevelConfig config{};
 

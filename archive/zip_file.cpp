@@ -77,8 +77,7 @@ size_t ZipFile::Write(const uint8_t* bytes, size_t count) {
 size_t ZipFile::WriteAt(const uint8_t* bytes, size_t count, uint64_t offset) {
   size_t done = 0;
   while (done < count) {
-    const ssize_t put =
-        ::pwrite(m_fd, bytes + done, count - done, static_cast<off_t>(offset + done));
+    const ssize_t put = ::pwrite(m_fd, bytes + done, count - done, static_cast<off_t>(offset + done));
     if (put < 0 && errno == EINTR) continue;
     if (put <= 0) break;
     done += static_cast<size_t>(put);

@@ -29,8 +29,7 @@ class LittleEndianWriter {
 
 }  // namespace
 
-LocalExtraField MakeLocalExtraField(uint32_t modificationTime, uint32_t accessTime,
-                                    uint32_t creationTime) {
+LocalExtraField MakeLocalExtraField(uint32_t modificationTime, uint32_t accessTime, uint32_t creationTime) {
   LocalExtraField field{};
   LittleEndianWriter out(field.data());
   out.Put16(kExtendedTimestampId);
@@ -52,8 +51,7 @@ CentralExtraField MakeCentralExtraField(uint32_t modificationTime) {
   return field;
 }
 
-std::vector<uint8_t> LocalHeaderBytes(const ArchiveEntryRecord& record,
-                                      const LocalExtraField& localExtra) {
+std::vector<uint8_t> LocalHeaderBytes(const ArchiveEntryRecord& record, const LocalExtraField& localExtra) {
   std::vector<uint8_t> bytes(kLocalHeaderBytes + record.entryName.size() + localExtra.size());
   LittleEndianWriter out(bytes.data());
   out.Put32(kLocalHeaderSignature);
@@ -72,8 +70,7 @@ std::vector<uint8_t> LocalHeaderBytes(const ArchiveEntryRecord& record,
 }
 
 std::vector<uint8_t> CentralHeaderBytes(const ArchiveEntryRecord& record) {
-  std::vector<uint8_t> bytes(kCentralHeaderBytes + record.entryName.size() +
-                             record.centralExtraField.size());
+  std::vector<uint8_t> bytes(kCentralHeaderBytes + record.entryName.size() + record.centralExtraField.size());
   LittleEndianWriter out(bytes.data());
   out.Put32(kCentralHeaderSignature);
   out.Put16(record.versionMadeBy);
@@ -96,8 +93,9 @@ std::vector<uint8_t> CentralHeaderBytes(const ArchiveEntryRecord& record) {
   return bytes;
 }
 
-std::array<uint8_t, kEndOfCentralDirectoryBytes> EndOfCentralDirectoryBytes(
-    uint16_t entryCount, uint32_t centralDirectorySize, uint32_t centralDirectoryOffset) {
+std::array<uint8_t, kEndOfCentralDirectoryBytes> EndOfCentralDirectoryBytes(uint16_t entryCount,
+                                                                            uint32_t centralDirectorySize,
+                                                                            uint32_t centralDirectoryOffset) {
   std::array<uint8_t, kEndOfCentralDirectoryBytes> bytes{};
   LittleEndianWriter out(bytes.data());
   out.Put32(kEndOfCentralDirectorySignature);

@@ -31,9 +31,7 @@ uint32_t DosDateTime(uint64_t fileTime) {
   }
   const int year = utc.tm_year + 1900;
   const int yearField = ((year - kDosEpochYear) % kDosYearSpan + kDosYearSpan) % kDosYearSpan;
-  const uint32_t date =
-      static_cast<uint32_t>(yearField * 512 + (utc.tm_mon + 1) * 32 + utc.tm_mday);
-  const uint32_t time =
-      static_cast<uint32_t>(utc.tm_hour * 2048 + utc.tm_min * 32 + utc.tm_sec / 2);
+  const uint32_t date = static_cast<uint32_t>(yearField * 512 + (utc.tm_mon + 1) * 32 + utc.tm_mday);
+  const uint32_t time = static_cast<uint32_t>(utc.tm_hour * 2048 + utc.tm_min * 32 + utc.tm_sec / 2);
   return date << 16 | time;
 }

@@ -121,8 +121,7 @@ bool ArchiveWriter::CopyStored(SourceReader& reader, uint64_t& dataBytesWritten)
   }
 }
 
-bool ArchiveWriter::CopyDeflated(SourceReader& reader, uint64_t& dataBytesWritten,
-                                 uint16_t& flags) {
+bool ArchiveWriter::CopyDeflated(SourceReader& reader, uint64_t& dataBytesWritten, uint16_t& flags) {
   bool outputFailed = false;
   const DeflateCompressor::ReadFunction read = [&reader](uint8_t* buffer, uint32_t count) {
     return static_cast<uint32_t>(reader.Read(buffer, count));
@@ -206,8 +205,7 @@ uint32_t ArchiveWriter::AddFile(const char* entryName, const char* sourcePath) {
   record.localFlags = record.generalPurposeFlag;
   // Same length as the provisional header, so nothing after it moves.
   const std::vector<uint8_t> finalHeader = LocalHeaderBytes(record, localExtra);
-  if (m_archive.WriteAt(finalHeader.data(), finalHeader.size(), headerOffset) !=
-      finalHeader.size()) {
+  if (m_archive.WriteAt(finalHeader.data(), finalHeader.size(), headerOffset) != finalHeader.size()) {
     return kArchiveWriteFailed;
   }
   m_entries.push_back(std::move(record));
@@ -229,9 +227,9 @@ uint32_t ArchiveWriter::Close() {
     complete = Append(header.data(), header.size());
   }
   if (complete) {
-    const auto endRecord = EndOfCentralDirectoryBytes(
-        static_cast<uint16_t>(m_entries.size()), static_cast<uint32_t>(centralDirectorySize),
-        static_cast<uint32_t>(centralDirectoryOffset));
+    const auto endRecord = EndOfCentralDirectoryBytes(static_cast<uint16_t>(m_entries.size()),
+                                                      static_cast<uint32_t>(centralDirectorySize),
+                                                      static_cast<uint32_t>(centralDirectoryOffset));
     complete = Append(endRecord.data(), endRecord.size());
   }
   if (!m_archive.Close()) complete = false;

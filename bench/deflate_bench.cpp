@@ -50,7 +50,8 @@ void CompressInput(benchmark::State& state, const Bytes& input) {
           offset += n;
           return static_cast<uint32_t>(n);
         },
-        [](const uint8_t* bytes, uint32_t count) { benchmark::DoNotOptimize(bytes[count - 1]); }, flags, error);
+        [](const uint8_t* bytes, uint32_t count) { benchmark::DoNotOptimize(bytes[count - 1]); }, flags,
+        error);
     if (!error.empty()) state.SkipWithError(error.c_str());
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * input.size()));
@@ -102,8 +103,8 @@ int CompressFile(const std::string& inputPath, const std::string& outputPath) {
       flags, error);
   ::close(input);
   if (output != nullptr) std::fclose(output);
-  std::printf("%llu bytes%s%s\n", static_cast<unsigned long long>(size), error.empty() ? "" : ", error: ",
-              error.c_str());
+  std::printf("%llu bytes%s%s\n", static_cast<unsigned long long>(size),
+              error.empty() ? "" : ", error: ", error.c_str());
   return error.empty() ? 0 : 1;
 }
 

@@ -32,7 +32,7 @@ constexpr auto kMeasureTime = std::chrono::seconds(10);
 enum class Line { kPaced9600, kSilent, kDead };
 
 double ProcessCpuSeconds() {
-  timespec now {};
+  timespec now{};
   clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
   return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
@@ -46,8 +46,8 @@ std::string StartSimulator(pid_t& pid) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-  char* argv[] = {const_cast<char*>(program.c_str()), const_cast<char*>("--pty"),
-                  const_cast<char*>("--seed"), const_cast<char*>("1"), nullptr};
+  char* argv[] = {const_cast<char*>(program.c_str()), const_cast<char*>("--pty"), const_cast<char*>("--seed"),
+                  const_cast<char*>("1"), nullptr};
   const bool started = posix_spawn(&pid, argv[0], &actions, nullptr, argv, environ) == 0;
   posix_spawn_file_actions_destroy(&actions);
   close(out[1]);

@@ -31,8 +31,7 @@ void BM_DecodeRecordDefaultLayout(benchmark::State& state) {
     benchmark::DoNotOptimize(texts);
   }
   state.SetItemsProcessed(state.iterations());
-  state.SetBytesProcessed(state.iterations() *
-                          static_cast<int64_t>(record.size()));
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(record.size()));
 }
 BENCHMARK(BM_DecodeRecordDefaultLayout);
 

@@ -30,8 +30,8 @@ std::string TelemetryLog(size_t sizeBytes) {
   char field[32];
   while (log.size() < sizeBytes) {
     const long long second = milliseconds / 1000;
-    std::snprintf(field, sizeof field, "2015/03/07-%02lld:%02lld:%02lld.%03lld   -   ",
-                  second / 3600 % 24, second / 60 % 60, second % 60, milliseconds % 1000);
+    std::snprintf(field, sizeof field, "2015/03/07-%02lld:%02lld:%02lld.%03lld   -   ", second / 3600 % 24,
+                  second / 60 % 60, second % 60, milliseconds % 1000);
     log += field;
     for (int& value : values) {
       state = state * 1103515245u + 12345u;

@@ -12,10 +12,18 @@ const std::array<const char*, kDefaultParamLabelCount> DefaultParamLabels = {
     /*   5 */ "Fan",
     /*   6 */ "Bypass Valve | External Resistor | Heater | Reverse valve (0=OFF / 1=ON)",
     /*   7 */ "Working Mode",
-    /*   8 */ "CDT Target [\xB0" "F]",
-    /*   9 */ "Compressor Discharge Temperature [\xB0" "F]",
-    /*  10 */ "Outdoor Air Temperature [\xB0" "F]",
-    /*  11 */ "Outdoor Coil Temperature [\xB0" "F]",
+    /*   8 */
+    "CDT Target [\xB0"
+    "F]",
+    /*   9 */
+    "Compressor Discharge Temperature [\xB0"
+    "F]",
+    /*  10 */
+    "Outdoor Air Temperature [\xB0"
+    "F]",
+    /*  11 */
+    "Outdoor Coil Temperature [\xB0"
+    "F]",
     /*  12 */ "CDT Prot. [0:128]",
     /*  13 */ "OverHeating Prot. [0:128]",
     /*  14 */ "POWER in Prot. [0:128]",
@@ -24,8 +32,12 @@ const std::array<const char*, kDefaultParamLabelCount> DefaultParamLabels = {
     /*  17 */ "FAN T Prot. [0:128]",
     /*  18 */ "CMP I Prot. [0:128]",
     /*  19 */ "Total Prot. [0:128]",
-    /*  20 */ "CMP T [\xB0" "F]",
-    /*  21 */ "OF T [\xB0" "F] || Target EEV2 Step ([0:480] / -1=AUTO)",
+    /*  20 */
+    "CMP T [\xB0"
+    "F]",
+    /*  21 */
+    "OF T [\xB0"
+    "F] || Target EEV2 Step ([0:480] / -1=AUTO)",
     /*  22 */ "CMP I [mA]",
     /*  23 */ "OF I [mA] || EEV2 Step ([0:480] / -1=AUTO)",
     /*  24 */ "OU TI Counter",
@@ -43,7 +55,9 @@ const std::array<const char*, kDefaultParamLabelCount> DefaultParamLabels = {
     /*  36 */ "IR RotAngleOffset",
     /*  37 */ "CMP SpeedError",
     /*  38 */ "CMP Vibration Int.",
-    /*  39 */ "Compressor Top Shell Temperature [\xB0" "F]",
+    /*  39 */
+    "Compressor Top Shell Temperature [\xB0"
+    "F]",
     /*  40 */ "IR ADC Vref [mV]",
     /*  41 */ "IR ADC Voffset [mV]",
     /*  42 */ "OU to IR Cmd (99-105=Dis-En_PL&ZS / 107=Force_ZS / 109-111-113=Force_Mag-Ang-RotAng)",
@@ -74,23 +88,39 @@ const std::array<const char*, kDefaultParamLabelCount> DefaultParamLabels = {
     /*  67 */ "Software Version",
     /*  68 */ "OUTDOOR UNIT IR SVN",
     nullptr,  // 69: no text, never used
-    // Indoor units, positions 0 to 39 of sets 0 to 2.
+              // Indoor units, positions 0 to 39 of sets 0 to 2.
     /*  70 */ "Target Working Mode (0=OFF / 1=COOL / 2=DRY / 3=HEAT / 4=FAN / 5=AUTO)",
     /*  71 */ "Working Mode",
     /*  72 */ "Target EEV Step [0:480]",
     /*  73 */ "Expansion Valve",
     /*  74 */ "Expansion Valve",
-    /*  75 */ "Set-Point Temperature [\xB0" "F]",
+    /*  75 */
+    "Set-Point Temperature [\xB0"
+    "F]",
     /*  76 */ "-",
     /*  77 */ "I Feel Mode",
-    /*  78 */ "Room Air Temp by Remote control [\xB0" "F]",
-    /*  79 */ "RAT (RC temp. + DeltaRAT) [\xB0" "F]",
-    /*  80 */ "Room Air Temp by Indoor sensor [\xB0" "F]",
-    /*  81 */ "Indoor Coil Temperature [\xB0" "F]",
-    /*  82 */ "Wide Tube Temperature [\xB0" "F]",
-    /*  83 */ "Narrow Tube Temperature [\xB0" "F]",
+    /*  78 */
+    "Room Air Temp by Remote control [\xB0"
+    "F]",
+    /*  79 */
+    "RAT (RC temp. + DeltaRAT) [\xB0"
+    "F]",
+    /*  80 */
+    "Room Air Temp by Indoor sensor [\xB0"
+    "F]",
+    /*  81 */
+    "Indoor Coil Temperature [\xB0"
+    "F]",
+    /*  82 */
+    "Wide Tube Temperature [\xB0"
+    "F]",
+    /*  83 */
+    "Narrow Tube Temperature [\xB0"
+    "F]",
     /*  84 */ "EEV Differential Mode",
-    /*  85 */ "SC [\xB0" "F]",
+    /*  85 */
+    "SC [\xB0"
+    "F]",
     /*  86 */ "Airflow [cfm]",
     /*  87 */ "Blower speed [rpm]",
     /*  88 */ "ColdDraft Prot. | HiPower | Night Mode [0=OFF / 1=ON]",
@@ -99,7 +129,9 @@ const std::array<const char*, kDefaultParamLabelCount> DefaultParamLabels = {
     /*  91 */ "Flap 1 (0=Closed / 1=Open) [x100] + Flap 2 Pos. (0=AutoSwing 1/2/3/4/5/6 7=FullSwing)",
     /*  92 */ "OverHeating Prot. [0:128]",
     /*  93 */ "Freezup Prot. [0:128]",
-    /*  94 */ "Auxiliary Indoor Coil Temperature (if present) [\xB0" "F]",
+    /*  94 */
+    "Auxiliary Indoor Coil Temperature (if present) [\xB0"
+    "F]",
     /*  95 */ "IU TI Counter",
     /*  96 */ "Diagnostic Level",
     /*  97 */ "Blower speed limit [rpm]",
@@ -110,8 +142,12 @@ const std::array<const char*, kDefaultParamLabelCount> DefaultParamLabels = {
     /* 102 */ "Dry Level",
     /* 103 */ "KP CT",
     /* 104 */ "KI CT",
-    /* 105 */ "COND Correction [16th \xB0" "F]",
-    /* 106 */ "EVAP Correction [16th \xB0" "F]",
+    /* 105 */
+    "COND Correction [16th \xB0"
+    "F]",
+    /* 106 */
+    "EVAP Correction [16th \xB0"
+    "F]",
     /* 107 */ "INDOOR UNIT MODEL",
     /* 108 */ "CT MAX",
     /* 109 */ "Software Version",
@@ -121,13 +157,19 @@ const std::array<const char*, kDefaultParamLabelCount> DefaultParamLabels = {
     /* 112 */ "-",
     /* 113 */ "-",
     /* 114 */ "-",
-    /* 115 */ "Set-Point Temperature [\xB0" "F]",
-    /* 116 */ "Water Temperature [\xB0" "F]",
+    /* 115 */
+    "Set-Point Temperature [\xB0"
+    "F]",
+    /* 116 */
+    "Water Temperature [\xB0"
+    "F]",
     /* 117 */ "-",
     /* 118 */ "-",
     /* 119 */ "-",
     /* 120 */ "-",
-    /* 121 */ "Outlet Coil Temperature [\xB0" "F]",
+    /* 121 */
+    "Outlet Coil Temperature [\xB0"
+    "F]",
     /* 122 */ "-",
     /* 123 */ "-",
     /* 124 */ "-",
@@ -140,7 +182,9 @@ const std::array<const char*, kDefaultParamLabelCount> DefaultParamLabels = {
     /* 131 */ "-",
     /* 132 */ "-",
     /* 133 */ "-",
-    /* 134 */ "Outlet Water Temperature [\xB0" "F]",
+    /* 134 */
+    "Outlet Water Temperature [\xB0"
+    "F]",
     /* 135 */ "-",
     /* 136 */ "Diagnostic Level",
     /* 137 */ "-",

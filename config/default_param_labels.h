@@ -7,11 +7,11 @@
 inline constexpr int kDefaultParamLabelCount = 150;
 
 // Where each label range starts in DefaultParamLabels and how long it is.
-inline constexpr int kStatusLabelFirst = 0;      // outdoor unit, STATUSLABELS
-inline constexpr int kStatusBuiltinCount = 69;   // status positions 0..68
-inline constexpr int kIndoorLabelFirst = 70;     // unit sets 0..2 (and 4..9)
-inline constexpr int kZizuLabelFirst = 110;      // unit set 3
-inline constexpr int kUnitBuiltinCount = 40;     // unit positions 0..39
+inline constexpr int kStatusLabelFirst = 0;     // outdoor unit, STATUSLABELS
+inline constexpr int kStatusBuiltinCount = 69;  // status positions 0..68
+inline constexpr int kIndoorLabelFirst = 70;    // unit sets 0..2 (and 4..9)
+inline constexpr int kZizuLabelFirst = 110;     // unit set 3
+inline constexpr int kUnitBuiltinCount = 40;    // unit positions 0..39
 
 // The built-in labels as 8-bit Windows-1252 texts (the degree sign is byte
 // 0xB0). Entry 69 is a null pointer: the table has no text there and no

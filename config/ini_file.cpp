@@ -24,8 +24,7 @@ std::string_view Trim(std::string_view text) {
 }
 
 std::string_view StripMatchingQuotes(std::string_view value) {
-  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-      value.back() == value.front()) {
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
     return value.substr(1, value.size() - 2);
   }
   return value;
@@ -70,8 +69,7 @@ IniFile IniFile::Parse(std::string_view text) {
     const std::string_view key = Trim(line.substr(0, equals));
     if (key.empty()) continue;
     // try_emplace keeps the first value of a repeated key.
-    section->try_emplace(ToLowerWindows1252(key),
-                         StripMatchingQuotes(Trim(line.substr(equals + 1))));
+    section->try_emplace(ToLowerWindows1252(key), StripMatchingQuotes(Trim(line.substr(equals + 1))));
   }
   return ini;
 }

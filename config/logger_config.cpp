@@ -26,12 +26,10 @@ class WarningList {
   WarningList(const std::string& path, ConfigWarnings& out) : m_path(path), m_out(out) {}
 
   // "<file>: [CONFIG] KEY=value <reason>; using <used>"
-  void Refused(const char* key, std::string_view value, const std::string& reason,
-               const std::string& used) {
+  void Refused(const char* key, std::string_view value, const std::string& reason, const std::string& used) {
     std::string quoted(value.substr(0, kMaxQuotedValueLength));
     if (value.size() > kMaxQuotedValueLength) quoted += "...";
-    Add(std::string("[") + kConfigSection + "] " + key + "=" + quoted + " " + reason +
-        "; using " + used);
+    Add(std::string("[") + kConfigSection + "] " + key + "=" + quoted + " " + reason + "; using " + used);
   }
 
   void Add(const std::string& message) { m_out.push_back(m_path + ": " + message); }
@@ -57,11 +55,11 @@ int32_t ReadInteger(const IniFile& ini, const char* key, int32_t fallback, Warni
 // Replaces a count outside [lowest, highest] by fallback, with a warning
 // that quotes the value as the file has it (the number read may have been
 // saturated or cut at its first non-digit).
-void CheckRange(const IniFile& ini, const char* key, int32_t& value, int32_t lowest,
-                int32_t highest, int32_t fallback, WarningList& warnings) {
+void CheckRange(const IniFile& ini, const char* key, int32_t& value, int32_t lowest, int32_t highest,
+                int32_t fallback, WarningList& warnings) {
   if (value >= lowest && value <= highest) return;
-  const std::string reason = value < lowest ? "is below " + std::to_string(lowest)
-                                            : "is above " + std::to_string(highest);
+  const std::string reason =
+      value < lowest ? "is below " + std::to_string(lowest) : "is above " + std::to_string(highest);
   const std::string written = ini.Find(kConfigSection, key).value_or(std::to_string(value));
   warnings.Refused(key, written, reason, std::to_string(fallback));
   value = fallback;
@@ -69,8 +67,7 @@ void CheckRange(const IniFile& ini, const char* key, int32_t& value, int32_t low
 
 // A label is looked up under the same text that it gets when no line
 // matches: its built-in text, or its index where the table has none.
-std::string ReadLabel(const IniFile& ini, const std::string& section, const char* builtin,
-                      int index) {
+std::string ReadLabel(const IniFile& ini, const std::string& section, const char* builtin, int index) {
   const std::string key = builtin != nullptr ? builtin : std::to_string(index);
   std::string label = ini.Find(section, key).value_or(key);
   if (label.size() > kMaxLabelLength) label.resize(kMaxLabelLength);
@@ -97,20 +94,15 @@ void Apply(const IniFile& ini, WarningList& warnings, LoggerConfig& config) {
   // its own meaning in the log step.
   config.logEvery = ReadInteger(ini, "LOGEVERY", kDefaultLogEvery, warnings);
 
-  CheckRange(ini, "NUMDEVICES", config.numDevices, 0, kMaxNumDevices, kDefaultNumDevices,
-             warnings);
-  CheckRange(ini, "STATUSPARAMS", config.statusParams, 0, kMaxParamsPerBlock,
-             kDefaultStatusParams, warnings);
-  CheckRange(ini, "ACPARAMS", config.acParams, 0, kMaxParamsPerBlock, kDefaultAcParams,
-             warnings);
+  CheckRange(ini, "NUMDEVICES", config.numDevices, 0, kMaxNumDevices, kDefaultNumDevices, warnings);
+  CheckRange(ini, "STATUSPARAMS", config.statusParams, 0, kMaxParamsPerBlock, kDefaultStatusParams, warnings);
+  CheckRange(ini, "ACPARAMS", config.acParams, 0, kMaxParamsPerBlock, kDefaultAcParams, warnings);
   if (config.ValuesPerRecord() < 1) {
     // A frame needs at least one value; the layout as a whole is refused.
-    warnings.Add(std::string("[") + kConfigSection + "] STATUSPARAMS=" +
-                 std::to_string(config.statusParams) +
+    warnings.Add(std::string("[") + kConfigSection + "] STATUSPARAMS=" + std::to_string(config.statusParams) +
                  ", NUMDEVICES=" + std::to_string(config.numDevices) +
                  ", ACPARAMS=" + std::to_string(config.acParams) +
-                 " give records without values; using STATUSPARAMS=" +
-                 std::to_string(kDefaultStatusParams) +
+                 " give records without values; using STATUSPARAMS=" + std::to_string(kDefaultStatusParams) +
                  ", NUMDEVICES=" + std::to_string(kDefaultNumDevices) +
                  ", ACPARAMS=" + std::to_string(kDefaultAcParams));
     config.statusParams = kDefaultStatusParams;
@@ -118,16 +110,15 @@ void Apply(const IniFile& ini, WarningList& warnings, LoggerConfig& config) {
     config.acParams = kDefaultAcParams;
   }
 
-  config.statusLabels = ReadLabelSet(ini, kStatusLabelSection, config.statusParams,
-                                     kStatusLabelFirst, kStatusBuiltinCount);
-  const int filledSets = config.numDevices > kBaseLabelSetCount ? config.numDevices
-                                                                : kBaseLabelSetCount;
+  config.statusLabels =
+      ReadLabelSet(ini, kStatusLabelSection, config.statusParams, kStatusLabelFirst, kStatusBuiltinCount);
+  const int filledSets = config.numDevices > kBaseLabelSetCount ? config.numDevices : kBaseLabelSetCount;
   for (int set = 0; set < kMaxNumDevices; ++set) {
     config.acLabels[set].clear();
     if (set >= filledSets) continue;
     const int builtinFirst = set == kZizuLabelSet ? kZizuLabelFirst : kIndoorLabelFirst;
-    config.acLabels[set] = ReadLabelSet(ini, kUnitLabelSectionPrefix + std::to_string(set),
-                                        config.acParams, builtinFirst, kUnitBuiltinCount);
+    config.acLabels[set] = ReadLabelSet(ini, kUnitLabelSectionPrefix + std::to_string(set), config.acParams,
+                                        builtinFirst, kUnitBuiltinCount);
   }
 }
 

@@ -30,7 +30,7 @@ inline constexpr size_t kMaxLabelLength = 259;
 using ConfigWarnings = std::vector<std::string>;
 
 struct LoggerConfig {
-  std::string logFileName;  // log file of the runs; empty: runs keep no log
+  std::string logFileName;                      // log file of the runs; empty: runs keep no log
   int32_t logEvery = kDefaultLogEvery;          // CONFIG/LOGEVERY, log decimation
   int32_t numDevices = kDefaultNumDevices;      // CONFIG/NUMDEVICES, N
   int32_t statusParams = kDefaultStatusParams;  // CONFIG/STATUSPARAMS, S

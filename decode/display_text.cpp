@@ -11,8 +11,7 @@ constexpr double kQuarterResolutionLimit = 0x1p51;
 
 // Text of tenths / 10 with one decimal, e.g. -3 gives "-0.3".
 std::string TenthsText(int64_t tenths) {
-  const uint64_t magnitude = tenths < 0 ? 0 - static_cast<uint64_t>(tenths)
-                                        : static_cast<uint64_t>(tenths);
+  const uint64_t magnitude = tenths < 0 ? 0 - static_cast<uint64_t>(tenths) : static_cast<uint64_t>(tenths);
   std::string text = tenths < 0 ? "-" : "";
   text += std::to_string(magnitude / 10);
   text += '.';
@@ -40,8 +39,7 @@ std::string OneDecimalText(double x) {
   // Every other value is not a tie, so correct rounding is the wanted result;
   // to_chars rounds correctly and ignores the locale.
   char buffer[400];
-  const auto result =
-      std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::fixed, 1);
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::fixed, 1);
   return std::string(buffer, result.ptr);
 }
 

@@ -34,8 +34,8 @@ auto RetryOnInterrupt(Call call) {
 bool WriteAll(int fd, std::string_view data, size_t& writtenBytes) {
   writtenBytes = 0;
   while (writtenBytes < data.size()) {
-    const ssize_t written = RetryOnInterrupt(
-        [&] { return write(fd, data.data() + writtenBytes, data.size() - writtenBytes); });
+    const ssize_t written =
+        RetryOnInterrupt([&] { return write(fd, data.data() + writtenBytes, data.size() - writtenBytes); });
     // A write that accepts nothing would repeat for ever; treat it as full.
     if (written <= 0) return false;
     writtenBytes += static_cast<size_t>(written);
@@ -54,8 +54,8 @@ int LogFile::OpenLog(UserPrompt& owner, const std::string& logFileName) {
   if (logFileName.empty()) return 0;
 
   if (FileExists(logFileName)) {
-    const std::string question = "File " + logFileName +
-                                 " exists.\nWould you like to append data to the existing file?";
+    const std::string question =
+        "File " + logFileName + " exists.\nWould you like to append data to the existing file?";
     if (owner.AskYesNoCancel(question, std::string(kAppendQuestionCaption)) != PromptAnswer::Yes) {
       return -1;
     }
@@ -66,8 +66,8 @@ int LogFile::OpenLog(UserPrompt& owner, const std::string& logFileName) {
   // nothing to a regular file; for a pipe or device given as the name it turns
   // a stalled write into a write error instead of a frozen window.
   const int fd = RetryOnInterrupt([&] {
-    return open(logFileName.c_str(),
-                O_RDWR | O_CREAT | O_APPEND | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, kNewLogFileMode);
+    return open(logFileName.c_str(), O_RDWR | O_CREAT | O_APPEND | O_NONBLOCK | O_CLOEXEC | O_NOCTTY,
+                kNewLogFileMode);
   });
   if (fd < 0) return 0;
 
@@ -122,9 +122,9 @@ bool IsRecordLogged(int recordCount, int logEvery) {
 
 std::string FormatLogLine(const LocalTime& time, std::string_view recordText) {
   char head[kLineHeadBufferBytes];
-  const int headBytes = std::snprintf(head, sizeof head, "%04d/%02d/%02d-%02d:%02d:%02d.%03d   -   ",
-                                      time.year, time.month, time.day, time.hour, time.minute,
-                                      time.second, time.milliseconds);
+  const int headBytes =
+      std::snprintf(head, sizeof head, "%04d/%02d/%02d-%02d:%02d:%02d.%03d   -   ", time.year, time.month,
+                    time.day, time.hour, time.minute, time.second, time.milliseconds);
   std::string line(head, static_cast<size_t>(headBytes));
   line.reserve(line.size() + recordText.size() + kLineEnd.size());
   line += recordText;

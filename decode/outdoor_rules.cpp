@@ -33,8 +33,7 @@ std::string CompressorText(int32_t value) {
     return "Stop";
   }
   // 64-bit so that the largest field values cannot overflow.
-  const int64_t percent =
-      (value + kCompressorPercentOffset) / kCompressorPercentDivisor;
+  const int64_t percent = (value + kCompressorPercentOffset) / kCompressorPercentDivisor;
   return std::to_string(percent) + " %";
 }
 

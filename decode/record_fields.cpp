@@ -27,10 +27,7 @@ int SplitRecord(std::string_view text, std::vector<std::string>& fields) {
 namespace {
 
 // White space as the C locale's isspace sees it.
-bool IsCSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' ||
-         c == '\r';
-}
+bool IsCSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
 }  // namespace
 
@@ -57,6 +54,5 @@ int32_t FieldValue(std::string_view field) {
   if (negative) {
     return static_cast<int32_t>(-magnitude);  // kCap negated is INT32_MIN
   }
-  return magnitude >= kCap ? std::numeric_limits<int32_t>::max()
-                           : static_cast<int32_t>(magnitude);
+  return magnitude >= kCap ? std::numeric_limits<int32_t>::max() : static_cast<int32_t>(magnitude);
 }

@@ -5,6 +5,5 @@ int64_t RecordValueCount(const RecordLayout& layout) {
   if (layout.statusParams < 0 || layout.numDevices < 0 || layout.acParams < 0) {
     return 0;
   }
-  return int64_t{layout.statusParams} +
-         int64_t{layout.numDevices} * int64_t{layout.acParams};
+  return int64_t{layout.statusParams} + int64_t{layout.numDevices} * int64_t{layout.acParams};
 }

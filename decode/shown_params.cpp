@@ -10,8 +10,7 @@ constexpr std::array kShownStatusParams = {3, 5, 7, 9, 10, 11, 15, 30, 39, 67};
 // Outdoor temperatures, in sixteenths of a degree Celsius.
 constexpr std::array kStatusTemperatureParams = {9, 10, 11, 39};
 
-constexpr std::array kShownUnitParams = {1,  3,  5,  6,  7,  8,  10, 11,
-                                         12, 13, 16, 17, 24, 26, 27, 39};
+constexpr std::array kShownUnitParams = {1, 3, 5, 6, 7, 8, 10, 11, 12, 13, 16, 17, 24, 26, 27, 39};
 // Unit temperatures, in sixteenths of a degree Celsius.
 constexpr std::array kUnitTemperatureParams = {5, 6, 8, 10, 11, 12, 13, 24};
 
@@ -26,13 +25,9 @@ bool IsStatusParamShown(int p) { return Contains(kShownStatusParams, p); }
 
 bool IsUnitParamShown(int t) { return Contains(kShownUnitParams, t); }
 
-double StatusParamScale(int p) {
-  return Contains(kStatusTemperatureParams, p) ? kSixteenthScale : 1.0;
-}
+double StatusParamScale(int p) { return Contains(kStatusTemperatureParams, p) ? kSixteenthScale : 1.0; }
 
-double UnitParamScale(int t) {
-  return Contains(kUnitTemperatureParams, t) ? kSixteenthScale : 1.0;
-}
+double UnitParamScale(int t) { return Contains(kUnitTemperatureParams, t) ? kSixteenthScale : 1.0; }
 
 std::vector<std::vector<ShownRow>> ListRows(const RecordLayout& layout) {
   const int unitCount = layout.numDevices < 0 ? 0 : layout.numDevices;

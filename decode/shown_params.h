@@ -62,8 +62,7 @@ template <typename Visit>
 bool ForEachShownRow(const RecordLayout& layout, Visit&& visit) {
   const int statusEnd = std::min(layout.statusParams, kStatusParamsShownBelow);
   for (int p = 0, row = 0; p < statusEnd; ++p) {
-    if (IsStatusParamShown(p) &&
-        !visit(kOutdoorListIndex, row++, ShownRow{p, p})) {
+    if (IsStatusParamShown(p) && !visit(kOutdoorListIndex, row++, ShownRow{p, p})) {
       return false;
     }
   }
@@ -79,8 +78,7 @@ bool ForEachShownRow(const RecordLayout& layout, Visit&& visit) {
   for (int u = 0; u < layout.numDevices; ++u) {
     const int64_t blockStart = unitBase + int64_t{layout.acParams} * u;
     for (int t = 0, row = 0; t < unitEnd; ++t) {
-      if (IsUnitParamShown(t) &&
-          !visit(u + 1, row++, ShownRow{blockStart + t, t})) {
+      if (IsUnitParamShown(t) && !visit(u + 1, row++, ShownRow{blockStart + t, t})) {
         return false;
       }
     }

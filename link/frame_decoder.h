@@ -29,9 +29,7 @@ class FrameDecoder {
   // Unit index (0 to 4) of the frame just completed.
   int UnitIndex() const { return m_unitIndex; }
   // The decoded values of the frame just completed, in frame order.
-  std::span<const int16_t> Values() const {
-    return {m_values.get(), static_cast<size_t>(m_valueCount)};
-  }
+  std::span<const int16_t> Values() const { return {m_values.get(), static_cast<size_t>(m_valueCount)}; }
   int ValueCount() const { return m_valueCount; }
 
  private:
@@ -90,8 +88,7 @@ inline bool FrameDecoder::PutByte(uint8_t byte) {
       return false;
     case State::WaitValueLow:
       // Modulo 65536 read as two's complement: the pair FF FF gives -32768.
-      m_values[m_index++] = static_cast<int16_t>(
-          static_cast<uint16_t>(m_partial + byte - kValueOffset));
+      m_values[m_index++] = static_cast<int16_t>(static_cast<uint16_t>(m_partial + byte - kValueOffset));
       m_runningSum += byte;
       --m_remaining;
       m_state = m_remaining == 0 ? State::WaitChecksumHigh : State::WaitValueHigh;

@@ -29,8 +29,6 @@ inline constexpr int kFrameOverheadBytes = 4;
 inline constexpr int kMaxValueTextBytes = 7;
 
 // Total length of a frame carrying valueCount values.
-constexpr long long FrameBytes(long long valueCount) {
-  return 2 * valueCount + kFrameOverheadBytes;
-}
+constexpr long long FrameBytes(long long valueCount) { return 2 * valueCount + kFrameOverheadBytes; }
 
 }  // namespace plenx::frame

@@ -20,8 +20,7 @@ class RecordWindow {
   // and returns without waiting. Returns false when the window takes no more
   // messages (destroyed, queue full); the record text is then freed with the
   // argument. Called on the reader thread.
-  virtual bool PostRecord(uint32_t message, std::unique_ptr<std::string> recordText,
-                          int unitIndex) = 0;
+  virtual bool PostRecord(uint32_t message, std::unique_ptr<std::string> recordText, int unitIndex) = 0;
 };
 
 // The link's name for its receiver, as a window handle is in the dialog.

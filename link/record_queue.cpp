@@ -4,8 +4,7 @@
 #include <chrono>
 #include <utility>
 
-bool RecordQueue::PostRecord(uint32_t message, std::unique_ptr<std::string> recordText,
-                             int unitIndex) {
+bool RecordQueue::PostRecord(uint32_t message, std::unique_ptr<std::string> recordText, int unitIndex) {
   {
     std::lock_guard lock(m_mutex);
     if (m_destroyed) {

@@ -22,8 +22,7 @@ class RecordQueue final : public RecordWindow {
   };
 
   // Queues the record; false once Destroy was called. Any thread.
-  bool PostRecord(uint32_t message, std::unique_ptr<std::string> recordText,
-                  int unitIndex) override;
+  bool PostRecord(uint32_t message, std::unique_ptr<std::string> recordText, int unitIndex) override;
 
   // The oldest queued message, waiting up to timeoutMs for one; nullopt when
   // none came in that time. Any thread.

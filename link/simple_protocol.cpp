@@ -85,9 +85,7 @@ int CSimpleProtocol::Close() {
   return 0;
 }
 
-void CSimpleProtocol::SetTarget(WindowHandle window, uint32_t message) {
-  m_target.Store(window, message);
-}
+void CSimpleProtocol::SetTarget(WindowHandle window, uint32_t message) { m_target.Store(window, message); }
 
 void CSimpleProtocol::StopReader() {
   if (m_reader.joinable()) {
@@ -117,7 +115,6 @@ void CSimpleProtocol::PostRecord(const FrameDecoder& decoder) {
   }
   // A refused post frees the record with its argument; the record is lost,
   // as a record posted to a closed window is.
-  target.window->PostRecord(target.message,
-                            std::make_unique<std::string>(FormatRecordText(decoder.Values())),
+  target.window->PostRecord(target.message, std::make_unique<std::string>(FormatRecordText(decoder.Values())),
                             decoder.UnitIndex());
 }

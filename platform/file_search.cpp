@@ -6,9 +6,7 @@
 
 namespace {
 
-bool HasWildcard(std::string_view text) {
-  return text.find_first_of("*?") != std::string_view::npos;
-}
+bool HasWildcard(std::string_view text) { return text.find_first_of("*?") != std::string_view::npos; }
 
 // Closes the directory stream on every way out of the search.
 class DirectoryStream {
@@ -64,9 +62,7 @@ bool DirectorySearchFindsEntry(const std::string& name) {
     return lstat(name.c_str(), &entry) == 0;
   }
 
-  const std::string directory = slash == std::string::npos ? "."
-                                : slash == 0                ? "/"
-                                                            : name.substr(0, slash);
+  const std::string directory = slash == std::string::npos ? "." : slash == 0 ? "/" : name.substr(0, slash);
   DirectoryStream stream(directory);
   if (stream.get() == nullptr) return false;
   while (const dirent* entry = readdir(stream.get())) {

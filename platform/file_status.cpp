@@ -22,8 +22,7 @@ uint64_t FileTimeFromStatx(const struct statx_timestamp& time) {
   if (time.tv_sec < -kSecondsBeforeUnixEpoch) {
     return 0;
   }
-  const int64_t seconds =
-      time.tv_sec < kLastRepresentableSecond ? time.tv_sec : kLastRepresentableSecond;
+  const int64_t seconds = time.tv_sec < kLastRepresentableSecond ? time.tv_sec : kLastRepresentableSecond;
   return static_cast<uint64_t>(seconds + kSecondsBeforeUnixEpoch) * kFileTimeTicksPerSecond +
          time.tv_nsec / kNanosecondsPerTick;
 }

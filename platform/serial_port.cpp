@@ -34,15 +34,24 @@ auto RetryOnInterrupt(SystemCall call) {
 // The termios speed code of a standard line speed, or B0 for any other.
 speed_t SpeedCode(int baudRate) {
   switch (baudRate) {
-    case 1200: return B1200;
-    case 2400: return B2400;
-    case 4800: return B4800;
-    case 9600: return B9600;
-    case 19200: return B19200;
-    case 38400: return B38400;
-    case 57600: return B57600;
-    case 115200: return B115200;
-    default: return B0;
+    case 1200:
+      return B1200;
+    case 2400:
+      return B2400;
+    case 4800:
+      return B4800;
+    case 9600:
+      return B9600;
+    case 19200:
+      return B19200;
+    case 38400:
+      return B38400;
+    case 57600:
+      return B57600;
+    case 115200:
+      return B115200;
+    default:
+      return B0;
   }
 }
 
@@ -53,8 +62,8 @@ SerialHandle OpenSerialPort(const std::string& portPath) {
   // O_NONBLOCK: the open does not wait for the carrier of a modem-controlled
   // line, and reads never block (ReadSerialByte waits in poll). No O_CREAT,
   // so the device must exist.
-  const int port = RetryOnInterrupt(
-      [&] { return open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC); });
+  const int port =
+      RetryOnInterrupt([&] { return open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC); });
   if (port < 0) {
     return kInvalidSerialHandle;
   }
@@ -75,7 +84,7 @@ SerialHandle OpenSerialPort(const std::string& portPath) {
 
 bool ConfigureSerialLine(SerialHandle port, int baudRate) {
   const speed_t speed = SpeedCode(baudRate);
-  termios line {};
+  termios line{};
   if (speed == B0 || tcgetattr(port, &line) != 0) {
     return false;
   }
@@ -115,8 +124,7 @@ int ReadSerialByte(SerialHandle port, uint8_t& byte, int timeoutMs) {
     failed = ready < 0;
     if (ready > 0) {
       count = RetryOnInterrupt([&] { return read(port, &byte, 1); });
-      failed = (count < 0 && errno != EAGAIN) ||
-               (request.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+      failed = (count < 0 && errno != EAGAIN) || (request.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
     }
   }
   if (count == 1) {

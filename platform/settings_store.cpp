@@ -48,9 +48,8 @@ std::optional<std::string> KeyFolder(std::string_view keyPath) {
   size_t start = 0;
   while (true) {
     const size_t end = keyPath.find(kKeyPathSeparator, start);
-    const std::string_view part = keyPath.substr(start, end == std::string_view::npos
-                                                            ? std::string_view::npos
-                                                            : end - start);
+    const std::string_view part =
+        keyPath.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
     if (!IsSafeName(part)) return std::nullopt;
     folder += '/';
     folder += part;
@@ -137,8 +136,7 @@ bool ReadSettingValue(std::string_view keyPath, std::string_view valueName, size
   return true;
 }
 
-bool WriteSettingValue(std::string_view keyPath, std::string_view valueName,
-                       std::string_view bytes) {
+bool WriteSettingValue(std::string_view keyPath, std::string_view valueName, std::string_view bytes) {
   const std::optional<std::string> folder = KeyFolder(keyPath);
   if (!folder || !IsSafeName(valueName) || !MakeFolders(*folder)) return false;
 

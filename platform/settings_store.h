@@ -29,5 +29,4 @@ bool ReadSettingValue(std::string_view keyPath, std::string_view valueName, size
 // (mode 0700) when missing. The bytes go to a temporary file beside the value
 // that is then renamed over it, so a crash or a full disk leaves the old
 // value or the new one, never a torn one. False when nothing was stored.
-bool WriteSettingValue(std::string_view keyPath, std::string_view valueName,
-                       std::string_view bytes);
+bool WriteSettingValue(std::string_view keyPath, std::string_view valueName, std::string_view bytes);

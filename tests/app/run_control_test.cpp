@@ -215,8 +215,9 @@ TEST_F(RunControlTest, SaveAsSetsTheLogFileNameOnlyWhenConfirmed) {
 }
 
 TEST_F(RunControlTest, RememberedPortSelectsItsItemOrElseComOne) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"COM24", "COM24"}, {"COM3", "COM3"}, {"COM25", "COM1"}, {"com3", "COM1"}, {"COM0", "COM1"}, {"", "COM1"}};
+  const std::pair<const char*, const char*> cases[] = {{"COM24", "COM24"}, {"COM3", "COM3"},
+                                                       {"COM25", "COM1"},  {"com3", "COM1"},
+                                                       {"COM0", "COM1"},   {"", "COM1"}};
   for (const auto& [remembered, selected] : cases) {
     SCOPED_TRACE(remembered);
     WritePortSetting(remembered);

@@ -53,8 +53,7 @@ TEST(Crc32, AnySplitAndAlignmentGivesTheWholeResult) {
   EXPECT_EQ(Crc32Update(0, data.data(), data.size()), expected);
   for (size_t split = 0; split <= data.size(); ++split) {
     const uint32_t first = Crc32Update(0, data.data(), split);
-    ASSERT_EQ(Crc32Update(first, data.data() + split, data.size() - split), expected)
-        << "split at " << split;
+    ASSERT_EQ(Crc32Update(first, data.data() + split, data.size() - split), expected) << "split at " << split;
   }
   // Unaligned starts: copy to every offset of a buffer and check the tail.
   std::vector<uint8_t> shifted(data.size() + 8);

@@ -92,7 +92,8 @@ TEST(DeflateCompressorTest, InputInSmallPiecesOrEndedByAllBitsSetStillRoundTrips
         offset += n;
         return n;
       },
-      [&](const uint8_t* bytes, uint32_t count) { stream.insert(stream.end(), bytes, bytes + count); }, flags, error);
+      [&](const uint8_t* bytes, uint32_t count) { stream.insert(stream.end(), bytes, bytes + count); }, flags,
+      error);
   EXPECT_EQ(error, "");
   EXPECT_TRUE(InflatesTo(stream, Bytes(input.begin(), input.begin() + static_cast<long>(offset))));
 }

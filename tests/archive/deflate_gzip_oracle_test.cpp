@@ -64,7 +64,8 @@ Bytes LiteralsBetweenCopies(size_t sizeBytes, uint64_t seed, uint32_t maxCopyByt
   while (bytes.size() < sizeBytes) {
     for (uint32_t n = random.Below(3); n > 0; --n) bytes.push_back(static_cast<uint8_t>(random.Next()));
     const size_t length = 3 + random.Below(maxCopyBytes);
-    const size_t distance = 1 + random.Below(std::min<uint32_t>(maxDistance, static_cast<uint32_t>(bytes.size())));
+    const size_t distance =
+        1 + random.Below(std::min<uint32_t>(maxDistance, static_cast<uint32_t>(bytes.size())));
     for (size_t i = 0; i < length; ++i) {
       const uint8_t copied = bytes[bytes.size() - distance];
       bytes.push_back(copied);
@@ -103,12 +104,14 @@ std::vector<OracleCase> OracleCases() {
       // Noise, zeros, noise: the 4096-symbol estimate cuts the first block
       // just below 32768; the second, noise that a stored block would hold most compactly,
       // has slid out of the window by the time it is cut.
-      {"BlockStartSlidOutOfWindow", Concat({RandomBytes(12000, 21), Bytes(20440, 0), RandomBytes(40000, 22)})},
+      {"BlockStartSlidOutOfWindow",
+       Concat({RandomBytes(12000, 21), Bytes(20440, 0), RandomBytes(40000, 22)})},
       {"LongRunsOfOneByte", Concat({Bytes(300000, 'a'), Bytes(70000, 'b'), Bytes(100000, 0)})},
       // Slides many times; some blocks need their code lengths limited.
       {"MixedCorpusSlidingManyTimes", MixedCorpus(1500000, 3)},
       // Literal-heavy: blocks end at the 32767-symbol limit.
-      {"FourLetterAlphabet", [] {
+      {"FourLetterAlphabet",
+       [] {
          Random random(4);
          Bytes bytes(300000);
          for (uint8_t& byte : bytes) byte = "ACGT"[random.Below(4)];

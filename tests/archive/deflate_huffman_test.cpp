@@ -28,7 +28,7 @@ BuiltCode Build(const std::vector<uint16_t>& symbolCounts, int maxLength) {
   std::copy(symbolCounts.begin(), symbolCounts.end(), counts.begin());
   static const uint8_t kNoExtraBits[kHeapSize] = {};
   HuffmanTree tree{counts.data(), codes.data(), lengths.data(), parents.data(), nullptr, kNoExtraBits, 0,
-                   symbolCount, maxLength};
+                   symbolCount,   maxLength};
   HuffmanWork work;
   DeflateError error;
   int64_t dynamicBits = 0;

@@ -45,10 +45,20 @@ inline Bytes TelemetryLog(size_t sizeBytes, uint64_t seed) {
   std::vector<int> values(kValuesPerRecord);
   for (int& value : values) {
     switch (random.Below(6)) {
-      case 0: case 1: case 2: value = 0; break;
-      case 3: value = 1; break;
-      case 4: value = 100 + static_cast<int>(random.Below(500)); break;
-      default: value = static_cast<int>(random.Below(2200)) - 200; break;
+      case 0:
+      case 1:
+      case 2:
+        value = 0;
+        break;
+      case 3:
+        value = 1;
+        break;
+      case 4:
+        value = 100 + static_cast<int>(random.Below(500));
+        break;
+      default:
+        value = static_cast<int>(random.Below(2200)) - 200;
+        break;
     }
   }
   Bytes log;
@@ -62,9 +72,9 @@ inline Bytes TelemetryLog(size_t sizeBytes, uint64_t seed) {
     milliseconds += 240 + random.Below(21);
     const uint64_t seconds = milliseconds / 1000;
     int length = std::snprintf(text, sizeof text, "2026/12/%02d-%02d:%02d:%02d.%03d   -   ",
-                               static_cast<int>(10 + seconds / 86400 % 20), static_cast<int>(seconds / 3600 % 24),
-                               static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60),
-                               static_cast<int>(milliseconds % 1000));
+                               static_cast<int>(10 + seconds / 86400 % 20),
+                               static_cast<int>(seconds / 3600 % 24), static_cast<int>(seconds / 60 % 60),
+                               static_cast<int>(seconds % 60), static_cast<int>(milliseconds % 1000));
     log.insert(log.end(), text, text + length);
     for (const int value : values) {
       length = std::snprintf(text, sizeof text, "%d,", value);
@@ -88,7 +98,8 @@ inline Bytes MixedCorpus(size_t sizeBytes, uint64_t seed) {
       case 0: {  // text
         const size_t start = random.Below(static_cast<uint32_t>(text.size() - 1));
         const size_t end = std::min(text.size(), start + length);
-        corpus.insert(corpus.end(), text.begin() + static_cast<long>(start), text.begin() + static_cast<long>(end));
+        corpus.insert(corpus.end(), text.begin() + static_cast<long>(start),
+                      text.begin() + static_cast<long>(end));
         break;
       }
       case 1:  // runs of a few byte values

@@ -30,7 +30,8 @@ struct Compressed {
 
 // Compresses input at the ZIP level, delivering at most readPieceBytes per read.
 inline Compressed CompressBytes(DeflateCompressor& compressor, const Bytes& input,
-                                uint32_t readPieceBytes = 0xFFFFFFFF, int level = DeflateCompressor::kZipLevel) {
+                                uint32_t readPieceBytes = 0xFFFFFFFF,
+                                int level = DeflateCompressor::kZipLevel) {
   Compressed result;
   size_t offset = 0;
   auto read = [&](uint8_t* buffer, uint32_t count) -> uint32_t {

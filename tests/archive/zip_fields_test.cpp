@@ -125,8 +125,7 @@ TEST(ZipAttributes, ExternalAttributesFromStatus) {
       {"System", kFileAttributeArchive | kFileAttributeSystem, true, false, 0x81800024},
       {"Executable", kFileAttributeArchive, true, true, 0x81C00020},
       {"Directory", kFileAttributeDirectory, false, true, 0x41800010},
-      {"ReadOnlyDirectory", kFileAttributeDirectory | kFileAttributeReadOnly, false, false,
-       0x41000011},
+      {"ReadOnlyDirectory", kFileAttributeDirectory | kFileAttributeReadOnly, false, false, 0x41000011},
   };
   for (const Case& c : cases) {
     FileStatus status;

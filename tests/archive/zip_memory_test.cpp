@@ -40,12 +40,8 @@ void* AllocateOrThrow(std::size_t sizeBytes) {
 
 void* operator new(std::size_t sizeBytes) { return AllocateOrThrow(sizeBytes); }
 void* operator new[](std::size_t sizeBytes) { return AllocateOrThrow(sizeBytes); }
-void* operator new(std::size_t sizeBytes, const std::nothrow_t&) noexcept {
-  return Allocate(sizeBytes);
-}
-void* operator new[](std::size_t sizeBytes, const std::nothrow_t&) noexcept {
-  return Allocate(sizeBytes);
-}
+void* operator new(std::size_t sizeBytes, const std::nothrow_t&) noexcept { return Allocate(sizeBytes); }
+void* operator new[](std::size_t sizeBytes, const std::nothrow_t&) noexcept { return Allocate(sizeBytes); }
 void operator delete(void* memory) noexcept { std::free(memory); }
 void operator delete[](void* memory) noexcept { std::free(memory); }
 void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
@@ -75,9 +71,7 @@ RunResults ArchiveRun(const std::string& archivePath, const std::string& logPath
   return results;
 }
 
-bool IsAddResult(uint32_t result) {
-  return result == kArchiveSuccess || result == kArchiveWriteFailed;
-}
+bool IsAddResult(uint32_t result) { return result == kArchiveSuccess || result == kArchiveWriteFailed; }
 
 TEST(ZipWriterMemory, EachFailedAllocationGivesADocumentedResult) {
   TempFolder folder;

@@ -39,10 +39,9 @@ inline Bytes LogLikeText(size_t sizeBytes, uint32_t seed = 1) {
   while (text.size() < sizeBytes) {
     char line[64];
     state = state * 1103515245u + 12345u;
-    const int n =
-        std::snprintf(line, sizeof line, "2015/03/07-13:%02d:%02d.%03d   -   %d,%d,\r\n",
-                      second / 60 % 60, second % 60, static_cast<int>(state >> 22),
-                      static_cast<int>(state >> 20) % 700 - 50, static_cast<int>(state % 97));
+    const int n = std::snprintf(line, sizeof line, "2015/03/07-13:%02d:%02d.%03d   -   %d,%d,\r\n",
+                                second / 60 % 60, second % 60, static_cast<int>(state >> 22),
+                                static_cast<int>(state >> 20) % 700 - 50, static_cast<int>(state % 97));
     text.insert(text.end(), line, line + n);
     ++second;
   }
@@ -106,8 +105,8 @@ inline Bytes PythonExtract(const std::string& archive, const std::string& entryN
       "import sys, zipfile\n"
       "with zipfile.ZipFile(sys.argv[1]) as z, open(sys.argv[3], 'wb') as f:\n"
       "    f.write(z.read(sys.argv[2]))\n";
-  RunCommand("python3 -c " + Quoted(kScript) + " " + Quoted(archive) + " " + Quoted(entryName) +
-             " " + Quoted(outputPath));
+  RunCommand("python3 -c " + Quoted(kScript) + " " + Quoted(archive) + " " + Quoted(entryName) + " " +
+             Quoted(outputPath));
   return ReadAll(outputPath);
 }
 

@@ -52,8 +52,7 @@ void WriteArchive(const std::string& archivePath,
 }
 
 // The 22-byte end record of an archive without entries.
-const Bytes kEmptyArchive = {0x50, 0x4B, 0x05, 0x06, 0, 0, 0, 0, 0, 0, 0,
-                             0,    0,    0,    0,    0, 0, 0, 0, 0, 0, 0};
+const Bytes kEmptyArchive = {0x50, 0x4B, 0x05, 0x06, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
 
 TEST(ZipWriter, LogArchiveHasTheDocumentedLayout) {
   TempFolder folder;
@@ -69,8 +68,8 @@ TEST(ZipWriter, LogArchiveHasTheDocumentedLayout) {
   const uint32_t m = static_cast<uint32_t>(zip.size() - 138);
   const uint32_t crc = Le32(zip, 14);
   // Local file header: provisional values replaced by the final ones.
-  EXPECT_EQ(Slice(zip, 0, 14), (Bytes{0x50, 0x4B, 0x03, 0x04, 0x14, 0x00, 0x02, 0x00, 0x08, 0x00,
-                                      0xAF, 0x6D, 0x67, 0x46}));
+  EXPECT_EQ(Slice(zip, 0, 14),
+            (Bytes{0x50, 0x4B, 0x03, 0x04, 0x14, 0x00, 0x02, 0x00, 0x08, 0x00, 0xAF, 0x6D, 0x67, 0x46}));
   EXPECT_EQ(Le32(zip, 18), m);
   EXPECT_EQ(Le32(zip, 22), 1234u);
   EXPECT_EQ(Slice(zip, 26, 4), (Bytes{0x07, 0x00, 0x11, 0x00}));
@@ -82,26 +81,23 @@ TEST(ZipWriter, LogArchiveHasTheDocumentedLayout) {
   EXPECT_LE(Le32(zip, 50), static_cast<uint32_t>(time(nullptr) + 1));
   // Central directory header.
   const size_t central = 54 + m;
-  EXPECT_EQ(Slice(zip, central, 16), (Bytes{0x50, 0x4B, 0x01, 0x02, 0x17, 0x0B, 0x14, 0x00, 0x02,
-                                            0x00, 0x08, 0x00, 0xAF, 0x6D, 0x67, 0x46}));
+  EXPECT_EQ(Slice(zip, central, 16), (Bytes{0x50, 0x4B, 0x01, 0x02, 0x17, 0x0B, 0x14, 0x00, 0x02, 0x00, 0x08,
+                                            0x00, 0xAF, 0x6D, 0x67, 0x46}));
   EXPECT_EQ(Le32(zip, central + 16), crc);
   EXPECT_EQ(Le32(zip, central + 20), m);
   EXPECT_EQ(Le32(zip, central + 24), 1234u);
-  EXPECT_EQ(Slice(zip, central + 28, 18),
-            (Bytes{0x07, 0x00, 0x09, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x20, 0x00, 0x80,
-                   0x81, 0x00, 0x00, 0x00, 0x00}));
+  EXPECT_EQ(Slice(zip, central + 28, 18), (Bytes{0x07, 0x00, 0x09, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+                                                 0x20, 0x00, 0x80, 0x81, 0x00, 0x00, 0x00, 0x00}));
   EXPECT_EQ(Slice(zip, central + 46, 7), TextBytes("log.txt"));
-  EXPECT_EQ(Slice(zip, central + 53, 9),
-            (Bytes{0x55, 0x54, 0x05, 0x00, 0x07, 0xFB, 0x00, 0xFB, 0x54}));
+  EXPECT_EQ(Slice(zip, central + 53, 9), (Bytes{0x55, 0x54, 0x05, 0x00, 0x07, 0xFB, 0x00, 0xFB, 0x54}));
   // End of central directory record.
-  EXPECT_EQ(Slice(zip, central + 62, 16), (Bytes{0x50, 0x4B, 0x05, 0x06, 0x00, 0x00, 0x00, 0x00,
-                                                 0x01, 0x00, 0x01, 0x00, 0x3E, 0x00, 0x00, 0x00}));
+  EXPECT_EQ(Slice(zip, central + 62, 16), (Bytes{0x50, 0x4B, 0x05, 0x06, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00,
+                                                 0x01, 0x00, 0x3E, 0x00, 0x00, 0x00}));
   EXPECT_EQ(Le32(zip, central + 78), 54 + m);
   EXPECT_EQ(Le16(zip, central + 82), 0u);
   // The deflate data and the CRC-32 describe the log: Python inflates the
   // entry and checks its CRC-32.
-  EXPECT_TRUE(zip_test::SameBytes(
-      zip_test::PythonExtract(archivePath, "log.txt", folder.Path("out")), log));
+  EXPECT_TRUE(zip_test::SameBytes(zip_test::PythonExtract(archivePath, "log.txt", folder.Path("out")), log));
 }
 
 TEST(ZipWriter, IndependentReadersAcceptStoredAndDeflatedEntries) {
@@ -141,12 +137,12 @@ TEST(ZipWriter, IndependentReadersAcceptStoredAndDeflatedEntries) {
     if (found != std::string::npos) position = found;
   }
   EXPECT_NE(python.output.find("\nOK\n"), std::string::npos) << python.output;
-  EXPECT_TRUE(zip_test::SameBytes(
-      zip_test::PythonExtract(archivePath, "logs/run.txt", folder.Path("out1")), log));
-  EXPECT_TRUE(zip_test::SameBytes(
-      zip_test::PythonExtract(archivePath, "data.ZIP", folder.Path("out2")), noise));
-  EXPECT_TRUE(zip_test::SameBytes(
-      zip_test::PythonExtract(archivePath, "archive.zipx", folder.Path("out3")), noise));
+  EXPECT_TRUE(
+      zip_test::SameBytes(zip_test::PythonExtract(archivePath, "logs/run.txt", folder.Path("out1")), log));
+  EXPECT_TRUE(
+      zip_test::SameBytes(zip_test::PythonExtract(archivePath, "data.ZIP", folder.Path("out2")), noise));
+  EXPECT_TRUE(
+      zip_test::SameBytes(zip_test::PythonExtract(archivePath, "archive.zipx", folder.Path("out3")), noise));
 }
 
 TEST(ZipWriter, EmptySourceStoredAndDeflated) {
@@ -201,8 +197,7 @@ TEST(ZipWriter, SizesAreTheBytesReadNotTheReportedSize) {
     WriteArchive(archivePath, {{name, kSource}});
     const Bytes zip = zip_test::ReadAll(archivePath);
     EXPECT_EQ(Le32(zip, 22), expected.size()) << name;
-    EXPECT_TRUE(zip_test::SameBytes(zip_test::PythonExtract(archivePath, name, folder.Path("out")),
-                                    expected))
+    EXPECT_TRUE(zip_test::SameBytes(zip_test::PythonExtract(archivePath, name, folder.Path("out")), expected))
         << name;
   }
 }
@@ -310,8 +305,7 @@ TEST(ZipWriter, ShortWriteDropsTheEntryAndLaterEntriesStaySound) {
     {
       FileSizeLimit limit(firstBytes + c.bytesAccepted);
       ASSERT_TRUE(limit.Active());
-      EXPECT_EQ(ArchiveAddFile(archive, c.failingEntry, secondPath.c_str()), kArchiveWriteFailed)
-          << c.name;
+      EXPECT_EQ(ArchiveAddFile(archive, c.failingEntry, secondPath.c_str()), kArchiveWriteFailed) << c.name;
     }
     EXPECT_EQ(ArchiveAddFile(archive, "third.txt", thirdPath.c_str()), kArchiveSuccess) << c.name;
     EXPECT_EQ(ArchiveClose(archive), kArchiveSuccess) << c.name;
@@ -319,10 +313,10 @@ TEST(ZipWriter, ShortWriteDropsTheEntryAndLaterEntriesStaySound) {
     const CommandResult python = zip_test::PythonZipListing(archivePath);
     EXPECT_EQ(python.output.find("second"), std::string::npos) << c.name << python.output;
     EXPECT_NE(python.output.find("\nOK\n"), std::string::npos) << c.name << python.output;
-    EXPECT_TRUE(zip_test::SameBytes(
-        zip_test::PythonExtract(archivePath, "first.zip", folder.Path("o1")), first));
-    EXPECT_TRUE(zip_test::SameBytes(
-        zip_test::PythonExtract(archivePath, "third.txt", folder.Path("o3")), third));
+    EXPECT_TRUE(
+        zip_test::SameBytes(zip_test::PythonExtract(archivePath, "first.zip", folder.Path("o1")), first));
+    EXPECT_TRUE(
+        zip_test::SameBytes(zip_test::PythonExtract(archivePath, "third.txt", folder.Path("o3")), third));
   }
 }
 

@@ -18,8 +18,8 @@ TEST(ConfigFilePath, LinuxRuleReplacesOrAddsTheExtensionAndKeepsCase) {
       {"/opt/Plenx/Plenx-Logger.bin", "/opt/Plenx/Plenx-Logger.ini"},
       {"/opt/LOGGER.EXE", "/opt/LOGGER.ini"},
       {"/opt/a.exe.d/logger", "/opt/a.exe.d/logger.ini"},  // dot in a folder only
-      {"/opt/logger.tar.gz", "/opt/logger.tar.ini"},        // last extension only
-      {"/home/u/.logger", "/home/u/.logger.ini"},           // hidden file, no extension
+      {"/opt/logger.tar.gz", "/opt/logger.tar.ini"},       // last extension only
+      {"/home/u/.logger", "/home/u/.logger.ini"},          // hidden file, no extension
       {"/opt/logger.", "/opt/logger.ini"},
       {"logger", "logger.ini"},
   };

@@ -37,15 +37,21 @@ TEST(DefaultParamLabels, SampleEntries) {
   };
   const Case cases[] = {
       {0, "CMP | FAN | PFC (0=OFF / 1=ON)"},
-      {10, "Outdoor Air Temperature [\xB0" "F]"},
+      {10,
+       "Outdoor Air Temperature [\xB0"
+       "F]"},
       {33, "SetCommand: 58213 + (1=OU_StFl/2=OU_Rst/3=IU_StFl/4=IU_Rst/5=IR_Rst/6=NO_IR_Rst)"},
       {68, "OUTDOOR UNIT IR SVN"},
       {70, "Target Working Mode (0=OFF / 1=COOL / 2=DRY / 3=HEAT / 4=FAN / 5=AUTO)"},
       {91, "Flap 1 (0=Closed / 1=Open) [x100] + Flap 2 Pos. (0=AutoSwing 1/2/3/4/5/6 7=FullSwing)"},
-      {105, "COND Correction [16th \xB0" "F]"},
+      {105,
+       "COND Correction [16th \xB0"
+       "F]"},
       {109, "Software Version"},
       {110, "Target Working Mode"},
-      {134, "Outlet Water Temperature [\xB0" "F]"},
+      {134,
+       "Outlet Water Temperature [\xB0"
+       "F]"},
       {149, "Software Version"},
   };
   for (const Case& c : cases) EXPECT_EQ(DefaultParamLabels[c.index], c.text) << c.index;

@@ -38,8 +38,7 @@ TEST(IniFile, LookupRules) {
       {"CommentLine", "[S]\n;k=commented\n  ; k=also\nk=real\n", "S", "k", "real"},
       {"SemicolonInsideValueKept", "[S]\nk=a;b\n", "S", "k", "a;b"},
       {"FirstDuplicateWins", "[S]\nk=first\nK=second\n", "S", "k", "first"},
-      {"RepeatedSectionAddsKeys", "[S]\nk=first\n[T]\n[s]\nk=second\nj=3\n", "S",
-       "j", "3"},
+      {"RepeatedSectionAddsKeys", "[S]\nk=first\n[T]\n[s]\nk=second\nj=3\n", "S", "j", "3"},
       {"RepeatedSectionKeepsFirstValue", "[S]\nk=first\n[s]\nk=second\n", "S", "k", "first"},
       {"EmptyValue", "[S]\nk=\n", "S", "k", ""},
       {"KeyBeforeAnySection", "k=v\n[S]\n", "S", "k", std::nullopt},
@@ -89,9 +88,17 @@ TEST(IniFile, DecodesUtf8FilesAndKeepsWindows1252Files) {
     std::string text;
   };
   const Case cases[] = {
-      {"Utf8DegreeSignBecomesOneByte", "k [\xC2\xB0" "F]=v", "k [\xB0" "F]=v"},
+      {"Utf8DegreeSignBecomesOneByte",
+       "k [\xC2\xB0"
+       "F]=v",
+       "k [\xB0"
+       "F]=v"},
       {"Utf8ByteOrderMarkDropped", "\xEF\xBB\xBF[S]", "[S]"},
-      {"Windows1252Kept", "k [\xB0" "F]=\xE9", "k [\xB0" "F]=\xE9"},
+      {"Windows1252Kept",
+       "k [\xB0"
+       "F]=\xE9",
+       "k [\xB0"
+       "F]=\xE9"},
       {"MixedIsNotUtf8", "\xC2\xB0 \xB0", "\xC2\xB0 \xB0"},
   };
   for (const Case& c : cases) EXPECT_EQ(DecodeConfigText(c.bytes), c.text) << c.name;
@@ -104,8 +111,7 @@ TEST(IniFile, SurvivesArbitraryBytes) {
   for (int round = 0; round < 2000; ++round) {
     std::string bytes(random() % 200, '\0');
     for (char& byte : bytes) {
-      byte = random() % 2 ? interesting[random() % interesting.size()]
-                          : static_cast<char>(random() % 256);
+      byte = random() % 2 ? interesting[random() % interesting.size()] : static_cast<char>(random() % 256);
     }
     const IniFile ini = IniFile::Parse(DecodeConfigText(bytes));
     (void)ini.Find("S", "k");

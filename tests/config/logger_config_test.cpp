@@ -18,7 +18,9 @@
 
 namespace {
 
-const std::string kDegreeF = "\xB0" "F";
+const std::string kDegreeF =
+    "\xB0"
+    "F";
 
 std::vector<std::string> Builtins(int first, int count) {
   return {DefaultParamLabels.begin() + first, DefaultParamLabels.begin() + first + count};
@@ -142,14 +144,17 @@ TEST_F(LoggerConfigTest, Utf8FileMatchesWindows1252BuiltIns) {
   // What a Linux editor writes: the degree sign as the two bytes C2 B0.
   LoadText(
       "\xEF\xBB\xBF[STATUSLABELS]\r\n"
-      "Outdoor Air Temperature [\xC2\xB0" "F]=Outside air [\xC2\xB0" "F]\r\n");
+      "Outdoor Air Temperature [\xC2\xB0"
+      "F]=Outside air [\xC2\xB0"
+      "F]\r\n");
   EXPECT_EQ(m_config.statusLabels[10], "Outside air [" + kDegreeF + "]");
 }
 
 TEST_F(LoggerConfigTest, Windows1252FileIsReadAsItIs) {
   LoadText(
       "[STATUSLABELS]\n"
-      "Outdoor Air Temperature [" + kDegreeF + "]=Air ext\xE9rieur [" + kDegreeF + "]\n");
+      "Outdoor Air Temperature [" +
+      kDegreeF + "]=Air ext\xE9rieur [" + kDegreeF + "]\n");
   EXPECT_EQ(m_config.statusLabels[10], "Air ext\xE9rieur [" + kDegreeF + "]");
 }
 
@@ -162,10 +167,9 @@ TEST_F(LoggerConfigTest, NumDevicesTwoStillLoadsFourSets) {
 }
 
 TEST_F(LoggerConfigTest, ExtraUnitsGetLabelSetsOfTheirOwn) {
-  EXPECT_TRUE(LoadText(
-                  "[CONFIG]\nNUMDEVICES=7\n"
-                  "[ACLABELS6]\nWorking Mode=Mode of G\n"
-                  "[ACLABELS9]\nWorking Mode=unused\n")
+  EXPECT_TRUE(LoadText("[CONFIG]\nNUMDEVICES=7\n"
+                       "[ACLABELS6]\nWorking Mode=Mode of G\n"
+                       "[ACLABELS9]\nWorking Mode=unused\n")
                   .empty());
   EXPECT_EQ(m_config.numDevices, 7);
   for (int set = 4; set < 7; ++set) ASSERT_EQ(m_config.acLabels[set].size(), 40u) << set;
@@ -184,8 +188,7 @@ TEST_F(LoggerConfigTest, IntegerValuesAsTheProfileReaderTakesThem) {
     int32_t numDevices, statusParams, acParams, logEvery;
   };
   const Case cases[] = {
-      {"SignsAndBlanks", "[config]\n numdevices = +3 \nStatusParams=\"70\"\nLOGEVERY=-2\n", 3, 70,
-       40, -2},
+      {"SignsAndBlanks", "[config]\n numdevices = +3 \nStatusParams=\"70\"\nLOGEVERY=-2\n", 3, 70, 40, -2},
       {"LeadingDigits", "[CONFIG]\nACPARAMS=12 values\n", 4, 69, 12, 1},
       {"EmptyValuesGiveDefaults", "[CONFIG]\nNUMDEVICES=\nLOGEVERY=\n", 4, 69, 40, 1},
       {"LogEveryZeroAccepted", "[CONFIG]\nLOGEVERY=0\n", 4, 69, 40, 0},
@@ -210,20 +213,15 @@ TEST_F(LoggerConfigTest, UnusableValuesAreReplacedAndReported) {
     std::string warning;  // after "<file>: "
   };
   const Case cases[] = {
-      {"NumDevicesAboveTen", "NUMDEVICES=11", 4, 69, 40, 1,
-       "[CONFIG] NUMDEVICES=11 is above 10; using 4"},
-      {"NumDevicesNegative", "NUMDEVICES=-1", 4, 69, 40, 1,
-       "[CONFIG] NUMDEVICES=-1 is below 0; using 4"},
-      {"NotANumber", "NUMDEVICES=four", 4, 69, 40, 1,
-       "[CONFIG] NUMDEVICES=four is not a number; using 4"},
-      {"LogEveryNotANumber", "LOGEVERY=x", 4, 69, 40, 1,
-       "[CONFIG] LOGEVERY=x is not a number; using 1"},
+      {"NumDevicesAboveTen", "NUMDEVICES=11", 4, 69, 40, 1, "[CONFIG] NUMDEVICES=11 is above 10; using 4"},
+      {"NumDevicesNegative", "NUMDEVICES=-1", 4, 69, 40, 1, "[CONFIG] NUMDEVICES=-1 is below 0; using 4"},
+      {"NotANumber", "NUMDEVICES=four", 4, 69, 40, 1, "[CONFIG] NUMDEVICES=four is not a number; using 4"},
+      {"LogEveryNotANumber", "LOGEVERY=x", 4, 69, 40, 1, "[CONFIG] LOGEVERY=x is not a number; using 1"},
       {"StatusParamsHuge", "STATUSPARAMS=2147483647", 4, 69, 40, 1,
        "[CONFIG] STATUSPARAMS=2147483647 is above 1000; using 69"},
       {"QuotedAsWrittenNotAsSaturated", "NUMDEVICES=99999999999", 4, 69, 40, 1,
        "[CONFIG] NUMDEVICES=99999999999 is above 10; using 4"},
-      {"AcParamsNegative", "ACPARAMS=-40", 4, 69, 40, 1,
-       "[CONFIG] ACPARAMS=-40 is below 0; using 40"},
+      {"AcParamsNegative", "ACPARAMS=-40", 4, 69, 40, 1, "[CONFIG] ACPARAMS=-40 is below 0; using 40"},
       {"RecordWithoutValues", "STATUSPARAMS=0\nACPARAMS=0", 4, 69, 40, 1,
        "[CONFIG] STATUSPARAMS=0, NUMDEVICES=4, ACPARAMS=0 give records without values; "
        "using STATUSPARAMS=69, NUMDEVICES=4, ACPARAMS=40"},
@@ -250,8 +248,9 @@ TEST_F(LoggerConfigTest, OversizedFileIsReportedAndIgnored) {
   ASSERT_EQ(truncate(m_path.c_str(), 17 * 1024 * 1024), 0);
   const ConfigWarnings warnings = m_config.Load(m_path);
   ASSERT_EQ(warnings.size(), 1u);
-  EXPECT_EQ(warnings[0], m_path + ": larger than 16777216 bytes, not read; "
-                                  "using the built-in settings and labels");
+  EXPECT_EQ(warnings[0], m_path +
+                             ": larger than 16777216 bytes, not read; "
+                             "using the built-in settings and labels");
   EXPECT_EQ(m_config.numDevices, 4);
 }
 

@@ -18,12 +18,20 @@ TEST(OneDecimalTextTest, RoundsHalvesAwayFromZero) {
     double x;
     const char* text;
   } cases[] = {
-      {0.25, "0.3"},   {-0.25, "-0.3"},  {1.75, "1.8"},   {-1.75, "-1.8"},
-      {0.75, "0.8"},   {12345.25, "12345.3"},
+      {0.25, "0.3"},
+      {-0.25, "-0.3"},
+      {1.75, "1.8"},
+      {-1.75, "-1.8"},
+      {0.75, "0.8"},
+      {12345.25, "12345.3"},
       {1e15 + 0.25, "1000000000000000.3"},  // a quarter still representable
       // Not halves in binary: the nearest doubles lie below or above.
-      {0.35, "0.3"},   {0.05, "0.1"},    {2.5, "2.5"},    {0.0, "0.0"},
-      {-0.0625, "-0.1"}, {33.125, "33.1"},
+      {0.35, "0.3"},
+      {0.05, "0.1"},
+      {2.5, "2.5"},
+      {0.0, "0.0"},
+      {-0.0625, "-0.1"},
+      {33.125, "33.1"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(OneDecimalText(c.x), c.text) << c.x;
@@ -42,8 +50,8 @@ TEST(GenericTextTest, ScalesRoundsAndDropsPointZero) {
       {-7, 1.0, "-7"},
       {-32768, 1.0, "-32768"},
       {16, kSixteenthScale, "1"},
-      {5, kSixteenthScale, "0.3"},   // 0.3125
-      {4, kSixteenthScale, "0.3"},   // 0.25, a half
+      {5, kSixteenthScale, "0.3"},  // 0.3125
+      {4, kSixteenthScale, "0.3"},  // 0.25, a half
       {-4, kSixteenthScale, "-0.3"},
       {28, kSixteenthScale, "1.8"},  // 1.75, a half
       {8, kSixteenthScale, "0.5"},
@@ -61,13 +69,11 @@ TEST(FahrenheitTextTest, ExamplesKeepPointZeroAndFollowTheFloat) {
     int32_t sixteenths;
     const char* text;
   } cases[] = {
-      {400, "77.0"},   {0, "32.0"},    {16, "33.8"},   {-4, "31.5"},
-      {12, "33.3"},    {-180, "11.8"}, {-320, "-4.0"}, {-2, "31.8"},
-      {1600, "212.0"},
+      {400, "77.0"},  {0, "32.0"},    {16, "33.8"}, {-4, "31.5"},    {12, "33.3"},
+      {-180, "11.8"}, {-320, "-4.0"}, {-2, "31.8"}, {1600, "212.0"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(FahrenheitText(c.sixteenths, kSixteenthScale), c.text)
-        << c.sixteenths;
+    EXPECT_EQ(FahrenheitText(c.sixteenths, kSixteenthScale), c.text) << c.sixteenths;
   }
 }
 
@@ -79,8 +85,7 @@ std::string FahrenheitOracle(int32_t v) {
   const float guess = static_cast<float>(numerator / 80.0);
   float best = guess;
   double bestError = std::fabs(80.0 * best - numerator);
-  for (const float candidate : {std::nextafter(guess, -INFINITY),
-                                std::nextafter(guess, INFINITY)}) {
+  for (const float candidate : {std::nextafter(guess, -INFINITY), std::nextafter(guess, INFINITY)}) {
     const double error = std::fabs(80.0 * candidate - numerator);
     if (error < bestError) {
       best = candidate;
@@ -89,8 +94,8 @@ std::string FahrenheitOracle(int32_t v) {
   }
   const long long tenths = std::llround(10.0 * best);
   const long long magnitude = std::llabs(tenths);
-  return std::string(tenths < 0 ? "-" : "") + std::to_string(magnitude / 10) +
-         "." + std::to_string(magnitude % 10);
+  return std::string(tenths < 0 ? "-" : "") + std::to_string(magnitude / 10) + "." +
+         std::to_string(magnitude % 10);
 }
 
 TEST(FahrenheitTextTest, MatchesExactNearestFloatForEvery16BitValue) {

@@ -98,8 +98,8 @@ TEST_F(LogFileTest, NewFileGetsOneCrLfLinePerRecordReadableWhileOpen) {
   log.CloseLog();  // closing twice is harmless
   EXPECT_FALSE(log.IsOpen());
 
-  EXPECT_EQ(ReadAll(path), std::string(kStampedPrefix) + "12,-3,300,\r\n" + kStampedPrefix +
-                               "7,\r\n" + "2026/12/31-23:59:59.999   -   -32768,\r\n");
+  EXPECT_EQ(ReadAll(path), std::string(kStampedPrefix) + "12,-3,300,\r\n" + kStampedPrefix + "7,\r\n" +
+                               "2026/12/31-23:59:59.999   -   -32768,\r\n");
   EXPECT_EQ(recordCount, 3);
   EXPECT_TRUE(prompt.errors.empty());
 }
@@ -339,8 +339,8 @@ TEST_F(LogFileTest, LogEveryDecidesWhichRecordsAreLogged) {
     const char* logged;  // of records handled at R = 0..8: L logged, - not
   };
   const Case cases[] = {
-      {1, "LLLLLLLLL"},  {0, "LLLLLLLLL"},  {3, "-LL-LL-LL"}, {-3, "-LL-LL-LL"},
-      {2, "-L-L-L-L-"},  {-1, "---------"},
+      {1, "LLLLLLLLL"},  {0, "LLLLLLLLL"}, {3, "-LL-LL-LL"},
+      {-3, "-LL-LL-LL"}, {2, "-L-L-L-L-"}, {-1, "---------"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.logEvery);

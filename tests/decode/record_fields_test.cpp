@@ -38,8 +38,7 @@ TEST(SplitRecordTest, SplitsAtCommasKeepingBlanks) {
   };
   for (const SplitCase& c : cases) {
     std::vector<std::string> fields = {"stale"};
-    EXPECT_EQ(SplitRecord(c.text, fields), static_cast<int>(c.fields.size()))
-        << c.name;
+    EXPECT_EQ(SplitRecord(c.text, fields), static_cast<int>(c.fields.size())) << c.name;
     EXPECT_EQ(fields, c.fields) << c.name;
   }
 }
@@ -63,9 +62,7 @@ TEST(SplitRecordTest, KeepsAtMost2500Fields) {
   };
   for (const LimitCase& c : cases) {
     std::vector<std::string> fields;
-    EXPECT_EQ(SplitRecord(CountingRecord(c.values, c.trailingComma), fields),
-              c.expectedFields)
-        << c.name;
+    EXPECT_EQ(SplitRecord(CountingRecord(c.values, c.trailingComma), fields), c.expectedFields) << c.name;
     ASSERT_EQ(fields.size(), static_cast<size_t>(c.expectedFields)) << c.name;
     EXPECT_EQ(fields.back(), c.expectedLast) << c.name;
   }

@@ -73,19 +73,21 @@ TEST_P(WorkedExamples, DecodeToTheDocumentedRecord) {
 INSTANTIATE_TEST_SUITE_P(
     FrameCodec, WorkedExamples,
     testing::Values(
-        WorkedExample{"ThreeValues", 3, {0xFF, 0xF0, 0x7F, 0x7F, 0x7F, 0x80, 0x7F, 0x7E, 0x04, 0xED},
-                      {0, "0,1,-1,"}},
-        WorkedExample{"ValueByteFFIsData", 2, {0xFF, 0xF3, 0xFF, 0xFE, 0x00, 0x00, 0x03, 0xF2},
-                      {3, "32767,-32512,"}},
-        WorkedExample{"FourValues", 4,
+        WorkedExample{
+            "ThreeValues", 3, {0xFF, 0xF0, 0x7F, 0x7F, 0x7F, 0x80, 0x7F, 0x7E, 0x04, 0xED}, {0, "0,1,-1,"}},
+        WorkedExample{
+            "ValueByteFFIsData", 2, {0xFF, 0xF3, 0xFF, 0xFE, 0x00, 0x00, 0x03, 0xF2}, {3, "32767,-32512,"}},
+        WorkedExample{"FourValues",
+                      4,
                       {0xFF, 0xF1, 0x80, 0x80, 0x7F, 0x7D, 0x7F, 0xE3, 0x83, 0x6B, 0x06, 0x42},
                       {1, "256,-2,100,1000,"}},
-        WorkedExample{"ChecksumIsMaskedTo15Bits", 64,
+        WorkedExample{"ChecksumIsMaskedTo15Bits",
+                      64,
                       Concat({{0xFF, 0xF0}, Repeat({0xFF, 0xFE}, 64), {0x01, 0x30}}),
                       {0, RepeatText("32767,", 64)}},
         WorkedExample{"CanonicalChecksum", 1, {0xFF, 0xF0, 0x00, 0x0F, 0x02, 0x00}, {0, "-32497,"}},
-        WorkedExample{"NonCanonicalChecksumOfEqualWorth", 1, {0xFF, 0xF0, 0x00, 0x0F, 0x01, 0xFF},
-                      {0, "-32497,"}},
+        WorkedExample{
+            "NonCanonicalChecksumOfEqualWorth", 1, {0xFF, 0xF0, 0x00, 0x0F, 0x01, 0xFF}, {0, "-32497,"}},
         WorkedExample{"PairFFFFIsMinus32768", 1, {0xFF, 0xF0, 0xFF, 0xFF, 0x03, 0xF0}, {0, "-32768,"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -103,11 +105,13 @@ TEST(FrameDecoder, RejectsBadFramesAndRecoversOnTheNext) {
   std::vector<int> body(kThreeValueFrame.begin() + 1, kThreeValueFrame.end());
   std::vector<int> unmaskedChecksum = Concat({{0xFF, 0xF0}, Repeat({0xFF, 0xFE}, 64), {0x81, 0xB0}});
   const std::vector<Case> cases = {
-      {"back to back", Concat({kThreeValueFrame, kThreeValueFrame, kThreeValueFrame}),
+      {"back to back",
+       Concat({kThreeValueFrame, kThreeValueFrame, kThreeValueFrame}),
        {kThreeValueRecord, kThreeValueRecord, kThreeValueRecord}},
       {"garbage before a frame", Concat({{0x00, 0x7F, 0xF0, 0xFE}, kThreeValueFrame}), {kThreeValueRecord}},
       {"checksum off by one", Concat({badChecksum, kThreeValueFrame}), {kThreeValueRecord}},
-      {"two start bytes lose the frame", Concat({{0xFF}, kThreeValueFrame, kThreeValueFrame}),
+      {"two start bytes lose the frame",
+       Concat({{0xFF}, kThreeValueFrame, kThreeValueFrame}),
        {kThreeValueRecord}},
       {"type F5", Concat({{0xFF, 0xF5}, std::vector<int>(body.begin() + 1, body.end())}), {}},
       {"type EF", Concat({{0xFF, 0xEF}, std::vector<int>(body.begin() + 1, body.end())}), {}},

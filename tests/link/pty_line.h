@@ -20,7 +20,7 @@ class PtyLine {
       m_master = m_slave = -1;
       return;
     }
-    termios line {};
+    termios line{};
     tcgetattr(m_slave, &line);
     cfmakeraw(&line);
     tcsetattr(m_slave, TCSANOW, &line);

@@ -38,7 +38,7 @@ int ThreadCount() {
 }
 
 double ProcessCpuSeconds() {
-  timespec now {};
+  timespec now{};
   clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
   return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }

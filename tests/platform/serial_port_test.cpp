@@ -144,7 +144,7 @@ TEST(SerialPortTest, LineIsRaw8N1At9600) {
   PtyLine line;
   ASSERT_TRUE(line.Valid());
   // Start from a cooked terminal, as a fresh serial device is.
-  termios cooked {};
+  termios cooked{};
   tcgetattr(line.HeldSlave(), &cooked);
   cooked.c_iflag |= ICRNL | IXON | ISTRIP;
   cooked.c_lflag |= ICANON | ECHO | ISIG;
@@ -157,7 +157,7 @@ TEST(SerialPortTest, LineIsRaw8N1At9600) {
   // A pseudo-terminal has no modem lines; the refusal is reported, not fatal.
   EXPECT_FALSE(LowerModemLines(port));
 
-  termios settings {};
+  termios settings{};
   ASSERT_EQ(tcgetattr(port, &settings), 0);
   EXPECT_EQ(cfgetispeed(&settings), static_cast<speed_t>(B9600));
   EXPECT_EQ(settings.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
@@ -172,8 +172,7 @@ TEST(SerialPortTest, LineIsRaw8N1At9600) {
   ASSERT_TRUE(line.Write(sent));
   std::vector<uint8_t> received;
   uint8_t byte = 0;
-  while (received.size() < sent.size() &&
-         ReadSerialByte(port, byte, kSerialReadTimeoutMs) == 1) {
+  while (received.size() < sent.size() && ReadSerialByte(port, byte, kSerialReadTimeoutMs) == 1) {
     received.push_back(byte);
   }
   EXPECT_EQ(received, sent);

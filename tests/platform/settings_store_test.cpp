@@ -129,8 +129,12 @@ TEST_F(SettingsStoreTest, NamesThatWouldLeaveTheStoreAreRefused) {
     const char* value;
   };
   const Case cases[] = {
-      {"Software\\..\\..\\..", "escape"}, {"Software\\a/b", "v"}, {"Software\\\\x", "v"},
-      {"", "v"},                          {kKey, ".."},           {kKey, "../v"},
+      {"Software\\..\\..\\..", "escape"},
+      {"Software\\a/b", "v"},
+      {"Software\\\\x", "v"},
+      {"", "v"},
+      {kKey, ".."},
+      {kKey, "../v"},
       {kKey, ""},
   };
   for (const Case& c : cases) {

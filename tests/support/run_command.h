@@ -7,7 +7,7 @@
 #include <string>
 
 struct CommandResult {
-  int exitCode = -1;  // -1 when the command could not run or was killed
+  int exitCode = -1;   // -1 when the command could not run or was killed
   std::string output;  // its standard output
 };
 

@@ -103,9 +103,8 @@ class SimProcess {
 
 // Reads the pseudo-terminal directly until count frames decoded (or
 // timeoutMs passed); bytesRead counts every byte taken from the line.
-std::vector<std::vector<int16_t>> ReadFrames(const std::string& path, int valueCount,
-                                             size_t count, size_t* bytesRead = nullptr,
-                                             std::vector<int>* units = nullptr) {
+std::vector<std::vector<int16_t>> ReadFrames(const std::string& path, int valueCount, size_t count,
+                                             size_t* bytesRead = nullptr, std::vector<int>* units = nullptr) {
   std::vector<std::vector<int16_t>> frames;
   const int line = open(path.c_str(), O_RDONLY | O_NOCTTY);
   if (line < 0) return frames;
@@ -129,8 +128,7 @@ std::vector<std::vector<int16_t>> ReadFrames(const std::string& path, int valueC
 }
 
 // Records the link posts from the simulator's line.
-size_t CountLinkRecords(const std::string& path, int valueCount, RecordQueue& window,
-                        SimProcess& sim) {
+size_t CountLinkRecords(const std::string& path, int valueCount, RecordQueue& window, SimProcess& sim) {
   CSimpleProtocol link;
   link.SetValueCount(valueCount);
   link.SetPortName(path);
@@ -148,8 +146,7 @@ size_t CountLinkRecords(const std::string& path, int valueCount, RecordQueue& wi
 
 TEST(BoardSimTest, FullSpeedFramesReachTheLinkCompleteAndInOrder) {
   constexpr int kFrames = 300;
-  SimProcess sim({"--pty", "--frames", std::to_string(kFrames), "--interval-ms", "0",
-                  "--seed", "3"});
+  SimProcess sim({"--pty", "--frames", std::to_string(kFrames), "--interval-ms", "0", "--seed", "3"});
   const std::string path = sim.FirstLine();
   ASSERT_FALSE(path.empty());
   RecordQueue window;
@@ -162,8 +159,7 @@ TEST(BoardSimTest, FullSpeedFramesReachTheLinkCompleteAndInOrder) {
     std::optional<RecordQueue::Message> posted = window.WaitPop(kArrivalTimeoutMs);
     ASSERT_TRUE(posted.has_value()) << "record " << i;
     ASSERT_EQ(posted->unitIndex, i % 5);
-    ASSERT_EQ(std::count(posted->recordText->begin(), posted->recordText->end(), ','),
-              kDefaultValueCount);
+    ASSERT_EQ(std::count(posted->recordText->begin(), posted->recordText->end(), ','), kDefaultValueCount);
   }
   EXPECT_EQ(sim.WaitExit(kArrivalTimeoutMs), 0);
 }
@@ -172,14 +168,13 @@ TEST(BoardSimTest, FullSpeedFramesReachTheLinkCompleteAndInOrder) {
 // installation's do. Seed 1 starts in the cold, heating.
 TEST(BoardSimTest, InstallationBehavesPlausiblyOverTime) {
   constexpr size_t kFrames = 4000;
-  constexpr int kCompressor = 3, kFan = 5, kMode = 7, kAirTemp = 10, kCoilTemp = 11,
-                kDefrost = 15, kOutdoorFault = 30;
+  constexpr int kCompressor = 3, kFan = 5, kMode = 7, kAirTemp = 10, kCoilTemp = 11, kDefrost = 15,
+                kOutdoorFault = 30;
   constexpr int kUnit0 = 69, kWaterUnit = 69 + 3 * 40;
   constexpr int kUnitMode = 1, kRoomTemp = 10, kWaterTemp = 6, kPumpStatus = 17;
   // Sixteenths of a degree: -40 and +130 degrees Celsius.
   constexpr int kColdest = -40 * 16, kHottest = 130 * 16;
-  SimProcess sim({"--pty", "--frames", std::to_string(kFrames), "--interval-ms", "0",
-                  "--seed", "1"});
+  SimProcess sim({"--pty", "--frames", std::to_string(kFrames), "--interval-ms", "0", "--seed", "1"});
   const std::string path = sim.FirstLine();
   ASSERT_FALSE(path.empty());
   const auto frames = ReadFrames(path, kDefaultValueCount, kFrames);
@@ -219,8 +214,8 @@ TEST(BoardSimTest, InstallationBehavesPlausiblyOverTime) {
 }
 
 TEST(BoardSimTest, SameSeedSendsTheSameStream) {
-  const std::vector<std::string> args = {"--pty", "--frames", "40", "--interval-ms", "0",
-                                         "--seed", "9", "--garbage-rate", "0.5"};
+  const std::vector<std::string> args = {"--pty", "--frames",       "40", "--interval-ms", "0", "--seed",
+                                         "9",     "--garbage-rate", "0.5"};
   std::vector<std::vector<int16_t>> runs[2];
   for (auto& run : runs) {
     SimProcess sim(args);
@@ -246,8 +241,8 @@ TEST(BoardSimTest, FaultsOnDemand) {
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.option);
-    SimProcess sim({"--pty", "--layout", "5,1,4", "--frames", std::to_string(kFrames),
-                    "--interval-ms", "0", c.option, "1"});
+    SimProcess sim({"--pty", "--layout", "5,1,4", "--frames", std::to_string(kFrames), "--interval-ms", "0",
+                    c.option, "1"});
     const std::string path = sim.FirstLine();
     ASSERT_FALSE(path.empty());
     RecordQueue window;
@@ -258,8 +253,8 @@ TEST(BoardSimTest, FaultsOnDemand) {
 TEST(BoardSimTest, GarbageAddsBytesButNoStartByte) {
   constexpr size_t kFrames = 50;
   constexpr size_t kFrameBytes = 2 * 3 + 4;
-  SimProcess sim({"--pty", "--layout", "3,0,0", "--frames", std::to_string(kFrames),
-                  "--interval-ms", "0", "--garbage-rate", "1", "--seed", "4"});
+  SimProcess sim({"--pty", "--layout", "3,0,0", "--frames", std::to_string(kFrames), "--interval-ms", "0",
+                  "--garbage-rate", "1", "--seed", "4"});
   size_t bytesRead = 0;
   std::vector<int> units;
   const auto frames = ReadFrames(sim.FirstLine(), 3, kFrames, &bytesRead, &units);
@@ -276,8 +271,7 @@ TEST(BoardSimTest, ReplaySendsTheCaptureUnchanged) {
   AppendFrame(bytes, 2, values);
   bytes.push_back(0xFF);
   std::ofstream(capture, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()),
-             static_cast<std::streamsize>(bytes.size()));
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 
   SimProcess sim({"--replay", capture.string()});
   const std::string path = sim.FirstLine();
@@ -330,8 +324,7 @@ TEST(BoardSimTest, TerminalOutlivesALoggerRestartAndSignalsEndIt) {
 TEST(BoardSimTest, DeviceIsReleasedWhenTheSimulatorEnds) {
   PtyLine line;
   ASSERT_TRUE(line.Valid());
-  SimProcess sim({"--device", line.SlavePath(), "--layout", "3,0,0", "--frames", "1",
-                  "--interval-ms", "0"});
+  SimProcess sim({"--device", line.SlavePath(), "--layout", "3,0,0", "--frames", "1", "--interval-ms", "0"});
   EXPECT_EQ(sim.FirstLine(), line.SlavePath());
   ASSERT_EQ(sim.WaitExit(kArrivalTimeoutMs), 0);
   int exclusive = 0;

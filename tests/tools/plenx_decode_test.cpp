@@ -27,7 +27,8 @@ class PlenxDecode : public testing::Test {
   ToolRun Decode(const std::string& args) {
     const std::string out = m_folder.Path("out.txt");
     const std::string err = m_folder.Path("err.txt");
-    const std::string command = std::string(PLENX_BIN_DIR) + "/plenx-decode " + args + " >" + out + " 2>" + err;
+    const std::string command =
+        std::string(PLENX_BIN_DIR) + "/plenx-decode " + args + " >" + out + " 2>" + err;
     const int status = std::system(command.c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFileBytes(out), ReadFileBytes(err)};
   }
@@ -52,10 +53,12 @@ TEST_F(PlenxDecode, PrintsWorkedExamplesExactly) {
   const std::vector<Case> cases = {
       {"--values 3", {0xFF, 0xF0, 0x7F, 0x7F, 0x7F, 0x80, 0x7F, 0x7E, 0x04, 0xED}, "0\t0,1,-1,\n"},
       {"--layout 2,0,7", {0xFF, 0xF3, 0xFF, 0xFE, 0x00, 0x00, 0x03, 0xF2}, "3\t32767,-32512,\n"},
-      {"--layout 0,2,2", {0xFF, 0xF1, 0x80, 0x80, 0x7F, 0x7D, 0x7F, 0xE3, 0x83, 0x6B, 0x06, 0x42},
+      {"--layout 0,2,2",
+       {0xFF, 0xF1, 0x80, 0x80, 0x7F, 0x7D, 0x7F, 0xE3, 0x83, 0x6B, 0x06, 0x42},
        "1\t256,-2,100,1000,\n"},
       {"--values 64", sixtyFour, sixtyFourText.c_str()},
-      {"--values 1", {0xFF, 0xF0, 0x00, 0x0F, 0x02, 0x00, 0xFF, 0xF0, 0x00, 0x0F, 0x01, 0xFF},
+      {"--values 1",
+       {0xFF, 0xF0, 0x00, 0x0F, 0x02, 0x00, 0xFF, 0xF0, 0x00, 0x0F, 0x01, 0xFF},
        "0\t-32497,\n0\t-32497,\n"},
       {"--values 1", {0xFF, 0xF0, 0xFF, 0xFF, 0x03, 0xF0}, "0\t-32768,\n"},
   };
@@ -118,7 +121,8 @@ TEST_F(PlenxDecode, BadArgumentsAndUnreadableFiles) {
 
 TEST_F(PlenxDecode, ReportsAnOutputThatCannotBeWritten) {
   const std::string capture = WriteCapture(EncodeFrame(0, std::vector<int16_t>(229)));
-  const std::string command = std::string(PLENX_BIN_DIR) + "/plenx-decode " + capture + " >/dev/full 2>/dev/null";
+  const std::string command =
+      std::string(PLENX_BIN_DIR) + "/plenx-decode " + capture + " >/dev/full 2>/dev/null";
   const int status = std::system(command.c_str());
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 1);

@@ -64,8 +64,8 @@ TEST_F(PlenxZip, FailedCallGivesExitOneAndASoundArchive) {
 
 TEST_F(PlenxZip, BadArgumentsGiveExitTwoAndCreateNothing) {
   Write("log.txt", "x\n");
-  for (const char* args : {"", "out.zip", "out.zip --as", "out.zip --as entry.txt",
-                           "out.zip log.txt --as entry.txt"}) {
+  for (const char* args :
+       {"", "out.zip", "out.zip --as", "out.zip --as entry.txt", "out.zip log.txt --as entry.txt"}) {
     const CommandResult run = Zip(args);
     EXPECT_EQ(run.exitCode, 2) << "'" << args << "': " << run.output;
     EXPECT_NE(run.output.find("usage: plenx-zip"), std::string::npos) << args;

@@ -65,9 +65,7 @@ int16_t Sixteenths(double celsius) {
   return static_cast<int16_t>(std::clamp(std::lround(celsius * 16), -32512L, 32767L));
 }
 
-int16_t Whole(double value) {
-  return static_cast<int16_t>(std::clamp(std::lround(value), -32512L, 32767L));
-}
+int16_t Whole(double value) { return static_cast<int16_t>(std::clamp(std::lround(value), -32512L, 32767L)); }
 
 // First-order lag: value moves towards target with time constant tauSeconds.
 void Approach(double& value, double target, double tauSeconds, double dt) {
@@ -82,8 +80,7 @@ void Ramp(double& value, double target, double ratePerSecond, double dt) {
 
 }  // namespace
 
-BoardModel::BoardModel(const BoardLayout& layout, uint32_t seed)
-    : m_layout(layout), m_random(seed) {
+BoardModel::BoardModel(const BoardLayout& layout, uint32_t seed) : m_layout(layout), m_random(seed) {
   m_units.resize(static_cast<size_t>(std::max(layout.numDevices, 0)));
   for (size_t u = 0; u < m_units.size(); ++u) {
     Unit& unit = m_units[u];
@@ -122,8 +119,7 @@ void BoardModel::AdvanceScenario(double dt) {
   m_secondsToModeChange -= dt;
   if (m_secondsToModeChange <= 0) {
     const double pick = Uniform(0, 1);
-    m_systemMode = pick < 0.35 ? kHeat : pick < 0.65 ? kCool : pick < 0.75 ? kDry
-                 : pick < 0.85 ? kFan : kOff;
+    m_systemMode = pick < 0.35 ? kHeat : pick < 0.65 ? kCool : pick < 0.75 ? kDry : pick < 0.85 ? kFan : kOff;
     m_secondsToModeChange = m_systemMode == kOff ? Uniform(60, 180) : Uniform(300, 900);
   }
   // The weather follows the season that the demand suggests, slowly.
@@ -149,8 +145,7 @@ void BoardModel::AdvanceScenario(double dt) {
       if (unit.isWaterUnit) {
         unit.setPointC = mode == kCool ? 12 : 45;
       } else {
-        unit.setPointC = mode == kHeat ? std::round(Uniform(42, 46)) / 2
-                                       : std::round(Uniform(46, 52)) / 2;
+        unit.setPointC = mode == kHeat ? std::round(Uniform(42, 46)) / 2 : std::round(Uniform(46, 52)) / 2;
       }
     }
   }
@@ -255,8 +250,8 @@ void BoardModel::AdvanceOutdoor(double dt) {
   } else if (m_outdoorMode != kOff) {
     targetPercent = std::clamp(15 + demand, kMinCompressorPercent, 100.0);
   }
-  const double rate = targetPercent > m_compressorPercent ? kRampUpPercentPerSecond
-                                                          : kRampDownPercentPerSecond;
+  const double rate =
+      targetPercent > m_compressorPercent ? kRampUpPercentPerSecond : kRampDownPercentPerSecond;
   if (m_compressorPercent == 0 && targetPercent > 0) {
     m_compressorPercent = kMinCompressorPercent;
   }
@@ -274,8 +269,7 @@ void BoardModel::AdvanceOutdoor(double dt) {
     m_fanRpm = 0;
   }
 
-  Approach(m_dischargeC, running ? m_airC + 35 + 0.35 * m_compressorPercent : m_airC,
-           running ? 90 : 600, dt);
+  Approach(m_dischargeC, running ? m_airC + 35 + 0.35 * m_compressorPercent : m_airC, running ? 90 : 600, dt);
   Approach(m_topShellC, running ? m_dischargeC - 8 : m_airC, 120, dt);
   double coilTargetC = m_airC;
   if (defrosting) {
@@ -333,16 +327,13 @@ void BoardModel::AdvanceIndoorUnit(Unit& unit, double dt) {
   Approach(unit.coilC, coilTargetC, 45, dt);
   const bool heatFlow = unit.mode == kHeat && running;
   const bool coolFlow = (unit.mode == kCool || unit.mode == kDry) && running;
-  Approach(unit.wideTubeC, heatFlow ? unit.coilC + 5 : coolFlow ? unit.coilC + 4 : unit.roomC,
-           30, dt);
-  Approach(unit.narrowTubeC, heatFlow ? unit.coilC - 6 : coolFlow ? unit.coilC - 2 : unit.roomC,
-           30, dt);
+  Approach(unit.wideTubeC, heatFlow ? unit.coilC + 5 : coolFlow ? unit.coilC + 4 : unit.roomC, 30, dt);
+  Approach(unit.narrowTubeC, heatFlow ? unit.coilC - 6 : coolFlow ? unit.coilC - 2 : unit.roomC, 30, dt);
   Approach(unit.valveSteps, std::min(valveTarget, 480.0), 10, dt);
   if (valveTarget == 0 && unit.valveSteps < 1) {
     unit.valveSteps = 0;
   }
-  Approach(unit.blowerRpm, std::min(blowerTargetRpm, static_cast<double>(kBlowerLimitRpm)), 5,
-           dt);
+  Approach(unit.blowerRpm, std::min(blowerTargetRpm, static_cast<double>(kBlowerLimitRpm)), 5, dt);
   if (blowerTargetRpm == 0 && unit.blowerRpm < 20) {
     unit.blowerRpm = 0;
   }
@@ -365,9 +356,7 @@ void BoardModel::AdvanceWaterUnit(Unit& unit, double dt) {
   Approach(unit.waterC, waterTargetC, on ? 900 : 3600, dt);
   Approach(unit.coilC, coilTargetC, 45, dt);
   Approach(unit.outletWaterC, outletTargetC, 30, dt);
-  Approach(unit.pumpPercent, on ? 65 + 10 * std::min(std::abs(unit.waterC - unit.setPointC), 2.0)
-                                : 0,
-           5, dt);
+  Approach(unit.pumpPercent, on ? 65 + 10 * std::min(std::abs(unit.waterC - unit.setPointC), 2.0) : 0, 5, dt);
   if (!on && unit.pumpPercent < 1) {
     unit.pumpPercent = 0;
   }
@@ -395,8 +384,7 @@ std::vector<int16_t> BoardModel::Values() const {
 
   for (size_t u = 0; u < m_units.size(); ++u) {
     const Unit& unit = m_units[u];
-    const size_t base =
-        static_cast<size_t>(statusCount) + u * static_cast<size_t>(m_layout.acParams);
+    const size_t base = static_cast<size_t>(statusCount) + u * static_cast<size_t>(m_layout.acParams);
     const auto set = [&](int offset, int16_t value) {
       if (offset < m_layout.acParams) {
         values[base + static_cast<size_t>(offset)] = value;

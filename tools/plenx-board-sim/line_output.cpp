@@ -27,9 +27,7 @@ constexpr int kFullLinePollMs = 20;
 // (bytes written to a pseudo-terminal reach its input with a short delay).
 constexpr auto kDrainSettle = std::chrono::milliseconds(200);
 
-std::string SystemError(const std::string& what) {
-  return what + ": " + std::strerror(errno);
-}
+std::string SystemError(const std::string& what) { return what + ": " + std::strerror(errno); }
 
 }  // namespace
 
@@ -61,8 +59,7 @@ std::optional<LineOutput> LineOutput::CreatePty(std::string& error) {
     return std::nullopt;
   }
   char slavePath[128] = {};
-  if (grantpt(master) != 0 || unlockpt(master) != 0 ||
-      ptsname_r(master, slavePath, sizeof slavePath) != 0) {
+  if (grantpt(master) != 0 || unlockpt(master) != 0 || ptsname_r(master, slavePath, sizeof slavePath) != 0) {
     error = SystemError("cannot prepare the pseudo-terminal");
     close(master);
     return std::nullopt;
@@ -113,8 +110,7 @@ bool LineOutput::Write(std::span<const uint8_t> bytes) {
 
 void LineOutput::DropStaleInput() {
   int unread = 0;
-  if (m_heldSlaveFd >= 0 && ioctl(m_heldSlaveFd, FIONREAD, &unread) == 0 &&
-      unread > kStaleInputBytes) {
+  if (m_heldSlaveFd >= 0 && ioctl(m_heldSlaveFd, FIONREAD, &unread) == 0 && unread > kStaleInputBytes) {
     tcflush(m_heldSlaveFd, TCIFLUSH);
   }
 }

@@ -43,8 +43,7 @@ enum ExitCode : int { kExitOk = 0, kExitFailure = 1, kExitUsage = 2 };
 bool SendPaced(LineOutput& line, std::span<const uint8_t> bytes, Clock::time_point& lineClock) {
   lineClock = std::max(lineClock, Clock::now());
   for (size_t at = 0; at < bytes.size(); at += kPacedChunkBytes) {
-    const std::span<const uint8_t> chunk =
-        bytes.subspan(at, std::min(kPacedChunkBytes, bytes.size() - at));
+    const std::span<const uint8_t> chunk = bytes.subspan(at, std::min(kPacedChunkBytes, bytes.size() - at));
     if (!SleepUntil(lineClock) || !line.Write(chunk)) {
       return false;
     }
@@ -55,15 +54,14 @@ bool SendPaced(LineOutput& line, std::span<const uint8_t> bytes, Clock::time_poi
 
 // Sends at the line rate when the frame period leaves time for it, else as
 // fast as the line takes the bytes.
-bool Send(LineOutput& line, std::span<const uint8_t> bytes, bool paced,
-          Clock::time_point& lineClock) {
+bool Send(LineOutput& line, std::span<const uint8_t> bytes, bool paced, Clock::time_point& lineClock) {
   return paced ? SendPaced(line, bytes, lineClock) : line.Write(bytes);
 }
 
 int RunFrames(const SimOptions& options, LineOutput& line, uint32_t seed) {
   const int valueCount = options.layout.ValueCount();
-  const auto wireTime = std::chrono::duration_cast<milliseconds>(
-      kByteTime * plenx::frame::FrameBytes(valueCount));
+  const auto wireTime =
+      std::chrono::duration_cast<milliseconds>(kByteTime * plenx::frame::FrameBytes(valueCount));
   const milliseconds interval = options.intervalMs ? milliseconds(*options.intervalMs) : wireTime;
   const bool paced = interval >= wireTime;
   // Simulated time per frame; at full speed the installation still moves
@@ -95,8 +93,8 @@ int RunFrames(const SimOptions& options, LineOutput& line, uint32_t seed) {
     if (!Send(line, bytes.first(split), paced, lineClock)) {
       return StopRequested() ? kExitOk : kExitFailure;
     }
-    if (faults.gap && (!SleepUntil(Clock::now() + kGapTime) ||
-                       !Send(line, bytes.subspan(split), paced, lineClock))) {
+    if (faults.gap &&
+        (!SleepUntil(Clock::now() + kGapTime) || !Send(line, bytes.subspan(split), paced, lineClock))) {
       return StopRequested() ? kExitOk : kExitFailure;
     }
     if (faults.garbage && !Send(line, dice.Garbage(), paced, lineClock)) {
@@ -116,8 +114,7 @@ int RunReplay(const std::string& path, LineOutput& line) {
     std::fprintf(stderr, "plenx-board-sim: cannot read %s\n", path.c_str());
     return kExitFailure;
   }
-  const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(capture),
-                                   std::istreambuf_iterator<char>()};
+  const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(capture), std::istreambuf_iterator<char>()};
   Clock::time_point lineClock = Clock::now();
   if (!SendPaced(line, bytes, lineClock)) {
     return StopRequested() ? kExitOk : kExitFailure;

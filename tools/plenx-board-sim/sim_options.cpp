@@ -12,9 +12,16 @@ namespace {
 // simulator's allocations.
 constexpr long long kMaxValueCount = 20000;
 
-const std::set<std::string_view> kValueOptions = {
-    "--device", "--layout", "--frames", "--interval-ms", "--seed", "--replay",
-    "--bad-checksum-rate", "--garbage-rate", "--silence-rate", "--gap-rate"};
+const std::set<std::string_view> kValueOptions = {"--device",
+                                                  "--layout",
+                                                  "--frames",
+                                                  "--interval-ms",
+                                                  "--seed",
+                                                  "--replay",
+                                                  "--bad-checksum-rate",
+                                                  "--garbage-rate",
+                                                  "--silence-rate",
+                                                  "--gap-rate"};
 
 template <typename Number>
 bool ParseNumber(std::string_view text, Number& number) {
@@ -43,8 +50,7 @@ bool ParseLayout(std::string_view text, BoardLayout& layout) {
   if (layout.statusParams < 0 || layout.numDevices < 0 || layout.acParams < 0) {
     return false;
   }
-  const long long count = layout.statusParams +
-                          static_cast<long long>(layout.numDevices) * layout.acParams;
+  const long long count = layout.statusParams + static_cast<long long>(layout.numDevices) * layout.acParams;
   return count >= 1 && count <= kMaxValueCount;
 }
 
@@ -70,8 +76,7 @@ const char* const kSimUsage =
     "  --gap-rate R        chance per frame of a 300 ms pause inside it\n"
     "SIGINT or SIGTERM ends it.\n";
 
-std::optional<SimOptions> ParseSimOptions(int argc, char** argv, std::string& error,
-                                          bool& wantsHelp) {
+std::optional<SimOptions> ParseSimOptions(int argc, char** argv, std::string& error, bool& wantsHelp) {
   SimOptions options;
   wantsHelp = false;
   bool ptyGiven = false;

@@ -42,7 +42,6 @@ struct SimOptions {
 
 // The options of argv, or nullopt with error set (to the usage text for
 // --help, with wantsHelp true).
-std::optional<SimOptions> ParseSimOptions(int argc, char** argv, std::string& error,
-                                          bool& wantsHelp);
+std::optional<SimOptions> ParseSimOptions(int argc, char** argv, std::string& error, bool& wantsHelp);
 
 extern const char* const kSimUsage;

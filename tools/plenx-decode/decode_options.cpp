@@ -63,8 +63,7 @@ std::optional<DecodeOptions> ParseDecodeOptions(int argc, char** argv) {
         return Refuse("missing value after", arg);
       }
       const std::string_view value = argv[++i];
-      const bool parsed = arg == "--layout" ? ParseLayout(value, valueCount)
-                                            : ParseCount(value, valueCount);
+      const bool parsed = arg == "--layout" ? ParseLayout(value, valueCount) : ParseCount(value, valueCount);
       if (!parsed) {
         return Refuse(arg == "--layout" ? "not a layout S,N,A" : "not a value count", value);
       }

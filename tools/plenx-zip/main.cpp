@@ -67,10 +67,9 @@ int main(int argc, char** argv) {
   }
   bool allSucceeded = true;
   for (const Addition& addition : additions) {
-    const uint32_t result =
-        ArchiveAddFile(archive, addition.entryName.c_str(), addition.sourcePath);
-    std::printf("ArchiveAddFile(\"%s\", \"%s\") = 0x%08X\n", addition.entryName.c_str(),
-                addition.sourcePath, static_cast<unsigned>(result));
+    const uint32_t result = ArchiveAddFile(archive, addition.entryName.c_str(), addition.sourcePath);
+    std::printf("ArchiveAddFile(\"%s\", \"%s\") = 0x%08X\n", addition.entryName.c_str(), addition.sourcePath,
+                static_cast<unsigned>(result));
     allSucceeded = allSucceeded && result == kArchiveSuccess;
   }
   const uint32_t closeResult = ArchiveClose(archive);
