@@ -26,10 +26,6 @@ constexpr int kValueColumnPx = 200;
 // Tab i of 2 to N - 1 is "INDOOR " and the letter with code 64 + i (B, C, ...).
 constexpr int kIndoorLetterBase = 64;
 
-RecordLayout LayoutOf(const LoggerConfig& config) {
-  return RecordLayout{config.statusParams, config.numDevices, config.acParams};
-}
-
 }  // namespace
 
 void CTESSAMPLENXLOGGERDlg::SetupViews() {
@@ -79,7 +75,7 @@ void CTESSAMPLENXLOGGERDlg::BuildList(CListCtrl& list, int nID, int parameterCol
 
   const std::vector<std::string>& labels =
       listIndex == kOutdoorListIndex ? m_config.statusLabels : m_config.acLabels[listIndex - 1];
-  const std::vector<std::vector<ShownRow>> rows = ListRows(LayoutOf(m_config));
+  const std::vector<std::vector<ShownRow>> rows = ListRows(m_config.Layout());
   for (const ShownRow& row : rows[listIndex]) {
     const auto label = static_cast<size_t>(row.param);
     list.InsertItem(list.GetItemCount(), label < labels.size() ? labels[label] : std::string());

@@ -33,8 +33,7 @@ LRESULT CTESSAMPLENXLOGGERDlg::OnLinkRecord(WPARAM wParam, LPARAM) {
     return 0;
   }
 
-  const RecordLayout layout{m_config.statusParams, m_config.numDevices, m_config.acParams};
-  const RecordTexts texts = DecodeRecord(layout, *record);
+  const RecordTexts texts = DecodeRecord(m_config.Layout(), *record);
   record.reset();
   for (size_t listIndex = 0; listIndex < texts.listTexts.size(); ++listIndex) {
     CListCtrl* list = listIndex == 0                    ? &m_outdoorList

@@ -42,10 +42,10 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt, public RecordWi
   // Destroys a window still open, which ends a run first.
   ~CTESSAMPLENXLOGGERDlg() override;
 
-  // A command of the window menu (the context menu standing in for the
-  // system menu): 16 to 31 show the About box, SC_MINIMIZE minimises,
-  // SC_RESTORE restores, SC_CLOSE closes as the close button does, and
-  // every other command is ignored, as the default handling does on Linux.
+  // A command of the window menu (the window's right-click menu): 16 to 31
+  // show the About box, SC_MINIMIZE minimises, SC_RESTORE restores,
+  // SC_CLOSE closes as the close button does, and every other command is
+  // ignored.
   void OnSysCommand(UINT nID, LPARAM lParam);
 
   // UserPrompt: message boxes owned by this window.

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <string>
 
-#include "app/log_archive_name.h"
 #include "app/logger_dialog.h"
 #include "app/resource_ids.h"
+#include "archive/log_archive_name.h"
 #include "archive/zip_writer.h"
 #include "config/persisted_settings.h"
 #include "platform/local_time.h"
@@ -68,7 +68,8 @@ void CTESSAMPLENXLOGGERDlg::OnBnClickedStart() {
   }
   m_recordCount = 0;
   if (m_logFile.OpenLog(*this, m_config.logFileName) == -1) return;
-  m_link.SetValueCount(m_config.ValuesPerRecord());
+  // Load bounds the layout to at most 11000 values.
+  m_link.SetValueCount(static_cast<int>(m_config.ValuesPerRecord()));
   m_link.SetPortName(m_config.portName);
   if (m_link.Open() != 0) {
     // Not left open: the next Start opens the same log again.

@@ -1,6 +1,6 @@
-// The file operations of the ZIP writer on a POSIX descriptor, each acting as
-// the Windows call it stands for: whole-buffer writes, reads that are short
-// only at the end, no partial success hidden from the caller.
+// The file operations of the ZIP writer on a POSIX descriptor: whole-buffer
+// writes, reads that are short only at the end of the file, and no partial
+// success hidden from the caller.
 #pragma once
 
 #include <cstddef>
@@ -16,10 +16,10 @@ class ZipFile {
   ZipFile(const ZipFile&) = delete;
   ZipFile& operator=(const ZipFile&) = delete;
 
-  // Creates path for writing, replacing an existing file of that name
-  // (CREATE_ALWAYS). Not open on failure.
+  // Creates path for writing, emptying an existing file of that name. Not
+  // open on failure.
   static ZipFile CreateAlways(const char* path);
-  // Opens an existing path for reading (OPEN_EXISTING). Not open on failure.
+  // Opens an existing path for reading. Not open on failure.
   // The open does not wait for a writer when path names a FIFO.
   static ZipFile OpenExisting(const char* path);
 

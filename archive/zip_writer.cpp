@@ -154,8 +154,8 @@ uint32_t ArchiveWriter::AddFile(const char* entryName, const char* sourcePath) {
   if (!source.IsOpen()) return kArchiveOpenFailed;
   FileStatus status;
   if (!ReadFileStatus(source.Descriptor(), sourcePath, status)) return kArchiveOpenFailed;
-  // Only regular files open as sources, as on Windows, where a directory
-  // does not open as a file. Reading the archive being written would copy
+  // Only regular files are sources: a directory, a FIFO or a device has no
+  // content to pack. Reading the archive being written would copy
   // its own growing end forever; the archive is held without sharing, so
   // that open fails as well.
   if (!status.isRegularFile || IsArchiveItself(status)) return kArchiveOpenFailed;
@@ -168,7 +168,6 @@ uint32_t ArchiveWriter::AddFile(const char* entryName, const char* sourcePath) {
   // Provisional values; the sizes are the low 32 bits of the reported size.
   const uint32_t reportedSize = static_cast<uint32_t>(status.sizeBytes);
   record.generalPurposeFlag = kFlagDataDescriptor;
-  record.localFlags = kFlagDataDescriptor;
   record.dosDateTime = DosDateTime(status.lastWriteTime);
   record.crc32 = 0;
   record.compressedSize = stored ? reportedSize : 0;
@@ -202,7 +201,6 @@ uint32_t ArchiveWriter::AddFile(const char* entryName, const char* sourcePath) {
   record.compressedSize = static_cast<uint32_t>(dataBytesWritten);
   record.uncompressedSize = static_cast<uint32_t>(reader.BytesRead());
   record.generalPurposeFlag = flags & ~kFlagDataDescriptor;
-  record.localFlags = record.generalPurposeFlag;
   // Same length as the provisional header, so nothing after it moves.
   const std::vector<uint8_t> finalHeader = LocalHeaderBytes(record, localExtra);
   if (m_archive.WriteAt(finalHeader.data(), finalHeader.size(), headerOffset) != finalHeader.size()) {

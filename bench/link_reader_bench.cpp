@@ -19,8 +19,8 @@
 #include <string>
 #include <thread>
 
-#include "link/record_queue.h"
 #include "link/simple_protocol.h"
+#include "tests/support/record_queue.h"
 
 extern char** environ;
 

@@ -1,11 +1,8 @@
-// The executable-to-configuration-file name rules for Linux and Windows.
+// The configuration file's name, from the executable's.
 #include "config/config_file_path.h"
-
-#include "config/text_encoding.h"
 
 namespace {
 constexpr std::string_view kConfigExtension = ".ini";
-constexpr std::string_view kWindowsExecutableExtension = ".exe";
 }  // namespace
 
 std::string ConfigFilePathForExecutable(std::string_view executablePath) {
@@ -15,15 +12,5 @@ std::string ConfigFilePathForExecutable(std::string_view executablePath) {
   std::string path(executablePath);
   if (dot != std::string_view::npos && dot > nameStart) path.erase(dot);
   path += kConfigExtension;
-  return path;
-}
-
-std::string WindowsConfigFilePathForExecutable(std::string_view modulePath) {
-  std::string path = ToLowerWindows1252(modulePath);
-  size_t pos = 0;
-  while ((pos = path.find(kWindowsExecutableExtension, pos)) != std::string::npos) {
-    path.replace(pos, kWindowsExecutableExtension.size(), kConfigExtension);
-    pos += kConfigExtension.size();
-  }
   return path;
 }

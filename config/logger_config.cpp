@@ -40,7 +40,7 @@ class WarningList {
 };
 
 // A CONFIG integer: absent or empty gives fallback; a value without digits
-// gives fallback too and is reported (the profile reader would give 0).
+// gives fallback too and is reported.
 int32_t ReadInteger(const IniFile& ini, const char* key, int32_t fallback, WarningList& warnings) {
   const std::optional<std::string> text = ini.Find(kConfigSection, key);
   if (!text || text->empty()) return fallback;
@@ -86,7 +86,8 @@ std::vector<std::string> ReadLabelSet(const IniFile& ini, const std::string& sec
 }
 
 void Apply(const IniFile& ini, WarningList& warnings, LoggerConfig& config) {
-  // Read in the order of the original loader; the checks follow.
+  // All four are read before any is checked, so that the warnings name the
+  // values that are not numbers first and the ranges after them.
   config.numDevices = ReadInteger(ini, "NUMDEVICES", kDefaultNumDevices, warnings);
   config.statusParams = ReadInteger(ini, "STATUSPARAMS", kDefaultStatusParams, warnings);
   config.acParams = ReadInteger(ini, "ACPARAMS", kDefaultAcParams, warnings);

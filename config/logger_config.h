@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-// Built-in values of the CONFIG keys, used when a key is absent.
-inline constexpr int32_t kDefaultNumDevices = 4;
-inline constexpr int32_t kDefaultStatusParams = 69;
-inline constexpr int32_t kDefaultAcParams = 40;
+#include "config/record_layout.h"
+
+// Built-in value of CONFIG/LOGEVERY, used when the key is absent; the layout
+// keys default to the built-in record layout (record_layout.h).
 inline constexpr int32_t kDefaultLogEvery = 1;
 
 // Units the window can show (one label set and one list each); a larger
@@ -22,7 +22,7 @@ inline constexpr int32_t kBaseLabelSetCount = 4;
 // Largest STATUSPARAMS and ACPARAMS accepted; at 9600 baud a frame of
 // 1000 + 10 x 1000 values already takes about 23 s to arrive.
 inline constexpr int32_t kMaxParamsPerBlock = 1000;
-// Longest label kept, in bytes (the profile reader's 260-byte buffer).
+// Longest label kept, in bytes: a 260-byte buffer with its terminating zero.
 inline constexpr size_t kMaxLabelLength = 259;
 
 // Start-up warnings of Load, one 8-bit text each, naming the file, the
@@ -43,8 +43,10 @@ struct LoggerConfig {
   // indoor built-in labels as defaults; the others stay empty.
   std::array<std::vector<std::string>, kMaxNumDevices> acLabels;
 
+  // The record layout these counts give.
+  RecordLayout Layout() const { return RecordLayout{statusParams, numDevices, acParams}; }
   // Values in every record and frame: S + N x A, at least 1 after Load.
-  int32_t ValuesPerRecord() const { return statusParams + numDevices * acParams; }
+  int64_t ValuesPerRecord() const { return RecordValueCount(Layout()); }
 
   // Loads the file beside the running executable (see
   // ConfigFilePathForExecutable); without one, the built-in values and labels.

@@ -8,7 +8,7 @@
 #include "platform/windows1252.h"
 
 // Converts well-formed UTF-8 to Windows-1252. A character the code page
-// cannot hold becomes '?', as Windows' own conversion does by default.
+// cannot hold becomes '?'.
 // Input that is not well-formed UTF-8 is returned unchanged.
 std::string Utf8ToWindows1252(std::string_view utf8);
 

@@ -1,7 +1,6 @@
 // Reader thread and port lifecycle of the serial link.
 #include "link/simple_protocol.h"
 
-#include <charconv>
 #include <chrono>
 #include <memory>
 #include <optional>
@@ -10,6 +9,7 @@
 #include <utility>
 
 #include "link/record_text.h"
+#include "platform/serial_port_name.h"
 
 namespace {
 
@@ -18,19 +18,7 @@ namespace {
 // on; the join that follows makes it certain.
 constexpr int kCloseWaitMs = 2500;
 
-constexpr std::string_view kComPrefix = "COM";
 constexpr std::string_view kDevicePathPrefix = "\\\\.\\COM";
-
-// The number of "COM<n>", or 0 when the name has another form.
-int ComPortNumber(std::string_view name) {
-  if (!name.starts_with(kComPrefix)) {
-    return 0;
-  }
-  name.remove_prefix(kComPrefix.size());
-  int number = 0;
-  const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), number);
-  return error == std::errc() && end == name.data() + name.size() ? number : 0;
-}
 
 }  // namespace
 

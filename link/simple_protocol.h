@@ -28,8 +28,9 @@ class CSimpleProtocol {
   // it started with.
   virtual void SetValueCount(int valueCount);
 
-  // Stores the device path of a port name: "COM" and a positive number
-  // become "\\.\COM<n>"; any other name is stored as given, a device path.
+  // Stores the device path of a port name: a COM port name ("COMn", also
+  // "COMn:" or "\\.\COMn", n from 1 up; see ComPortNumber) becomes
+  // "\\.\COM<n>"; any other name is stored as given, a device path.
   virtual void SetPortName(const std::string& portName);
 
   // Opens the port, configures the line (settings the device refuses are

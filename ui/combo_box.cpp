@@ -43,7 +43,7 @@ int CComboBox::AddString(std::string_view text) {
   if (combo == nullptr) return CB_ERR;
   combo->m_changingByProgram = true;
   combo->addItem(TextToQt(text), QByteArray(text.data(), static_cast<qsizetype>(text.size())));
-  // A drop-down list starts without a selection, as on Windows.
+  // A drop-down list starts without a selection.
   if (combo->count() == 1) combo->setCurrentIndex(-1);
   combo->m_changingByProgram = false;
   return combo->count() - 1;

@@ -117,10 +117,3 @@ std::string CListCtrl::GetItemText(int nItem, int nSubItem) const {
   const QByteArray bytes = cell->data(kCellBytesRole).toByteArray();
   return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
-
-BOOL CListCtrl::DeleteAllItems() {
-  QTableWidget* table = Table(GetWidget());
-  if (table == nullptr) return FALSE;
-  table->setRowCount(0);
-  return TRUE;
-}

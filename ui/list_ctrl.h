@@ -30,7 +30,6 @@ class CListCtrl : public CWnd {
   BOOL SetItemText(int nItem, int nSubItem, std::string_view text);
   // The bytes a cell was set with; empty for a cell out of range.
   std::string GetItemText(int nItem, int nSubItem) const;
-  BOOL DeleteAllItems();
 
  private:
   DWORD m_extendedStyle = 0;

@@ -25,7 +25,7 @@ struct CPoint {
   int y = 0;
 };
 
-// A rectangle in pixels; right and bottom are exclusive, as on Windows.
+// A rectangle in pixels; right and bottom are exclusive.
 struct CRect {
   int left = 0;
   int top = 0;

@@ -189,10 +189,6 @@ void CWnd::MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint) {
   if (bRepaint) m_widget->update();
 }
 
-void CWnd::MoveWindow(const CRect& rect, BOOL bRepaint) {
-  MoveWindow(rect.left, rect.top, rect.Width(), rect.Height(), bRepaint);
-}
-
 void CWnd::GetClientRect(CRect* rect) const {
   *rect = m_widget == nullptr ? CRect{} : CRect{0, 0, m_widget->width(), m_widget->height()};
 }
@@ -253,14 +249,6 @@ void CWnd::RedrawWindow() {
   if (m_widget != nullptr) m_widget->repaint();
 }
 
-void CWnd::UpdateWindow() {
-  if (m_widget != nullptr) m_widget->repaint();
-}
-
-void CWnd::Invalidate() {
-  if (m_widget != nullptr) m_widget->update();
-}
-
 BOOL CWnd::SaveImage(const std::string& pngPath) const {
   if (m_widget == nullptr) return FALSE;
   return m_widget->grab().save(QString::fromUtf8(pngPath.c_str()), "PNG") ? TRUE : FALSE;
@@ -285,10 +273,6 @@ CWnd* CWnd::GetDlgItem(int nID) const {
 CWnd* CWnd::GetParent() const {
   if (m_widget == nullptr || m_widget->parentWidget() == nullptr) return nullptr;
   return FromHandle(Registry().HandleOf(m_widget->parentWidget()));
-}
-
-void CWnd::SetFocus() {
-  if (m_widget != nullptr) m_widget->setFocus(Qt::OtherFocusReason);
 }
 
 UINT_PTR CWnd::SetTimer(UINT_PTR nIDEvent, UINT nElapseMs) {

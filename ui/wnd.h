@@ -62,7 +62,7 @@ class CWnd {
   // the state changes.
   BOOL EnableWindow(BOOL bEnable);
   // The window's own enabled flag (a child of a disabled parent still
-  // reads as enabled, as on Windows).
+  // reads as enabled).
   BOOL IsWindowEnabled() const;
   // TRUE when the window and all its parents are shown.
   BOOL IsWindowVisible() const;
@@ -72,7 +72,6 @@ class CWnd {
   // Position in the parent's client area (the screen for a top-level
   // window) and size, in pixels.
   void MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint = TRUE);
-  void MoveWindow(const CRect& rect, BOOL bRepaint = TRUE);
   // Client area: left and top are 0.
   void GetClientRect(CRect* rect) const;
   // Window rectangle in screen coordinates.
@@ -87,11 +86,8 @@ class CWnd {
   void SetWindowText(std::string_view text);
   std::string GetWindowText() const;
 
-  // Repaints now (RedrawWindow with invalidate, erase and update-now).
+  // Repaints the window now.
   void RedrawWindow();
-  // Paints what is invalid now.
-  void UpdateWindow();
-  void Invalidate();
   // Writes an image of the window as it is drawn now to a PNG file.
   BOOL SaveImage(const std::string& pngPath) const;
 
@@ -100,8 +96,6 @@ class CWnd {
   CWnd* GetDlgItem(int nID) const;
   // The object of the parent window, or null.
   CWnd* GetParent() const;
-  // Gives the keyboard focus to the window.
-  void SetFocus();
 
   // Starts timer `nIDEvent` with period `nElapseMs`; setting a running
   // timer again restarts its period. Each expiry calls OnTimer. Returns the

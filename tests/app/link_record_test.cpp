@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/app/dialog_probe.h"
+#include "tests/ui/scripted_dialog_responder.h"
 #include "ui/dialog_responder.h"
 
 namespace {

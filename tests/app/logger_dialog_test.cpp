@@ -15,6 +15,7 @@
 #include "app/resource_ids.h"
 #include "config/persisted_settings.h"
 #include "tests/app/dialog_probe.h"
+#include "tests/ui/scripted_dialog_responder.h"
 #include "ui/dialog_responder.h"
 #include "ui/dialog_units.h"
 #include "ui/text_codec.h"

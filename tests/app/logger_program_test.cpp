@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/log_archive_name.h"
+#include "archive/log_archive_name.h"
 #include "config/persisted_settings.h"
 #include "link/frame_encoder.h"
 #include "tests/app/dialog_probe.h"

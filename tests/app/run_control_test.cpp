@@ -1,6 +1,6 @@
 // Logging runs: Start and Stop over a pseudo-terminal standing in for the
-// serial line, the archive Stop writes, the ways Start refuses, the log file
-// choice, and the archive's name.
+// serial line, the archive Stop writes, the ways Start refuses, and the log
+// file choice.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -14,12 +14,13 @@
 #include <string>
 #include <vector>
 
-#include "app/log_archive_name.h"
 #include "app/resource_ids.h"
+#include "archive/log_archive_name.h"
 #include "config/persisted_settings.h"
 #include "link/frame_encoder.h"
 #include "tests/app/dialog_probe.h"
 #include "tests/link/pty_line.h"
+#include "tests/ui/scripted_dialog_responder.h"
 #include "ui/button.h"
 #include "ui/dialog_responder.h"
 
@@ -237,34 +238,6 @@ TEST_F(RunControlTest, ChoosingAPortSetsThePortNameWithoutRememberingIt) {
   EXPECT_EQ(dlg.m_portCombo.GetCurSel(), 3);
   EXPECT_EQ(dlg.m_config.portName, "COM4");
   EXPECT_EQ(ReadPortSetting(), "COM3");  // remembered only by the next Start
-}
-
-TEST(LogArchiveNameTest, FollowsTheWindowsPathRules) {
-  struct Case {
-    const char* log;
-    const char* archive;
-    const char* entry;
-  };
-  const Case cases[] = {
-      {"C:\\logs\\site.log", "C:\\logs\\2015-03-07_site.zip", "site.log"},
-      {"log.txt", "2015-03-07_log.zip", "log.txt"},
-      {"/var/log/plenx/run", "/var/log/plenx/2015-03-07_run.zip", "run"},
-      {"/var/log.d/run", "/var/log.d/2015-03-07_run.zip", "run"},  // a dot in a folder is no extension
-      {"/data/site.tar.log", "/data/2015-03-07_site.tar.zip", "site.tar.log"},
-      {"D:site.log", "D:2015-03-07_site.zip", "site.log"},
-  };
-  const LocalTime stop{2015, 3, 7, 23, 59, 59, 999};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.log);
-    const std::optional<LogArchiveName> name = LogArchiveNameFor(c.log, stop);
-    ASSERT_TRUE(name);
-    EXPECT_EQ(name->archivePath, c.archive);
-    EXPECT_EQ(name->entryName, c.entry);
-  }
-  // 259 characters fit the classic path buffer, 260 do not.
-  const std::string folder = "/" + std::string(231, 'f') + "/";
-  EXPECT_TRUE(LogArchiveNameFor(folder + std::string(11, 'b') + ".log", stop));
-  EXPECT_FALSE(LogArchiveNameFor(folder + std::string(12, 'b') + ".log", stop));
 }
 
 }  // namespace

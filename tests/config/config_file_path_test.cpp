@@ -1,5 +1,4 @@
-// Naming the configuration file after the executable, by the Linux and the
-// Windows rule.
+// Naming the configuration file after the executable.
 #include "config/config_file_path.h"
 
 #include <string>
@@ -8,7 +7,7 @@
 
 namespace {
 
-TEST(ConfigFilePath, LinuxRuleReplacesOrAddsTheExtensionAndKeepsCase) {
+TEST(ConfigFilePath, ReplacesOrAddsTheExtensionAndKeepsCase) {
   struct Case {
     std::string executable;
     std::string config;
@@ -24,22 +23,6 @@ TEST(ConfigFilePath, LinuxRuleReplacesOrAddsTheExtensionAndKeepsCase) {
       {"logger", "logger.ini"},
   };
   for (const Case& c : cases) EXPECT_EQ(ConfigFilePathForExecutable(c.executable), c.config);
-}
-
-TEST(ConfigFilePath, WindowsRuleLowerCasesAndReplacesEveryExe) {
-  struct Case {
-    std::string module;
-    std::string config;
-  };
-  const Case cases[] = {
-      {"C:\\Tools\\LOGGER.EXE", "c:\\tools\\logger.ini"},
-      {"C:\\My.Exe.Files\\Logger.exe", "c:\\my.ini.files\\logger.ini"},
-      {"C:\\\xC9quipe\\a.exe", "c:\\\xE9quipe\\a.ini"},
-      {"C:\\Tools\\logger", "c:\\tools\\logger"},  // no ".exe": nothing replaced
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(WindowsConfigFilePathForExecutable(c.module), c.config);
-  }
 }
 
 }  // namespace

@@ -94,7 +94,7 @@ TEST_F(PersistedSettingsTest, StoredBytesAsTheyReadBack) {
 TEST_F(PersistedSettingsTest, LongestNameThatReadsBackIs259Bytes) {
   WriteLogFileSetting(std::string(259, 'x'));
   EXPECT_EQ(ReadLogFileSetting(), std::string(259, 'x'));
-  WriteLogFileSetting(std::string(260, 'y'));  // stored whole, as the registry would
+  WriteLogFileSetting(std::string(260, 'y'));  // stored whole; only the read is limited
   EXPECT_EQ(RawValue("LogFile").size(), 261u);
   EXPECT_EQ(ReadLogFileSetting(), "");
 }

@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "link/frame_encoder.h"
-#include "link/record_queue.h"
 #include "link/record_text.h"
 #include "tests/link/pty_line.h"
+#include "tests/support/record_queue.h"
 
 namespace {
 

@@ -22,9 +22,9 @@
 
 #include "link/frame_decoder.h"
 #include "link/frame_encoder.h"
-#include "link/record_queue.h"
 #include "link/simple_protocol.h"
 #include "tests/link/pty_line.h"
+#include "tests/support/record_queue.h"
 
 extern char** environ;
 

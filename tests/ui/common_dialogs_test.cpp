@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "tests/ui/scripted_dialog_responder.h"
 #include "tests/ui/window_test_support.h"
 #include "ui/dialog_responder.h"
 #include "ui/message_box.h"

@@ -119,7 +119,7 @@ TEST_F(DialogTest, EscapeEnterAndCloseEndTheDialog) {
       {"escape", [](TestDialog& d) { SendKey(d.m_name.GetWidget(), Qt::Key_Escape); }, IDCANCEL},
       {"enter in the edit field",
        [](TestDialog& d) {
-         d.m_name.SetFocus();
+         d.m_name.GetWidget()->setFocus();
          SendKey(d.m_name.GetWidget(), Qt::Key_Return);
        },
        IDOK},
@@ -136,7 +136,7 @@ TEST_F(DialogTest, EscapeEnterAndCloseEndTheDialog) {
 TEST_F(DialogTest, EnterOnAFocusedPushButtonClicksItInsteadOfEndingTheDialog) {
   m_dialog.m_whileRunning = [](TestDialog& dialog) {
     CWnd* start = dialog.GetDlgItem(kStartId);
-    start->SetFocus();
+    start->GetWidget()->setFocus();
     SendKey(start->GetWidget(), Qt::Key_Return);
     dialog.EndDialog(7);
   };

@@ -1,0 +1,12 @@
+// The program's folder in the user's configuration folder, shared by the
+// remembered settings and the serial port links.
+#pragma once
+
+#include <string>
+
+// ${XDG_CONFIG_HOME}/plenx-logger when XDG_CONFIG_HOME is an absolute path,
+// otherwise <home>/.config/plenx-logger, where <home> is HOME when that is
+// an absolute path and else the home folder of the user database. Empty
+// when no home folder is known. A relative or empty variable is ignored, as
+// the XDG base directory rules ask. No trailing "/".
+std::string UserConfigFolder();

@@ -1,0 +1,42 @@
+// The command-line conventions every program follows, on CLI11: --help and
+// --version print to standard output and exit 0; a bad argument prints the
+// reason and the help to standard error and exits with status 2.
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "plenx_version.h"
+
+inline constexpr int kExitBadArguments = 2;
+
+// Help whose usage line is written by hand, for what the option list cannot
+// show: alternatives, or arguments whose order matters.
+class HandWrittenUsage : public CLI::Formatter {
+ public:
+  explicit HandWrittenUsage(std::string usage) : m_usage(std::move(usage)) {}
+  std::string make_usage(const CLI::App*, std::string) const override { return m_usage + "\n"; }
+
+ private:
+  std::string m_usage;
+};
+
+// Gives app the usage line and a --version flag that prints
+// "<program> <version>".
+inline void SetUpCommandLine(CLI::App& app, std::string usage) {
+  app.formatter(std::make_shared<HandWrittenUsage>(std::move(usage)));
+  app.set_version_flag("--version", app.get_name() + " " + std::string(kPlenxVersionText));
+}
+
+// The exit status after app.parse threw: 0 for --help and --version, whose
+// text goes to standard output; kExitBadArguments for a bad argument, after
+// "<program>: <reason>" and the help on standard error.
+inline int FinishEarlyParse(const CLI::App& app, const CLI::ParseError& error) {
+  if (error.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) return app.exit(error);
+  std::fprintf(stderr, "%s: %s\n%s", app.get_name().c_str(), error.what(), app.help().c_str());
+  return kExitBadArguments;
+}
