@@ -1,4 +1,4 @@
-// Value count and text form of a record layout.
+// The text form of a record layout.
 #include "config/record_layout.h"
 
 #include <charconv>
@@ -13,13 +13,6 @@ bool ParseCount(std::string_view text, int& count) {
 }
 
 }  // namespace
-
-int64_t RecordValueCount(const RecordLayout& layout) {
-  if (layout.statusParams < 0 || layout.numDevices < 0 || layout.acParams < 0) {
-    return 0;
-  }
-  return int64_t{layout.statusParams} + int64_t{layout.numDevices} * int64_t{layout.acParams};
-}
 
 std::optional<RecordLayout> ParseRecordLayout(std::string_view text) {
   const size_t first = text.find(',');

@@ -24,7 +24,10 @@ struct RecordLayout {
 
 // Number of values a record of this layout carries (S + N * A), the count the
 // link is told to expect; 0 when any count is negative.
-int64_t RecordValueCount(const RecordLayout& layout);
+constexpr int64_t RecordValueCount(const RecordLayout& layout) {
+  if (layout.statusParams < 0 || layout.numDevices < 0 || layout.acParams < 0) return 0;
+  return int64_t{layout.statusParams} + int64_t{layout.numDevices} * int64_t{layout.acParams};
+}
 
 // The layout written "S,N,A" (statusParams, numDevices, acParams), each a
 // decimal number from 0 up; nullopt for any other text.

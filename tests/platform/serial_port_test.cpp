@@ -19,26 +19,13 @@
 
 #include "platform/serial_port_name.h"
 #include "tests/link/pty_line.h"
+#include "tests/support/scoped_env.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
-
-// Sets an environment variable for one scope and restores it after.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : m_name(name) {
-    if (const char* old = getenv(name)) m_old = old;
-    value != nullptr ? setenv(name, value, 1) : unsetenv(name);
-  }
-  ~ScopedEnv() { m_old ? setenv(m_name, m_old->c_str(), 1) : unsetenv(m_name); }
-
- private:
-  const char* m_name;
-  std::optional<std::string> m_old;
-};
 
 // A fresh XDG_CONFIG_HOME with an empty port link directory.
 class PortLinkDirTest : public ::testing::Test {
@@ -83,16 +70,16 @@ TEST_F(PortLinkDirTest, ComNamesResolveToLinkOrBuiltInPort) {
   }
 }
 
-TEST_F(PortLinkDirTest, LinkDirectoryFollowsXdgThenHome) {
-  {
-    ScopedEnv configHome("XDG_CONFIG_HOME", m_configHome.c_str());
-    EXPECT_EQ(SerialPortLinkDirectory(), PortDir().string());
-  }
-  ScopedEnv home("HOME", "/home/tech");
-  for (const char* ignored : {static_cast<const char*>(nullptr), "", "relative/dir"}) {
-    ScopedEnv configHome("XDG_CONFIG_HOME", ignored);
-    EXPECT_EQ(SerialPortLinkDirectory(), "/home/tech/.config/plenx-logger/ports");
-  }
+TEST(ComPortNumber, OnlyComAndAPositiveNumberNameAPort) {
+  const struct {
+    const char* name;
+    int number;
+  } kCases[] = {
+      {"COM3", 3},  {"COM12", 12}, {"COM3:", 3},  {"\\\\.\\COM24", 24}, {"\\\\.\\COM3:", 3},
+      {"COM0", 0},  {"com3", 0},   {"COM", 0},    {"COM-2", 0},         {"COM+2", 0},
+      {"COM 2", 0}, {"COM2x", 0},  {"COM2::", 0}, {"/dev/ttyS0", 0},    {"COM99999999999", 0},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(ComPortNumber(c.name), c.number) << c.name;
 }
 
 TEST_F(PortLinkDirTest, MappedComPortOpensTheLinkedDevice) {
