@@ -16,6 +16,7 @@
 #include <string>
 
 #include "archive/deflate_compressor.h"
+#include "platform/posix_io.h"
 #include "tests/archive/deflate_test_inputs.h"
 
 namespace {
@@ -77,7 +78,7 @@ bool WriteInputs(const std::string& directory) {
 
 // Whole process: reads the file with read(2) in the sizes the compressor asks for.
 int CompressFile(const std::string& inputPath, const std::string& outputPath) {
-  const int input = ::open(inputPath.c_str(), O_RDONLY);
+  const int input = OpenFile(inputPath.c_str(), O_RDONLY | O_CLOEXEC);
   if (input < 0) {
     std::perror(inputPath.c_str());
     return 1;
@@ -89,19 +90,14 @@ int CompressFile(const std::string& inputPath, const std::string& outputPath) {
   const uint64_t size = compressor.Compress(
       DeflateCompressor::kZipLevel,
       [input](uint8_t* buffer, uint32_t count) -> uint32_t {
-        uint32_t total = 0;
-        while (total < count) {
-          const ssize_t n = ::read(input, buffer + total, count - total);
-          if (n <= 0) break;
-          total += static_cast<uint32_t>(n);
-        }
-        return total;
+        bool failed = false;
+        return static_cast<uint32_t>(ReadAll(input, buffer, count, failed));
       },
       [output](const uint8_t* bytes, uint32_t count) {
         if (output != nullptr) std::fwrite(bytes, 1, count, output);
       },
       flags, error);
-  ::close(input);
+  CloseFile(input);
   if (output != nullptr) std::fclose(output);
   std::printf("%llu bytes%s%s\n", static_cast<unsigned long long>(size),
               error.empty() ? "" : ", error: ", error.c_str());

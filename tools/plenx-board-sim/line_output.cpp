@@ -121,6 +121,7 @@ void LineOutput::DropStaleInput() {
 
 bool LineOutput::Drain() {
   if (m_heldSlaveFd < 0) {
+    // Not retried: a stop signal that interrupts the wait ends it.
     tcdrain(m_writeFd);
     return !StopRequested();
   }
