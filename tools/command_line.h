@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -39,4 +40,15 @@ inline int FinishEarlyParse(const CLI::App& app, const CLI::ParseError& error) {
   if (error.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) return app.exit(error);
   std::fprintf(stderr, "%s: %s\n%s", app.get_name().c_str(), error.what(), app.help().c_str());
   return kExitBadArguments;
+}
+
+// Parses the command line into app's options. nullopt when the program goes
+// on; otherwise the exit status to end with (see FinishEarlyParse).
+inline std::optional<int> ParseCommandLine(CLI::App& app, int argc, char** argv) {
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    return FinishEarlyParse(app, error);
+  }
+  return std::nullopt;
 }

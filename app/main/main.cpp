@@ -1,5 +1,6 @@
 // Entry point of plenx-logger: reads the options and runs the application.
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "app/logger_app.h"
@@ -32,11 +33,7 @@ int main(int argc, char** argv) {
          "--screenshot", [&options](const std::string& path) { options.screenshotPath = path; },
          "write the window as PNG once shown, then close")
       ->type_name("FILE");
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::ParseError& error) {
-    return FinishEarlyParse(app, error);
-  }
+  if (const std::optional<int> exitStatus = ParseCommandLine(app, argc, argv)) return *exitStatus;
   // The offscreen platform needs no display; an explicit choice is kept.
   if (options.headless) ::setenv("QT_QPA_PLATFORM", "offscreen", /*overwrite=*/0);
   theApp.SetRunOptions(std::move(options));

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <random>
 #include <span>
 #include <string>
@@ -130,11 +131,7 @@ int main(int argc, char** argv) {
   CLI::App app{"", "plenx-board-sim"};
   SimOptions options;
   AddSimOptions(app, options);
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::ParseError& error) {
-    return FinishEarlyParse(app, error);
-  }
+  if (const std::optional<int> exitStatus = ParseCommandLine(app, argc, argv)) return *exitStatus;
   InstallStopSignalHandlers();
   std::string error;
   std::optional<LineOutput> line = options.devicePath.empty()

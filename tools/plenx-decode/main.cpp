@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,11 +44,7 @@ int main(int argc, char** argv) {
   CLI::App app{"", "plenx-decode"};
   DecodeOptions options;
   AddDecodeOptions(app, options);
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::ParseError& error) {
-    return FinishEarlyParse(app, error);
-  }
+  if (const std::optional<int> exitStatus = ParseCommandLine(app, argc, argv)) return *exitStatus;
   const bool fromStdin = options.input == "-";
   const int in = fromStdin ? STDIN_FILENO : OpenFile(options.input.c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0) {

@@ -2,6 +2,7 @@
 // writer, printing the result code of every call.
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -45,28 +46,24 @@ int main(int argc, char** argv) {
   CLI::Option* as = app.add_option("--as", renamed, "add SOURCE under the entry name ENTRY")
                         ->type_name("ENTRY SOURCE")
                         ->allow_extra_args(false);
+  if (const std::optional<int> exitStatus = ParseCommandLine(app, argc, argv)) return *exitStatus;
+  // The additions in command-line order: CLI11 lists every value it took in
+  // the order it took them, an --as once for each of its two.
   std::vector<Addition> additions;
-  try {
-    app.parse(argc, argv);
-    // The additions in command-line order: CLI11 lists every value it took
-    // in the order it took them, an --as once for each of its two.
-    size_t nextPlain = 0;
-    size_t nextRenamed = 0;
-    for (size_t i = 0; i < app.parse_order().size(); ++i) {
-      const CLI::Option* option = app.parse_order()[i];
-      if (option == plain) {
-        additions.push_back({FileNameOf(sources[nextPlain]), sources[nextPlain]});
-        ++nextPlain;
-      } else if (option == as) {
-        additions.push_back({renamed[nextRenamed].first, renamed[nextRenamed].second});
-        ++nextRenamed;
-        ++i;  // the second value of the same --as
-      }
+  size_t nextPlain = 0;
+  size_t nextRenamed = 0;
+  for (size_t i = 0; i < app.parse_order().size(); ++i) {
+    const CLI::Option* option = app.parse_order()[i];
+    if (option == plain) {
+      additions.push_back({FileNameOf(sources[nextPlain]), sources[nextPlain]});
+      ++nextPlain;
+    } else if (option == as) {
+      additions.push_back({renamed[nextRenamed].first, renamed[nextRenamed].second});
+      ++nextRenamed;
+      ++i;  // the second value of the same --as
     }
-    if (additions.empty()) throw CLI::RequiredError("SOURCE");
-  } catch (const CLI::ParseError& error) {
-    return FinishEarlyParse(app, error);
   }
+  if (additions.empty()) return FinishEarlyParse(app, CLI::RequiredError("SOURCE"));
 
   const ArchiveHandle archive = ArchiveCreate(archivePath.c_str());
   if (archive == nullptr) {
