@@ -5,7 +5,9 @@
 // Calls that can be interrupted by a signal or move part of a buffer (open,
 // read, write, pwrite, poll, fsync, ftruncate, tcsetattr) go through these
 // functions. Calls that return at once and never fail with EINTR (stat,
-// mkdir, rename, flock with LOCK_NB, ioctl on a terminal) are made directly.
+// mkdir, rename, flock with LOCK_NB, ioctl on a terminal) are made directly,
+// and so is a wait that a signal is meant to cut short (the simulator's
+// stop).
 #pragma once
 
 #include <sys/types.h>
