@@ -19,6 +19,7 @@
 #include <string>
 #include <thread>
 
+#include "config/record_layout.h"
 #include "link/simple_protocol.h"
 #include "tests/support/record_queue.h"
 
@@ -26,7 +27,7 @@ extern char** environ;
 
 namespace {
 
-constexpr int kDefaultValueCount = 69 + 4 * 40;
+constexpr int kDefaultValueCount = static_cast<int>(RecordValueCount(RecordLayout{}));
 constexpr auto kMeasureTime = std::chrono::seconds(10);
 
 enum class Line { kPaced9600, kSilent, kDead };
