@@ -188,10 +188,3 @@ void AppendOutdoorRuleNumber(OutdoorRule rule, int32_t value, double factor, std
       break;
   }
 }
-
-void ApplyOutdoorRule(int p, int32_t value, double factor, std::string& text) {
-  const OutdoorRule rule = OutdoorRuleAt(p);
-  if (rule == OutdoorRule::kNone) return;
-  text.clear();
-  AppendOutdoorRuleText(rule, value, factor, text);
-}

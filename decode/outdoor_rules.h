@@ -32,8 +32,3 @@ void AppendOutdoorRuleText(OutdoorRule rule, int32_t value, double factor, std::
 // nothing where the text stands for no value ("NA" of a missing top shell
 // sensor).
 void AppendOutdoorRuleNumber(OutdoorRule rule, int32_t value, double factor, std::string& out);
-
-// Applies the outdoor rule of status position p, if it has one, to text (the
-// generic text of the value). Positions without a rule leave text as it is.
-// value is the field's value, factor StatusParamScale(p).
-void ApplyOutdoorRule(int p, int32_t value, double factor, std::string& text);

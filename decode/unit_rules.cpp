@@ -207,10 +207,3 @@ void AppendUnitRuleNumber(UnitRule rule, int32_t value, double factor, std::stri
       break;
   }
 }
-
-void ApplyUnitRules(int64_t q, int32_t value, double factor, std::string& text) {
-  const UnitRule rule = UnitRuleAt(q);
-  if (rule == UnitRule::kNone) return;
-  text.clear();
-  AppendUnitRuleText(rule, value, factor, text);
-}

@@ -36,9 +36,3 @@ void AppendUnitRuleText(UnitRule rule, int32_t value, double factor, std::string
 // for kNone the generic number, as its text. Appends nothing for "-", which
 // stands for no value.
 void AppendUnitRuleNumber(UnitRule rule, int32_t value, double factor, std::string& out);
-
-// Applies the rule of absolute record position q, if it has one, to text (the
-// generic text of the value). value is the field's value, factor
-// UnitParamScale of the parameter at q. Positions without a rule leave text
-// as it is.
-void ApplyUnitRules(int64_t q, int32_t value, double factor, std::string& text);
