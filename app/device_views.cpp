@@ -1,11 +1,11 @@
 // Device views of the main dialog: the unit tabs, the banner below them and
 // the Parameter/Value list of every unit.
-#include <cstdio>
 #include <string>
 
 #include "app/logger_dialog.h"
 #include "app/resource_ids.h"
 #include "decode/shown_params.h"
+#include "decode/unit_tabs.h"
 
 namespace {
 
@@ -23,8 +23,6 @@ constexpr DWORD kListExtendedStyle = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT;  /
 constexpr int kOutdoorParameterColumnPx = 350;
 constexpr int kUnitParameterColumnPx = 150;
 constexpr int kValueColumnPx = 200;
-// Tab i of 2 to N - 1 is "INDOOR " and the letter with code 64 + i (B, C, ...).
-constexpr int kIndoorLetterBase = 64;
 
 }  // namespace
 
@@ -37,17 +35,8 @@ void CTESSAMPLENXLOGGERDlg::SetupViews() {
   m_tabs.MoveWindow(frame.left, frame.top, frame.Width(), frame.Height() - kBannerStripPx);
   m_tabs.RedrawWindow();
 
-  // Each insertion is at its index among the tabs present then, so with
-  // N below 2 "ZIZU" lands before tabs inserted earlier.
-  const int unitCount = m_config.numDevices;
-  m_tabs.InsertItem(0, "OUTDOOR");
-  m_tabs.InsertItem(1, "INDOOR A / HK");
-  for (int i = 2; i < unitCount; ++i) {
-    char text[16];
-    std::snprintf(text, sizeof text, "INDOOR %c", kIndoorLetterBase + i);
-    m_tabs.InsertItem(i, text);
-  }
-  m_tabs.InsertItem(unitCount, "ZIZU");
+  for (const TabInsertion& tab : UnitTabInsertions(m_config.numDevices))
+    m_tabs.InsertItem(tab.index, tab.text);
   m_tabs.RedrawWindow();
 
   const CRect bannerRect{frame.left + kBannerInsetPx, frame.bottom - kBannerStripPx,

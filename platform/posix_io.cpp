@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 
 namespace {
 
@@ -34,6 +35,7 @@ size_t WriteAll(int fd, const void* bytes, size_t count) {
   while (done < count) {
     const ssize_t written = WriteSome(fd, next + done, count - done);
     // A write that accepts nothing would repeat for ever; it counts as full.
+    if (written == 0) errno = ENOSPC;
     if (written <= 0) break;
     done += static_cast<size_t>(written);
   }
@@ -46,6 +48,7 @@ size_t WriteAllAt(int fd, const void* bytes, size_t count, uint64_t offset) {
   while (done < count) {
     const ssize_t written = RetryOnInterrupt(
         [&] { return pwrite(fd, next + done, count - done, static_cast<off_t>(offset + done)); });
+    if (written == 0) errno = ENOSPC;
     if (written <= 0) break;
     done += static_cast<size_t>(written);
   }

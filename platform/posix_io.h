@@ -51,7 +51,7 @@ ssize_t WriteSome(int fd, const void* bytes, size_t count);
 
 // Writes all count bytes at the file position, continuing after short
 // writes. Returns how many bytes were written: count, or fewer when a write
-// failed (errno set) or accepted nothing (a full device).
+// failed or accepted nothing (a full device, errno ENOSPC); errno is set.
 size_t WriteAll(int fd, const void* bytes, size_t count);
 inline size_t WriteAll(int fd, std::string_view bytes) { return WriteAll(fd, bytes.data(), bytes.size()); }
 
