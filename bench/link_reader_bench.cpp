@@ -1,5 +1,5 @@
 // CPU time of the link's reader thread on a live, a silent and a dead line.
-// The line is a pseudo-terminal: plenx-board-sim (next to this program)
+// The line is a pseudo-terminal: plenx-board-sim (from the build's bin folder)
 // sends default-layout frames paced at 9600 baud; "silent" has nobody
 // sending; "dead" is a terminal whose far side is gone, so every read fails
 // at once. The process does nothing else while it is measured, so its CPU
@@ -15,7 +15,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <thread>
 
@@ -39,8 +38,7 @@ double ProcessCpuSeconds() {
 
 // Starts plenx-board-sim --pty and returns its terminal's path ("" on failure).
 std::string StartSimulator(pid_t& pid) {
-  const std::string program =
-      (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "plenx-board-sim").string();
+  const std::string program = std::string(PLENX_BIN_DIR) + "/plenx-board-sim";
   int out[2];
   if (pipe(out) != 0) return "";
   posix_spawn_file_actions_t actions;
