@@ -1,4 +1,5 @@
-// CPU time of the link's reader thread on a live, a silent and a dead line.
+// CPU time of the link's reader thread on a live, a silent and a dead line,
+// and the wall time of one empty read.
 // The line is a pseudo-terminal: plenx-board-sim (from the build's bin folder)
 // sends default-layout frames paced at 9600 baud; "silent" has nobody
 // sending; "dead" is a terminal whose far side is gone, so every read fails
@@ -20,6 +21,7 @@
 
 #include "link/record_queue.h"
 #include "link/simple_protocol.h"
+#include "platform/serial_port.h"
 
 extern char** environ;
 
@@ -104,6 +106,46 @@ void BM_LinkReaderCpu(benchmark::State& state) {
     close(master);
   }
 }
+
+// Wall time of one empty read on a silent and on a hung-up line: the read
+// time-out (200 ms), plus whatever the machine adds to wake the reader.
+void BM_EmptySerialRead(benchmark::State& state) {
+  const bool hungUp = state.range(0) != 0;
+  int master = -1;
+  int slave = -1;
+  char ptyPath[128] = {};
+  if (openpty(&master, &slave, ptyPath, nullptr, nullptr) != 0) {
+    state.SkipWithError("no line");
+    return;
+  }
+  const SerialHandle port = OpenSerialPort(ptyPath);
+  if (port == kInvalidSerialHandle) {
+    state.SkipWithError("open failed");
+    return;
+  }
+  ConfigureSerialLine(port, kSerialBaudRate);
+  if (hungUp) {
+    close(slave);
+    close(master);
+  }
+  for (auto _ : state) {
+    uint8_t byte = 0;
+    benchmark::DoNotOptimize(ReadSerialByte(port, byte, kSerialReadTimeoutMs));
+  }
+  CloseSerialPort(port);
+  if (!hungUp) {
+    close(slave);
+    close(master);
+  }
+}
+
+BENCHMARK(BM_EmptySerialRead)
+    ->ArgName("hung_up")
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(10)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 BENCHMARK(BM_LinkReaderCpu)
     ->ArgName("line")
