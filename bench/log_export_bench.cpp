@@ -21,7 +21,6 @@
 #include "decode/log_line_splitter.h"
 #include "decode/record_decoder.h"
 #include "decode/shown_params.h"
-#include "platform/executable_path.h"
 
 extern char** environ;
 
@@ -132,7 +131,7 @@ double ChildrenCpuSeconds() {
          static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-// Runs plenx-export (beside this program) on the log with the CSV going to
+// Runs plenx-export (of the same build) on the log with the CSV going to
 // /dev/null; the iteration's time is the program's CPU time (user and
 // system), which other work on a shared machine changes least.
 void BM_ExportProgram(benchmark::State& state) {
@@ -141,8 +140,7 @@ void BM_ExportProgram(benchmark::State& state) {
     state.SkipWithError("cannot write the log to the temporary folder");
     return;
   }
-  const std::string executable = ExecutablePath();
-  const std::string program = executable.substr(0, executable.rfind('/') + 1) + "plenx-export";
+  const std::string program = std::string(PLENX_BIN_DIR) + "/plenx-export";
   std::vector<std::string> args = {program, log.Path(), "-o", "/dev/null"};
   if (state.range(0) != 0) args.insert(args.begin() + 1, "--values");
   std::vector<char*> argv;

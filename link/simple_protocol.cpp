@@ -13,11 +13,6 @@
 
 namespace {
 
-// Close always blocks this long. More than twelve read time-outs: the reader
-// has long seen the stop flag by then, which is all the window ever relied
-// on; the join that follows makes it certain.
-constexpr int kCloseWaitMs = 2500;
-
 constexpr std::string_view kDevicePathPrefix = "\\\\.\\COM";
 
 }  // namespace
@@ -64,7 +59,7 @@ int CSimpleProtocol::Open() {
 
 int CSimpleProtocol::Close() {
   m_stop.store(true);
-  std::this_thread::sleep_for(std::chrono::milliseconds(kCloseWaitMs));
+  std::this_thread::sleep_for(std::chrono::milliseconds(m_closeWaitMs));
   StopReader();
   if (m_port != kInvalidSerialHandle) {
     CloseSerialPort(m_port);

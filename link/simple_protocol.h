@@ -16,6 +16,12 @@
 // owner calls Close before destroying a link it opened.
 class CSimpleProtocol {
  public:
+  // How long Close blocks unless SetCloseWaitMs says otherwise. More than
+  // twelve read time-outs: the reader has long seen the stop flag by then,
+  // which is all the window ever relied on; the join that follows makes it
+  // certain.
+  static constexpr int kCloseWaitMs = 2500;
+
   CSimpleProtocol() = default;
   CSimpleProtocol(const CSimpleProtocol&) = delete;
   CSimpleProtocol& operator=(const CSimpleProtocol&) = delete;
@@ -40,9 +46,15 @@ class CSimpleProtocol {
   // -1.
   virtual int Open();
 
-  // Asks the reader to stop, waits 2500 ms, joins the reader and closes the
-  // port. Always 0. Nothing is posted after it returns.
+  // Asks the reader to stop, waits CloseWaitMs(), joins the reader and
+  // closes the port. Always 0. Nothing is posted after it returns.
   virtual int Close();
+
+  // Sets how long Close waits before it joins the reader (0 or more; a
+  // negative value counts as 0). The program keeps kCloseWaitMs; tests
+  // shorten it, since the join alone already ends the reader.
+  void SetCloseWaitMs(int closeWaitMs) { m_closeWaitMs = closeWaitMs < 0 ? 0 : closeWaitMs; }
+  int CloseWaitMs() const { return m_closeWaitMs; }
 
   // Directs records to message at window; may be called while the reader
   // runs. A record completed while either is unset (null, 0) is dropped.
@@ -65,6 +77,7 @@ class CSimpleProtocol {
   std::string m_portName = "COM1:";
   int m_baudRate = kSerialBaudRate;
   int m_valueCount = 0;
+  int m_closeWaitMs = kCloseWaitMs;
   std::atomic<int> m_unitIndex{-1};
   std::atomic<bool> m_stop{false};
 };

@@ -3,11 +3,18 @@
 # when they are all present. Runs apt-get as root, through sudo otherwise.
 set -euo pipefail
 
+# What each package is for; nothing else is used.
 packages=(
-  build-essential cmake pkg-config libcli11-dev
-  qt6-base-dev libgl-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
-  zlib1g-dev gzip unzip python3
+  build-essential  # g++ and make; its libgcc-12-dev brings the sanitizer runtimes
+  cmake
+  libcli11-dev     # CLI11, the programs' command lines
+  qt6-base-dev     # Qt 6 Widgets for plenx-logger (it brings the OpenGL headers Qt's CMake files need)
+  libgtest-dev     # GoogleTest, the tests
+  libbenchmark-dev # Google Benchmark, bench/
+  clang-format     # the formatting check of scripts/test.sh
+  gzip             # the deflate compressor's byte-for-byte oracle in the tests
+  unzip            # checks the archives the tests write
+  python3          # its zlib and zipfile read back the tests' deflate streams and archives
 )
 
 missing=()

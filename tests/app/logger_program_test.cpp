@@ -11,8 +11,10 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
+#include <optional>
 #include <string>
-#include <thread>
+#include <string_view>
 #include <vector>
 
 #include "archive/log_archive_name.h"
@@ -20,6 +22,7 @@
 #include "link/frame_encoder.h"
 #include "tests/app/dialog_probe.h"
 #include "tests/link/pty_line.h"
+#include "tests/support/wait.h"
 
 extern char** environ;
 
@@ -36,16 +39,29 @@ pid_t Spawn(const std::vector<std::string>& arguments) {
   return posix_spawn(&pid, kProgram.c_str(), nullptr, nullptr, argv.data(), environ) == 0 ? pid : -1;
 }
 
+// Generous: the program may start slowly on a loaded machine under sanitizers.
+constexpr int kProgramTimeoutMs = 20000;
+
 // The exit status, -1 for a signal death or more than `timeoutMs`.
-int WaitExit(pid_t pid, int timeoutMs = 20000) {
-  for (int waitedMs = 0; waitedMs < timeoutMs; waitedMs += 10) {
-    int status = 0;
-    if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
+int WaitExit(pid_t pid, int timeoutMs = kProgramTimeoutMs) {
+  if (const std::optional<int> status = WaitChildExit(pid, timeoutMs)) return *status;
   kill(pid, SIGKILL);
   waitpid(pid, nullptr, 0);
   return -1;
+}
+
+// True once process pid has a handler for `signalNumber` (its SigCgt mask in
+// /proc/<pid>/status); false before, or when the process is gone.
+bool CatchesSignal(pid_t pid, int signalNumber) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  constexpr std::string_view kCaughtMask = "SigCgt:";
+  for (std::string line; std::getline(status, line);) {
+    if (line.starts_with(kCaughtMask)) {
+      const uint64_t mask = std::stoull(line.substr(kCaughtMask.size()), nullptr, 16);
+      return ((mask >> (signalNumber - 1)) & 1) != 0;
+    }
+  }
+  return false;
 }
 
 using LoggerProgramTest = DialogTest;  // for its own settings folder
@@ -75,9 +91,9 @@ TEST_F(LoggerProgramTest, UnknownOptionIsRefused) {
 TEST_F(LoggerProgramTest, TermSignalClosesTheWindowInOrder) {
   const pid_t pid = Spawn({"--headless"});
   ASSERT_GT(pid, 0);
-  // Give the window time to come up; a signal before that still ends the
-  // program, only by its default handling (no exit status then).
-  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  // A signal before the program catches it would end it by its default
+  // handling (no exit status then); from then on it closes the window.
+  ASSERT_TRUE(WaitUntil([pid] { return CatchesSignal(pid, SIGTERM); }, kProgramTimeoutMs));
   kill(pid, SIGTERM);
   EXPECT_EQ(WaitExit(pid), 0);
 }
@@ -97,12 +113,15 @@ TEST_F(LoggerProgramTest, UnattendedRunLogsUntilTermSignalThenArchives) {
   ASSERT_GT(pid, 0);
   std::vector<int16_t> values(229, 7);
   const std::vector<uint8_t> frame = EncodeFrame(1, values);
+  // The board sends until a record is logged, as a real one sends twice a
+  // second: frames that come before the run has started are not taken.
+  constexpr auto kFramePeriod = std::chrono::milliseconds(100);
   bool logged = false;
-  for (int attempt = 0; attempt < 100 && !logged; ++attempt) {
+  for (int frames = 0; frames * kFramePeriod.count() < kProgramTimeoutMs && !logged; ++frames) {
     line.Write(frame);
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
     std::error_code ignored;
-    logged = std::filesystem::file_size(log, ignored) > 0 && !ignored;
+    logged = WaitUntil([&] { return std::filesystem::file_size(log, ignored) > 0 && !ignored; },
+                       kFramePeriod.count());
   }
   EXPECT_TRUE(logged);
   kill(pid, SIGTERM);

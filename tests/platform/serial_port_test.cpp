@@ -167,9 +167,11 @@ TEST(SerialPortTest, LineIsRaw8N1At9600) {
 }
 
 // An empty read takes the full time-out, whether the line is silent or
-// hung up (every read fails at once there).
+// hung up (every read fails at once there), so a reader looping on it
+// cannot spin. How close to the time-out it returns is a benchmark's
+// business (bench/link_reader_bench.cpp), not a test's.
 TEST(SerialPortTest, EmptyReadTakesTheTimeout) {
-  constexpr int kTimeoutMs = 200;
+  constexpr int kTimeoutMs = 50;
   for (const bool hangUp : {false, true}) {
     SCOPED_TRACE(hangUp ? "hung-up line" : "silent line");
     PtyLine line;
@@ -183,10 +185,7 @@ TEST(SerialPortTest, EmptyReadTakesTheTimeout) {
     uint8_t byte = 0;
     const Clock::time_point start = Clock::now();
     EXPECT_EQ(ReadSerialByte(port, byte, kTimeoutMs), hangUp ? -1 : 0);
-    const auto took = Clock::now() - start;
-    EXPECT_GE(took, milliseconds(kTimeoutMs));
-    // Not much longer either: a loaded machine may oversleep a little.
-    EXPECT_LT(took, milliseconds(kTimeoutMs + 500));
+    EXPECT_GE(Clock::now() - start, milliseconds(kTimeoutMs));
     CloseSerialPort(port);
   }
 }
