@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "config/logger_config.h"
 #include "decode/display_text.h"
 #include "decode/record_fields.h"
 #include "decode/record_layout.h"
@@ -27,10 +28,8 @@
 
 namespace {
 
-// The loader's ranges and defaults.
-constexpr int kMaxParamsPerBlock = 1000;
-constexpr int kMaxNumDevices = 10;
-constexpr RecordLayout kDefaultLayout{69, 4, 40};
+// The layout the loader falls back to when the file's gives records without values.
+constexpr RecordLayout kDefaultLayout{kDefaultStatusParams, kDefaultNumDevices, kDefaultAcParams};
 
 // Lowest and highest record positions that carry a unit rule.
 constexpr int64_t kFirstUnitRulePosition = 70;

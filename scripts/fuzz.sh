@@ -8,15 +8,17 @@
 # the script fail. Regression runs over the committed corpora need no clang:
 # they are CTest tests of the normal build (fuzz_corpus.<target>).
 #
-#   scripts/fuzz.sh [SECONDS]
+#   scripts/fuzz.sh [SECONDS [TARGET...]]     (TARGET: e.g. deflate; default all)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${1:-60}
 if ! [[ "$seconds" =~ ^[0-9]+$ ]] || [ "$seconds" -lt 1 ]; then
-  echo "usage: scripts/fuzz.sh [SECONDS]   (seconds per target, default 60)" >&2
+  echo "usage: scripts/fuzz.sh [SECONDS [TARGET...]]   (seconds per target, default 60)" >&2
   exit 2
 fi
+shift $(($# > 0 ? 1 : 0))
+only=("$@")
 
 # Longest input per target, where libFuzzer's 4096 bytes is too small: a full
 # frame of the largest layout, a whole record, more than one deflate window.
@@ -41,6 +43,7 @@ results=()
 failed=0
 for program in build-fuzz/bin/*_fuzz; do
   name=$(basename "$program" _fuzz)
+  if [ ${#only[@]} -gt 0 ] && ! printf '%s\n' "${only[@]}" | grep -qx "$name"; then continue; fi
   seeds=fuzz/corpus/$name
   corpus=build-fuzz/corpus/$name
   artifacts=build-fuzz/artifacts/$name

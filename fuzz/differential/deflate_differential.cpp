@@ -109,9 +109,7 @@ class Differential {
       ++tally.mismatches;
       Report(label, input, ours, *theirs, error);
     }
-    m_progressBytes += input.size();
-    if (m_progressBytes >= kProgressEveryBytes) {
-      m_progressBytes = 0;
+    if (tally.bytes / kProgressEveryBytes != (tally.bytes - input.size()) / kProgressEveryBytes) {
       std::fprintf(stderr, "%s: %llu files, %.0f MiB so far\n", tally.source,
                    static_cast<unsigned long long>(tally.files), static_cast<double>(tally.bytes) / kMiB);
     }
@@ -137,7 +135,6 @@ class Differential {
 
   const Options& m_options;
   DeflateCompressor m_compressor;
-  uint64_t m_progressBytes = 0;
   int m_kept = 0;
 };
 

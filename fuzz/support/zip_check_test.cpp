@@ -3,6 +3,7 @@
 // writer and rejects each kind of damage to it.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "archive/zip_writer.h"
@@ -63,6 +64,9 @@ const Damage kDamages[] = {
     {"EndRecordCountChanged", [](std::string& a) { a[a.size() - 12] = 3; }},
     {"LocalSignatureBroken", [](std::string& a) { a[0] = 'X'; }},
 };
+
+// Names the case in test names instead of its bytes.
+void PrintTo(const Damage& damage, std::ostream* out) { *out << damage.name; }
 
 class ZipCheckRefuses : public ::testing::TestWithParam<Damage> {};
 
