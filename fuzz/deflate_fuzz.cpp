@@ -10,6 +10,8 @@
 // the fuzzer's length limit reach the window slides), then the body.
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
+#include <optional>
 #include <string>
 #include <string_view>
 

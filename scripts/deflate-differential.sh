@@ -14,6 +14,9 @@ cd "$(dirname "$0")/.."
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 [ -f build/CMakeCache.txt ] || cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
-cmake --build build -j"$(nproc)" --target deflate_differential >/dev/null
+if ! cmake --build build -j"$(nproc)" --target deflate_differential >/dev/null; then
+  echo "deflate-differential: build/bin/deflate_differential did not build; it needs libcli11-dev" >&2
+  exit 1
+fi
 echo "gzip: $(gzip --version | head -n 1)"
 exec build/bin/deflate_differential "$@"
