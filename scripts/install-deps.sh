@@ -12,6 +12,7 @@ packages=(
   libgtest-dev     # GoogleTest, the tests
   libbenchmark-dev # Google Benchmark, bench/
   clang-format     # the formatting check of scripts/test.sh
+  zlib1g-dev       # zlib, the fuzz targets' independent checker of deflate data and archives
   gzip             # the deflate compressor's byte-for-byte oracle in the tests
   unzip            # checks the archives the tests write
   python3          # its zlib and zipfile read back the tests' deflate streams and archives
