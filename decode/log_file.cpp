@@ -1,21 +1,15 @@
 // The run's text log: append prompt, open with a write lock, one time-stamped line per record.
 #include "decode/log_file.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 
+#include "platform/append_file.h"
 #include "platform/file_search.h"
 #include "platform/full_path.h"
 #include "platform/posix_io.h"
 
 namespace {
 
-// Permission bits of a newly created log, before the umask.
-constexpr mode_t kNewLogFileMode = 0666;
 // Longest time stamp with separator even for out-of-range fields (7 ints).
 constexpr size_t kLineHeadBufferBytes = 128;
 constexpr std::string_view kLineEnd = "\r\n";
@@ -24,34 +18,22 @@ constexpr std::string_view kLineEnd = "\r\n";
 
 bool LogFile::FileExists(const std::string& name) { return DirectorySearchFindsEntry(name); }
 
+bool AskToAppend(UserPrompt& owner, const std::string& fileName) {
+  const std::string question =
+      "File " + fileName + " exists.\nWould you like to append data to the existing file?";
+  return owner.AskYesNoCancel(question, std::string(kAppendQuestionCaption)) == PromptAnswer::Yes;
+}
+
 int LogFile::OpenLog(UserPrompt& owner, const std::string& logFileName) {
   // A Start that failed after opening leaves the file open; release it so the
   // lock cannot refuse this Start.
   CloseLog();
   if (logFileName.empty()) return 0;
 
-  if (FileExists(logFileName)) {
-    const std::string question =
-        "File " + logFileName + " exists.\nWould you like to append data to the existing file?";
-    if (owner.AskYesNoCancel(question, std::string(kAppendQuestionCaption)) != PromptAnswer::Yes) {
-      return -1;
-    }
-  }
+  if (FileExists(logFileName) && !AskToAppend(owner, logFileName)) return -1;
 
-  // O_APPEND puts every line after whatever the file holds at that moment, so
-  // existing content is never overwritten. No O_TRUNC, ever. O_NONBLOCK does
-  // nothing to a regular file; for a pipe or device given as the name it turns
-  // a stalled write into a write error instead of a frozen window.
-  const int fd = OpenFile(logFileName.c_str(),
-                          O_RDWR | O_CREAT | O_APPEND | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, kNewLogFileMode);
+  const int fd = OpenLockedForAppend(logFileName);
   if (fd < 0) return 0;
-
-  // Another writer holds the file: refuse it like a failed open. A file
-  // system without lock support still gets its log, unlocked.
-  if (flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
-    CloseFile(fd);
-    return 0;
-  }
   m_fd = fd;
   m_fullPath = FullPath(logFileName);
   return 0;
@@ -62,18 +44,9 @@ int LogFile::LogRecord(UserPrompt& owner, const LocalTime& time, std::string_vie
   if (logFileName.empty()) return 0;
 
   if (IsOpen() && IsRecordLogged(recordCount, logEvery)) {
-    const std::string line = FormatLogLine(time, recordText);
-    // Every write goes to the file's end (O_APPEND).
-    const size_t writtenBytes = WriteAll(m_fd, line);
-    if (writtenBytes < line.size()) {
-      if (writtenBytes > 0) {
-        // Cut the partial line off, so the next line starts on a line of its
-        // own and the log holds only whole records.
-        const off_t end = lseek(m_fd, 0, SEEK_CUR);
-        if (end >= static_cast<off_t>(writtenBytes)) {
-          RetryOnInterrupt([&] { return ftruncate(m_fd, end - static_cast<off_t>(writtenBytes)); });
-        }
-      }
+    // Every write goes to the file's end; a failed one leaves no part of the
+    // line, so the next line starts on a line of its own.
+    if (!AppendWhole(m_fd, FormatLogLine(time, recordText))) {
       owner.ShowError("Disk full while accessing " + m_fullPath + ".");
       return -1;
     }

@@ -59,6 +59,11 @@ class LogFile {
   std::string m_fullPath;
 };
 
+// Puts the append question for the existing file fileName to owner: "File
+// <fileName> exists." and "Would you like to append data to the existing
+// file?" under kAppendQuestionCaption. True only for Yes.
+bool AskToAppend(UserPrompt& owner, const std::string& fileName);
+
 // Whether the record handled while the counter is recordCount is logged under
 // LOGEVERY logEvery: when logEvery is 1 or 0 (every record), else when
 // recordCount is not a multiple of logEvery. So 3 and -3 skip the records at

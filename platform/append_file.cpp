@@ -1,0 +1,60 @@
+// Append-only files: locked open, whole writes, open failure reasons.
+#include "platform/append_file.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+
+#include "platform/posix_io.h"
+
+namespace {
+
+// Permission bits of a newly created file, before the umask.
+constexpr mode_t kNewFileMode = 0666;
+
+}  // namespace
+
+int OpenLockedForAppend(const std::string& path) {
+  // O_APPEND puts every write after whatever the file holds at that moment,
+  // so existing content is never overwritten. No O_TRUNC, ever. O_NONBLOCK
+  // does nothing to a regular file; for a pipe or device given as the name
+  // it turns a stalled write into a write error instead of a frozen program.
+  const int fd =
+      OpenFile(path.c_str(), O_RDWR | O_CREAT | O_APPEND | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, kNewFileMode);
+  if (fd < 0) return -1;
+  // Another writer holds the file: refuse it like a failed open. A file
+  // system without lock support still gets its file, unlocked.
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+    CloseFile(fd);
+    errno = EWOULDBLOCK;
+    return -1;
+  }
+  return fd;
+}
+
+bool AppendWhole(int fd, std::string_view bytes) {
+  const size_t writtenBytes = WriteAll(fd, bytes);
+  if (writtenBytes == bytes.size()) return true;
+  const int error = errno;
+  if (writtenBytes > 0) {
+    // With O_APPEND the file position is the end of what was just written.
+    const off_t end = lseek(fd, 0, SEEK_CUR);
+    if (end >= static_cast<off_t>(writtenBytes)) {
+      RetryOnInterrupt([&] { return ftruncate(fd, end - static_cast<off_t>(writtenBytes)); });
+    }
+  }
+  errno = error;
+  return false;
+}
+
+std::string AppendOpenFailureReason(int error) {
+  if (error == EWOULDBLOCK) return "in use by another program";
+  if (error == ENOENT) return "no such folder";
+  std::string reason = std::strerror(error);
+  if (!reason.empty()) reason[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(reason[0])));
+  return reason;
+}
