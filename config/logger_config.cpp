@@ -94,10 +94,13 @@ void Apply(const IniFile& ini, WarningList& warnings, LoggerConfig& config) {
   // LOGEVERY is taken as it is: 0 logs every record and a negative value has
   // its own meaning in the log step.
   config.logEvery = ReadInteger(ini, "LOGEVERY", kDefaultLogEvery, warnings);
+  int32_t rawCapture = ReadInteger(ini, "RAWCAPTURE", kRawCaptureOff, warnings);
 
   CheckRange(ini, "NUMDEVICES", config.numDevices, 0, kMaxNumDevices, kDefaultNumDevices, warnings);
   CheckRange(ini, "STATUSPARAMS", config.statusParams, 0, kMaxParamsPerBlock, kDefaultStatusParams, warnings);
   CheckRange(ini, "ACPARAMS", config.acParams, 0, kMaxParamsPerBlock, kDefaultAcParams, warnings);
+  CheckRange(ini, "RAWCAPTURE", rawCapture, kRawCaptureOff, kRawCaptureOn, kRawCaptureOff, warnings);
+  config.rawCapture = rawCapture == kRawCaptureOn;
   if (config.ValuesPerRecord() < 1) {
     // A frame needs at least one value; the layout as a whole is refused.
     warnings.Add(std::string("[") + kConfigSection + "] STATUSPARAMS=" + std::to_string(config.statusParams) +
