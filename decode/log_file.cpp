@@ -32,7 +32,7 @@ int LogFile::OpenLog(UserPrompt& owner, const std::string& logFileName) {
 
   if (FileExists(logFileName) && !AskToAppend(owner, logFileName)) return -1;
 
-  const int fd = OpenLockedForAppend(logFileName);
+  const int fd = OpenLockedForAppend(logFileName, &m_created);
   if (fd < 0) return 0;
   m_fd = fd;
   m_fullPath = FullPath(logFileName);
@@ -59,6 +59,13 @@ int LogFile::LogRecord(UserPrompt& owner, const LocalTime& time, std::string_vie
 void LogFile::CloseLog() {
   if (!IsOpen()) return;
   CloseFile(m_fd);  // also releases the lock
+  m_fd = -1;
+  m_fullPath.clear();
+}
+
+void LogFile::DiscardLog() {
+  if (!IsOpen()) return;
+  CloseRemovingIfUnused(m_fd, m_fullPath, m_created);
   m_fd = -1;
   m_fullPath.clear();
 }

@@ -50,10 +50,17 @@ class LogFile {
   // Closes the file and releases its lock; does nothing when it is closed.
   void CloseLog();
 
+  // Closes the file of a run that did not start after all; it is removed
+  // when OpenLog created it and nothing was written to it, so the next Start
+  // does not ask to append to an empty file.
+  void DiscardLog();
+
   bool IsOpen() const { return m_fd >= 0; }
 
  private:
   int m_fd = -1;
+  // OpenLog made the file.
+  bool m_created = false;
   // Absolute path of the open file, for the write error message; fixed at
   // open time so a later change of the current directory cannot alter it.
   std::string m_fullPath;

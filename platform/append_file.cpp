@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -18,13 +19,19 @@ constexpr mode_t kNewFileMode = 0666;
 
 }  // namespace
 
-int OpenLockedForAppend(const std::string& path) {
+int OpenLockedForAppend(const std::string& path, bool* created) {
   // O_APPEND puts every write after whatever the file holds at that moment,
   // so existing content is never overwritten. No O_TRUNC, ever. O_NONBLOCK
   // does nothing to a regular file; for a pipe or device given as the name
   // it turns a stalled write into a write error instead of a frozen program.
-  const int fd =
-      OpenFile(path.c_str(), O_RDWR | O_CREAT | O_APPEND | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, kNewFileMode);
+  // O_EXCL first, so that whether this open made the file is known for sure.
+  constexpr int kFlags = O_RDWR | O_APPEND | O_NONBLOCK | O_CLOEXEC | O_NOCTTY;
+  bool made = true;
+  int fd = OpenFile(path.c_str(), kFlags | O_CREAT | O_EXCL, kNewFileMode);
+  if (fd < 0 && errno == EEXIST) {
+    made = false;
+    fd = OpenFile(path.c_str(), kFlags | O_CREAT, kNewFileMode);
+  }
   if (fd < 0) return -1;
   // Another writer holds the file: refuse it like a failed open. A file
   // system without lock support still gets its file, unlocked.
@@ -33,7 +40,17 @@ int OpenLockedForAppend(const std::string& path) {
     errno = EWOULDBLOCK;
     return -1;
   }
+  if (created != nullptr) *created = made;
   return fd;
+}
+
+void CloseRemovingIfUnused(int fd, const std::string& path, bool createdByOpen) {
+  struct stat status {};
+  // Removed while still locked, so no other writer can have begun on it.
+  if (createdByOpen && fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size == 0) {
+    unlink(path.c_str());
+  }
+  CloseFile(fd);
 }
 
 bool AppendWhole(int fd, std::string_view bytes) {

@@ -11,8 +11,15 @@
 // then locked against other writers with an advisory exclusive lock, which
 // readers ignore; a file system without lock support gives an unlocked file.
 // Returns the descriptor (close-on-exec, closing it releases the lock), or
-// -1 with errno set; EWOULDBLOCK means another writer holds the file.
-int OpenLockedForAppend(const std::string& path);
+// -1 with errno set; EWOULDBLOCK means another writer holds the file. When
+// created is given, it tells whether this open made the file.
+int OpenLockedForAppend(const std::string& path, bool* created = nullptr);
+
+// Closes fd, opened by OpenLockedForAppend as path, and removes the file
+// when that open created it and it is still empty: a run refused after its
+// files were opened leaves nothing behind. createdByOpen is what that open
+// reported.
+void CloseRemovingIfUnused(int fd, const std::string& path, bool createdByOpen);
 
 // Writes all of bytes at the end of fd, a file OpenLockedForAppend opened.
 // True when every byte is written. Otherwise false with errno set (ENOSPC

@@ -9,7 +9,7 @@
 
 int RawCapture::Open(const std::string& path) {
   Close();
-  const int fd = OpenLockedForAppend(path);
+  const int fd = OpenLockedForAppend(path, &m_created);
   if (fd < 0) return errno;
   m_fd = fd;
   m_fullPath = ::FullPath(path);
@@ -26,6 +26,13 @@ bool RawCapture::Close() {
   m_fd = -1;
   errno = error;
   return flushed;
+}
+
+void RawCapture::Discard() {
+  if (!IsOpen()) return;
+  m_pending.clear();
+  CloseRemovingIfUnused(m_fd, m_fullPath, m_created);
+  m_fd = -1;
 }
 
 bool RawCapture::Append(uint8_t byte) {

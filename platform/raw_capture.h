@@ -36,6 +36,10 @@ class RawCapture {
   // closed. False when that last write failed (errno set).
   bool Close();
 
+  // Closes the file of a run that did not start: it is removed when Open
+  // created it and nothing was written to it. Collected bytes are dropped.
+  void Discard();
+
   bool IsOpen() const { return m_fd >= 0; }
 
   // Absolute path of the file opened last, for messages; it stays after
@@ -56,6 +60,8 @@ class RawCapture {
   using Clock = std::chrono::steady_clock;
 
   int m_fd = -1;
+  // Open made the file.
+  bool m_created = false;
   std::string m_fullPath;
   std::string m_pending;
   // When the first byte of m_pending came.

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <string>
 
 #include "platform/append_file.h"
@@ -68,6 +69,29 @@ TEST(RawCaptureTest, SecondWriterIsRefusedUntilTheFirstCloses) {
 
   RawCapture nowhere;
   EXPECT_EQ(nowhere.Open(folder.Path("missing/x.raw")), ENOENT);
+}
+
+// A capture discarded because its run did not start leaves no file it made
+// itself, and never touches one that was there or that holds bytes.
+TEST(RawCaptureTest, DiscardRemovesOnlyAnEmptyFileItMade) {
+  TempFolder folder;
+  const std::string existing = folder.Write("existing.raw", "");
+  const std::string made = folder.Path("made.raw");
+  const std::string written = folder.Path("written.raw");
+  for (const std::string& path : {existing, made, written}) {
+    RawCapture capture;
+    ASSERT_EQ(capture.Open(path), 0);
+    if (path == written) {
+      AppendAll(capture, "x");
+      ASSERT_TRUE(capture.Flush());
+    }
+    AppendAll(capture, "dropped");
+    capture.Discard();
+    EXPECT_FALSE(capture.IsOpen());
+  }
+  EXPECT_TRUE(std::filesystem::exists(existing));
+  EXPECT_FALSE(std::filesystem::exists(made));
+  EXPECT_EQ(ReadFileBytes(written), "x");
 }
 
 TEST(AppendOpenFailureReason, SaysWhatTheUserCanActOn) {
