@@ -24,6 +24,8 @@ BOOL CTESSAMPLENXLOGGERApp::InitInstance() {
   if (m_options.headless) SetDialogResponder(&headlessResponder);
 
   CTESSAMPLENXLOGGERDlg dlg;
+  if (m_options.rawCapturePath) dlg.SetRawCaptureFile(*m_options.rawCapturePath);
+  if (m_options.headless) dlg.SetLinkEventOutput(stderr);
   m_pMainWnd = &dlg;
   TerminationSignalWatch signalWatch([&dlg] { dlg.OnSysCommand(SC_CLOSE, 0); });
   // Timers live in this scope, so none can fire on a dialog that is gone.

@@ -9,9 +9,11 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "app/s_tab_ctrl.h"
 #include "config/logger_config.h"
@@ -19,6 +21,7 @@
 #include "decode/user_prompt.h"
 #include "link/record_post.h"
 #include "link/simple_protocol.h"
+#include "platform/raw_capture.h"
 #include "ui/combo_box.h"
 #include "ui/dialog.h"
 #include "ui/edit.h"
@@ -33,6 +36,9 @@ inline constexpr int kUnitListCount = 10;
 // Posted to itself by OnInitDialog, so that configuration warnings are shown
 // over the visible window.
 inline constexpr UINT WM_SHOW_CONFIG_WARNINGS = WM_APP + 2;
+// Posted by the reader thread for each LinkEvent: wParam the event, lParam
+// the errno behind it.
+inline constexpr UINT WM_LINK_EVENT = WM_APP + 3;
 
 class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt, public RecordWindow {
  public:
@@ -48,6 +54,16 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt, public RecordWi
   // ignored.
   void OnSysCommand(UINT nID, LPARAM lParam);
 
+  // Every run keeps its raw capture of the line in `path` (a relative name is
+  // taken from the current folder), whatever RAWCAPTURE and the log file
+  // name say. Before the window opens.
+  void SetRawCaptureFile(std::string path) { m_rawCaptureFile = std::move(path); }
+
+  // Where a line lost and a line back are written, one line each, for an
+  // unattended run; nullptr (the default) writes them nowhere. The window
+  // itself shows only the banner, after 10 s without records as always.
+  void SetLinkEventOutput(std::FILE* out) { m_linkEventOutput = out; }
+
   // UserPrompt: message boxes owned by this window.
   PromptAnswer AskYesNoCancel(const std::string& text, const std::string& caption) override;
   void ShowError(const std::string& text) override;
@@ -56,6 +72,8 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt, public RecordWi
   // text as wParam and the unit index as lParam. The message owns the text
   // only when the post succeeds; otherwise `recordText` frees it here.
   bool PostRecord(uint32_t message, std::unique_ptr<std::string> recordText, int unitIndex) override;
+  // RecordWindow, on the reader thread: posts WM_LINK_EVENT.
+  bool PostLinkEvent(LinkEvent event, int error) override;
 
  protected:
   void DoDataExchange() override;
@@ -80,12 +98,18 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt, public RecordWi
 
   // Record intake (link_record.cpp): shows, logs and releases one record.
   LRESULT OnLinkRecord(WPARAM wParam, LPARAM lParam);
+  // Line events (link_event.cpp): a lost or returning line is written to the
+  // link event output; a failed raw capture write is reported as a full
+  // disk, with one such box open at a time.
+  LRESULT OnLinkEvent(WPARAM wParam, LPARAM lParam);
 
   QIcon m_hIcon;  // icon 128, the window's icon
   // Records of the current run; LogRecord advances it and decimates by it.
   int32_t m_recordCount = 0;
   CSimpleProtocol m_link;
   LogFile m_logFile;
+  // Every byte of the line during a run, when the run keeps a raw capture.
+  RawCapture m_rawCapture;
   CStatic m_banner;
   LoggerConfig m_config;
   CListCtrl m_outdoorList;
@@ -106,6 +130,14 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt, public RecordWi
   void ShowRunLayout(bool running);
   // Writes the log file into a ZIP archive beside it, named from today's date.
   void ArchiveLog();
+  // The raw capture file of the next run: the one SetRawCaptureFile gave;
+  // else "<log file>.raw" when RAWCAPTURE is 1 and a log is kept; else none
+  // (empty).
+  std::string RawCapturePath() const;
+  // Opens the raw capture of a starting run at path (nothing for an empty
+  // path); when it cannot be opened, says so in a message box and returns
+  // false.
+  bool OpenRawCapture(const std::string& path);
   // Gives the window menu to the dialog's window (right-click).
   void InstallWindowMenu();
 
@@ -113,4 +145,8 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt, public RecordWi
   ConfigWarnings m_configWarnings;
   // The dialog's handle for the reader thread, 0 while there is no window.
   std::atomic<HWND> m_recordWindow{0};
+  std::optional<std::string> m_rawCaptureFile;
+  std::FILE* m_linkEventOutput = nullptr;
+  // A raw capture write error box is open.
+  bool m_rawCaptureErrorShown = false;
 };

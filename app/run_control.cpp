@@ -8,6 +8,8 @@
 #include "archive/log_archive_name.h"
 #include "archive/zip_writer.h"
 #include "config/persisted_settings.h"
+#include "platform/append_file.h"
+#include "platform/full_path.h"
 #include "platform/local_time.h"
 #include "ui/save_file_dialog.h"
 
@@ -19,6 +21,8 @@ constexpr std::string_view kAlreadyStartedText = "Already started";
 constexpr std::string_view kPortOpenFailedText = "Error opening COM port";
 // Index (from 1) of "Log files" among the save dialog's filters.
 constexpr int kLogFilesFilterIndex = 2;
+// Appended to the log file's name to name its raw capture.
+constexpr std::string_view kRawCaptureSuffix = ".raw";
 
 }  // namespace
 
@@ -61,25 +65,55 @@ void CTESSAMPLENXLOGGERDlg::ShowRunLayout(bool running) {
   }
 }
 
+std::string CTESSAMPLENXLOGGERDlg::RawCapturePath() const {
+  if (m_rawCaptureFile) return *m_rawCaptureFile;
+  if (!m_config.rawCapture || m_config.logFileName.empty()) return {};
+  return m_config.logFileName + std::string(kRawCaptureSuffix);
+}
+
+bool CTESSAMPLENXLOGGERDlg::OpenRawCapture(const std::string& path) {
+  if (path.empty()) return true;
+  const int error = m_rawCapture.Open(path);
+  if (error == 0) return true;
+  MessageBox("Cannot open raw capture file " + FullPath(path) + ": " + AppendOpenFailureReason(error) + ".",
+             "", MB_OK | MB_ICONERROR);
+  return false;
+}
+
 void CTESSAMPLENXLOGGERDlg::OnBnClickedStart() {
   if (m_started) {
     MessageBox(kAlreadyStartedText, "", MB_OK);
     return;
   }
   m_recordCount = 0;
+  // One append question at most: the log's when the log exists (Yes appends
+  // to its raw capture too), else the raw capture's own. Both are asked
+  // before either file is created.
+  const std::string rawPath = RawCapturePath();
+  const bool logExists = !m_config.logFileName.empty() && LogFile::FileExists(m_config.logFileName);
+  if (!rawPath.empty() && !logExists && LogFile::FileExists(rawPath) && !AskToAppend(*this, rawPath)) return;
   if (m_logFile.OpenLog(*this, m_config.logFileName) == -1) return;
+  if (!OpenRawCapture(rawPath)) {
+    m_logFile.DiscardLog();
+    return;
+  }
   // Load bounds the layout to at most 11000 values.
   m_link.SetValueCount(static_cast<int>(m_config.ValuesPerRecord()));
   m_link.SetPortName(m_config.portName);
+  m_link.SetRawCapture(m_rawCapture.IsOpen() ? &m_rawCapture : nullptr);
+  // Before Open, so that every frame the reader completes reaches the
+  // window and the log, as every byte it reads reaches the raw capture.
+  m_link.SetTarget(this, WM_LINK_RECORD);
   if (m_link.Open() != 0) {
-    // Not left open: the next Start opens the same log again.
-    m_logFile.CloseLog();
+    // Not left open, nor left behind empty: the next Start opens the same
+    // files again, without asking to append to files it made itself.
+    m_rawCapture.Discard();
+    m_logFile.DiscardLog();
     MessageBox(kPortOpenFailedText, "", MB_OK);
     return;
   }
   WritePortSetting(m_config.portName);
   WriteLogFileSetting(m_config.logFileName);
-  m_link.SetTarget(this, WM_LINK_RECORD);
   m_linkOpen = true;
   ShowRunLayout(true);
   m_banner.ShowWindow(SW_SHOW);
@@ -92,7 +126,13 @@ void CTESSAMPLENXLOGGERDlg::OnBnClickedStop() {
   if (!m_started) return;
   if (m_linkOpen) {
     m_link.Close();
+    // The records the reader posted before it ended are logged before the
+    // log closes, so the log holds every record whose bytes the raw
+    // capture holds.
+    PumpPostedMessages();
     m_logFile.CloseLog();
+    // The reader has written its last bytes.
+    m_rawCapture.Close();
     m_linkOpen = false;
   }
   KillTimer(kWatchdogTimerId);
