@@ -11,7 +11,7 @@ namespace {
 CTESSAMPLENXLOGGERApp theApp;
 
 constexpr const char* kUsage =
-    "usage: plenx-logger [--headless] [--start] [--screenshot FILE.png] [--version]";
+    "usage: plenx-logger [--headless] [--start] [--raw FILE] [--screenshot FILE.png] [--version]";
 
 }  // namespace
 
@@ -29,6 +29,16 @@ int main(int argc, char** argv) {
       "--start", options.start,
       "start a run with the remembered port and log file (SIGTERM or SIGINT stops it and archives the "
       "log)");
+  app.add_option_function<std::string>(
+         "--raw", [&options](const std::string& path) { options.rawCapturePath = path; },
+         "append every byte read from the serial line to FILE during a run (the log's append question "
+         "and lock rules apply)")
+      ->type_name("FILE")
+      ->check(CLI::Validator(
+          [](std::string& path) {
+            return path.empty() ? std::string("a raw capture needs a file name") : "";
+          },
+          ""));
   app.add_option_function<std::string>(
          "--screenshot", [&options](const std::string& path) { options.screenshotPath = path; },
          "write the window as PNG once shown, then close")
