@@ -153,14 +153,7 @@ bool InRange(const ExportOptions& options, const LocalTime& time) {
 
 int main(int argc, char** argv) {
   ExportOptions options;
-  switch (ParseExportOptions(argc, argv, options)) {
-    case OptionsResult::kRun:
-      break;
-    case OptionsResult::kDone:
-      return kExitOk;
-    case OptionsResult::kBadArguments:
-      return kExitUsage;
-  }
+  if (const std::optional<int> exitStatus = ParseExportOptions(argc, argv, options)) return *exitStatus;
 
   LoggerConfig config;
   if (!LoadConfig(options, config)) return kExitFailure;
