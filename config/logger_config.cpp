@@ -125,11 +125,7 @@ void Apply(const IniFile& ini, WarningList& warnings, LoggerConfig& config) {
 
 }  // namespace
 
-ConfigWarnings LoggerConfig::Load() {
-  // Without the program's own path there is no file beside it to read.
-  const std::string executable = ExecutablePath();
-  return Load(executable.empty() ? std::string() : ConfigFilePathForExecutable(executable));
-}
+ConfigWarnings LoggerConfig::Load() { return Load(FindConfigFile(ExecutablePath())); }
 
 ConfigWarnings LoggerConfig::Load(const std::string& iniPath) {
   ConfigWarnings warnings;

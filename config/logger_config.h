@@ -48,8 +48,10 @@ struct LoggerConfig {
   // Values in every record and frame: S + N x A, at least 1 after Load.
   int64_t ValuesPerRecord() const { return RecordValueCount(Layout()); }
 
-  // Loads the file beside the running executable (see
-  // ConfigFilePathForExecutable); without one, the built-in values and labels.
+  // Loads the first configuration file found (FindConfigFile for the running
+  // executable: beside it, then the per-user folder, then the system
+  // folders); without one, the built-in values and labels. Every warning
+  // starts with the path of the file read.
   // Fills every field but logFileName and portName. Never fails: values the
   // program cannot use are replaced by safe ones and reported in the result.
   ConfigWarnings Load();

@@ -22,6 +22,9 @@ constexpr const char* kFooter =
     "--values: temperatures in degrees F, the compressor in % (0 when stopped), I Feel Mode\n"
     "1 or 0, the code the control board sent for other modes, states and faults; cells\n"
     "showing - or NA stay empty.\n"
+    "Without --ini the first found of these is read: plenx-logger.ini beside plenx-logger,\n"
+    "${XDG_CONFIG_HOME:-~/.config}/plenx-logger/plenx-logger.ini, and plenx-logger/plenx-logger.ini\n"
+    "in each folder of ${XDG_CONFIG_DIRS:-/etc/xdg}.\n"
     "Lines that are not log lines are skipped with a warning on standard error.\n"
     "Exit status: 0 the log was read, 1 the log, the configuration file or the output\n"
     "could not be read or written, 2 bad arguments.";
@@ -41,7 +44,7 @@ std::optional<int> ParseExportOptions(int argc, char** argv, ExportOptions& opti
   SetUpCommandLine(app, kUsage);
   app.footer(kFooter);
   app.add_option("--ini", options.iniPath,
-                 "layout and labels (default: plenx-logger.ini beside plenx-logger)")
+                 "layout and labels (default: the file plenx-logger reads, see below)")
       ->type_name("FILE");
   app.add_flag("--values", options.values, "numbers instead of texts (see below)");
   std::string fromText;

@@ -37,13 +37,13 @@ constexpr uint64_t kSkippedLinesShown = 10;
 constexpr const char* kLoggerProgram = "plenx-logger";
 
 // The configuration file the window reads: plenx-logger.ini beside
-// plenx-logger, which is installed beside this program. Empty when this
-// program's own path is unknown.
+// plenx-logger, which is installed beside this program, else the one of the
+// per-user or a system configuration folder. Empty when there is none.
 std::string WindowConfigPath() {
   const std::string executable = ExecutablePath();
   const size_t slash = executable.rfind('/');
-  if (slash == std::string::npos) return {};
-  return ConfigFilePathForExecutable(executable.substr(0, slash + 1) + kLoggerProgram);
+  return FindConfigFile(slash == std::string::npos ? std::string()
+                                                   : executable.substr(0, slash + 1) + kLoggerProgram);
 }
 
 // Skipped lines: the first few reported with their line number and reason,
