@@ -11,6 +11,14 @@ void CenterOnOwner(QWidget* window, const QWidget* owner) {
   const QRect available = screen != nullptr ? screen->availableGeometry() : QRect();
   const QRect area = ownerWindow != nullptr ? ownerWindow->frameGeometry() : available;
   QRect place = window->frameGeometry();
+  if (!window->testAttribute(Qt::WA_WState_Created) && ownerWindow != nullptr) {
+    // Not on screen yet, so without a frame: it will get one like its owner's.
+    const QRect ownerFrame = ownerWindow->frameGeometry();
+    const QRect ownerClient = ownerWindow->geometry();
+    place = window->geometry().marginsAdded(
+        QMargins(ownerClient.left() - ownerFrame.left(), ownerClient.top() - ownerFrame.top(),
+                 ownerFrame.right() - ownerClient.right(), ownerFrame.bottom() - ownerClient.bottom()));
+  }
   place.moveCenter(area.center());
   if (!available.isEmpty()) {
     place.moveLeft(std::max(available.left(), std::min(place.left(), available.right() + 1 - place.width())));

@@ -6,6 +6,6 @@ class QWidget;
 // Moves the top-level `window` so that its centre lies on the centre of
 // `owner`'s top-level window, or of the screen `window` is on when `owner`
 // is null; then pulls it back inside that screen's available area as far
-// as it fits. Works before the first show (the frame is not known then, so
-// the window's own size is centred).
+// as it fits. Before its first show a window has no frame yet; it is
+// placed as if it had one like its owner's.
 void CenterOnOwner(QWidget* window, const QWidget* owner);

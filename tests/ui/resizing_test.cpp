@@ -93,7 +93,8 @@ TEST_F(ResizingTest, CenterWindowPutsADialogOverTheMiddleOfItsOwner) {
   owner.GetWidget()->setGeometry(screen.left() + 40, screen.top() + 30, 600, 400);
   CDialog owned(PlainDialogTemplate(WS_POPUP | WS_CAPTION), &owner);
   ASSERT_TRUE(owned.Create());
-  owned.CenterWindow();
+  owned.CenterWindow();  // before it is shown, as OnInitDialog does
+  owned.ShowWindow(SW_SHOW);
   EXPECT_EQ(owned.GetWidget()->frameGeometry().center(), owner.GetWidget()->frameGeometry().center());
 
   // An owner at the screen's edge: the dialog stays on the screen.
