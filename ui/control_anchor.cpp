@@ -41,12 +41,15 @@ class ControlAnchor : public QObject {
   }
 
   // One axis: `start` and `length` of the control along a parent of
-  // `parentLength`, from the distances to the near and far edges.
+  // `parentLength`, from the distances to the near and far edges; an axis
+  // anchored to neither edge is left as it is.
   static void Span(bool nearEdge, bool farEdge, int nearPx, int farPx, int parentLength, int& start,
                    int& length) {
     if (nearEdge && farEdge) {
       start = nearPx;
       length = std::max(0, parentLength - nearPx - farPx);
+    } else if (nearEdge) {
+      start = nearPx;
     } else if (farEdge) {
       start = parentLength - farPx - length;
     }

@@ -17,7 +17,7 @@ inline constexpr UINT kAnchorAll = kAnchorLeft | kAnchorTop | kAnchorRight | kAn
 // parent's client area as they are now; from then on every resize of the
 // parent keeps the distances to the edges in `edges` (a combination of the
 // kAnchor* values). Anchor a control after placing it: a second call
-// replaces the first, and a later MoveWindow is undone by the parent's next
-// resize. The anchor ends with the control's window. FALSE when `control`
+// replaces the first, and a later MoveWindow is undone along the anchored
+// axes by the parent's next resize. The anchor ends with the control's window. FALSE when `control`
 // has no window or no parent window. User-interface thread.
 BOOL AnchorToParent(CWnd& control, UINT edges);
