@@ -57,6 +57,8 @@ BOOL CTESSAMPLENXLOGGERDlg::OnInitDialog() {
   m_config.logFileName = ReadLogFileSetting();
   m_logNameEdit.SetWindowText(m_config.logFileName);
   SetupViews();
+  AnchorControls();
+  RestoreWindowLayout();
   m_recordWindow.store(GetSafeHwnd());
   if (!m_configWarnings.empty()) PostMessage(WM_SHOW_CONFIG_WARNINGS, 0, 0);
   return TRUE;
@@ -79,7 +81,7 @@ void CTESSAMPLENXLOGGERDlg::InstallWindowMenu() {
 
 void CTESSAMPLENXLOGGERDlg::OnSysCommand(UINT nID, LPARAM) {
   if ((nID & kSystemCommandMask) == kAboutBoxCommand) {
-    CAboutDlg dlgAbout;
+    CAboutDlg dlgAbout(this);
     dlgAbout.DoModal();
     return;
   }
@@ -120,6 +122,7 @@ PromptAnswer CTESSAMPLENXLOGGERDlg::AskYesNoCancel(const std::string& text, cons
 void CTESSAMPLENXLOGGERDlg::ShowError(const std::string& text) { MessageBox(text, "", MB_OK | MB_ICONERROR); }
 
 void CTESSAMPLENXLOGGERDlg::OnDestroy() {
+  RememberWindowLayout();
   OnBnClickedStop();
   // From here on the reader thread's posts fail and it keeps its records.
   m_recordWindow.store(0);

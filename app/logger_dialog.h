@@ -15,6 +15,7 @@
 
 #include "app/s_tab_ctrl.h"
 #include "config/logger_config.h"
+#include "config/window_settings.h"
 #include "decode/log_file.h"
 #include "decode/user_prompt.h"
 #include "link/record_post.h"
@@ -99,7 +100,23 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt, public RecordWi
 
  private:
   // Builds one list in the tab area with its columns and the labelled rows.
+  // The Parameter column is `parameterColumnWidthPx` wide or as wide as its
+  // longest label, as far as the list has room; a width the user gave a
+  // column earlier takes the place of either.
   void BuildList(CListCtrl& list, int nID, int parameterColumnWidthPx, int listIndex);
+
+  // Window layout (window_layout.cpp). Anchors the controls so that the
+  // unit views grow with the window while the left column and the bottom
+  // row keep their place.
+  void AnchorControls();
+  // Gives the window the size it had when it was last closed, as far as
+  // the screen has room, and reads the column widths the user gave.
+  void RestoreWindowLayout();
+  // Stores the window's size and the column widths the user changed.
+  void RememberWindowLayout();
+  // Takes the widths of `list`'s columns that differ from those it was
+  // built with as the user's own.
+  void NoteUserColumnWidths(const CListCtrl& list, int listIndex);
   void ShowConfigWarnings();
   // Hides (running) or shows the controls that prepare a run: the view
   // frame, the port list and its label, and the Save-as button.
@@ -110,6 +127,14 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt, public RecordWi
   void InstallWindowMenu();
 
   std::optional<std::string> m_configPath;
+  // The window's size as restored at start-up; only a different one is stored.
+  std::optional<WindowSize> m_restoredSize;
+  // Column widths the user gave, by list and column (0: none), and as read
+  // at start-up; only a change is stored.
+  ColumnWidths m_userColumnWidths;
+  ColumnWidths m_storedColumnWidths;
+  // The widths each list's columns were given when it was last built.
+  ColumnWidths m_builtColumnWidths;
   ConfigWarnings m_configWarnings;
   // The dialog's handle for the reader thread, 0 while there is no window.
   std::atomic<HWND> m_recordWindow{0};

@@ -3,6 +3,7 @@
 
 #include <QAbstractButton>
 #include <QCoreApplication>
+#include <QFont>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +14,7 @@
 #include "ui/message_box.h"
 #include "ui/text_codec.h"
 #include "ui/window_dispatch.h"
+#include "ui/window_placement.h"
 #include "ui/window_registry.h"
 
 namespace {
@@ -243,6 +245,19 @@ std::string CWnd::GetWindowText() const {
   if (record == nullptr) return {};
   const QString shown = WidgetText(m_widget);
   return shown == record->textShown ? record->textBytes : TextFromQt(shown);
+}
+
+void CWnd::SetFont(int pointSize, int weight) {
+  if (m_widget == nullptr) return;
+  QFont font = m_widget->font();
+  if (pointSize > 0) font.setPointSize(pointSize);
+  font.setWeight(weight >= FW_BOLD ? QFont::Bold : QFont::Normal);
+  m_widget->setFont(font);
+}
+
+void CWnd::CenterWindow() {
+  if (m_widget == nullptr || !m_widget->isWindow()) return;
+  CenterOnOwner(m_widget, m_widget->parentWidget());
 }
 
 void CWnd::RedrawWindow() {

@@ -86,6 +86,15 @@ class CWnd {
   void SetWindowText(std::string_view text);
   std::string GetWindowText() const;
 
+  // The window's text in the font of its dialog at `pointSize` points (0
+  // keeps the size) and `weight` (FW_NORMAL, FW_BOLD). The window keeps its
+  // place and size.
+  void SetFont(int pointSize, int weight);
+
+  // Centres a top-level window on its owner's window, or on its screen
+  // when it has no owner, keeping it on that screen as far as it fits.
+  void CenterWindow();
+
   // Repaints the window now.
   void RedrawWindow();
   // Writes an image of the window as it is drawn now to a PNG file.
