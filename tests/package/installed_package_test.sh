@@ -89,7 +89,7 @@ else
   grep -qx "Exec=plenx-logger" "${desktop[0]}" || fail "the desktop entry does not start plenx-logger"
   grep -qx "Terminal=false" "${desktop[0]}" || fail "the desktop entry opens a terminal"
   grep -qx "Icon=$id" "${desktop[0]}" || fail "the desktop entry's icon is not $id"
-  for size in 16 24 32 48 256; do
+  for size in 16 24 32 48 64 96 128 256 512; do
     [ -f "$share/icons/hicolor/${size}x${size}/apps/$id.png" ] || fail "no ${size}x${size} icon $id.png"
   done
   [ -f "$share/icons/hicolor/scalable/apps/$id.svg" ] || fail "no scalable icon $id.svg"
