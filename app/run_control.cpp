@@ -48,9 +48,8 @@ std::string PortOpenFailureText(const std::string& portName, int openError) {
     case EACCES:
     case EPERM:
       text +=
-          "permission denied. Add the user to the dialout group (sudo usermod -aG dialout $USER), then log "
-          "in "
-          "again.";
+          "permission denied. Add the user to the dialout group (sudo usermod -aG dialout $USER), "
+          "then log in again.";
       break;
     case ENOTTY:
       text += "not a serial port.";

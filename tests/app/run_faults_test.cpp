@@ -191,9 +191,9 @@ TEST_F(RunFaultTest, PortErrorsNameTheDeviceAndWhatToDo) {
        ports + "/COM5: no such device. Plug in the adapter, or check the port's link in " + ports + "/."},
       {"InUse", busyLine.SlavePath(), busyLine.SlavePath() + ": in use by another program."},
       {"PermissionDenied", lockedLine.SlavePath(),
-       lockedLine.SlavePath() + ": permission denied. Add the user to the dialout group (sudo usermod -aG "
-                                "dialout $USER), then log "
-                                "in again."},
+       lockedLine.SlavePath() +
+           ": permission denied. Add the user to the dialout group (sudo usermod -aG dialout $USER), then "
+           "log in again."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
