@@ -391,10 +391,13 @@ TEST(ZipWriter, ProgressFollowsTheSourceAndChangesNothing) {
     calls.clear();
     const std::string withProgress = folder.Path("with.zip");
     const std::string without = folder.Path("without.zip");
+    // Reading the log moves its access time, which the archive records.
+    ASSERT_TRUE(zip_test::SetFileTimes(logPath, kLastWritten, kLastAccessed));
     const ArchiveHandle archive = ArchiveCreate(withProgress.c_str());
     ASSERT_NE(archive, nullptr);
     ASSERT_EQ(ArchiveAddFile(archive, entry, logPath.c_str(), progress), kArchiveSuccess);
     ASSERT_EQ(ArchiveClose(archive), kArchiveSuccess);
+    ASSERT_TRUE(zip_test::SetFileTimes(logPath, kLastWritten, kLastAccessed));
     WriteArchive(without, {{entry, logPath}});
     EXPECT_TRUE(zip_test::SameBytes(zip_test::ReadAll(withProgress), zip_test::ReadAll(without)));
 
