@@ -25,7 +25,9 @@ BOOL CTESSAMPLENXLOGGERApp::InitInstance() {
 
   CTESSAMPLENXLOGGERDlg dlg;
   m_pMainWnd = &dlg;
-  TerminationSignalWatch signalWatch([&dlg] { dlg.OnSysCommand(SC_CLOSE, 0); });
+  // No question on a signal: the run is stopped and archived, then the
+  // program ends.
+  TerminationSignalWatch signalWatch([&dlg] { dlg.CloseAfterStop(); });
   // Timers live in this scope, so none can fire on a dialog that is gone.
   QTimer startTimer;
   if (m_options.start) {
@@ -43,7 +45,7 @@ BOOL CTESSAMPLENXLOGGERApp::InitInstance() {
         std::fprintf(stderr, "plenx-logger: cannot write %s\n", m_options.screenshotPath->c_str());
         m_exitCode = 1;
       }
-      dlg.OnSysCommand(SC_CLOSE, 0);
+      dlg.CloseAfterStop();
     });
     screenshotTimer.start(kScreenshotDelayMs);
   }

@@ -11,9 +11,12 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
+#include <string_view>
 
 #include "app/s_tab_ctrl.h"
+#include "app/stop_task.h"
 #include "config/logger_config.h"
 #include "config/window_settings.h"
 #include "decode/log_file.h"
@@ -34,6 +37,13 @@ inline constexpr int kUnitListCount = 10;
 // Posted to itself by OnInitDialog, so that configuration warnings are shown
 // over the visible window.
 inline constexpr UINT WM_SHOW_CONFIG_WARNINGS = WM_APP + 2;
+// How long Stop's archive runs before its progress window appears.
+inline constexpr int kArchiveProgressDelayMs = 500;
+// Asked when Escape or the close box would end a run.
+inline constexpr std::string_view kCloseDuringRunQuestion =
+    "A run is active. Stop it and close Plenx Logger?";
+
+class ArchiveProgressDialog;
 
 class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt, public RecordWindow {
  public:
@@ -42,6 +52,11 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt, public RecordWi
   explicit CTESSAMPLENXLOGGERDlg(std::optional<std::string> configPath = std::nullopt);
   // Destroys a window still open, which ends a run first.
   ~CTESSAMPLENXLOGGERDlg() override;
+
+  // Ends the dialog without a question: a run still active is stopped
+  // first, and the dialog ends once its Stop has finished (link closed, log
+  // on disk, archive written). For a termination signal.
+  void CloseAfterStop();
 
   // A command of the window menu (the window's right-click menu): 16 to 31
   // show the About box, SC_MINIMIZE minimises, SC_RESTORE restores,
@@ -63,6 +78,11 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt, public RecordWi
   BOOL OnInitDialog() override;
   void OnTimer(UINT_PTR nIDEvent) override;
   void OnDestroy() override;
+  // Enter never ends the main dialog: a stray key must not stop a run.
+  void OnOK() override;
+  // Escape and the close box: while idle the dialog ends; during a run,
+  // only when the user confirms kCloseDuringRunQuestion, after Stop.
+  void OnCancel() override;
   // Frees the record texts of WM_LINK_RECORD messages still queued when the
   // window goes.
   void OnDiscardPostedMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -77,7 +97,15 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt, public RecordWi
   void OnCbnSelchangePort();
   void OnBnClickedSaveAs();
   void OnBnClickedStart();
+  // Begins Stop: the link's close, the log's flush and the archive run on a
+  // worker while Start, Stop and the run's choices are disabled; the window
+  // keeps handling messages. OnStopDone completes it.
   void OnBnClickedStop();
+  // WM_STOP_PROGRESS: the archive's progress window, once it has lasted.
+  void OnStopProgress(uint64_t bytesRead, uint64_t logBytes);
+  // WM_STOP_DONE: the run is idle again; failures are shown, and a close
+  // requested meanwhile ends the dialog.
+  void OnStopDone();
 
   // Record intake (link_record.cpp): shows, logs and releases one record.
   LRESULT OnLinkRecord(WPARAM wParam, LPARAM lParam);
@@ -93,6 +121,10 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt, public RecordWi
   std::array<CListCtrl, kUnitListCount> m_unitLists;  // element u: tab u + 1
   bool m_linkOpen = false;
   bool m_started = false;
+  // Stop has begun and not yet finished (m_started is still true).
+  bool m_stopping = false;
+  // Tests shorten it; the program keeps kArchiveProgressDelayMs.
+  int m_archiveProgressDelayMs = kArchiveProgressDelayMs;
   CEdit m_logNameEdit;
   CComboBox m_portCombo;
   CStatic m_viewFrame;
@@ -121,8 +153,16 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt, public RecordWi
   // Hides (running) or shows the controls that prepare a run: the view
   // frame, the port list and its label, and the Save-as button.
   void ShowRunLayout(bool running);
-  // Writes the log file into a ZIP archive beside it, named from today's date.
-  void ArchiveLog();
+  // Enables or disables Start, Stop and the run's choices (port, Save-as).
+  void EnableRunControls(bool enable);
+  // Waits for the Stop in progress and returns to idle; shows its failures.
+  void CompleteStop();
+
+  // Errors that a repeating event (a record every half second) may raise
+  // again and again: at most one box of each kind is open at a time.
+  enum class RepeatingError { kDiskFull, kImproperArgument };
+  // Shows text in an error box unless a box of this kind is already open.
+  void ShowRepeatingError(RepeatingError kind, const std::string& text);
   // Gives the window menu to the dialog's window (right-click).
   void InstallWindowMenu();
 
@@ -138,4 +178,10 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt, public RecordWi
   ConfigWarnings m_configWarnings;
   // The dialog's handle for the reader thread, 0 while there is no window.
   std::atomic<HWND> m_recordWindow{0};
+  StopTask m_stopTask;
+  // The archive's path during Stop, for the progress window.
+  std::string m_stopArchivePath;
+  std::unique_ptr<ArchiveProgressDialog> m_archiveProgress;
+  bool m_closeWhenStopped = false;
+  std::set<RepeatingError> m_openErrorBoxes;
 };

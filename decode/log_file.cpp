@@ -11,6 +11,7 @@
 #include "platform/file_search.h"
 #include "platform/full_path.h"
 #include "platform/posix_io.h"
+#include "platform/system_error_text.h"
 
 namespace {
 
@@ -19,6 +20,24 @@ constexpr mode_t kNewLogFileMode = 0666;
 // Longest time stamp with separator even for out-of-range fields (7 ints).
 constexpr size_t kLineHeadBufferBytes = 128;
 constexpr std::string_view kLineEnd = "\r\n";
+
+// Why the log cannot be opened, worded for the technician. O_CREAT makes a
+// missing file no error, so ENOENT means a missing folder; EWOULDBLOCK is
+// the lock another writer holds.
+std::string OpenFailureReason(int errorNumber) {
+  switch (errorNumber) {
+    case ENOENT:
+      return "no such folder";
+    case ENOTDIR:
+      return "a part of the path is not a folder";
+    case EISDIR:
+      return "it is a folder";
+    case EWOULDBLOCK:
+      return "in use by another program";
+    default:
+      return SystemErrorText(errorNumber);
+  }
+}
 
 }  // namespace
 
@@ -44,21 +63,26 @@ int LogFile::OpenLog(UserPrompt& owner, const std::string& logFileName) {
   // a stalled write into a write error instead of a frozen window.
   const int fd = OpenFile(logFileName.c_str(),
                           O_RDWR | O_CREAT | O_APPEND | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, kNewLogFileMode);
-  if (fd < 0) return 0;
+  const auto refuse = [&](int errorNumber) {
+    owner.ShowError("Cannot open log file " + FullPath(logFileName) + ": " + OpenFailureReason(errorNumber) +
+                    ".");
+    return -1;
+  };
+  if (fd < 0) return refuse(errno);
 
   // Another writer holds the file: refuse it like a failed open. A file
   // system without lock support still gets its log, unlocked.
   if (flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
     CloseFile(fd);
-    return 0;
+    return refuse(EWOULDBLOCK);
   }
   m_fd = fd;
   m_fullPath = FullPath(logFileName);
   return 0;
 }
 
-int LogFile::LogRecord(UserPrompt& owner, const LocalTime& time, std::string_view recordText,
-                       const std::string& logFileName, int logEvery, int& recordCount) {
+int LogFile::LogRecord(const LocalTime& time, std::string_view recordText, const std::string& logFileName,
+                       int logEvery, int& recordCount) {
   if (logFileName.empty()) return 0;
 
   if (IsOpen() && IsRecordLogged(recordCount, logEvery)) {
@@ -74,7 +98,6 @@ int LogFile::LogRecord(UserPrompt& owner, const LocalTime& time, std::string_vie
           RetryOnInterrupt([&] { return ftruncate(m_fd, end - static_cast<off_t>(writtenBytes)); });
         }
       }
-      owner.ShowError("Disk full while accessing " + m_fullPath + ".");
       return -1;
     }
   }
@@ -83,11 +106,18 @@ int LogFile::LogRecord(UserPrompt& owner, const LocalTime& time, std::string_vie
   return 0;
 }
 
+std::string LogFile::WriteFailureText() const { return "Disk full while accessing " + m_fullPath + "."; }
+
 void LogFile::CloseLog() {
   if (!IsOpen()) return;
   CloseFile(m_fd);  // also releases the lock
   m_fd = -1;
-  m_fullPath.clear();
+}
+
+int LogFile::ReleaseFile() {
+  const int fd = m_fd;
+  m_fd = -1;
+  return fd;
 }
 
 bool IsRecordLogged(int recordCount, int logEvery) {

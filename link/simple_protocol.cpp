@@ -32,6 +32,7 @@ void CSimpleProtocol::SetPortName(const std::string& portName) {
 }
 
 int CSimpleProtocol::Open() {
+  m_lastOpenError = 0;
   if (m_reader.joinable()) {
     return -1;
   }
@@ -39,7 +40,7 @@ int CSimpleProtocol::Open() {
   if (!decoder) {
     return -1;
   }
-  m_port = OpenSerialPort(m_portName);
+  m_port = OpenSerialPort(m_portName, &m_lastOpenError);
   if (m_port == kInvalidSerialHandle) {
     return -1;
   }
@@ -49,7 +50,8 @@ int CSimpleProtocol::Open() {
   m_stop.store(false);
   try {
     m_reader = std::thread(&CSimpleProtocol::ReadLoop, this, std::move(*decoder));
-  } catch (const std::system_error&) {
+  } catch (const std::system_error& error) {
+    m_lastOpenError = error.code().value();
     CloseSerialPort(m_port);
     m_port = kInvalidSerialHandle;
     return -1;

@@ -290,7 +290,7 @@ CWnd* CWnd::GetParent() const {
   return FromHandle(Registry().HandleOf(m_widget->parentWidget()));
 }
 
-UINT_PTR CWnd::SetTimer(UINT_PTR nIDEvent, UINT nElapseMs) {
+UINT_PTR CWnd::SetTimer(UINT_PTR nIDEvent, UINT nElapseMs, TimerAccuracy accuracy) {
   WindowRecord* record = Registry().Find(m_hWnd);
   if (record == nullptr) return 0;
   QTimer*& timer = record->timers[nIDEvent];
@@ -300,6 +300,7 @@ UINT_PTR CWnd::SetTimer(UINT_PTR nIDEvent, UINT nElapseMs) {
     QObject::connect(timer, &QTimer::timeout,
                      [handle, nIDEvent] { WindowDispatch::DeliverTimer(handle, nIDEvent); });
   }
+  timer->setTimerType(accuracy == TimerAccuracy::kPrecise ? Qt::PreciseTimer : Qt::CoarseTimer);
   timer->start(static_cast<int>(nElapseMs));
   return nIDEvent;
 }

@@ -27,6 +27,11 @@
 
 class QWidget;
 
+// How closely a timer keeps its period. Coarse lets the system move an
+// expiry by up to 5 % of the period to save wake-ups (a 10 s timer fires
+// between 9.5 and 10.5 s); precise keeps it to the millisecond.
+enum class TimerAccuracy { kCoarse, kPrecise };
+
 class CWnd {
  public:
   CWnd() = default;
@@ -106,10 +111,11 @@ class CWnd {
   // The object of the parent window, or null.
   CWnd* GetParent() const;
 
-  // Starts timer `nIDEvent` with period `nElapseMs`; setting a running
-  // timer again restarts its period. Each expiry calls OnTimer. Returns the
-  // identifier, or 0 without a window. Timers end with the window.
-  UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapseMs);
+  // Starts timer `nIDEvent` with period `nElapseMs` and the given accuracy;
+  // setting a running timer again restarts its period. Each expiry calls
+  // OnTimer. Returns the identifier, or 0 without a window. Timers end with
+  // the window.
+  UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapseMs, TimerAccuracy accuracy = TimerAccuracy::kCoarse);
   BOOL KillTimer(UINT_PTR nIDEvent);
 
   // Posts to this window; see the free PostMessage.
