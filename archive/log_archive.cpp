@@ -24,8 +24,10 @@ LogArchiveResult WriteLogArchive(const LogArchiveName& name, const std::string& 
   const ArchiveHandle archive = ArchiveCreate(name.archivePath.c_str(), &error);
   if (archive == nullptr) return {false, SystemErrorText(error.systemError)};
   const uint32_t added = ArchiveAddFile(archive, name.entryName.c_str(), logPath.c_str(), progress);
-  if (added != kArchiveSuccess) {
-    const std::string reason = AddFailureReason(added, ArchiveLastError(archive), logPath);
+  // A log that could not be read to its end is not archived in part.
+  const ArchiveError addError = ArchiveLastError(archive);
+  if (added != kArchiveSuccess || addError.systemError != 0) {
+    const std::string reason = AddFailureReason(added, addError, logPath);
     ArchiveAbandon(archive);
     return {false, reason};
   }

@@ -42,6 +42,7 @@ class SourceReader {
     if (m_ended || count == 0) return 0;
     bool failed = false;
     const size_t got = m_source.Read(buffer, count, &failed);
+    if (failed) m_readError = errno;
     if (failed || got == 0) m_ended = true;
     m_crc = Crc32Update(m_crc, buffer, got);
     m_bytesRead += got;
@@ -51,6 +52,8 @@ class SourceReader {
 
   uint32_t Crc() const { return m_crc; }
   uint64_t BytesRead() const { return m_bytesRead; }
+  // errno of the read that ended the data early; 0 when it reached the end.
+  int ReadError() const { return m_readError; }
 
  private:
   ZipFile& m_source;
@@ -58,6 +61,7 @@ class SourceReader {
   const ArchiveProgress& m_progress;
   uint32_t m_crc = 0;
   uint64_t m_bytesRead = 0;
+  int m_readError = 0;
   bool m_ended = false;
 };
 
@@ -230,6 +234,9 @@ uint32_t ArchiveWriter::AddFile(const char* entryName, const char* sourcePath,
     return Fail(kArchiveWriteFailed, errno, false);
   }
   m_entries.push_back(std::move(record));
+  // The entry holds what was read; a caller that needs the whole file learns
+  // from ArchiveLastError that the rest could not be read.
+  if (reader.ReadError() != 0) NoteFailure(reader.ReadError(), true);
   return kArchiveSuccess;
 }
 

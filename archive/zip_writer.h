@@ -49,14 +49,16 @@ ArchiveHandle ArchiveCreate(const char* archivePath, ArchiveError* error = nullp
 // name ends in the suffix of an already-compressed format and deflated
 // otherwise. The source is read once, start to end; the entry records the
 // bytes actually read, even when the file changed size meanwhile, and a read
-// error ends the entry's data there. On any failure the entry is left out of
+// error ends the entry's data there: the entry is still added, and
+// ArchiveLastError names the read error. On any failure the entry is left out of
 // the central directory; the archive's later entries stay consistent.
 // progress, when given, follows the reading of the source; it changes
 // nothing in the archive.
 uint32_t ArchiveAddFile(ArchiveHandle archive, const char* entryName, const char* sourcePath,
                         const ArchiveProgress& progress = {});
 
-// Why the last failed ArchiveAddFile on archive failed; all zero before any
+// Why the last failed ArchiveAddFile on archive failed, or the read error
+// that cut short the data of the last entry added; all zero before any
 // failure or for a null handle.
 ArchiveError ArchiveLastError(ArchiveHandle archive);
 

@@ -48,6 +48,10 @@ TEST(LogArchive, FailureGivesTheReasonAndKeepsTheEarlierArchive) {
       {"LogNotARegularFile", fifo, folder.Path("a.zip"), 0, "the log " + fifo + " is not a regular file"},
       {"FolderMissing", log, folder.Path("missing/a.zip"), 0, "no such file or directory"},
       {"ArchiveCannotGrow", log, folder.Path("a.zip"), noise.size() + 100, "file too large"},
+      // A regular file whose first read fails (this process's memory at
+      // address 0), as a log on a stick pulled out during Stop would.
+      {"LogReadFails", "/proc/self/mem", folder.Path("a.zip"), 0,
+       "cannot read the log /proc/self/mem: input/output error"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
