@@ -83,7 +83,6 @@ BOOL CTESSAMPLENXLOGGERApp::InitInstance() {
   }
   dlg.DoModal();
   if (unattended) m_exitCode = unattended->ExitStatus();
-  unattended.reset();
   m_pMainWnd = nullptr;
   SetDialogResponder(nullptr);
   return FALSE;
