@@ -281,6 +281,9 @@ UINT_PTR CWnd::SetTimer(UINT_PTR nIDEvent, UINT nElapseMs) {
   QTimer*& timer = record->timers[nIDEvent];
   if (timer == nullptr) {
     timer = new QTimer(m_widget);
+    // A coarse timer may fire up to 5 % early; a window's timer never fires
+    // before its period (the watchdog's 10 s of silence are 10 s).
+    timer->setTimerType(Qt::PreciseTimer);
     const HWND handle = m_hWnd;
     QObject::connect(timer, &QTimer::timeout,
                      [handle, nIDEvent] { WindowDispatch::DeliverTimer(handle, nIDEvent); });
