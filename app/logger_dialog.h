@@ -9,6 +9,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -21,6 +22,7 @@
 #include "config/window_settings.h"
 #include "decode/log_file.h"
 #include "decode/user_prompt.h"
+#include "decode/view_dump.h"
 #include "link/record_post.h"
 #include "link/simple_protocol.h"
 #include "ui/combo_box.h"
@@ -32,8 +34,9 @@
 // The watchdog: timer 1 of the dialog, restarted by every record.
 inline constexpr UINT_PTR kWatchdogTimerId = 1;
 inline constexpr UINT kWatchdogPeriodMs = 10000;
-// Lists behind the outdoor unit that the dialog has room for.
-inline constexpr int kUnitListCount = 10;
+// Lists behind the outdoor unit that the dialog has room for: one per unit
+// it shows (the units of a larger NUMDEVICES are logged but not shown).
+inline constexpr int kUnitListCount = kShownUnitCount;
 // Posted to itself by OnInitDialog, so that configuration warnings are shown
 // over the visible window.
 inline constexpr UINT WM_SHOW_CONFIG_WARNINGS = WM_APP + 2;
@@ -72,6 +75,16 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt, public RecordWi
   // text as wParam and the unit index as lParam. The message owns the text
   // only when the post succeeds; otherwise `recordText` frees it here.
   bool PostRecord(uint32_t message, std::unique_ptr<std::string> recordText, int unitIndex) override;
+
+  // True from a successful Start until the run has ended.
+  bool IsRunActive() const { return m_started; }
+  // `handler` runs on the user-interface thread each time a run has ended:
+  // the link and the log closed and the archive written (the end of Stop).
+  // Unattended runs wait for it before they report and close the window.
+  void SetRunEndedHandler(std::function<void()> handler) { m_onRunEnded = std::move(handler); }
+  // The banner's state and, for every tab in order, the rows of the list
+  // attached to it, as they are shown now (view_dump.cpp).
+  ViewDump DumpViews() const;
 
  protected:
   void DoDataExchange() override;
@@ -176,6 +189,7 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt, public RecordWi
   // The widths each list's columns were given when it was last built.
   ColumnWidths m_builtColumnWidths;
   ConfigWarnings m_configWarnings;
+  std::function<void()> m_onRunEnded;
   // The dialog's handle for the reader thread, 0 while there is no window.
   std::atomic<HWND> m_recordWindow{0};
   StopTask m_stopTask;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/logger_dialog.h"
+#include "app/port_list.h"
 #include "app/resource_ids.h"
 #include "archive/log_archive_name.h"
 #include "config/persisted_settings.h"
@@ -17,8 +18,6 @@
 
 namespace {
 
-// The port list holds COM1 to COM24, in this order.
-constexpr int kPortCount = 24;
 constexpr std::string_view kAlreadyStartedText = "Already started";
 constexpr std::string_view kPortOpenFailedText = "Error opening COM port";
 // Index (from 1) of "Log files" among the save dialog's filters.
@@ -67,8 +66,7 @@ void CTESSAMPLENXLOGGERDlg::FillPortList() {
   const std::string remembered = ReadPortSetting();
   int selection = 0;
   for (int n = 1; n <= kPortCount; ++n) {
-    char name[16];
-    std::snprintf(name, sizeof name, "COM%d", n);
+    const std::string name = PortItemText(n);
     m_portCombo.AddString(name);
     if (remembered == name) selection = n - 1;
   }
@@ -118,7 +116,7 @@ void CTESSAMPLENXLOGGERDlg::OnBnClickedStart() {
   }
   m_recordCount = 0;
   if (m_logFile.OpenLog(*this, m_config.logFileName) == -1) return;
-  // Load bounds the layout to at most 11000 values.
+  // Load bounds the layout to what a frame can carry, which fits an int.
   m_link.SetValueCount(static_cast<int>(m_config.ValuesPerRecord()));
   m_link.SetPortName(m_config.portName);
   if (m_link.Open() != 0) {
@@ -187,6 +185,9 @@ void CTESSAMPLENXLOGGERDlg::CompleteStop() {
   // run starts while the failure boxes below are open.
   if (!m_closeWhenStopped) EnableRunControls(true);
   for (const std::string& message : outcome.failureMessages) MessageBox(message, "", MB_OK | MB_ICONERROR);
+  // The run has ended for whoever waits on it: link and log closed, the
+  // archive written or its failure reported.
+  if (m_onRunEnded) m_onRunEnded();
 }
 
 void CTESSAMPLENXLOGGERDlg::OnTimer(UINT_PTR nIDEvent) {
