@@ -23,8 +23,9 @@ DialogTemplate MainDialogTemplate() {
   using enum DialogControlClass;
   DialogTemplate dialog;
   dialog.caption = "Plenx Logger";  // replaced by OnInitDialog
-  dialog.style =
-      DS_SHELLFONT | DS_MODALFRAME | WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+  // Resizable, with the template's size as the least: the unit views grow.
+  dialog.style = DS_SHELLFONT | DS_MODALFRAME | WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU |
+                 WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME;
   dialog.exStyle = WS_EX_APPWINDOW;
   dialog.x = 0;
   dialog.y = 0;

@@ -37,12 +37,9 @@ LRESULT CTESSAMPLENXLOGGERDlg::OnLinkEvent(WPARAM wParam, LPARAM lParam) {
   const auto event = static_cast<LinkEvent>(wParam);
   const int error = static_cast<int>(lParam);
   if (event == LinkEvent::kRawCaptureFailed) {
-    // The reader reports every failed write; one box at a time is enough,
-    // and the capture goes on trying meanwhile.
-    if (m_rawCaptureErrorShown) return 0;
-    m_rawCaptureErrorShown = true;
-    ShowError("Disk full while accessing " + m_rawCapture.FullPath() + ".");
-    m_rawCaptureErrorShown = false;
+    // The reader reports every failed write and goes on trying.
+    ShowRepeatingError(RepeatingError::kRawCaptureWriteFailed,
+                       "Disk full while accessing " + m_rawCapture.FullPath() + ".");
     return 0;
   }
   if (m_linkEventOutput != nullptr) {

@@ -1,22 +1,25 @@
 // Run control of the main dialog: the port list, the log file choice, Start
 // and Stop with the archive of the log, and the communication watchdog.
+#include <cerrno>
 #include <cstdio>
 #include <string>
 
 #include "app/logger_dialog.h"
+#include "app/port_list.h"
 #include "app/resource_ids.h"
 #include "archive/log_archive_name.h"
-#include "archive/zip_writer.h"
 #include "config/persisted_settings.h"
+#include "panels/archive_progress_dialog.h"
 #include "platform/append_file.h"
 #include "platform/full_path.h"
 #include "platform/local_time.h"
+#include "platform/serial_port_name.h"
+#include "platform/system_error_text.h"
 #include "ui/save_file_dialog.h"
+#include "ui/text_codec.h"
 
 namespace {
 
-// The port list holds COM1 to COM24, in this order.
-constexpr int kPortCount = 24;
 constexpr std::string_view kAlreadyStartedText = "Already started";
 constexpr std::string_view kPortOpenFailedText = "Error opening COM port";
 // Index (from 1) of "Log files" among the save dialog's filters.
@@ -24,14 +27,50 @@ constexpr int kLogFilesFilterIndex = 2;
 // Appended to the log file's name to name its raw capture.
 constexpr std::string_view kRawCaptureSuffix = ".raw";
 
+// "Error opening COM port", then a line that names the device and says why
+// and, where there is one obvious thing to do, what to do. portName is the
+// link's stored name (a "\\.\COMn" name or a device path).
+std::string PortOpenFailureText(const std::string& portName, int openError) {
+  std::string text(kPortOpenFailedText);
+  if (openError == 0) return text;
+  text += "\n" + ResolveSerialDevicePath(portName) + ": ";
+  switch (openError) {
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+    case EIO:  // a built-in port without its hardware
+      text += "no such device. Plug in the adapter";
+      if (ComPortNumber(portName) > 0 && !SerialPortLinkDirectory().empty()) {
+        text += ", or check the port's link in " + SerialPortLinkDirectory() + "/";
+      }
+      text += ".";
+      break;
+    case EBUSY:
+      text += "in use by another program.";
+      break;
+    case EACCES:
+    case EPERM:
+      text +=
+          "permission denied. Add the user to the dialout group (sudo usermod -aG dialout $USER), "
+          "then log in again.";
+      break;
+    case ENOTTY:
+      text += "not a serial port.";
+      break;
+    default:
+      text += SystemErrorText(openError) + ".";
+      break;
+  }
+  return text;
+}
+
 }  // namespace
 
 void CTESSAMPLENXLOGGERDlg::FillPortList() {
   const std::string remembered = ReadPortSetting();
   int selection = 0;
   for (int n = 1; n <= kPortCount; ++n) {
-    char name[16];
-    std::snprintf(name, sizeof name, "COM%d", n);
+    const std::string name = PortItemText(n);
     m_portCombo.AddString(name);
     if (remembered == name) selection = n - 1;
   }
@@ -80,7 +119,16 @@ bool CTESSAMPLENXLOGGERDlg::OpenRawCapture(const std::string& path) {
   return false;
 }
 
+void CTESSAMPLENXLOGGERDlg::EnableRunControls(bool enable) {
+  for (int id : {kStartButtonId, kStopButtonId, kSaveAsButtonId}) {
+    if (CWnd* control = GetDlgItem(id)) control->EnableWindow(enable ? TRUE : FALSE);
+  }
+  m_portCombo.EnableWindow(enable ? TRUE : FALSE);
+}
+
 void CTESSAMPLENXLOGGERDlg::OnBnClickedStart() {
+  // Its button is disabled during Stop; a stray call waits for Stop's end.
+  if (m_stopping) return;
   if (m_started) {
     MessageBox(kAlreadyStartedText, "", MB_OK);
     return;
@@ -97,7 +145,7 @@ void CTESSAMPLENXLOGGERDlg::OnBnClickedStart() {
     m_logFile.DiscardLog();
     return;
   }
-  // Load bounds the layout to at most 11000 values.
+  // Load bounds the layout to what a frame can carry, which fits an int.
   m_link.SetValueCount(static_cast<int>(m_config.ValuesPerRecord()));
   m_link.SetPortName(m_config.portName);
   m_link.SetRawCapture(m_rawCapture.IsOpen() ? &m_rawCapture : nullptr);
@@ -109,7 +157,7 @@ void CTESSAMPLENXLOGGERDlg::OnBnClickedStart() {
     // files again, without asking to append to files it made itself.
     m_rawCapture.Discard();
     m_logFile.DiscardLog();
-    MessageBox(kPortOpenFailedText, "", MB_OK);
+    MessageBox(PortOpenFailureText(m_link.PortName(), m_link.LastOpenError()), "", MB_OK);
     return;
   }
   WritePortSetting(m_config.portName);
@@ -123,33 +171,85 @@ void CTESSAMPLENXLOGGERDlg::OnBnClickedStart() {
 }
 
 void CTESSAMPLENXLOGGERDlg::OnBnClickedStop() {
-  if (!m_started) return;
-  if (m_linkOpen) {
-    m_link.Close();
-    // The records the reader posted before it ended are logged before the
-    // log closes, so the log holds every record whose bytes the raw
-    // capture holds.
-    PumpPostedMessages();
-    m_logFile.CloseLog();
-    // The reader has written its last bytes.
-    m_rawCapture.Close();
-    m_linkOpen = false;
-  }
+  if (!m_started || m_stopping) return;
+  m_stopping = true;
+  EnableRunControls(false);
   KillTimer(kWatchdogTimerId);
   m_banner.ShowWindow(SW_HIDE);
   ShowRunLayout(false);
-  if (!m_config.logFileName.empty()) ArchiveLog();
-  m_started = false;
+  if (!m_linkOpen) {
+    StartStopArchive();
+    return;
+  }
+  // The link closes first. The records its reader posted before it ended
+  // arrive before the worker's WM_STOP_DONE and are still logged, so the log
+  // holds every record whose bytes the raw capture holds; then the files are
+  // handed over (StartStopArchive).
+  StopRequest request;
+  request.link = &m_link;
+  request.window = GetSafeHwnd();
+  m_stopPhase = StopPhase::kClosingLink;
+  m_stopTask.Start(std::move(request));
 }
 
-void CTESSAMPLENXLOGGERDlg::ArchiveLog() {
-  // Results are not examined: a missing archive is not reported, and a
-  // path too long for the archive's name skips it.
-  const std::optional<LogArchiveName> name = LogArchiveNameFor(m_config.logFileName, ReadLocalTime());
-  if (!name) return;
-  const ArchiveHandle archive = ArchiveCreate(name->archivePath.c_str());
-  ArchiveAddFile(archive, name->entryName.c_str(), m_config.logFileName.c_str());
-  ArchiveClose(archive);
+void CTESSAMPLENXLOGGERDlg::StartStopArchive() {
+  m_linkOpen = false;
+  StopRequest request;
+  // Records handled from now on find the log closed, as after Stop.
+  request.logWriteFailureText = m_logFile.WriteFailureText();
+  request.logFile = m_logFile.ReleaseFile();
+  if (m_rawCapture.IsOpen()) {
+    request.rawCapture = &m_rawCapture;
+    request.rawCaptureFailureText = "Disk full while accessing " + m_rawCapture.FullPath() + ".";
+  }
+  if (!m_config.logFileName.empty()) {
+    // Named from the date of Stop, not of the end of the compression.
+    request.logPath = m_config.logFileName;
+    request.archiveName = LogArchiveNameFor(m_config.logFileName, ReadLocalTime());
+    m_stopArchivePath = request.archiveName ? request.archiveName->archivePath : m_config.logFileName;
+  }
+  request.window = GetSafeHwnd();
+  m_stopPhase = StopPhase::kArchiving;
+  m_stopTask.Start(std::move(request));
+}
+
+void CTESSAMPLENXLOGGERDlg::OnStopProgress(uint64_t bytesRead, uint64_t logBytes) {
+  if (!m_stopping) return;
+  if (!m_archiveProgress) {
+    m_archiveProgress = std::make_unique<ArchiveProgressDialog>(GetWidget(), TextToQt(m_stopArchivePath),
+                                                                m_archiveProgressDelayMs);
+  }
+  m_archiveProgress->SetProgress(bytesRead, logBytes);
+}
+
+void CTESSAMPLENXLOGGERDlg::OnStopDone() {
+  if (!m_stopTask.IsRunning()) return;
+  if (m_stopPhase == StopPhase::kClosingLink) {
+    m_stopTask.Finish();
+    StartStopArchive();
+    return;
+  }
+  CompleteStop();
+  if (m_closeWhenStopped) EndDialog(IDCANCEL);
+}
+
+void CTESSAMPLENXLOGGERDlg::CompleteStop() {
+  if (m_stopPhase == StopPhase::kClosingLink) {
+    m_stopTask.Finish();
+    StartStopArchive();
+  }
+  const StopOutcome outcome = m_stopTask.Finish();
+  m_archiveProgress.reset();
+  m_linkOpen = false;
+  m_started = false;
+  m_stopping = false;
+  // A close requested meanwhile keeps the run's controls disabled: no new
+  // run starts while the failure boxes below are open.
+  if (!m_closeWhenStopped) EnableRunControls(true);
+  for (const std::string& message : outcome.failureMessages) MessageBox(message, "", MB_OK | MB_ICONERROR);
+  // The run has ended for whoever waits on it: link and log closed, the
+  // archive written or its failure reported.
+  if (m_onRunEnded) m_onRunEnded();
 }
 
 void CTESSAMPLENXLOGGERDlg::OnTimer(UINT_PTR nIDEvent) {

@@ -1,4 +1,4 @@
-// The ZIP writer's file access, through the program's I/O helper.
+// The ZIP writer's source files, read through the program's I/O helper.
 #include "archive/zip_file.h"
 
 #include <fcntl.h>
@@ -6,14 +6,6 @@
 #include <utility>
 
 #include "platform/posix_io.h"
-
-namespace {
-
-// New archives get read and write permission for everyone the umask allows,
-// as an ordinary new file does.
-constexpr mode_t kNewFileMode = 0666;
-
-}  // namespace
 
 ZipFile::~ZipFile() {
   if (m_fd >= 0) CloseFile(m_fd);
@@ -29,10 +21,6 @@ ZipFile& ZipFile::operator=(ZipFile&& other) noexcept {
   return *this;
 }
 
-ZipFile ZipFile::CreateAlways(const char* path) {
-  return ZipFile(OpenFile(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, kNewFileMode));
-}
-
 ZipFile ZipFile::OpenExisting(const char* path) {
   // O_NONBLOCK only matters for FIFOs and devices, which the writer then
   // refuses; on a regular file reads block as usual.
@@ -41,12 +29,6 @@ ZipFile ZipFile::OpenExisting(const char* path) {
 
 size_t ZipFile::Read(uint8_t* buffer, size_t count, bool* failed) {
   return ReadAll(m_fd, buffer, count, *failed);
-}
-
-size_t ZipFile::Write(const uint8_t* bytes, size_t count) { return WriteAll(m_fd, bytes, count); }
-
-size_t ZipFile::WriteAt(const uint8_t* bytes, size_t count, uint64_t offset) {
-  return WriteAllAt(m_fd, bytes, count, offset);
 }
 
 bool ZipFile::Close() {

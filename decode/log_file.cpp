@@ -33,21 +33,25 @@ int LogFile::OpenLog(UserPrompt& owner, const std::string& logFileName) {
   if (FileExists(logFileName) && !AskToAppend(owner, logFileName)) return -1;
 
   const int fd = OpenLockedForAppend(logFileName, &m_created);
-  if (fd < 0) return 0;
+  if (fd < 0) {
+    const int error = errno;
+    owner.ShowError("Cannot open log file " + FullPath(logFileName) + ": " + AppendOpenFailureReason(error) +
+                    ".");
+    return -1;
+  }
   m_fd = fd;
   m_fullPath = FullPath(logFileName);
   return 0;
 }
 
-int LogFile::LogRecord(UserPrompt& owner, const LocalTime& time, std::string_view recordText,
-                       const std::string& logFileName, int logEvery, int& recordCount) {
+int LogFile::LogRecord(const LocalTime& time, std::string_view recordText, const std::string& logFileName,
+                       int logEvery, int& recordCount) {
   if (logFileName.empty()) return 0;
 
   if (IsOpen() && IsRecordLogged(recordCount, logEvery)) {
     // Every write goes to the file's end; a failed one leaves no part of the
     // line, so the next line starts on a line of its own.
     if (!AppendWhole(m_fd, FormatLogLine(time, recordText))) {
-      owner.ShowError("Disk full while accessing " + m_fullPath + ".");
       return -1;
     }
   }
@@ -56,11 +60,18 @@ int LogFile::LogRecord(UserPrompt& owner, const LocalTime& time, std::string_vie
   return 0;
 }
 
+std::string LogFile::WriteFailureText() const { return "Disk full while accessing " + m_fullPath + "."; }
+
 void LogFile::CloseLog() {
   if (!IsOpen()) return;
   CloseFile(m_fd);  // also releases the lock
   m_fd = -1;
-  m_fullPath.clear();
+}
+
+int LogFile::ReleaseFile() {
+  const int fd = m_fd;
+  m_fd = -1;
+  return fd;
 }
 
 void LogFile::DiscardLog() {

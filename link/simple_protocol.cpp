@@ -19,8 +19,9 @@ constexpr std::string_view kDevicePathPrefix = "\\\\.\\COM";
 
 // The port opened and its line configured; a device that refuses a setting
 // is used with the settings it has.
-SerialHandle OpenConfiguredPort(const std::string& portPath, int baudRate) {
-  const SerialHandle port = OpenSerialPort(portPath);
+// *openError as OpenSerialPort gives it.
+SerialHandle OpenConfiguredPort(const std::string& portPath, int baudRate, int* openError = nullptr) {
+  const SerialHandle port = OpenSerialPort(portPath, openError);
   if (port != kInvalidSerialHandle) {
     ConfigureSerialLine(port, baudRate);
     LowerModemLines(port);
@@ -45,6 +46,7 @@ void CSimpleProtocol::SetPortName(const std::string& portName) {
 }
 
 int CSimpleProtocol::Open() {
+  m_lastOpenError = 0;
   if (m_reader.joinable()) {
     return -1;
   }
@@ -52,14 +54,15 @@ int CSimpleProtocol::Open() {
   if (!decoder) {
     return -1;
   }
-  m_port = OpenConfiguredPort(m_portName, m_baudRate);
+  m_port = OpenConfiguredPort(m_portName, m_baudRate, &m_lastOpenError);
   if (m_port == kInvalidSerialHandle) {
     return -1;
   }
   m_stop.Clear();
   try {
     m_reader = std::thread(&CSimpleProtocol::ReadLoop, this, std::move(*decoder), m_rawCapture, m_portName);
-  } catch (const std::system_error&) {
+  } catch (const std::system_error& error) {
+    m_lastOpenError = error.code().value();
     CloseSerialPort(m_port);
     m_port = kInvalidSerialHandle;
     return -1;

@@ -65,9 +65,17 @@ class CSimpleProtocol {
   // LinkEvent::kLineBack and reads on with the partial frame dropped.
   virtual int Open();
 
+  // Why the last Open returned -1: an errno value (see OpenSerialPort:
+  // ENOENT, EACCES, EBUSY, ENOTTY, ...), or 0 when the port itself was not
+  // the cause (no frame can carry the value count, a reader already runs).
+  int LastOpenError() const { return m_lastOpenError; }
+
   // Asks the reader to stop, waits CloseWaitMs(), joins the reader and
   // closes the port. Always 0. Nothing is posted after it returns. A reader
-  // waiting to reopen a lost port ends as soon as it is asked.
+  // waiting to reopen a lost port ends as soon as it is asked. The owner may
+  // call it on another thread than the user-interface thread (to keep the
+  // window responsive during the wait), as long as no other operation runs
+  // meanwhile.
   virtual int Close();
 
   // Sets how long Close waits before it joins the reader (0 or more; a
@@ -115,6 +123,7 @@ class CSimpleProtocol {
   int m_baudRate = kSerialBaudRate;
   int m_valueCount = 0;
   int m_closeWaitMs = kCloseWaitMs;
+  int m_lastOpenError = 0;
   int m_reopenIntervalMs = kReopenIntervalMs;
   RawCapture* m_rawCapture = nullptr;
   std::atomic<int> m_unitIndex{-1};

@@ -6,11 +6,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cerrno>
-#include <cstring>
 
 #include "platform/posix_io.h"
+#include "platform/system_error_text.h"
 
 namespace {
 
@@ -69,9 +68,16 @@ bool AppendWhole(int fd, std::string_view bytes) {
 }
 
 std::string AppendOpenFailureReason(int error) {
-  if (error == EWOULDBLOCK) return "in use by another program";
-  if (error == ENOENT) return "no such folder";
-  std::string reason = std::strerror(error);
-  if (!reason.empty()) reason[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(reason[0])));
-  return reason;
+  switch (error) {
+    case EWOULDBLOCK:
+      return "in use by another program";
+    case ENOENT:  // the open creates the file, so a folder is missing
+      return "no such folder";
+    case ENOTDIR:
+      return "a part of the path is not a folder";
+    case EISDIR:
+      return "it is a folder";
+    default:
+      return SystemErrorText(error);
+  }
 }

@@ -30,6 +30,7 @@ bool AppendWhole(int fd, std::string_view bytes);
 
 // Why an open of a file for appending failed, for a message to the user:
 // "in use by another program" for EWOULDBLOCK, "no such folder" for ENOENT
-// (the open creates the file, so it is a folder that is missing), else the
-// system's text for error, starting in lower case.
+// (the open creates the file, so it is a folder that is missing), "a part
+// of the path is not a folder", "it is a folder", else the system's text
+// for error (SystemErrorText).
 std::string AppendOpenFailureReason(int error);

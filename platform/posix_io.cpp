@@ -42,6 +42,10 @@ size_t WriteAll(int fd, const void* bytes, size_t count) {
   return done;
 }
 
+bool SyncFile(int fd) {
+  return RetryOnInterrupt([&] { return fsync(fd); }) == 0;
+}
+
 size_t WriteAllAt(int fd, const void* bytes, size_t count, uint64_t offset) {
   const auto* next = static_cast<const char*>(bytes);
   size_t done = 0;

@@ -55,6 +55,11 @@ ssize_t WriteSome(int fd, const void* bytes, size_t count);
 size_t WriteAll(int fd, const void* bytes, size_t count);
 inline size_t WriteAll(int fd, std::string_view bytes) { return WriteAll(fd, bytes.data(), bytes.size()); }
 
+// fsync(2): flushes what was written to fd down to the disk. False, with
+// errno set, when the device reported an error; what was written may then
+// be lost.
+bool SyncFile(int fd);
+
 // As WriteAll, at offset (pwrite(2)), leaving the file position as it was.
 size_t WriteAllAt(int fd, const void* bytes, size_t count, uint64_t offset);
 

@@ -47,25 +47,29 @@ speed_t SpeedCode(int baudRate) {
 
 }  // namespace
 
-SerialHandle OpenSerialPort(const std::string& portPath) {
+SerialHandle OpenSerialPort(const std::string& portPath, int* openError) {
+  const auto fail = [openError](int errorNumber) {
+    if (openError != nullptr) *openError = errorNumber;
+    return kInvalidSerialHandle;
+  };
   const std::string device = ResolveSerialDevicePath(portPath);
   // O_NONBLOCK: the open does not wait for the carrier of a modem-controlled
   // line, and reads never block (ReadSerialByte waits in poll). No O_CREAT,
   // so the device must exist.
   const int port = OpenFile(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (port < 0) {
-    return kInvalidSerialHandle;
+    return fail(errno);
   }
   struct stat status {};
   if (fstat(port, &status) != 0 || !S_ISCHR(status.st_mode)) {
     CloseFile(port);
-    return kInvalidSerialHandle;
+    return fail(ENOTTY);
   }
   // TIOCEXCL makes the kernel refuse further opens of the terminal, but lets
   // root through; the advisory lock catches every other cooperating opener.
   if (flock(port, LOCK_EX | LOCK_NB) != 0) {
     CloseFile(port);
-    return kInvalidSerialHandle;
+    return fail(EBUSY);
   }
   ioctl(port, TIOCEXCL);
   return port;

@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr std::string_view kProgramFolderName = "plenx-logger";
 constexpr std::string_view kDefaultConfigFolderName = ".config";
 // Room for one user database entry; getpwuid_r asks for more with ERANGE.
 constexpr size_t kPasswdBufferBytes = 16384;
@@ -42,8 +41,8 @@ std::string Join(std::string folder, std::string_view name) {
 
 std::string UserConfigFolder() {
   const char* configHome = std::getenv("XDG_CONFIG_HOME");
-  if (IsAbsolute(configHome)) return Join(configHome, kProgramFolderName);
+  if (IsAbsolute(configHome)) return Join(configHome, kProgramConfigFolderName);
   const std::string home = HomeFolder();
   if (home.empty()) return {};
-  return Join(Join(home, kDefaultConfigFolderName), kProgramFolderName);
+  return Join(Join(home, kDefaultConfigFolderName), kProgramConfigFolderName);
 }

@@ -3,6 +3,10 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+
+// The program's folder inside each configuration folder.
+inline constexpr std::string_view kProgramConfigFolderName = "plenx-logger";
 
 // ${XDG_CONFIG_HOME}/plenx-logger when XDG_CONFIG_HOME is an absolute path,
 // otherwise <home>/.config/plenx-logger, where <home> is HOME when that is

@@ -33,13 +33,19 @@ inline void SetUpCommandLine(CLI::App& app, std::string usage) {
   app.set_version_flag("--version", app.get_name() + " " + std::string(kPlenxVersionText));
 }
 
+// Refuses the command line: "<program>: <reason>" and the help on standard
+// error. Returns kExitBadArguments, the status to end with.
+inline int RefuseArguments(const CLI::App& app, const std::string& reason) {
+  std::fprintf(stderr, "%s: %s\n%s", app.get_name().c_str(), reason.c_str(), app.help().c_str());
+  return kExitBadArguments;
+}
+
 // The exit status after app.parse threw: 0 for --help and --version, whose
-// text goes to standard output; kExitBadArguments for a bad argument, after
-// "<program>: <reason>" and the help on standard error.
+// text goes to standard output; kExitBadArguments for a bad argument (see
+// RefuseArguments).
 inline int FinishEarlyParse(const CLI::App& app, const CLI::ParseError& error) {
   if (error.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) return app.exit(error);
-  std::fprintf(stderr, "%s: %s\n%s", app.get_name().c_str(), error.what(), app.help().c_str());
-  return kExitBadArguments;
+  return RefuseArguments(app, error.what());
 }
 
 // Parses the command line into app's options. nullopt when the program goes

@@ -39,6 +39,7 @@ inline constexpr DWORD SS_RIGHT = 0x2;
 inline constexpr DWORD SS_ICON = 0x3;
 inline constexpr DWORD kStaticTypeMask = 0x1F;
 inline constexpr DWORD SS_NOPREFIX = 0x80;
+inline constexpr DWORD SS_CENTERIMAGE = 0x200;  // text: one line, centred vertically
 
 // Edit styles.
 inline constexpr DWORD ES_AUTOHSCROLL = 0x80;
@@ -52,6 +53,13 @@ inline constexpr DWORD LVS_REPORT = 0x1;
 inline constexpr DWORD LVS_EX_GRIDLINES = 0x1;
 inline constexpr DWORD LVS_EX_FULLROWSELECT = 0x20;
 inline constexpr int LVCFMT_LEFT = 0x0;
+// Widths for SetColumnWidth that fit the column to its texts.
+inline constexpr int LVSCW_AUTOSIZE = -1;
+inline constexpr int LVSCW_AUTOSIZE_USEHEADER = -2;
+
+// Font weights.
+inline constexpr int FW_NORMAL = 400;
+inline constexpr int FW_BOLD = 700;
 
 // Show commands.
 inline constexpr int SW_HIDE = 0;

@@ -27,6 +27,11 @@
 
 class QWidget;
 
+// How closely a timer keeps its period. Coarse lets the system move an
+// expiry by up to 5 % of the period to save wake-ups (a 10 s timer fires
+// between 9.5 and 10.5 s); precise keeps it to the millisecond.
+enum class TimerAccuracy { kCoarse, kPrecise };
+
 class CWnd {
  public:
   CWnd() = default;
@@ -86,6 +91,15 @@ class CWnd {
   void SetWindowText(std::string_view text);
   std::string GetWindowText() const;
 
+  // The window's text in the font of its dialog at `pointSize` points (0
+  // keeps the size) and `weight` (FW_NORMAL, FW_BOLD). The window keeps its
+  // place and size.
+  void SetFont(int pointSize, int weight);
+
+  // Centres a top-level window on its owner's window, or on its screen
+  // when it has no owner, keeping it on that screen as far as it fits.
+  void CenterWindow();
+
   // Repaints the window now.
   void RedrawWindow();
   // Writes an image of the window as it is drawn now to a PNG file.
@@ -97,10 +111,11 @@ class CWnd {
   // The object of the parent window, or null.
   CWnd* GetParent() const;
 
-  // Starts timer `nIDEvent` with period `nElapseMs`; setting a running
-  // timer again restarts its period. Each expiry calls OnTimer. Returns the
-  // identifier, or 0 without a window. Timers end with the window.
-  UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapseMs);
+  // Starts timer `nIDEvent` with period `nElapseMs` and the given accuracy;
+  // setting a running timer again restarts its period. Each expiry calls
+  // OnTimer. Returns the identifier, or 0 without a window. Timers end with
+  // the window.
+  UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapseMs, TimerAccuracy accuracy = TimerAccuracy::kCoarse);
   BOOL KillTimer(UINT_PTR nIDEvent);
 
   // Posts to this window; see the free PostMessage.

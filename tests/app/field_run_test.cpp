@@ -20,7 +20,7 @@
 #include "platform/full_path.h"
 #include "platform/local_time.h"
 #include "platform/raw_capture.h"
-#include "tests/app/dialog_probe.h"
+#include "tests/app/run_probe.h"
 #include "tests/link/pty_line.h"
 #include "tests/support/run_command.h"
 #include "tests/ui/scripted_dialog_responder.h"
@@ -36,15 +36,10 @@ constexpr int kValueCount = 229;
 constexpr int kTestReopenIntervalMs = 20;
 constexpr char kAppendQuestionTail[] = " exists.\nWould you like to append data to the existing file?";
 
-class FieldProbe : public DialogProbe {
+class FieldProbe : public RunProbe {
  public:
-  using CTESSAMPLENXLOGGERDlg::m_link;
-  using CTESSAMPLENXLOGGERDlg::m_linkOpen;
-  using CTESSAMPLENXLOGGERDlg::m_logFile;
   using CTESSAMPLENXLOGGERDlg::m_rawCapture;
-  using DialogProbe::DialogProbe;
-
-  void Click(int id) { dynamic_cast<CButton&>(*GetDlgItem(id)).Click(); }
+  using RunProbe::RunProbe;
 };
 
 // A default-layout frame whose values start with seq.
@@ -141,7 +136,7 @@ TEST_F(FieldRunTest, LostLineComesBackAndTheSameLogGoesOn) {
     EXPECT_TRUE(dlg.m_started);
     ASSERT_TRUE(second.Write(Frame(2)));
     ASSERT_TRUE(ProcessEventsUntil([&] { return LoggedRecords(log).size() == 2; }));
-    dlg.Click(kStopButtonId);
+    ASSERT_TRUE(dlg.StopAndWait());
   }
   std::fclose(events);
 
@@ -179,7 +174,7 @@ TEST_F(FieldRunTest, RawCaptureBesideTheLogHoldsTheLineAndDecodesToTheLog) {
   ASSERT_TRUE(dlg.m_rawCapture.IsOpen());
   ASSERT_TRUE(line.Write(stream));
   ASSERT_TRUE(ProcessEventsUntil([&] { return LoggedRecords(log).size() == 5; }));
-  dlg.Click(kStopButtonId);
+  ASSERT_TRUE(dlg.StopAndWait());
   EXPECT_FALSE(dlg.m_rawCapture.IsOpen());
 
   const std::string raw = ReadFileBytes(log + ".raw");
@@ -231,7 +226,9 @@ TEST_F(FieldRunTest, OneAppendQuestionCoversTheLogAndItsRawCapture) {
     dlg.m_config.logFileName = log;
     dlg.Click(kStartButtonId);
     EXPECT_EQ(dlg.m_started, c.starts);
-    if (c.starts) dlg.Click(kStopButtonId);
+    if (c.starts) {
+      ASSERT_TRUE(dlg.StopAndWait());
+    }
     SetDialogResponder(&m_responder);
 
     if (c.asked == Asked::kNone) {
@@ -295,7 +292,8 @@ TEST_F(FieldRunTest, RawCaptureThatCannotBeOpenedRefusesTheStart) {
   dlg.m_config.logFileName = m_files.Path("site.log");
   dlg.Click(kStartButtonId);
   EXPECT_FALSE(dlg.m_started);
-  EXPECT_EQ(m_responder.MessageBoxes().back().text, "Error opening COM port");
+  EXPECT_EQ(m_responder.MessageBoxes().back().text, "Error opening COM port\n" + m_files.Path("no-such-tty") +
+                                                        ": no such device. Plug in the adapter.");
   EXPECT_FALSE(fs::exists(m_files.Path("site.log")));
   EXPECT_FALSE(fs::exists(m_files.Path("site.log.raw")));
 }

@@ -17,38 +17,18 @@
 #include "app/resource_ids.h"
 #include "archive/log_archive_name.h"
 #include "config/persisted_settings.h"
-#include "link/frame_encoder.h"
-#include "tests/app/dialog_probe.h"
+#include "tests/app/run_probe.h"
 #include "tests/link/pty_line.h"
 #include "tests/ui/scripted_dialog_responder.h"
-#include "ui/button.h"
 #include "ui/dialog_responder.h"
 
 namespace {
-
-class RunProbe : public DialogProbe {
- public:
-  using CTESSAMPLENXLOGGERDlg::m_linkOpen;
-  using CTESSAMPLENXLOGGERDlg::m_logFile;
-  using CTESSAMPLENXLOGGERDlg::m_portCombo;
-  using CTESSAMPLENXLOGGERDlg::m_recordCount;
-  using DialogProbe::DialogProbe;
-
-  void Click(int id) { dynamic_cast<CButton&>(*GetDlgItem(id)).Click(); }
-  bool Shown(int id) const { return GetDlgItem(id)->IsWindowVisible() != FALSE; }
-};
 
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::stringstream content;
   content << in.rdbuf();
   return content.str();
-}
-
-std::vector<uint8_t> PositionFrame() {
-  std::vector<int16_t> values(229);
-  for (int i = 0; i < 229; ++i) values[static_cast<size_t>(i)] = static_cast<int16_t>(i);
-  return EncodeFrame(2, values);
 }
 
 class RunControlTest : public DialogTest {
@@ -88,8 +68,7 @@ TEST_F(RunControlTest, RunShowsRecordsLogsThemAndArchivesTheLogAtStop) {
   ASSERT_EQ(m_responder.MessageBoxes().size(), 1u);
   EXPECT_EQ(m_responder.MessageBoxes()[0].text, "Already started");
 
-  dlg.Click(kStopButtonId);
-  EXPECT_FALSE(dlg.m_started);
+  ASSERT_TRUE(dlg.StopAndWait());
   EXPECT_FALSE(dlg.m_linkOpen);
   EXPECT_FALSE(dlg.m_banner.IsWindowVisible());
   for (int id : {kViewFrameId, kPortComboId, kSaveAsButtonId, kPortLabelId}) EXPECT_TRUE(dlg.Shown(id)) << id;
@@ -109,25 +88,9 @@ TEST_F(RunControlTest, RunShowsRecordsLogsThemAndArchivesTheLogAtStop) {
   // A second Stop does nothing.
   std::filesystem::remove(archive->archivePath);
   dlg.Click(kStopButtonId);
+  PumpPostedMessages();
+  EXPECT_FALSE(dlg.m_stopping);
   EXPECT_FALSE(std::filesystem::exists(archive->archivePath));
-}
-
-TEST_F(RunControlTest, ClosingTheWindowDuringARunStopsItAndArchives) {
-  PtyLine line;
-  ASSERT_TRUE(line.Valid());
-  const std::string log = m_files.path() + "/closing.log";
-  {
-    RunProbe dlg(std::string{});
-    ASSERT_TRUE(dlg.Create());
-    dlg.m_config.portName = line.SlavePath();
-    dlg.m_config.logFileName = log;
-    dlg.Click(kStartButtonId);
-    ASSERT_TRUE(dlg.m_started);
-    dlg.OnSysCommand(SC_CLOSE, 0);
-  }
-  const std::optional<LogArchiveName> archive = LogArchiveNameFor(log, ReadLocalTime());
-  ASSERT_TRUE(archive);
-  EXPECT_TRUE(std::filesystem::exists(archive->archivePath));
 }
 
 // A first run without a remembered log: no log, the empty name remembered
@@ -148,11 +111,12 @@ TEST_F(RunControlTest, RunWithoutLogFileNameKeepsNoLogAndWritesNoArchive) {
   const std::string rememberedLog = ReadLogFileSetting();
   const bool recordShown = line.Write(PositionFrame()) &&
                            ProcessEventsUntil([&] { return !dlg.m_outdoorList.GetItemText(9, 1).empty(); });
-  dlg.Click(kStopButtonId);
+  const bool stopped = dlg.StopAndWait();
   std::filesystem::current_path(previous);
 
   EXPECT_TRUE(started);
   EXPECT_TRUE(recordShown);
+  EXPECT_TRUE(stopped);
   EXPECT_EQ(rememberedLog, "");
   EXPECT_EQ(dlg.m_recordCount, 0);
   EXPECT_TRUE(m_responder.MessageBoxes().empty());
@@ -181,7 +145,8 @@ TEST_F(RunControlTest, StartRefusals) {
   dlg.Click(kStartButtonId);
   EXPECT_FALSE(dlg.m_started);
   ASSERT_EQ(m_responder.MessageBoxes().size(), 3u);
-  EXPECT_EQ(m_responder.MessageBoxes()[2].text, "Error opening COM port");
+  EXPECT_EQ(m_responder.MessageBoxes()[2].text,
+            "Error opening COM port\n" + dlg.m_config.portName + ": no such device. Plug in the adapter.");
   EXPECT_FALSE(dlg.m_logFile.IsOpen());
   EXPECT_EQ(ReadPortSetting(), "COM7");
   EXPECT_EQ(ReadLogFileSetting(), "");

@@ -6,6 +6,7 @@
 
 #include <dirent.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <set>
@@ -88,11 +89,13 @@ TEST(SimpleProtocolTest, RefusedOpenStartsNoThreadAndHoldsNoPort) {
   absent.SetValueCount(3);
   absent.SetPortName("/dev/plenx-no-such-port");
   EXPECT_EQ(absent.Open(), -1);
+  EXPECT_EQ(absent.LastOpenError(), ENOENT);
 
   // A value count below 1 is refused before the port is touched.
   CSimpleProtocol noValues;
   Prepare(noValues, line, 0);
   EXPECT_EQ(noValues.Open(), -1);
+  EXPECT_EQ(noValues.LastOpenError(), 0);
   EXPECT_EQ(ThreadCount(), threadsBefore);
 
   // The refused link left the port free, and the absent one may still open
@@ -111,6 +114,7 @@ TEST(SimpleProtocolTest, SecondOpenOfSameDeviceFails) {
   Prepare(second, line, 3);
   ASSERT_EQ(first.Open(), 0);
   EXPECT_EQ(second.Open(), -1);
+  EXPECT_EQ(second.LastOpenError(), EBUSY);
   // A second Open of the running link would start a second reader.
   EXPECT_EQ(first.Open(), -1);
 }

@@ -99,12 +99,15 @@ TEST_F(PortLinkDirTest, MappedComPortOpensTheLinkedDevice) {
 }
 
 TEST(SerialPortTest, OnlyExistingCharacterDevicesOpen) {
-  EXPECT_EQ(OpenSerialPort("/dev/plenx-no-such-port"), kInvalidSerialHandle);
+  int openError = 0;
+  EXPECT_EQ(OpenSerialPort("/dev/plenx-no-such-port", &openError), kInvalidSerialHandle);
+  EXPECT_EQ(openError, ENOENT);
   char regularFile[] = "/tmp/plenx-not-a-port-XXXXXX";
   const int file = mkstemp(regularFile);
   ASSERT_GE(file, 0);
   close(file);
-  EXPECT_EQ(OpenSerialPort(regularFile), kInvalidSerialHandle);
+  EXPECT_EQ(OpenSerialPort(regularFile, &openError), kInvalidSerialHandle);
+  EXPECT_EQ(openError, ENOTTY);
   unlink(regularFile);
 }
 
@@ -115,7 +118,9 @@ TEST(SerialPortTest, PortIsExclusiveUntilClosed) {
   ASSERT_TRUE(line.Valid());
   const SerialHandle port = OpenSerialPort(line.SlavePath());
   ASSERT_NE(port, kInvalidSerialHandle);
-  EXPECT_EQ(OpenSerialPort(line.SlavePath()), kInvalidSerialHandle);
+  int openError = 0;
+  EXPECT_EQ(OpenSerialPort(line.SlavePath(), &openError), kInvalidSerialHandle);
+  EXPECT_EQ(openError, EBUSY);
   int exclusive = 0;
   ASSERT_EQ(ioctl(line.HeldSlave(), TIOCGEXCL, &exclusive), 0);
   EXPECT_NE(exclusive, 0);

@@ -274,12 +274,12 @@ TEST_F(PlenxExport, BadArgumentsExitWithTwoAndTheUsage) {
     const ToolRun run = Run(c.args);
     EXPECT_EQ(run.exitCode, 2) << c.args;
     EXPECT_NE(run.err.find(c.errorMentions), std::string::npos) << c.args << ": " << run.err;
-    EXPECT_NE(run.err.find("Usage: plenx-export [OPTIONS] LOG"), std::string::npos) << c.args;
+    EXPECT_NE(run.err.find("usage: plenx-export [--ini FILE]"), std::string::npos) << c.args;
     EXPECT_EQ(run.out, "") << c.args;
   }
   const ToolRun help = Run("--help");
   EXPECT_EQ(help.exitCode, 0);
-  EXPECT_NE(help.out.find("Usage: plenx-export [OPTIONS] LOG"), std::string::npos);
+  EXPECT_NE(help.out.find("usage: plenx-export [--ini FILE]"), std::string::npos);
   const ToolRun version = Run("--version");
   EXPECT_EQ(version.exitCode, 0);
   EXPECT_TRUE(version.out.starts_with("plenx-export ")) << version.out;

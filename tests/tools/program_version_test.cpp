@@ -10,7 +10,8 @@
 namespace {
 
 TEST(ProgramVersion, EveryProgramPrintsTheProjectVersion) {
-  for (const std::string program : {"plenx-decode", "plenx-board-sim", "plenx-zip", "plenx-logger"}) {
+  for (const std::string program :
+       {"plenx-decode", "plenx-board-sim", "plenx-zip", "plenx-export", "plenx-logger"}) {
     const std::string path = std::string(PLENX_BIN_DIR) + "/" + program;
     // The window program is built only with the window.
     if (program == "plenx-logger" && !std::filesystem::exists(path)) continue;

@@ -171,4 +171,18 @@ TEST(TimerTest, SettingARunningTimerAgainRestartsItsPeriod) {
   EXPECT_GE(dialog.m_firstTickMs - restartMs, kPeriodMs - 2 * kShiftMs);
 }
 
+// A precise timer never fires before its period is over; a coarse one may
+// fire up to 5 % early, which is why the watchdog asks for a precise one.
+TEST(TimerTest, PreciseTimerNeverFiresEarly) {
+  EnsureQtTestApplication();
+  constexpr int kPeriodMs = 400;
+  TimerDialog dialog;
+  ASSERT_TRUE(dialog.Create());
+  dialog.m_clock.start();
+  dialog.SetTimer(1, kPeriodMs, TimerAccuracy::kPrecise);
+  ASSERT_TRUE(RunEventsUntil([&] { return !dialog.m_ticks.empty(); }));
+  // The clocks may count the start a millisecond apart.
+  EXPECT_GE(dialog.m_firstTickMs, kPeriodMs - 1);
+}
+
 }  // namespace

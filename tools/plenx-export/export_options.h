@@ -21,10 +21,7 @@ struct ExportOptions {
   std::string outputPath;
 };
 
-enum class OptionsResult {
-  kRun,           // options holds what to do
-  kDone,          // --help or --version was answered on standard output
-  kBadArguments,  // a message and the usage went to standard error
-};
-
-OptionsResult ParseExportOptions(int argc, char** argv, ExportOptions& options);
+// Reads the command line into options. nullopt when the export goes on;
+// otherwise the exit status to end with: 0 after --help or --version, 2
+// after a bad argument (reported with the help on standard error).
+std::optional<int> ParseExportOptions(int argc, char** argv, ExportOptions& options);

@@ -37,13 +37,13 @@ constexpr uint64_t kSkippedLinesShown = 10;
 constexpr const char* kLoggerProgram = "plenx-logger";
 
 // The configuration file the window reads: plenx-logger.ini beside
-// plenx-logger, which is installed beside this program. Empty when this
-// program's own path is unknown.
+// plenx-logger, which is installed beside this program, else the one of the
+// per-user or a system configuration folder. Empty when there is none.
 std::string WindowConfigPath() {
   const std::string executable = ExecutablePath();
   const size_t slash = executable.rfind('/');
-  if (slash == std::string::npos) return {};
-  return ConfigFilePathForExecutable(executable.substr(0, slash + 1) + kLoggerProgram);
+  return FindConfigFile(slash == std::string::npos ? std::string()
+                                                   : executable.substr(0, slash + 1) + kLoggerProgram);
 }
 
 // Skipped lines: the first few reported with their line number and reason,
@@ -153,14 +153,7 @@ bool InRange(const ExportOptions& options, const LocalTime& time) {
 
 int main(int argc, char** argv) {
   ExportOptions options;
-  switch (ParseExportOptions(argc, argv, options)) {
-    case OptionsResult::kRun:
-      break;
-    case OptionsResult::kDone:
-      return kExitOk;
-    case OptionsResult::kBadArguments:
-      return kExitUsage;
-  }
+  if (const std::optional<int> exitStatus = ParseExportOptions(argc, argv, options)) return *exitStatus;
 
   LoggerConfig config;
   if (!LoadConfig(options, config)) return kExitFailure;
