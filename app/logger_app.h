@@ -31,6 +31,8 @@ struct LoggerRunOptions {
   std::optional<int> dumpEveryMs;
   // Write the window as a PNG to this path once it is shown, then close it.
   std::optional<std::string> screenshotPath;
+  // Keep the raw capture of every run in this file.
+  std::optional<std::string> rawCapturePath;
 };
 
 class CTESSAMPLENXLOGGERApp : public CWinApp {

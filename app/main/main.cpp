@@ -17,6 +17,7 @@ CTESSAMPLENXLOGGERApp theApp;
 constexpr const char* kUsage =
     "usage: plenx-logger [--start] [--port COMn] [--log FILE]\n"
     "       plenx-logger --headless [--port COMn] [--log FILE] [--append] [--seconds S] [--dump-every S]\n"
+    "                    [--raw FILE]\n"
     "       plenx-logger [--headless] --screenshot FILE.png\n"
     "       plenx-logger --version";
 
@@ -78,12 +79,20 @@ int main(int argc, char** argv) {
           ->type_name("S")
           ->check(CLI::Range(kShortestTimerSeconds, kMaxTimerSeconds))
           ->needs(headless);
+  CLI::Option* raw =
+      app.add_option("--raw", options.rawCapturePath,
+                     "append every byte read from the serial line to FILE during the run (the log's append "
+                     "question and lock rules apply)")
+          ->type_name("FILE")
+          ->check([](const std::string& name) { return name.empty() ? std::string("empty file name") : ""; })
+          ->needs(headless);
   app.add_option("--screenshot", options.screenshotPath, "write the window as PNG once shown, then close")
       ->type_name("FILE")
       ->excludes(start)
       ->excludes(append)
       ->excludes(runFor)
-      ->excludes(dumpEvery);
+      ->excludes(dumpEvery)
+      ->excludes(raw);
   if (const std::optional<int> exitStatus = ParseCommandLine(app, argc, argv)) return *exitStatus;
   if (seconds) options.runMs = Milliseconds(*seconds);
   if (dumpEverySeconds) options.dumpEveryMs = Milliseconds(*dumpEverySeconds);
