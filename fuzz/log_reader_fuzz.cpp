@@ -11,8 +11,9 @@
 //
 // Input: piece count P (1 byte, P % 5: 0 feeds everything at once, else the
 // bytes go in pieces cycling through the next P sizes, each 1 + a byte),
-// filler (1 byte: odd inserts kMaxLogLineBytes - 2 + (byte >> 1) % 5 bytes
-// 'x' at the offset of the next 2 bytes, making lines around the limit),
+// filler (1 byte: one whose low four bits are 1 inserts kMaxLogLineBytes - 2
+// + (byte >> 4) % 5 bytes 'x' at the offset of the next 2 bytes, making
+// lines around the limit; rare, since such an input takes 1 MiB to check),
 // then the log bytes.
 #include <algorithm>
 #include <chrono>
@@ -32,6 +33,8 @@ namespace {
 constexpr size_t kMaxPieceSizes = 4;
 constexpr size_t kFillerBelowLimit = 2;
 constexpr size_t kFillerLengths = 5;
+constexpr uint8_t kFillerMask = 0x0F;
+constexpr uint8_t kFillerMark = 0x01;
 
 struct SeenLine {
   uint64_t number;
@@ -109,8 +112,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint8_t filler = input.Byte();
   const uint16_t fillerAt = input.U16();
   std::string bytes(input.Rest());
-  if (filler & 1) {
-    const size_t length = kMaxLogLineBytes - kFillerBelowLimit + (filler >> 1) % kFillerLengths;
+  if ((filler & kFillerMask) == kFillerMark) {
+    const size_t length = kMaxLogLineBytes - kFillerBelowLimit + (filler >> 4) % kFillerLengths;
     bytes.insert(fillerAt % (bytes.size() + 1), length, 'x');
   }
 

@@ -173,7 +173,7 @@ def log_reader_seeds(rng):
           b"2015/03/07-14:05:09.042   -   ")
     # A line one byte over the limit, cut and marked, between two good lines.
     write("log_reader", "line_over_the_limit",
-          bytes([2, 255, 7, 3]) + bytes([62, 0]) + log_text(rng, 1) + b"x" + log_text(rng, 1))
+          bytes([2, 255, 7, 0x31]) + bytes([62, 0]) + log_text(rng, 1) + b"x" + log_text(rng, 1))
 
 
 def main():
