@@ -242,8 +242,8 @@ TEST(FieldFaultTest, ReadOnlyArchiveFolderIsReportedAndTheLogKept) {
   EXPECT_EQ(names, std::vector<std::string>{"site.log"});
 }
 
-// Whatever the per-user store holds (bytes that are no text, a folder or an
-// unreadable file where a value belongs, no zero byte) the window
+// Whatever the per-user store holds (bytes that are no text, a folder or a
+// FIFO where a value belongs, no zero byte) the window
 // opens and a run with a port and log given works; the run's start stores
 // the port and log file afresh. A store that cannot be written at all (its
 // folder is a file) loses only the remembering.
@@ -263,8 +263,9 @@ TEST(FieldFaultTest, BrokenPerUserStoreNeitherStopsNorSpoilsARun) {
       for (char& byte : garbage) byte = static_cast<char>(random());
       std::ofstream(store / "CommunicationPort", std::ios::binary) << garbage;
       std::ofstream(store / "LogFile", std::ios::binary) << "99999999999,-5";
-      std::ofstream(store / "ColumnWidths", std::ios::binary) << garbage.substr(0, 300);
-      chmod((store / "ColumnWidths").c_str(), 0);
+      // A FIFO where a value belongs would block a reader that waits for a
+      // writer; as root, no mode makes a file unreadable.
+      ASSERT_EQ(mkfifo((store / "ColumnWidths").c_str(), 0600), 0);
     }
     const std::string log = folder.Files().Path("site.log");
     FaultRun run(folder, log);
