@@ -24,6 +24,7 @@ using plenx::deflate_test::Bytes;
 
 constexpr size_t kTelemetryLogBytes = 20u << 20;
 constexpr size_t kMixedCorpusBytes = 20u << 20;
+constexpr size_t kNoisyLogBytes = 52'000'000;
 
 const Bytes& TelemetryLogInput() {
   static const Bytes input = plenx::deflate_test::TelemetryLog(kTelemetryLogBytes, 1);
@@ -32,6 +33,11 @@ const Bytes& TelemetryLogInput() {
 
 const Bytes& MixedCorpusInput() {
   static const Bytes input = plenx::deflate_test::MixedCorpus(kMixedCorpusBytes, 2);
+  return input;
+}
+
+const Bytes& NoisyLogInput() {
+  static const Bytes input = plenx::deflate_test::NoisyTelemetryLog(kNoisyLogBytes, 3);
   return input;
 }
 
@@ -60,9 +66,11 @@ void CompressInput(benchmark::State& state, const Bytes& input) {
 
 void BM_CompressTelemetryLog(benchmark::State& state) { CompressInput(state, TelemetryLogInput()); }
 void BM_CompressMixedCorpus(benchmark::State& state) { CompressInput(state, MixedCorpusInput()); }
+void BM_CompressNoisyLog(benchmark::State& state) { CompressInput(state, NoisyLogInput()); }
 
 BENCHMARK(BM_CompressTelemetryLog)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_CompressMixedCorpus)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_CompressNoisyLog)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 bool WriteInputs(const std::string& directory) {
   auto write = [](const std::string& path, const Bytes& bytes) {
@@ -72,7 +80,8 @@ bool WriteInputs(const std::string& directory) {
     return std::fclose(file) == 0 && written;
   };
   return write(directory + "/telemetry_log.txt", TelemetryLogInput()) &&
-         write(directory + "/mixed_corpus.bin", MixedCorpusInput());
+         write(directory + "/mixed_corpus.bin", MixedCorpusInput()) &&
+         write(directory + "/noisy_log.txt", NoisyLogInput());
 }
 
 // Whole process: reads the file with read(2) in the sizes the compressor asks for.
