@@ -112,7 +112,8 @@ void StartEntry(DeflateState& s, const LevelConfig& config, const DeflateCompres
   // function of the input alone.
   std::memset(s.window, 0, sizeof s.window);
   std::memset(s.head, 0, sizeof s.head);
-  std::memset(s.head4, 0, sizeof s.head4);
+  for (PrefixChains& level : s.prefixChains) std::memset(level.head, 0, sizeof level.head);
+  s.indexedEnd = 0;
   s.config = config;
 
   s.position = 0;

@@ -1,8 +1,9 @@
-// Longest-match search: the three-byte chain walk, and a shortcut through the
-// four-byte index that visits only the candidates that can win.
+// Longest-match search: the three-byte chain walk's result, found through
+// the prefix chains of the search index, which visit only candidates that can win.
 #include "archive/deflate_match_finder.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace plenx::deflate {
 namespace {
@@ -58,68 +59,95 @@ inline bool MeasureCandidate(DeflateState& s, unsigned candidate, unsigned& best
   return false;
 }
 
+inline uint32_t Load32(const uint8_t* bytes) {
+  uint32_t value;
+  std::memcpy(&value, bytes, sizeof value);
+  return value;
+}
+
+// Bucket of each prefix length for the string at p.
+inline unsigned Hash4(const uint8_t* p) { return (Load32(p) * 2654435761u) >> (32 - kPrefixHashBits); }
+inline unsigned Hash8(const uint8_t* p) {
+  return static_cast<unsigned>((Load64(p) * 0x9E3779B97F4A7C15ull) >> (64 - kPrefixHashBits));
+}
+inline unsigned Hash16(const uint8_t* p) {
+  const uint64_t mixed = Load64(p) ^ (Load64(p + 8) * 0xC2B2AE3D27D4EB4Full);
+  return static_cast<unsigned>((mixed * 0x9E3779B97F4A7C15ull) >> (64 - kPrefixHashBits));
+}
+
+// Enters the positions from s.indexedEnd through last into the prefix chains.
+void IndexPrefixes(DeflateState& s, unsigned last) {
+  for (unsigned position = s.indexedEnd; position <= last; ++position) {
+    const uint8_t* const bytes = s.window + position;
+    const unsigned buckets[kPrefixLevels] = {Hash4(bytes), Hash8(bytes), Hash16(bytes)};
+    const unsigned slot = position & kWindowMask;
+    for (unsigned level = 0; level < kPrefixLevels; ++level) {
+      PrefixChains& chains = s.prefixChains[level];
+      chains.prev[slot] = chains.head[buckets[level]];
+      chains.head[buckets[level]] = static_cast<uint16_t>(position);
+    }
+  }
+  s.indexedEnd = last + 1;
+}
+
+// The prefix chain level to walk once a match must share at least
+// sharedBytes bytes: the longest prefix not longer than that.
+inline unsigned LevelFor(unsigned sharedBytes) {
+  unsigned level = 0;
+  while (level + 1 < kPrefixLevels && kPrefixBytes[level + 1] <= sharedBytes) ++level;
+  return level;
+}
+
 struct SearchBounds {
-  unsigned budget;  // candidates the chain walk may visit
+  unsigned budget;  // candidates the three-byte walk may visit
   unsigned limit;   // candidates after the first must lie above this
 };
 
-// The walk over the three-byte chain itself.
-unsigned WalkChain(DeflateState& s, unsigned candidate, SearchBounds bounds) {
+// The walk over the three-byte hash chain, as the search is defined: visits
+// candidates nearest first, at most bounds.budget of them, the first always
+// and later ones only above bounds.limit; takes a candidate that is longer
+// than the best so far (at least four bytes once prevLength is three) and
+// stops at niceLength.
+//
+// Every candidate that can win shares the first four bytes with the current
+// position; once the best match has length n, a better one shares n + 1.
+// So the search walks the prefix chain of the longest prefix a winner must
+// share, which holds those candidates in the same order, and moves to a
+// longer prefix's chain from a candidate that shares it. Equal first bytes
+// put a candidate in the same three-byte chain, whose rank tells how many
+// steps the three-byte walk would need to get there: the walk ends where
+// that one's budget would. Bytes past the end of the input take part as
+// they are in the window, in hashes and comparisons alike.
+unsigned WalkPrefixChains(DeflateState& s, unsigned firstCandidate, SearchBounds bounds) {
   const unsigned position = s.position;
+  IndexPrefixes(s, position);
   const uint8_t* const window = s.window;
   const uint8_t* const scan = window + position;
-  const uint16_t* const prev = s.prev;
-  unsigned bestLength = s.prevLength;
-  unsigned budget = bounds.budget;
-
-  // A candidate can only beat bestLength if it agrees at the last two bytes
-  // of the best match and at the first two; most candidates fail here.
-  uint16_t scanEnd = Load16(scan + bestLength - 1);
-  const uint16_t scanStart = Load16(scan);
-  for (;;) {
-    while (Load16(window + candidate + bestLength - 1) != scanEnd ||
-           Load16(window + candidate) != scanStart) {
-      candidate = prev[candidate & kWindowMask];
-      if (candidate <= bounds.limit || --budget == 0) return bestLength;
-    }
-    if (MeasureCandidate(s, candidate, bestLength, scanEnd)) return bestLength;
-    candidate = prev[candidate & kWindowMask];
-    if (candidate <= bounds.limit || --budget == 0) return bestLength;
-  }
-}
-
-// Same result as WalkChain when every candidate that could win shares the
-// first four bytes with the current position (prevLength >= 3), or when the
-// best of the others is simply the first with three equal bytes
-// (prevLength == 2): walks the four-byte index instead, which holds those
-// candidates in the same order, and uses the ranks to stop where the
-// three-byte walk's budget would run out. Needs niceLength >= 4. Bytes past
-// the end of the input take part as they are in the window, in the hashes
-// and comparisons alike, so the result is the same there too.
-unsigned WalkFourByteIndex(DeflateState& s, unsigned firstCandidate, SearchBounds bounds) {
-  const unsigned position = s.position;
-  const uint8_t* const window = s.window;
-  const uint8_t* const scan = window + position;
-  const uint16_t* const prev4 = s.prev4;
   const uint16_t* const rank = s.rank;
   const unsigned startLength = s.prevLength;
   unsigned bestLength = startLength;
 
-  // The three-byte walk always visits its first candidate, later ones only
-  // above the limit; chains hold decreasing positions.
+  // Chains hold decreasing positions.
   const unsigned lowest = std::min(firstCandidate, bounds.limit + 1);
   const uint16_t positionRank = rank[position & kWindowMask];
   const uint32_t scanStart = Load32(scan);
   uint16_t scanEnd = Load16(scan + bestLength - 1);
 
-  for (unsigned candidate = prev4[position & kWindowMask]; candidate >= lowest;
-       candidate = prev4[candidate & kWindowMask]) {
+  unsigned level = LevelFor(bestLength + 1);
+  const uint16_t* links = s.prefixChains[level].prev;
+  for (unsigned candidate = links[position & kWindowMask]; candidate >= lowest;
+       candidate = links[candidate & kWindowMask]) {
     if (Load32(window + candidate) != scanStart) continue;  // another string in the same bucket
-    // Equal first bytes mean the same three-byte chain: its rank tells how
-    // many steps the three-byte walk would need to get here.
     if (static_cast<uint16_t>(positionRank - rank[candidate & kWindowMask]) > bounds.budget) break;
     if (Load16(window + candidate + bestLength - 1) != scanEnd) continue;
     if (MeasureCandidate(s, candidate, bestLength, scanEnd)) return bestLength;
+    // The candidate shares bestLength bytes, so it is in the chain of every
+    // prefix up to that long.
+    const unsigned reached = LevelFor(bestLength);
+    if (reached > level) {
+      level = reached;
+      links = s.prefixChains[level].prev;
+    }
   }
   if (bestLength > startLength || startLength > kMinMatch - 1) return bestLength;
 
@@ -147,9 +175,7 @@ unsigned LongestMatch(DeflateState& s, unsigned candidate) {
   SearchBounds bounds{s.config.maxChain, s.position > kMaxDistance ? s.position - kMaxDistance : 0};
   if (s.prevLength >= s.config.goodLength) bounds.budget >>= 2;
   if (s.position > kWindowBytes - kMinLookahead) s.error.Fail("insufficient lookahead");
-  if (s.config.niceLength >= 4 && s.prevLength >= kMinMatch - 1)
-    return WalkFourByteIndex(s, candidate, bounds);
-  return WalkChain(s, candidate, bounds);
+  return WalkPrefixChains(s, candidate, bounds);
 }
 
 void SlideChains(DeflateState& s) {
@@ -161,8 +187,11 @@ void SlideChains(DeflateState& s) {
   };
   slide(s.head, kHashSize);
   slide(s.prev, kWindowHalfBytes);
-  slide(s.head4, kHash4Size);
-  slide(s.prev4, kWindowHalfBytes);
+  for (PrefixChains& chains : s.prefixChains) {
+    slide(chains.head, kPrefixHashSize);
+    slide(chains.prev, kWindowHalfBytes);
+  }
+  s.indexedEnd = s.indexedEnd >= kWindowHalfBytes ? s.indexedEnd - kWindowHalfBytes : 0;
 }
 
 }  // namespace plenx::deflate
