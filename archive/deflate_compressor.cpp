@@ -113,7 +113,7 @@ void StartEntry(DeflateState& s, const LevelConfig& config, const DeflateCompres
   std::memset(s.window, 0, sizeof s.window);
   std::memset(s.head, 0, sizeof s.head);
   for (PrefixChains& level : s.prefixChains) std::memset(level.head, 0, sizeof level.head);
-  s.indexedEnd = 0;
+  for (unsigned& end : s.indexedEnd) end = 0;
   s.config = config;
 
   s.position = 0;

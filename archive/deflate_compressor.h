@@ -14,7 +14,7 @@ struct DeflateState;
 // stream (no zlib or gzip wrapper) and hands it to an output function.
 //
 // The working state (window, hash chains and search index, symbol buffers,
-// 16384-byte output buffer; about 700 KB) is allocated once by the
+// 16384-byte output buffer; about 850 KB) is allocated once by the
 // constructor and reused by every Compress call, so a ZIP writer creates one
 // compressor per archive.
 // Not thread-safe: one Compress at a time per object.

@@ -3,10 +3,16 @@
 #include "archive/deflate_match_finder.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <utility>
 
 namespace plenx::deflate {
 namespace {
+
+// Candidates the plain three-byte walk visits before the search turns to the
+// prefix chains: short chains (incompressible data) need no more.
+constexpr unsigned kShortChainSteps = 4;
 
 // Reads two bytes as one 16-bit value (host order; only compared for equality).
 inline uint16_t Load16(const uint8_t* bytes) {
@@ -65,29 +71,53 @@ inline uint32_t Load32(const uint8_t* bytes) {
   return value;
 }
 
-// Bucket of each prefix length for the string at p.
-inline unsigned Hash4(const uint8_t* p) { return (Load32(p) * 2654435761u) >> (32 - kPrefixHashBits); }
-inline unsigned Hash8(const uint8_t* p) {
-  return static_cast<unsigned>((Load64(p) * 0x9E3779B97F4A7C15ull) >> (64 - kPrefixHashBits));
-}
-inline unsigned Hash16(const uint8_t* p) {
-  const uint64_t mixed = Load64(p) ^ (Load64(p + 8) * 0xC2B2AE3D27D4EB4Full);
-  return static_cast<unsigned>((mixed * 0x9E3779B97F4A7C15ull) >> (64 - kPrefixHashBits));
+// Reads the first count bytes (at most 8) as one number, the rest zero.
+template <unsigned kCount>
+inline uint64_t LoadFirst(const uint8_t* bytes) {
+  uint64_t value = 0;
+  std::memcpy(&value, bytes, kCount);
+  return value;
 }
 
-// Enters the positions from s.indexedEnd through last into the prefix chains.
-void IndexPrefixes(DeflateState& s, unsigned last) {
-  for (unsigned position = s.indexedEnd; position <= last; ++position) {
-    const uint8_t* const bytes = s.window + position;
-    const unsigned buckets[kPrefixLevels] = {Hash4(bytes), Hash8(bytes), Hash16(bytes)};
-    const unsigned slot = position & kWindowMask;
-    for (unsigned level = 0; level < kPrefixLevels; ++level) {
-      PrefixChains& chains = s.prefixChains[level];
-      chains.prev[slot] = chains.head[buckets[level]];
-      chains.head[buckets[level]] = static_cast<uint16_t>(position);
-    }
+// Bucket of the string at p in the chains of prefixes of kBytes bytes.
+template <unsigned kBytes>
+inline unsigned PrefixBucket(const uint8_t* p) {
+  static_assert(kBytes >= 4 && kBytes <= 16);
+  if constexpr (kBytes == 4) {
+    return (Load32(p) * 2654435761u) >> (32 - kPrefixHashBits);
+  } else if constexpr (kBytes <= 8) {
+    return static_cast<unsigned>((LoadFirst<kBytes>(p) * 0x9E3779B97F4A7C15ull) >> (64 - kPrefixHashBits));
+  } else {
+    const uint64_t mixed = Load64(p) ^ (LoadFirst<kBytes - 8>(p + 8) * 0xC2B2AE3D27D4EB4Full);
+    return static_cast<unsigned>((mixed * 0x9E3779B97F4A7C15ull) >> (64 - kPrefixHashBits));
   }
-  s.indexedEnd = last + 1;
+}
+
+template <unsigned kLevel>
+void IndexLevel(DeflateState& s, unsigned first, unsigned last) {
+  PrefixChains& chains = s.prefixChains[kLevel];
+  for (unsigned position = first; position <= last; ++position) {
+    uint16_t& head = chains.head[PrefixBucket<kPrefixBytes[kLevel]>(s.window + position)];
+    chains.prev[position & kWindowMask] = head;
+    head = static_cast<uint16_t>(position);
+  }
+}
+
+template <size_t... kLevels>
+constexpr auto IndexLevelFunctions(std::index_sequence<kLevels...>) {
+  return std::array<void (*)(DeflateState&, unsigned, unsigned), kPrefixLevels>{IndexLevel<kLevels>...};
+}
+
+// Brings one level's chains up to the current position before a search walks
+// them. A level only some searches need is filled only then; positions below
+// lowest, which this search cannot visit, are left out (so are those of any
+// later search: lowest only grows), and the chain then simply ends there.
+void IndexLevel(DeflateState& s, unsigned level, unsigned lowest) {
+  unsigned& indexedEnd = s.indexedEnd[level];
+  const unsigned first = std::max(indexedEnd, lowest);
+  static constexpr auto kIndexLevel = IndexLevelFunctions(std::make_index_sequence<kPrefixLevels>());
+  if (first <= s.position) kIndexLevel[level](s, first, s.position);
+  indexedEnd = s.position + 1;
 }
 
 // The prefix chain level to walk once a match must share at least
@@ -102,6 +132,26 @@ struct SearchBounds {
   unsigned budget;  // candidates the three-byte walk may visit
   unsigned limit;   // candidates after the first must lie above this
 };
+
+// The walk over the three-byte chain itself, as long as the chain ends within
+// kShortChainSteps candidates: true then, with the result in bestLength.
+bool WalkShortChain(DeflateState& s, unsigned candidate, SearchBounds bounds, unsigned& bestLength) {
+  const uint8_t* const window = s.window;
+  const uint8_t* const scan = window + s.position;
+  const uint16_t* const prev = s.prev;
+  bestLength = s.prevLength;
+  unsigned budget = std::min(bounds.budget, kShortChainSteps);
+  uint16_t scanEnd = Load16(scan + bestLength - 1);
+  const uint16_t scanStart = Load16(scan);
+  for (;;) {
+    if (Load16(window + candidate + bestLength - 1) == scanEnd && Load16(window + candidate) == scanStart &&
+        MeasureCandidate(s, candidate, bestLength, scanEnd))
+      return true;
+    candidate = prev[candidate & kWindowMask];
+    if (candidate <= bounds.limit) return true;
+    if (--budget == 0) return bounds.budget <= kShortChainSteps;
+  }
+}
 
 // The walk over the three-byte hash chain, as the search is defined: visits
 // candidates nearest first, at most bounds.budget of them, the first always
@@ -120,7 +170,6 @@ struct SearchBounds {
 // they are in the window, in hashes and comparisons alike.
 unsigned WalkPrefixChains(DeflateState& s, unsigned firstCandidate, SearchBounds bounds) {
   const unsigned position = s.position;
-  IndexPrefixes(s, position);
   const uint8_t* const window = s.window;
   const uint8_t* const scan = window + position;
   const uint16_t* const rank = s.rank;
@@ -134,6 +183,7 @@ unsigned WalkPrefixChains(DeflateState& s, unsigned firstCandidate, SearchBounds
   uint16_t scanEnd = Load16(scan + bestLength - 1);
 
   unsigned level = LevelFor(bestLength + 1);
+  IndexLevel(s, level, lowest);
   const uint16_t* links = s.prefixChains[level].prev;
   for (unsigned candidate = links[position & kWindowMask]; candidate >= lowest;
        candidate = links[candidate & kWindowMask]) {
@@ -146,6 +196,7 @@ unsigned WalkPrefixChains(DeflateState& s, unsigned firstCandidate, SearchBounds
     const unsigned reached = LevelFor(bestLength);
     if (reached > level) {
       level = reached;
+      IndexLevel(s, level, lowest);
       links = s.prefixChains[level].prev;
     }
   }
@@ -175,6 +226,8 @@ unsigned LongestMatch(DeflateState& s, unsigned candidate) {
   SearchBounds bounds{s.config.maxChain, s.position > kMaxDistance ? s.position - kMaxDistance : 0};
   if (s.prevLength >= s.config.goodLength) bounds.budget >>= 2;
   if (s.position > kWindowBytes - kMinLookahead) s.error.Fail("insufficient lookahead");
+  unsigned bestLength;
+  if (WalkShortChain(s, candidate, bounds, bestLength)) return bestLength;
   return WalkPrefixChains(s, candidate, bounds);
 }
 
@@ -191,7 +244,7 @@ void SlideChains(DeflateState& s) {
     slide(chains.head, kPrefixHashSize);
     slide(chains.prev, kWindowHalfBytes);
   }
-  s.indexedEnd = s.indexedEnd >= kWindowHalfBytes ? s.indexedEnd - kWindowHalfBytes : 0;
+  for (unsigned& end : s.indexedEnd) end = end >= kWindowHalfBytes ? end - kWindowHalfBytes : 0;
 }
 
 }  // namespace plenx::deflate

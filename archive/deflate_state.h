@@ -53,11 +53,11 @@ struct DeflateState {
   PrefixChains prefixChains[kPrefixLevels];
   uint16_t rank[kWindowHalfBytes];
   uint16_t chainInserts[kHashSize];  // insertions per three-byte hash, modulo 2^16
-  // Positions below this are in the prefix chains. A position joins them
-  // only when a search needs it, by which time its prefix bytes have been
-  // read (a match's positions are hashed into the three-byte chains before
-  // the bytes up to its end plus 16 need be in the window).
-  unsigned indexedEnd = 0;
+  // Per level, the position the prefix chains are filled up to. Positions
+  // join them only when a search walks that level, by which time their
+  // prefix bytes have been read (a match's positions enter the three-byte
+  // chains before the bytes up to its end plus 16 need be in the window).
+  unsigned indexedEnd[kPrefixLevels] = {};
 
   // Matcher position, all offsets into the window.
   unsigned hash = 0;        // running hash of the next three bytes
