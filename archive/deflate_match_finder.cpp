@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <utility>
 
@@ -13,6 +14,8 @@ namespace {
 // Candidates the plain three-byte walk visits before the search turns to the
 // prefix chains: short chains (incompressible data) need no more.
 constexpr unsigned kShortChainSteps = 4;
+// Prefix chain steps between checks of the chain budget.
+constexpr unsigned kRankCheckSteps = 8;
 
 // Reads two bytes as one 16-bit value (host order; only compared for equality).
 inline uint16_t Load16(const uint8_t* bytes) {
@@ -71,12 +74,19 @@ inline uint32_t Load32(const uint8_t* bytes) {
   return value;
 }
 
-// Reads the first count bytes (at most 8) as one number, the rest zero.
+// The first count bytes (1 to 8) as one number, the others' bits cleared;
+// reads 8 bytes, as one load (assembling the bytes in memory would stall).
 template <unsigned kCount>
 inline uint64_t LoadFirst(const uint8_t* bytes) {
-  uint64_t value = 0;
-  std::memcpy(&value, bytes, kCount);
-  return value;
+  static_assert(kCount >= 1 && kCount <= 8);
+  const uint64_t all = Load64(bytes);
+  if constexpr (kCount == 8) {
+    return all;
+  } else if constexpr (std::endian::native == std::endian::little) {
+    return all & ((uint64_t{1} << (8 * kCount)) - 1);
+  } else {
+    return all >> (8 * (8 - kCount));
+  }
 }
 
 // Bucket of the string at p in the chains of prefixes of kBytes bytes.
@@ -185,11 +195,18 @@ unsigned WalkPrefixChains(DeflateState& s, unsigned firstCandidate, SearchBounds
   unsigned level = LevelFor(bestLength + 1);
   IndexLevel(s, level, lowest);
   const uint16_t* links = s.prefixChains[level].prev;
+  unsigned uncheckedSteps = 0;
   for (unsigned candidate = links[position & kWindowMask]; candidate >= lowest;
        candidate = links[candidate & kWindowMask]) {
+    // Most candidates fail here. The budget is checked only for candidates
+    // that pass, and every kRankCheckSteps steps: the walk may go a few
+    // steps past the budget's end but never measures a candidate there.
+    const bool mayBeLonger = Load16(window + candidate + bestLength - 1) == scanEnd;
+    if (!mayBeLonger && ++uncheckedSteps < kRankCheckSteps) continue;
+    uncheckedSteps = 0;
     if (Load32(window + candidate) != scanStart) continue;  // another string in the same bucket
     if (static_cast<uint16_t>(positionRank - rank[candidate & kWindowMask]) > bounds.budget) break;
-    if (Load16(window + candidate + bestLength - 1) != scanEnd) continue;
+    if (!mayBeLonger) continue;
     if (MeasureCandidate(s, candidate, bestLength, scanEnd)) return bestLength;
     // The candidate shares bestLength bytes, so it is in the chain of every
     // prefix up to that long.
