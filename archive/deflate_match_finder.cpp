@@ -143,8 +143,10 @@ struct SearchBounds {
   unsigned limit;   // candidates after the first must lie above this
 };
 
-// The walk over the three-byte chain itself, as long as the chain ends within
-// kShortChainSteps candidates: true then, with the result in bestLength.
+// The walk over the three-byte chain itself, for its first kShortChainSteps
+// candidates. True when the walk ended there: the result is in bestLength.
+// Otherwise bestLength and s.matchStart hold the best of those candidates
+// (the nearest of the longest), from which the rest of the search goes on.
 bool WalkShortChain(DeflateState& s, unsigned candidate, SearchBounds bounds, unsigned& bestLength) {
   const uint8_t* const window = s.window;
   const uint8_t* const scan = window + s.position;
@@ -178,12 +180,12 @@ bool WalkShortChain(DeflateState& s, unsigned candidate, SearchBounds bounds, un
 // steps the three-byte walk would need to get there: the walk ends where
 // that one's budget would. Bytes past the end of the input take part as
 // they are in the window, in hashes and comparisons alike.
-unsigned WalkPrefixChains(DeflateState& s, unsigned firstCandidate, SearchBounds bounds) {
+unsigned WalkPrefixChains(DeflateState& s, unsigned firstCandidate, SearchBounds bounds,
+                          unsigned startLength) {
   const unsigned position = s.position;
   const uint8_t* const window = s.window;
   const uint8_t* const scan = window + position;
   const uint16_t* const rank = s.rank;
-  const unsigned startLength = s.prevLength;
   unsigned bestLength = startLength;
 
   // Chains hold decreasing positions.
@@ -245,7 +247,7 @@ unsigned LongestMatch(DeflateState& s, unsigned candidate) {
   if (s.position > kWindowBytes - kMinLookahead) s.error.Fail("insufficient lookahead");
   unsigned bestLength;
   if (WalkShortChain(s, candidate, bounds, bestLength)) return bestLength;
-  return WalkPrefixChains(s, candidate, bounds);
+  return WalkPrefixChains(s, candidate, bounds, bestLength);
 }
 
 void SlideChains(DeflateState& s) {
