@@ -6,95 +6,34 @@
 #include <cstring>
 
 #include "archive/deflate_block_writer.h"
-#include "archive/deflate_match_finder.h"
+#include "archive/deflate_lazy_step.h"
 #include "archive/deflate_state.h"
+#include "archive/deflate_window.h"
 
 namespace plenx::deflate {
 namespace {
 
-// Moves the upper half of the window down and rebases every position.
-void SlideWindow(DeflateState& s) {
-  std::memcpy(s.window, s.window + kWindowHalfBytes, kWindowHalfBytes);
-  s.matchStart -= kWindowHalfBytes;
-  s.position -= kWindowHalfBytes;
-  s.blockStart -= kWindowHalfBytes;
-  SlideChains(s);
-}
-
-// Reads more input behind the lookahead, sliding first when the position
-// has reached the upper half's far end.
-void FillWindow(DeflateState& s, const DeflateCompressor::ReadFunction& read) {
-  unsigned room = kWindowBytes - s.lookahead - s.position;
-  if (s.position >= kWindowHalfBytes + kMaxDistance) {
-    SlideWindow(s);
-    room += kWindowHalfBytes;
+// Codes symbols into the current block, cutting it when recording asks to.
+struct BlockSink {
+  DeflateState& s;
+  bool Literal(uint8_t literal) { return RecordLiteral(s, literal); }
+  bool Match(unsigned distance, unsigned lengthMinus3) { return RecordMatch(s, distance, lengthMinus3); }
+  void Cut() {
+    CutBlock(s, false);
+    s.blockStart = s.position;
   }
-  if (room < 2) s.error.Fail("more < 2");
-  if (s.endOfInput || room == 0) return;
-  uint8_t* const free = s.window + s.position + s.lookahead;
-  uint32_t delivered = read(free, room);
-  if (delivered == 0 || delivered == DeflateCompressor::kReadEndOfInput) {
-    s.endOfInput = true;
-    // Keep bytes of an earlier fill out of the last positions' hashes.
-    std::memset(free, 0, kMinMatch - 1);
-    return;
-  }
-  s.lookahead += std::min(delivered, room);
-}
+};
 
 // Lazy evaluation: a match found at one position is only taken if the next
 // position does not find a longer one.
 void DeflateLazy(DeflateState& s, const DeflateCompressor::ReadFunction& read) {
-  unsigned matchLength = kMinMatch - 1;
-  bool literalPending = false;
+  LazyParse parse;
+  BlockSink sink{s};
   while (s.lookahead != 0) {
-    unsigned hashHead = 0;
-    if (s.lookahead >= kMinMatch) hashHead = InsertString(s, s.position);
-
-    s.prevLength = matchLength;
-    s.prevMatch = s.matchStart;
-    matchLength = kMinMatch - 1;
-
-    // Past kWindowBytes - kMinLookahead (reached only once the input has
-    // ended) a comparison could run off the window: no search there.
-    if (hashHead != 0 && s.prevLength < s.config.maxLazy && s.position - hashHead <= kMaxDistance &&
-        s.position <= kWindowBytes - kMinLookahead) {
-      matchLength = std::min(LongestMatch(s, hashHead), s.lookahead);
-      if (matchLength == kMinMatch && s.position - s.matchStart > kTooFar) matchLength = kMinMatch - 1;
-    }
-
-    if (s.prevLength >= kMinMatch && matchLength <= s.prevLength) {
-      const bool cut = RecordMatch(s, s.position - 1 - s.prevMatch, s.prevLength - kMinMatch);
-      // The match covers prevMatch .. position + prevLength - 2; position - 1
-      // and position are in the chains already.
-      const unsigned matchEnd = s.position + s.prevLength - 1;
-      const unsigned hashable = s.position + s.lookahead - (kMinMatch - 1);  // positions below have 3 bytes
-      const unsigned insertEnd = std::min(matchEnd, hashable);
-      for (unsigned p = s.position + 1; p < insertEnd; ++p) InsertString(s, p);
-      s.lookahead -= s.prevLength - 1;
-      s.position = matchEnd;
-      literalPending = false;
-      matchLength = kMinMatch - 1;
-      if (cut) {
-        CutBlock(s, false);
-        s.blockStart = s.position;
-      }
-    } else if (literalPending) {
-      if (RecordLiteral(s, s.window[s.position - 1])) {
-        CutBlock(s, false);
-        s.blockStart = s.position;
-      }
-      ++s.position;
-      --s.lookahead;
-    } else {
-      literalPending = true;
-      ++s.position;
-      --s.lookahead;
-    }
-
-    while (s.lookahead < kMinLookahead && !s.endOfInput) FillWindow(s, read);
+    LazyStep(s, parse, sink);
+    KeepLookahead(s, read);
   }
-  if (literalPending) RecordLiteral(s, s.window[s.position - 1]);
+  if (parse.literalPending) RecordLiteral(s, s.window[s.position - 1]);
   CutBlock(s, true);
 }
 
@@ -116,6 +55,7 @@ void StartEntry(DeflateState& s, const LevelConfig& config, const DeflateCompres
   for (unsigned& end : s.indexedEnd) end = 0;
   s.config = config;
 
+  s.windowStart = 0;
   s.position = 0;
   s.blockStart = 0;
   s.matchStart = 0;
@@ -128,7 +68,7 @@ void StartEntry(DeflateState& s, const LevelConfig& config, const DeflateCompres
     s.endOfInput = true;
   } else {
     s.lookahead = std::min(delivered, kWindowBytes);
-    while (s.lookahead < kMinLookahead && !s.endOfInput) FillWindow(s, read);
+    KeepLookahead(s, read);
   }
   s.hash = ((static_cast<unsigned>(s.window[0]) << kHashShift) ^ s.window[1]) & kHashMask;
 }

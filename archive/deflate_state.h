@@ -59,6 +59,8 @@ struct DeflateState {
   // chains before the bytes up to its end plus 16 need be in the window).
   unsigned indexedEnd[kPrefixLevels] = {};
 
+  // Input offset of window[0]; grows by half a window with every slide.
+  uint64_t windowStart = 0;
   // Matcher position, all offsets into the window.
   unsigned hash = 0;        // running hash of the next three bytes
   unsigned position = 0;    // current position
