@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <thread>
 
 #include "archive/deflate_block_writer.h"
 #include "archive/deflate_lazy_step.h"
+#include "archive/deflate_speculation.h"
 #include "archive/deflate_state.h"
 #include "archive/deflate_window.h"
 
@@ -30,6 +32,79 @@ void DeflateLazy(DeflateState& s, const DeflateCompressor::ReadFunction& read) {
   LazyParse parse;
   BlockSink sink{s};
   while (s.lookahead != 0) {
+    LazyStep(s, parse, sink);
+    KeepLookahead(s, read);
+  }
+  if (parse.literalPending) RecordLiteral(s, s.window[s.position - 1]);
+  CutBlock(s, true);
+}
+
+// Moves the current position on to input offset target, as the lazy steps
+// coding the symbols in between would, refilling the window after.
+void AdvanceTo(DeflateState& s, uint64_t target, const DeflateCompressor::ReadFunction& read) {
+  const unsigned step = static_cast<unsigned>(target - (s.windowStart + s.position));
+  s.position += step;
+  s.lookahead -= step;
+  KeepLookahead(s, read);
+}
+
+// Codes the helper's symbols from position on, where its evaluation met the
+// compressor's, to the segment's end. Each symbol is recorded at the step
+// the compressor would record it (one past its first byte), so blocks are
+// cut, and the window slides, at the same points.
+void TakeOver(DeflateState& s, LazyParse& parse, const SpeculatedSegment& segment, uint64_t position,
+              const DeflateCompressor::ReadFunction& read) {
+  using Segment = SpeculatedSegment;
+  BlockSink sink{s};
+  const std::vector<uint32_t>& symbols = segment.Symbols();
+  // Bytes before this are coded already.
+  const uint64_t coded = position - (parse.literalPending ? 1 : 0);
+  uint64_t start = segment.Start();
+  size_t next = 0;
+  while (start < coded) start += Segment::Bytes(symbols[next++]);
+  for (; next < symbols.size(); ++next) {
+    const uint32_t symbol = symbols[next];
+    AdvanceTo(s, start + 1, read);
+    if (Segment::IsMatch(symbol)) {
+      const bool cut = RecordMatch(s, Segment::Distance(symbol), Segment::LengthMinus3(symbol));
+      const unsigned rest = Segment::LengthMinus3(symbol) + kMinMatch - 1;
+      s.position += rest;
+      s.lookahead -= rest;
+      if (cut) sink.Cut();
+    } else if (RecordLiteral(s, Segment::LiteralByte(symbol))) {
+      sink.Cut();
+    }
+    start += Segment::Bytes(symbol);
+  }
+  AdvanceTo(s, segment.End(), read);
+  parse.matchLength = kMinMatch - 1;
+  parse.literalPending = segment.EndPending();
+  if (segment.Error().message) s.error.Fail(segment.Error().message);
+}
+
+// DeflateLazy with a helper thread: wherever the evaluation carries no match
+// it checks whether the helper's evaluation of the segment reached the same
+// position in the same state; from there it takes the helper's symbols.
+void DeflateLazySpeculative(DeflateState& s, SpeculativeSearch& speculation,
+                            const DeflateCompressor::ReadFunction& read) {
+  LazyParse parse;
+  BlockSink sink{s};
+  bool chainsCurrent = true;
+  while (s.lookahead != 0) {
+    if (parse.CarriesNoMatch()) {
+      const uint64_t position = s.windowStart + s.position;
+      const SpeculatedSegment* segment = speculation.SegmentAt(position);
+      if (segment != nullptr && segment->Meets(position, parse.literalPending)) {
+        TakeOver(s, parse, *segment, position, read);
+        chainsCurrent = false;
+        continue;
+      }
+    }
+    if (!chainsCurrent) {
+      // The positions taken over are not in the chains.
+      ResetChains(s);
+      chainsCurrent = true;
+    }
     LazyStep(s, parse, sink);
     KeepLookahead(s, read);
   }
@@ -76,7 +151,13 @@ void StartEntry(DeflateState& s, const LevelConfig& config, const DeflateCompres
 }  // namespace
 }  // namespace plenx::deflate
 
-DeflateCompressor::DeflateCompressor() : m_state(std::make_unique<plenx::deflate::DeflateState>()) {}
+DeflateCompressor::DeflateCompressor(SearchThreads threads)
+    : m_state(std::make_unique<plenx::deflate::DeflateState>()) {
+  if (threads == SearchThreads::kTwo ||
+      (threads == SearchThreads::kTwoIfAvailable && std::thread::hardware_concurrency() > 1)) {
+    m_speculation = std::make_unique<plenx::deflate::SpeculativeSearch>();
+  }
+}
 DeflateCompressor::~DeflateCompressor() = default;
 
 uint64_t DeflateCompressor::Compress(int level, const ReadFunction& read, const OutputFunction& output,
@@ -94,8 +175,20 @@ uint64_t DeflateCompressor::Compress(int level, const ReadFunction& read, const 
     generalPurposeFlag |= kLevel8FlagMark;
   }
   const bool levelValid = level >= kMinLevel && level <= kMaxLevel;
-  StartEntry(s, kLevelConfigs[levelValid ? level : kZipLevel], read, output);
-  DeflateLazy(s, read);
+  const LevelConfig& config = kLevelConfigs[levelValid ? level : kZipLevel];
+  if (m_speculation) {
+    SpeculativeSearch& speculation = *m_speculation;
+    speculation.BeginEntry(config, read);
+    const ReadFunction windowRead = [&speculation](uint8_t* buffer, uint32_t count) {
+      return speculation.ReadForWindow(buffer, count);
+    };
+    StartEntry(s, config, windowRead, output);
+    DeflateLazySpeculative(s, speculation, windowRead);
+    speculation.EndEntry();
+  } else {
+    StartEntry(s, config, read, output);
+    DeflateLazy(s, read);
+  }
 
   if (s.error.message) errorMessage = s.error.message;
   return s.out.HandedOverBytes();

@@ -266,4 +266,13 @@ void SlideChains(DeflateState& s) {
   for (unsigned& end : s.indexedEnd) end = end >= kWindowHalfBytes ? end - kWindowHalfBytes : 0;
 }
 
+void ResetChains(DeflateState& s) {
+  std::memset(s.head, 0, sizeof s.head);
+  for (PrefixChains& chains : s.prefixChains) std::memset(chains.head, 0, sizeof chains.head);
+  for (unsigned& end : s.indexedEnd) end = 0;
+  const unsigned first = s.position > kMaxDistance ? s.position - kMaxDistance : 0;
+  s.hash = ((static_cast<unsigned>(s.window[first]) << kHashShift) ^ s.window[first + 1]) & kHashMask;
+  for (unsigned position = first; position < s.position; ++position) InsertString(s, position);
+}
+
 }  // namespace plenx::deflate

@@ -35,4 +35,10 @@ unsigned LongestMatch(DeflateState& s, unsigned candidate);
 // become 0, the empty mark.
 void SlideChains(DeflateState& s);
 
+// Starts the chains afresh at the current position, for a window whose
+// earlier positions were not all inserted: the three-byte chains get every
+// position that a search from here on can reach (from kMaxDistance back),
+// the prefix chains fill again as searches need them.
+void ResetChains(DeflateState& s);
+
 }  // namespace plenx::deflate
