@@ -120,9 +120,18 @@ void SpeculativeSearch::EnterSegment(uint64_t segment) {
   ReadAhead(lock);
   m_helperWake.notify_one();
   Slot& slot = m_slots[segment % std::size(m_slots)];
-  m_slotDone.wait(lock, [&] { return !(slot.segment == segment && slot.state == SlotState::kRunning); });
   m_currentSegment = segment;
-  m_current = slot.segment == segment && slot.state == SlotState::kDone ? &slot.result : nullptr;
+  m_current = nullptr;
+  if (slot.segment != segment || slot.state == SlotState::kFree) return;
+  if (slot.state == SlotState::kRunning) {
+    const uint64_t reached = m_helperPosition.load(std::memory_order_relaxed);
+    if (reached < segment * kSegmentBytes + kWaitFromSixteenths * kSegmentBytes / 16) {
+      m_dropRunning.store(true, std::memory_order_relaxed);
+      return;
+    }
+    m_slotDone.wait(lock, [&] { return slot.state != SlotState::kRunning; });
+  }
+  if (slot.state == SlotState::kDone) m_current = &slot.result;
 }
 
 uint64_t SpeculativeSearch::KeepFrom() const { return std::min(m_windowReadDone, m_helperKeepFrom); }
@@ -158,10 +167,12 @@ void SpeculativeSearch::HelperLoop() {
     slot.state = SlotState::kRunning;
     m_nextHelperSegment = segment + 1;
     m_helperKeepFrom = segment * kSegmentBytes - kWindowHalfBytes;
+    m_helperPosition.store(segment * kSegmentBytes, std::memory_order_relaxed);
+    m_dropRunning.store(false, std::memory_order_relaxed);
     lock.unlock();
-    Evaluate(segment, slot.result);
+    const bool finished = Evaluate(segment, slot.result);
     lock.lock();
-    slot.state = SlotState::kDone;
+    slot.state = finished ? SlotState::kDone : SlotState::kFree;
     m_helperKeepFrom = UINT64_MAX;
     m_slotDone.notify_all();
   }
@@ -171,8 +182,9 @@ void SpeculativeSearch::HelperLoop() {
 // with no match carried and nothing pending: a window whose upper half
 // begins at the segment, chains holding the half window before it (all the
 // searches there can reach), then lazy steps until the first position past
-// the segment that carries no match.
-void SpeculativeSearch::Evaluate(uint64_t segment, SpeculatedSegment& result) {
+// the segment that carries no match. False when it was dropped or ran out
+// of input (the result is then unusable).
+bool SpeculativeSearch::Evaluate(uint64_t segment, SpeculatedSegment& result) {
   DeflateState& s = *m_helperState;
   const uint64_t start = segment * kSegmentBytes;
   result.Begin(start);
@@ -204,18 +216,18 @@ void SpeculativeSearch::Evaluate(uint64_t segment, SpeculatedSegment& result) {
   for (;;) {
     const uint64_t position = s.windowStart + s.position;
     if (parse.CarriesNoMatch()) {
-      if (!result.Reached(position, parse.literalPending)) break;
+      if (!result.Reached(position, parse.literalPending)) return false;
       if (position >= start + kSegmentBytes) {
         result.Finish(position, parse.literalPending, s.error);
-        return;
+        return true;
       }
+      m_helperPosition.store(position, std::memory_order_relaxed);
+      if (m_dropRunning.load(std::memory_order_relaxed)) return false;
     }
     LazyStep(s, parse, sink);
     KeepLookahead(s, read);
-    if (s.endOfInput) break;
+    if (s.endOfInput) return false;
   }
-  // Ran out of the input it was given: not usable.
-  result.Begin(start);
 }
 
 }  // namespace plenx::deflate

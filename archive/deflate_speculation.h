@@ -3,6 +3,7 @@
 // evaluation meets the speculative one.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -32,6 +33,11 @@ inline constexpr uint64_t kSegmentOverrunBytes = 1024;
 // and never on the next one, which the compressor would reach too soon.
 inline constexpr uint64_t kMaxLeadSegments = 3;
 inline constexpr uint64_t kMinLeadSegments = 2;
+// The compressor, arriving at a segment the helper is still on, waits for
+// it once the helper is this far through (in 1/16 of the segment);
+// otherwise it evaluates the segment itself and the helper drops it. So a
+// helper slowed down (by other programs on its core) never holds it up long.
+inline constexpr uint64_t kWaitFromSixteenths = 8;
 
 // The symbols of one segment's speculative evaluation.
 class SpeculatedSegment {
@@ -123,12 +129,17 @@ class SpeculativeSearch {
   uint64_t KeepFrom() const;
   bool NextJob(uint64_t& segment) const;
   void HelperLoop();
-  void Evaluate(uint64_t segment, SpeculatedSegment& result);
+  bool Evaluate(uint64_t segment, SpeculatedSegment& result);
 
   // Only the helper thread, while it evaluates a segment.
   std::unique_ptr<DeflateState> m_helperState;
   uint64_t m_helperReadOffset = 0;
   uint64_t m_helperReadLimit = 0;
+
+  // Written by the helper, read by the compressor: the input position the
+  // running evaluation has reached; and the compressor's request to drop it.
+  std::atomic<uint64_t> m_helperPosition{0};
+  std::atomic<bool> m_dropRunning{false};
 
   // Only the compressor's thread.
   uint64_t m_currentSegment = UINT64_MAX;
