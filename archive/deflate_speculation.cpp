@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <system_error>
 
 #include "archive/deflate_lazy_step.h"
 #include "archive/deflate_match_finder.h"
@@ -71,6 +72,8 @@ void SpeculativeSearch::BeginEntry(const LevelConfig& config, const DeflateCompr
   std::unique_lock<std::mutex> lock(m_mutex);
   m_config = config;
   m_ring.Begin(read);
+  m_inputEnd = 0;
+  m_inputEnded = false;
   m_mainSegment = 0;
   m_nextHelperSegment = 0;
   m_windowReadDone = 0;
@@ -81,7 +84,13 @@ void SpeculativeSearch::BeginEntry(const LevelConfig& config, const DeflateCompr
   m_windowReadOffset = 0;
   ReadAhead(lock);
   m_entryActive = true;
-  if (!m_ring.Ended() && !m_helper.joinable()) m_helper = std::thread([this] { HelperLoop(); });
+  if (!m_inputEnded && !m_helper.joinable()) {
+    try {
+      m_helper = std::thread([this] { HelperLoop(); });
+    } catch (const std::system_error&) {
+      // No thread to be had: the compressor evaluates every segment itself.
+    }
+  }
   lock.unlock();
   m_helperWake.notify_one();
 }
@@ -96,17 +105,16 @@ void SpeculativeSearch::EndEntry() {
 }
 
 uint32_t SpeculativeSearch::ReadForWindow(uint8_t* buffer, uint32_t count) {
-  std::unique_lock<std::mutex> lock(m_mutex);
-  if (m_ring.End() < m_windowReadOffset + count && !m_ring.Ended()) {
-    m_ring.FillTo(m_windowReadOffset + count, KeepFrom());
+  {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    FillRing(lock, m_windowReadOffset + count);
   }
   const uint64_t available = m_ring.End() - m_windowReadOffset;
   const uint32_t delivered = static_cast<uint32_t>(std::min<uint64_t>(count, available));
-  lock.unlock();
-  // Bytes below the ring's end stay put until the window's read offset passes them.
+  // Bytes from the window's read offset on stay put until it passes them.
   m_ring.CopyOut(m_windowReadOffset, buffer, delivered);
   m_windowReadOffset += delivered;
-  lock.lock();
+  std::lock_guard<std::mutex> lock(m_mutex);
   m_windowReadDone = m_windowReadOffset;
   return delivered;
 }
@@ -136,10 +144,22 @@ void SpeculativeSearch::EnterSegment(uint64_t segment) {
 
 uint64_t SpeculativeSearch::KeepFrom() const { return std::min(m_windowReadDone, m_helperKeepFrom); }
 
+void SpeculativeSearch::FillRing(std::unique_lock<std::mutex>& lock, uint64_t target) {
+  if (m_ring.Ended() || m_ring.End() >= target) return;
+  // Reading can take a while; the helper may meanwhile start a segment, but
+  // only on input read before, which the ring keeps (it only overwrites
+  // bytes below keepFrom, and a new segment's input begins above that).
+  const uint64_t keepFrom = KeepFrom();
+  lock.unlock();
+  m_ring.FillTo(target, keepFrom);
+  lock.lock();
+  m_inputEnd = m_ring.End();
+  m_inputEnded = m_ring.Ended();
+  m_helperWake.notify_one();
+}
+
 void SpeculativeSearch::ReadAhead(std::unique_lock<std::mutex>& lock) {
-  (void)lock;  // held by the caller: the helper may start a segment only on published input
-  const uint64_t target = (m_mainSegment + kMaxLeadSegments + 1) * kSegmentBytes + kSegmentOverrunBytes;
-  m_ring.FillTo(target, KeepFrom());
+  FillRing(lock, (m_mainSegment + kMaxLeadSegments + 1) * kSegmentBytes + kSegmentOverrunBytes);
 }
 
 bool SpeculativeSearch::NextJob(uint64_t& segment) const {
@@ -150,7 +170,7 @@ bool SpeculativeSearch::NextJob(uint64_t& segment) const {
   // The evaluation starts half a window early, to find the matches that
   // reach back, and must end before the input does: bytes past the input's
   // end take part in the searches there, as they lie in the window.
-  if (m_ring.End() < start + kSegmentBytes + kSegmentOverrunBytes) return false;
+  if (m_inputEnd < start + kSegmentBytes + kSegmentOverrunBytes) return false;
   if (start - kWindowHalfBytes < m_windowReadDone) return false;
   const Slot& slot = m_slots[segment % std::size(m_slots)];
   return slot.state == SlotState::kFree;

@@ -125,6 +125,7 @@ class SpeculativeSearch {
   };
 
   void EnterSegment(uint64_t segment);
+  void FillRing(std::unique_lock<std::mutex>& lock, uint64_t target);
   void ReadAhead(std::unique_lock<std::mutex>& lock);
   uint64_t KeepFrom() const;
   bool NextJob(uint64_t& segment) const;
@@ -146,11 +147,16 @@ class SpeculativeSearch {
   const SpeculatedSegment* m_current = nullptr;
   uint64_t m_windowReadOffset = 0;  // input offset of the window's next read
 
+  // The ring's bytes: filled by the compressor's thread, which alone calls
+  // its functions but CopyOut; the helper copies the input published below.
+  InputRing m_ring;
+
   // Guarded by m_mutex.
   std::mutex m_mutex;
   std::condition_variable m_helperWake;
   std::condition_variable m_slotDone;
-  InputRing m_ring;
+  uint64_t m_inputEnd = 0;  // input in the ring, as published to the helper
+  bool m_inputEnded = false;
   LevelConfig m_config{};
   bool m_entryActive = false;
   bool m_stop = false;
