@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 #include <system_error>
+#include <utility>
 
 #include "archive/deflate_lazy_step.h"
 #include "archive/deflate_match_finder.h"
@@ -13,9 +14,8 @@
 namespace plenx::deflate {
 namespace {
 
-// The ring holds the input from the lowest byte still needed (the
-// compressor's window reads, or the helper's segment less the history its
-// searches reach back into) to the end of the segment furthest ahead.
+// The ring holds the input from the compressor window's next read to the
+// end of the segment furthest ahead that the helper may take.
 constexpr size_t kRingBytes = (kMaxLeadSegments + 2) * kSegmentBytes;
 
 // Records the helper's symbols; a segment never cuts blocks.
@@ -56,8 +56,11 @@ void SpeculatedSegment::Finish(uint64_t end, bool literalPending, const DeflateE
   m_error = error;
 }
 
-SpeculativeSearch::SpeculativeSearch()
-    : m_helperState(std::make_unique<DeflateState>()), m_ring(kRingBytes) {}
+SpeculativeSearch::SpeculativeSearch(std::function<void(uint64_t segment)> segmentStarts)
+    : m_segmentStarts(std::move(segmentStarts)),
+      m_helperState(std::make_unique<DeflateState>()),
+      m_helperInput(kWindowHalfBytes + kSegmentBytes + kSegmentOverrunBytes),
+      m_ring(kRingBytes) {}
 
 SpeculativeSearch::~SpeculativeSearch() {
   {
@@ -77,7 +80,6 @@ void SpeculativeSearch::BeginEntry(const LevelConfig& config, const DeflateCompr
   m_mainSegment = 0;
   m_nextHelperSegment = 0;
   m_windowReadDone = 0;
-  m_helperKeepFrom = UINT64_MAX;
   for (Slot& slot : m_slots) slot.state = SlotState::kFree;
   m_currentSegment = 0;
   m_current = nullptr;
@@ -142,14 +144,11 @@ void SpeculativeSearch::EnterSegment(uint64_t segment) {
   if (slot.state == SlotState::kDone) m_current = &slot.result;
 }
 
-uint64_t SpeculativeSearch::KeepFrom() const { return std::min(m_windowReadDone, m_helperKeepFrom); }
-
 void SpeculativeSearch::FillRing(std::unique_lock<std::mutex>& lock, uint64_t target) {
   if (m_ring.Ended() || m_ring.End() >= target) return;
   // Reading can take a while; the helper may meanwhile start a segment, but
-  // only on input read before, which the ring keeps (it only overwrites
-  // bytes below keepFrom, and a new segment's input begins above that).
-  const uint64_t keepFrom = KeepFrom();
+  // only on input read before and at or above keepFrom, which the ring keeps.
+  const uint64_t keepFrom = m_windowReadDone;
   lock.unlock();
   m_ring.FillTo(target, keepFrom);
   lock.lock();
@@ -186,14 +185,14 @@ void SpeculativeSearch::HelperLoop() {
     slot.segment = segment;
     slot.state = SlotState::kRunning;
     m_nextHelperSegment = segment + 1;
-    m_helperKeepFrom = segment * kSegmentBytes - kWindowHalfBytes;
     m_helperPosition.store(segment * kSegmentBytes, std::memory_order_relaxed);
     m_dropRunning.store(false, std::memory_order_relaxed);
+    m_ring.CopyOut(segment * kSegmentBytes - kWindowHalfBytes, m_helperInput.data(), m_helperInput.size());
     lock.unlock();
+    if (m_segmentStarts) m_segmentStarts(segment);
     const bool finished = Evaluate(segment, slot.result);
     lock.lock();
     slot.state = finished ? SlotState::kDone : SlotState::kFree;
-    m_helperKeepFrom = UINT64_MAX;
     m_slotDone.notify_all();
   }
 }
@@ -212,9 +211,8 @@ bool SpeculativeSearch::Evaluate(uint64_t segment, SpeculatedSegment& result) {
   s.error = {};
   s.config = m_config;
   s.windowStart = start - kWindowHalfBytes;
-  m_ring.CopyOut(s.windowStart, s.window, kWindowBytes);
-  m_helperReadOffset = s.windowStart + kWindowBytes;
-  m_helperReadLimit = start + kSegmentBytes + kSegmentOverrunBytes;
+  std::memcpy(s.window, m_helperInput.data(), kWindowBytes);
+  m_helperInputRead = kWindowBytes;
   s.position = kWindowHalfBytes;
   s.lookahead = kWindowHalfBytes;
   s.endOfInput = false;
@@ -225,11 +223,10 @@ bool SpeculativeSearch::Evaluate(uint64_t segment, SpeculatedSegment& result) {
   ResetChains(s);
 
   const DeflateCompressor::ReadFunction read = [this](uint8_t* buffer, uint32_t count) -> uint32_t {
-    const uint32_t delivered =
-        static_cast<uint32_t>(std::min<uint64_t>(count, m_helperReadLimit - m_helperReadOffset));
-    m_ring.CopyOut(m_helperReadOffset, buffer, delivered);
-    m_helperReadOffset += delivered;
-    return delivered;
+    const size_t delivered = std::min<size_t>(count, m_helperInput.size() - m_helperInputRead);
+    std::memcpy(buffer, m_helperInput.data() + m_helperInputRead, delivered);
+    m_helperInputRead += delivered;
+    return static_cast<uint32_t>(delivered);
   };
   LazyParse parse;
   SegmentSink sink{result};

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -96,7 +97,9 @@ class SpeculatedSegment {
 // The public functions are for the compressor's thread only.
 class SpeculativeSearch {
  public:
-  SpeculativeSearch();
+  // segmentStarts, when given, is called on the helper thread before each
+  // segment's evaluation: a test can hold the helper there.
+  explicit SpeculativeSearch(std::function<void(uint64_t segment)> segmentStarts = {});
   ~SpeculativeSearch();  // stops the helper thread
   SpeculativeSearch(const SpeculativeSearch&) = delete;
   SpeculativeSearch& operator=(const SpeculativeSearch&) = delete;
@@ -127,15 +130,17 @@ class SpeculativeSearch {
   void EnterSegment(uint64_t segment);
   void FillRing(std::unique_lock<std::mutex>& lock, uint64_t target);
   void ReadAhead(std::unique_lock<std::mutex>& lock);
-  uint64_t KeepFrom() const;
   bool NextJob(uint64_t& segment) const;
   void HelperLoop();
   bool Evaluate(uint64_t segment, SpeculatedSegment& result);
 
-  // Only the helper thread, while it evaluates a segment.
+  // Only the helper thread, while it evaluates a segment: its state, and the
+  // segment's input with the half window before it, copied out of the ring
+  // when the segment starts, so that the ring never waits for the helper.
+  std::function<void(uint64_t segment)> m_segmentStarts;
   std::unique_ptr<DeflateState> m_helperState;
-  uint64_t m_helperReadOffset = 0;
-  uint64_t m_helperReadLimit = 0;
+  std::vector<uint8_t> m_helperInput;
+  size_t m_helperInputRead = 0;  // bytes of m_helperInput in the window so far
 
   // Written by the helper, read by the compressor: the input position the
   // running evaluation has reached; and the compressor's request to drop it.
@@ -148,7 +153,9 @@ class SpeculativeSearch {
   uint64_t m_windowReadOffset = 0;  // input offset of the window's next read
 
   // The ring's bytes: filled by the compressor's thread, which alone calls
-  // its functions but CopyOut; the helper copies the input published below.
+  // its functions but CopyOut; the helper copies input published below
+  // (m_inputEnd) and not yet read by the window (m_windowReadDone), which
+  // the ring does not overwrite.
   InputRing m_ring;
 
   // Guarded by m_mutex.
@@ -162,8 +169,7 @@ class SpeculativeSearch {
   bool m_stop = false;
   uint64_t m_mainSegment = 0;
   uint64_t m_nextHelperSegment = 0;
-  uint64_t m_windowReadDone = 0;           // m_windowReadOffset as last published
-  uint64_t m_helperKeepFrom = UINT64_MAX;  // input the running evaluation reads from
+  uint64_t m_windowReadDone = 0;  // m_windowReadOffset as last published
   Slot m_slots[kMaxLeadSegments + 1];
   std::thread m_helper;
 };

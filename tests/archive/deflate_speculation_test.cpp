@@ -3,6 +3,8 @@
 // edges; the helper is reused across entries and takes input in any pieces.
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,7 @@
 namespace plenx::deflate_test {
 namespace {
 
+using plenx::deflate::kLevelConfigs;
 using plenx::deflate::kSegmentBytes;
 using plenx::deflate::kSegmentOverrunBytes;
 
@@ -117,6 +120,51 @@ TEST(DeflateSpeculationTest, SmallEntriesBetweenLargeOnesAndInputInPiecesChangeN
     SCOPED_TRACE(piece);
     EXPECT_TRUE(CompressBytes(twoThreads, large, piece).stream == expectedLarge);
   }
+}
+
+TEST(DeflateSpeculationTest, AHelperHeldUpNeverStopsTheInputOfTheWindow) {
+  // The helper stops at its first segment until the window has read all the
+  // input, as when other programs keep its core busy: the window still gets
+  // every byte, and only then the end of the input.
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool helperHeld = false;
+  bool released = false;
+  plenx::deflate::SpeculativeSearch speculation([&](uint64_t) {
+    std::unique_lock<std::mutex> lock(mutex);
+    helperHeld = true;
+    changed.notify_all();
+    changed.wait(lock, [&] { return released; });
+  });
+  const Bytes input = RandomBytes(16 * kSegmentBytes, 63);
+  size_t offset = 0;
+  const DeflateCompressor::ReadFunction read = [&](uint8_t* buffer, uint32_t count) -> uint32_t {
+    const size_t n = std::min<size_t>(count, input.size() - offset);
+    std::copy_n(input.begin() + static_cast<long>(offset), n, buffer);
+    offset += n;
+    return static_cast<uint32_t>(n);
+  };
+  speculation.BeginEntry(kLevelConfigs[DeflateCompressor::kZipLevel], read);
+  {
+    std::unique_lock<std::mutex> lock(mutex);
+    changed.wait(lock, [&] { return helperHeld; });
+  }
+  Bytes windowInput;
+  std::vector<uint8_t> buffer(65536);
+  for (;;) {
+    EXPECT_EQ(speculation.SegmentAt(windowInput.size()), nullptr);  // the held segment is not ready
+    const uint32_t delivered = speculation.ReadForWindow(buffer.data(), static_cast<uint32_t>(buffer.size()));
+    if (delivered == 0) break;
+    windowInput.insert(windowInput.end(), buffer.begin(), buffer.begin() + delivered);
+  }
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    released = true;
+  }
+  changed.notify_all();
+  speculation.EndEntry();
+  EXPECT_EQ(windowInput.size(), input.size());
+  EXPECT_TRUE(windowInput == input);
 }
 
 TEST(DeflateSpeculationTest, AnEntryEndedByAFailedReadKeepsWhatCameBefore) {
