@@ -6,7 +6,7 @@
 #include "app/resource_ids.h"
 #include "ui/static_text.h"
 
-CAboutDlg::CAboutDlg() : CDialog(AboutDialogTemplate()) {}
+CAboutDlg::CAboutDlg(CWnd* pParentWnd) : CDialog(AboutDialogTemplate(), pParentWnd) {}
 
 CAboutDlg::~CAboutDlg() { DestroyWindow(); }
 
@@ -17,5 +17,6 @@ BOOL CAboutDlg::OnInitDialog() {
   // The icon control is the first unaddressed control of the template.
   if (auto* iconControl = dynamic_cast<CStatic*>(GetDlgItem(kUnaddressedControlId)))
     iconControl->SetIcon(icon);
+  CenterWindow();
   return TRUE;
 }

@@ -5,7 +5,8 @@
 
 class CAboutDlg : public CDialog {
  public:
-  CAboutDlg();
+  // Opens centred on `pParentWnd`, its owner (may be null).
+  explicit CAboutDlg(CWnd* pParentWnd = nullptr);
   ~CAboutDlg() override;
 
  protected:

@@ -4,8 +4,10 @@
 #include <QString>
 
 namespace {
-// Pixel sizes of the embedded images of icon 128.
-constexpr int kAppIconSizesPx[] = {16, 24, 32, 48, 256};
+// Pixel sizes of the embedded images of icon 128: 16, 24, 32, 48 and 256,
+// and the images that draw the same sizes sharply on a screen at a scale
+// factor of 2.
+constexpr int kAppIconSizesPx[] = {16, 24, 32, 48, 64, 96, 128, 256, 512};
 }  // namespace
 
 QIcon LoadAppIcon() {

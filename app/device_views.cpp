@@ -1,15 +1,22 @@
 // Device views of the main dialog: the unit tabs, the banner below them and
 // the Parameter/Value list of every unit.
-#include <cstdio>
+#include <algorithm>
 #include <string>
 
 #include "app/logger_dialog.h"
 #include "app/resource_ids.h"
 #include "decode/shown_params.h"
+#include "decode/unit_tabs.h"
+#include "ui/control_anchor.h"
 
 namespace {
 
 constexpr std::string_view kBannerText = "COMMUNICATION ERROR";
+// The banner is read from a metre away: large bold white text on a strip of
+// dark red (a contrast of about 7 to 1).
+constexpr int kBannerPointSize = 18;
+constexpr COLORREF kBannerTextColor = RGB(0xFF, 0xFF, 0xFF);
+constexpr COLORREF kBannerBackgroundColor = RGB(0xB7, 0x1C, 0x1C);
 // Height of the banner's strip at the bottom of the group box.
 constexpr int kBannerStripPx = 60;
 // Gap between the banner and the sides of the group box.
@@ -23,11 +30,16 @@ constexpr DWORD kListExtendedStyle = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT;  /
 constexpr int kOutdoorParameterColumnPx = 350;
 constexpr int kUnitParameterColumnPx = 150;
 constexpr int kValueColumnPx = 200;
-// Tab i of 2 to N - 1 is "INDOOR " and the letter with code 64 + i (B, C, ...).
-constexpr int kIndoorLetterBase = 64;
+// Room a list takes beside its columns: its border and vertical scroll bar.
+constexpr int kListBorderAndScrollBarPx = 20;
+constexpr int kParameterColumn = 0;
+constexpr int kValueColumn = 1;
 
-RecordLayout LayoutOf(const LoggerConfig& config) {
-  return RecordLayout{config.statusParams, config.numDevices, config.acParams};
+// The width a user gave column `column` of list `listIndex`, or 0.
+int UserWidth(const ColumnWidths& widths, int listIndex, int column) {
+  const auto list = static_cast<size_t>(listIndex);
+  const auto index = static_cast<size_t>(column);
+  return list < widths.size() && index < widths[list].size() ? widths[list][index] : 0;
 }
 
 }  // namespace
@@ -41,22 +53,17 @@ void CTESSAMPLENXLOGGERDlg::SetupViews() {
   m_tabs.MoveWindow(frame.left, frame.top, frame.Width(), frame.Height() - kBannerStripPx);
   m_tabs.RedrawWindow();
 
-  // Each insertion is at its index among the tabs present then, so with
-  // N below 2 "ZIZU" lands before tabs inserted earlier.
-  const int unitCount = m_config.numDevices;
-  m_tabs.InsertItem(0, "OUTDOOR");
-  m_tabs.InsertItem(1, "INDOOR A / HK");
-  for (int i = 2; i < unitCount; ++i) {
-    char text[16];
-    std::snprintf(text, sizeof text, "INDOOR %c", kIndoorLetterBase + i);
-    m_tabs.InsertItem(i, text);
-  }
-  m_tabs.InsertItem(unitCount, "ZIZU");
+  // A NUMDEVICES above the lists the dialog has is shown as its first units.
+  for (const TabInsertion& tab : UnitTabInsertions(m_config.ShownUnitCount()))
+    m_tabs.InsertItem(tab.index, tab.text);
   m_tabs.RedrawWindow();
 
   const CRect bannerRect{frame.left + kBannerInsetPx, frame.bottom - kBannerStripPx,
                          frame.right - kBannerInsetPx, frame.bottom};
-  m_banner.Create(kBannerText, WS_CHILD | WS_VISIBLE | SS_CENTER, bannerRect, this, kBannerId);
+  m_banner.Create(kBannerText, WS_CHILD | WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE, bannerRect, this,
+                  kBannerId);
+  m_banner.SetFont(kBannerPointSize, FW_BOLD);
+  m_banner.SetColors(kBannerTextColor, kBannerBackgroundColor);
   m_banner.ShowWindow(SW_HIDE);
 
   FillPortList();
@@ -64,7 +71,9 @@ void CTESSAMPLENXLOGGERDlg::SetupViews() {
 
 void CTESSAMPLENXLOGGERDlg::BuildList(CListCtrl& list, int nID, int parameterColumnWidthPx, int listIndex) {
   // From the second run on the list still has the earlier run's window: it
-  // is rebuilt from the configuration so that no stale value remains.
+  // is rebuilt from the configuration so that no stale value remains, after
+  // the widths the user gave its columns have been noted.
+  NoteUserColumnWidths(list, listIndex);
   list.DestroyWindow();
   CRect area;
   m_tabs.GetClientRect(&area);
@@ -73,17 +82,34 @@ void CTESSAMPLENXLOGGERDlg::BuildList(CListCtrl& list, int nID, int parameterCol
   area.top += kListTopBottomInsetPx;
   area.bottom -= kListTopBottomInsetPx;
   list.Create(kListStyle, area, &m_tabs, nID);
+  AnchorToParent(list, kAnchorAll);
   list.SetExtendedStyle(kListExtendedStyle);
-  list.InsertColumn(0, "Parameter", LVCFMT_LEFT, parameterColumnWidthPx);
-  list.InsertColumn(1, "Value", LVCFMT_LEFT, kValueColumnPx);
+  list.InsertColumn(kParameterColumn, "Parameter", LVCFMT_LEFT, parameterColumnWidthPx);
+  list.InsertColumn(kValueColumn, "Value", LVCFMT_LEFT, kValueColumnPx);
 
   const std::vector<std::string>& labels =
       listIndex == kOutdoorListIndex ? m_config.statusLabels : m_config.acLabels[listIndex - 1];
-  const std::vector<std::vector<ShownRow>> rows = ListRows(LayoutOf(m_config));
+  const std::vector<std::vector<ShownRow>> rows = ListRows(m_config.ShownLayout());
   for (const ShownRow& row : rows[listIndex]) {
     const auto label = static_cast<size_t>(row.param);
     list.InsertItem(list.GetItemCount(), label < labels.size() ? labels[label] : std::string());
   }
+
+  const int userValueWidth = UserWidth(m_userColumnWidths, listIndex, kValueColumn);
+  if (userValueWidth > 0) list.SetColumnWidth(kValueColumn, userValueWidth);
+  if (const int userWidth = UserWidth(m_userColumnWidths, listIndex, kParameterColumn); userWidth > 0) {
+    list.SetColumnWidth(kParameterColumn, userWidth);
+  } else {
+    // The longest label and the heading, but never narrower than the
+    // column's usual width, nor so wide that the Value column leaves the list.
+    list.SetColumnWidth(kParameterColumn, LVSCW_AUTOSIZE_USEHEADER);
+    const int roomPx = area.Width() - kListBorderAndScrollBarPx - list.GetColumnWidth(kValueColumn);
+    const int fittedPx = std::min(list.GetColumnWidth(kParameterColumn), roomPx);
+    list.SetColumnWidth(kParameterColumn, std::max(fittedPx, parameterColumnWidthPx));
+  }
+  const auto index = static_cast<size_t>(listIndex);
+  if (m_builtColumnWidths.size() <= index) m_builtColumnWidths.resize(index + 1);
+  m_builtColumnWidths[index] = {list.GetColumnWidth(kParameterColumn), list.GetColumnWidth(kValueColumn)};
 }
 
 void CTESSAMPLENXLOGGERDlg::BuildOutdoorList() {
@@ -94,7 +120,7 @@ void CTESSAMPLENXLOGGERDlg::BuildOutdoorList() {
 }
 
 void CTESSAMPLENXLOGGERDlg::BuildUnitLists() {
-  for (int u = 0; u < m_config.numDevices && u < kUnitListCount; ++u) {
+  for (int u = 0; u < m_config.ShownUnitCount(); ++u) {
     BuildList(m_unitLists[u], kUnitListId, kUnitParameterColumnPx, u + 1);
     m_tabs.AddPageControl(&m_unitLists[u], u + 1);
   }

@@ -1,16 +1,20 @@
 // The dialog templates, in dialog units of the 8-point shell font.
 #include "app/dialog_templates.h"
 
+#include <string>
+#include <utility>
+
 #include "app/resource_ids.h"
+#include "plenx_version.h"
 #include "ui/win_constants.h"
 
 namespace {
 
 constexpr int kShellFontPointSize = 8;
 
-DialogItemTemplate Item(DialogControlClass controlClass, int id, const char* text, DWORD style, int x, int y,
+DialogItemTemplate Item(DialogControlClass controlClass, int id, std::string text, DWORD style, int x, int y,
                         int cx, int cy) {
-  return DialogItemTemplate{controlClass, id, text, style, x, y, cx, cy};
+  return DialogItemTemplate{controlClass, id, std::move(text), style, x, y, cx, cy};
 }
 
 }  // namespace
@@ -19,8 +23,9 @@ DialogTemplate MainDialogTemplate() {
   using enum DialogControlClass;
   DialogTemplate dialog;
   dialog.caption = "Plenx Logger";  // replaced by OnInitDialog
-  dialog.style =
-      DS_SHELLFONT | DS_MODALFRAME | WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+  // Resizable, with the template's size as the least: the unit views grow.
+  dialog.style = DS_SHELLFONT | DS_MODALFRAME | WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU |
+                 WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME;
   dialog.exStyle = WS_EX_APPWINDOW;
   dialog.x = 0;
   dialog.y = 0;
@@ -55,8 +60,8 @@ DialogTemplate AboutDialogTemplate() {
   dialog.fontPointSize = kShellFontPointSize;
   dialog.items = {
       Item(kStatic, kUnaddressedControlId, "", SS_ICON, 14, 14, 21, 20),
-      Item(kStatic, kUnaddressedControlId, "Plenx Logger, Version 1.6", SS_LEFT | SS_NOPREFIX, 42, 14, 134,
-           8),
+      Item(kStatic, kUnaddressedControlId, "Plenx Logger, Version " + std::string(kPlenxReleaseText),
+           SS_LEFT | SS_NOPREFIX, 42, 14, 134, 8),
       Item(kStatic, kUnaddressedControlId, "Serial telemetry logger", SS_LEFT | SS_NOPREFIX, 42, 26, 114, 8),
       Item(kButton, IDOK, "OK", BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, 113, 41, 50, 14),
   };

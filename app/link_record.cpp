@@ -26,15 +26,17 @@ LRESULT CTESSAMPLENXLOGGERDlg::OnLinkRecord(WPARAM wParam, LPARAM) {
   // Released on every path; a message box below runs a nested loop that
   // handles further records, each owning its own text.
   std::unique_ptr<std::string> record(reinterpret_cast<std::string*>(wParam));
-  SetTimer(kWatchdogTimerId, kWatchdogPeriodMs);
+  // A record the link posted before Stop began does not start the watchdog
+  // again: the banner belongs to a run.
+  if (m_started && !m_stopping) SetTimer(kWatchdogTimerId, kWatchdogPeriodMs, TimerAccuracy::kPrecise);
   m_banner.ShowWindow(SW_HIDE);
   const LocalTime now = ReadLocalTime();
-  if (m_logFile.LogRecord(*this, now, *record, m_config.logFileName, m_config.logEvery, m_recordCount) != 0) {
-    return 0;
-  }
+  // A record that cannot be logged is still shown: the values on screen stay
+  // live while the disk is full, and the next record tries to log again.
+  const bool logged =
+      m_logFile.LogRecord(now, *record, m_config.logFileName, m_config.logEvery, m_recordCount) == 0;
 
-  const RecordLayout layout{m_config.statusParams, m_config.numDevices, m_config.acParams};
-  const RecordTexts texts = DecodeRecord(layout, *record);
+  const RecordTexts texts = DecodeRecord(m_config.Layout(), *record);
   record.reset();
   for (size_t listIndex = 0; listIndex < texts.listTexts.size(); ++listIndex) {
     CListCtrl* list = listIndex == 0                    ? &m_outdoorList
@@ -45,8 +47,20 @@ LRESULT CTESSAMPLENXLOGGERDlg::OnLinkRecord(WPARAM wParam, LPARAM) {
     for (size_t row = 0; row < rowTexts.size(); ++row)
       list->SetItemText(static_cast<int>(row), 1, rowTexts[row]);
   }
-  if (texts.tooShort) MessageBox(kImproperArgumentText, "", MB_OK | MB_ICONERROR);
+  // The boxes come last: records handled in their loops show newer values,
+  // which this record's must not overwrite afterwards.
+  if (!logged) ShowRepeatingError(RepeatingError::kDiskFull, m_logFile.WriteFailureText());
+  if (texts.tooShort)
+    ShowRepeatingError(RepeatingError::kImproperArgument, std::string(kImproperArgumentText));
   return 0;
+}
+
+void CTESSAMPLENXLOGGERDlg::ShowRepeatingError(RepeatingError kind, const std::string& text) {
+  // Not boxed again while one is open: each record would open another box
+  // inside the last one's loop, until Stop and Close could not be reached.
+  if (!m_openErrorBoxes.insert(kind).second) return;
+  MessageBox(text, "", MB_OK | MB_ICONERROR);
+  m_openErrorBoxes.erase(kind);
 }
 
 void CTESSAMPLENXLOGGERDlg::OnDiscardPostedMessage(UINT message, WPARAM wParam, LPARAM) {

@@ -11,6 +11,8 @@
 #include "app/dialog_templates.h"
 #include "app/resource_ids.h"
 #include "config/persisted_settings.h"
+#include "decode/record_fields.h"
+#include "panels/archive_progress_dialog.h"
 #include "ui/message_box.h"
 #include "ui/text_codec.h"
 
@@ -27,6 +29,14 @@ CTESSAMPLENXLOGGERDlg::CTESSAMPLENXLOGGERDlg(std::optional<std::string> configPa
   MapMessage(WM_LINK_RECORD, [this](WPARAM wParam, LPARAM lParam) { return OnLinkRecord(wParam, lParam); });
   MapMessage(WM_SHOW_CONFIG_WARNINGS, [this](WPARAM, LPARAM) {
     ShowConfigWarnings();
+    return LRESULT{0};
+  });
+  MapMessage(WM_STOP_PROGRESS, [this](WPARAM bytesRead, LPARAM logBytes) {
+    OnStopProgress(bytesRead, static_cast<uint64_t>(logBytes));
+    return LRESULT{0};
+  });
+  MapMessage(WM_STOP_DONE, [this](WPARAM, LPARAM) {
+    OnStopDone();
     return LRESULT{0};
   });
   MapCommand(kStartButtonId, BN_CLICKED, [this] { OnBnClickedStart(); });
@@ -54,9 +64,18 @@ BOOL CTESSAMPLENXLOGGERDlg::OnInitDialog() {
   SetWindowText(kWindowCaption);
   m_linkOpen = false;
   m_configWarnings = m_configPath ? m_config.Load(*m_configPath) : m_config.Load();
+  if (m_config.ValuesPerRecord() > kMaxRecordFields) {
+    m_configWarnings.push_back("[CONFIG] STATUSPARAMS=" + std::to_string(m_config.statusParams) +
+                               ", NUMDEVICES=" + std::to_string(m_config.numDevices) +
+                               ", ACPARAMS=" + std::to_string(m_config.acParams) + " give records of " +
+                               std::to_string(m_config.ValuesPerRecord()) + " values; values past the " +
+                               std::to_string(kMaxRecordFields) + "th are logged but not shown");
+  }
   m_config.logFileName = ReadLogFileSetting();
   m_logNameEdit.SetWindowText(m_config.logFileName);
   SetupViews();
+  AnchorControls();
+  RestoreWindowLayout();
   m_recordWindow.store(GetSafeHwnd());
   if (!m_configWarnings.empty()) PostMessage(WM_SHOW_CONFIG_WARNINGS, 0, 0);
   return TRUE;
@@ -79,7 +98,7 @@ void CTESSAMPLENXLOGGERDlg::InstallWindowMenu() {
 
 void CTESSAMPLENXLOGGERDlg::OnSysCommand(UINT nID, LPARAM) {
   if ((nID & kSystemCommandMask) == kAboutBoxCommand) {
-    CAboutDlg dlgAbout;
+    CAboutDlg dlgAbout(this);
     dlgAbout.DoModal();
     return;
   }
@@ -119,8 +138,33 @@ PromptAnswer CTESSAMPLENXLOGGERDlg::AskYesNoCancel(const std::string& text, cons
 
 void CTESSAMPLENXLOGGERDlg::ShowError(const std::string& text) { MessageBox(text, "", MB_OK | MB_ICONERROR); }
 
-void CTESSAMPLENXLOGGERDlg::OnDestroy() {
+void CTESSAMPLENXLOGGERDlg::OnOK() {}
+
+void CTESSAMPLENXLOGGERDlg::OnCancel() {
+  if (m_started && !m_stopping &&
+      MessageBox(kCloseDuringRunQuestion, "", MB_YESNO | MB_ICONQUESTION) != IDYES) {
+    return;
+  }
+  // The question's loop may have seen the run stop meanwhile (a signal).
+  CloseAfterStop();
+}
+
+void CTESSAMPLENXLOGGERDlg::CloseAfterStop() {
   OnBnClickedStop();
+  if (m_stopping) {
+    m_closeWhenStopped = true;
+    return;
+  }
+  EndDialog(IDCANCEL);
+}
+
+void CTESSAMPLENXLOGGERDlg::OnDestroy() {
+  RememberWindowLayout();
+  // The window's members go with it: a run still active is stopped, and a
+  // Stop in progress is waited for, before anything else.
+  OnBnClickedStop();
+  if (m_stopTask.IsRunning()) CompleteStop();
+  m_archiveProgress.reset();
   // From here on the reader thread's posts fail and it keeps its records.
   m_recordWindow.store(0);
   CDialog::OnDestroy();

@@ -9,14 +9,20 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
+#include <string_view>
 
 #include "app/s_tab_ctrl.h"
+#include "app/stop_task.h"
 #include "config/logger_config.h"
+#include "config/window_settings.h"
 #include "decode/log_file.h"
 #include "decode/user_prompt.h"
+#include "decode/view_dump.h"
 #include "link/record_post.h"
 #include "link/simple_protocol.h"
 #include "ui/combo_box.h"
@@ -28,11 +34,19 @@
 // The watchdog: timer 1 of the dialog, restarted by every record.
 inline constexpr UINT_PTR kWatchdogTimerId = 1;
 inline constexpr UINT kWatchdogPeriodMs = 10000;
-// Lists behind the outdoor unit that the dialog has room for.
-inline constexpr int kUnitListCount = 10;
+// Lists behind the outdoor unit that the dialog has room for: one per unit
+// it shows (the units of a larger NUMDEVICES are logged but not shown).
+inline constexpr int kUnitListCount = kShownUnitCount;
 // Posted to itself by OnInitDialog, so that configuration warnings are shown
 // over the visible window.
 inline constexpr UINT WM_SHOW_CONFIG_WARNINGS = WM_APP + 2;
+// How long Stop's archive runs before its progress window appears.
+inline constexpr int kArchiveProgressDelayMs = 500;
+// Asked when Escape or the close box would end a run.
+inline constexpr std::string_view kCloseDuringRunQuestion =
+    "A run is active. Stop it and close Plenx Logger?";
+
+class ArchiveProgressDialog;
 
 class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt, public RecordWindow {
  public:
@@ -42,10 +56,15 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt, public RecordWi
   // Destroys a window still open, which ends a run first.
   ~CTESSAMPLENXLOGGERDlg() override;
 
-  // A command of the window menu (the context menu standing in for the
-  // system menu): 16 to 31 show the About box, SC_MINIMIZE minimises,
-  // SC_RESTORE restores, SC_CLOSE closes as the close button does, and
-  // every other command is ignored, as the default handling does on Linux.
+  // Ends the dialog without a question: a run still active is stopped
+  // first, and the dialog ends once its Stop has finished (link closed, log
+  // on disk, archive written). For a termination signal.
+  void CloseAfterStop();
+
+  // A command of the window menu (the window's right-click menu): 16 to 31
+  // show the About box, SC_MINIMIZE minimises, SC_RESTORE restores,
+  // SC_CLOSE closes as the close button does, and every other command is
+  // ignored.
   void OnSysCommand(UINT nID, LPARAM lParam);
 
   // UserPrompt: message boxes owned by this window.
@@ -57,11 +76,26 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt, public RecordWi
   // only when the post succeeds; otherwise `recordText` frees it here.
   bool PostRecord(uint32_t message, std::unique_ptr<std::string> recordText, int unitIndex) override;
 
+  // True from a successful Start until the run has ended.
+  bool IsRunActive() const { return m_started; }
+  // `handler` runs on the user-interface thread each time a run has ended:
+  // the link and the log closed and the archive written (the end of Stop).
+  // Unattended runs wait for it before they report and close the window.
+  void SetRunEndedHandler(std::function<void()> handler) { m_onRunEnded = std::move(handler); }
+  // The banner's state and, for every tab in order, the rows of the list
+  // attached to it, as they are shown now (view_dump.cpp).
+  ViewDump DumpViews() const;
+
  protected:
   void DoDataExchange() override;
   BOOL OnInitDialog() override;
   void OnTimer(UINT_PTR nIDEvent) override;
   void OnDestroy() override;
+  // Enter never ends the main dialog: a stray key must not stop a run.
+  void OnOK() override;
+  // Escape and the close box: while idle the dialog ends; during a run,
+  // only when the user confirms kCloseDuringRunQuestion, after Stop.
+  void OnCancel() override;
   // Frees the record texts of WM_LINK_RECORD messages still queued when the
   // window goes.
   void OnDiscardPostedMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -76,7 +110,15 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt, public RecordWi
   void OnCbnSelchangePort();
   void OnBnClickedSaveAs();
   void OnBnClickedStart();
+  // Begins Stop: the link's close, the log's flush and the archive run on a
+  // worker while Start, Stop and the run's choices are disabled; the window
+  // keeps handling messages. OnStopDone completes it.
   void OnBnClickedStop();
+  // WM_STOP_PROGRESS: the archive's progress window, once it has lasted.
+  void OnStopProgress(uint64_t bytesRead, uint64_t logBytes);
+  // WM_STOP_DONE: the run is idle again; failures are shown, and a close
+  // requested meanwhile ends the dialog.
+  void OnStopDone();
 
   // Record intake (link_record.cpp): shows, logs and releases one record.
   LRESULT OnLinkRecord(WPARAM wParam, LPARAM lParam);
@@ -92,6 +134,10 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt, public RecordWi
   std::array<CListCtrl, kUnitListCount> m_unitLists;  // element u: tab u + 1
   bool m_linkOpen = false;
   bool m_started = false;
+  // Stop has begun and not yet finished (m_started is still true).
+  bool m_stopping = false;
+  // Tests shorten it; the program keeps kArchiveProgressDelayMs.
+  int m_archiveProgressDelayMs = kArchiveProgressDelayMs;
   CEdit m_logNameEdit;
   CComboBox m_portCombo;
   CStatic m_viewFrame;
@@ -99,18 +145,57 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt, public RecordWi
 
  private:
   // Builds one list in the tab area with its columns and the labelled rows.
+  // The Parameter column is `parameterColumnWidthPx` wide or as wide as its
+  // longest label, as far as the list has room; a width the user gave a
+  // column earlier takes the place of either.
   void BuildList(CListCtrl& list, int nID, int parameterColumnWidthPx, int listIndex);
+
+  // Window layout (window_layout.cpp). Anchors the controls so that the
+  // unit views grow with the window while the left column and the bottom
+  // row keep their place.
+  void AnchorControls();
+  // Gives the window the size it had when it was last closed, as far as
+  // the screen has room, and reads the column widths the user gave.
+  void RestoreWindowLayout();
+  // Stores the window's size and the column widths the user changed.
+  void RememberWindowLayout();
+  // Takes the widths of `list`'s columns that differ from those it was
+  // built with as the user's own.
+  void NoteUserColumnWidths(const CListCtrl& list, int listIndex);
   void ShowConfigWarnings();
   // Hides (running) or shows the controls that prepare a run: the view
   // frame, the port list and its label, and the Save-as button.
   void ShowRunLayout(bool running);
-  // Writes the log file into a ZIP archive beside it, named from today's date.
-  void ArchiveLog();
+  // Enables or disables Start, Stop and the run's choices (port, Save-as).
+  void EnableRunControls(bool enable);
+  // Waits for the Stop in progress and returns to idle; shows its failures.
+  void CompleteStop();
+
+  // Errors that a repeating event (a record every half second) may raise
+  // again and again: at most one box of each kind is open at a time.
+  enum class RepeatingError { kDiskFull, kImproperArgument };
+  // Shows text in an error box unless a box of this kind is already open.
+  void ShowRepeatingError(RepeatingError kind, const std::string& text);
   // Gives the window menu to the dialog's window (right-click).
   void InstallWindowMenu();
 
   std::optional<std::string> m_configPath;
+  // The window's size as restored at start-up; only a different one is stored.
+  std::optional<WindowSize> m_restoredSize;
+  // Column widths the user gave, by list and column (0: none), and as read
+  // at start-up; only a change is stored.
+  ColumnWidths m_userColumnWidths;
+  ColumnWidths m_storedColumnWidths;
+  // The widths each list's columns were given when it was last built.
+  ColumnWidths m_builtColumnWidths;
   ConfigWarnings m_configWarnings;
+  std::function<void()> m_onRunEnded;
   // The dialog's handle for the reader thread, 0 while there is no window.
   std::atomic<HWND> m_recordWindow{0};
+  StopTask m_stopTask;
+  // The archive's path during Stop, for the progress window.
+  std::string m_stopArchivePath;
+  std::unique_ptr<ArchiveProgressDialog> m_archiveProgress;
+  bool m_closeWhenStopped = false;
+  std::set<RepeatingError> m_openErrorBoxes;
 };

@@ -1,15 +1,11 @@
-// Identifiers and texts of the program's resources: templates, icon,
-// strings, version, and the control identifiers of the main dialog.
+// Identifiers and texts of the program's resources: the menu strings and
+// commands, the application name, and the control identifiers of the main
+// dialog.
 #pragma once
 
 #include <string_view>
 
 #include "ui/win_types.h"
-
-// Templates and icon.
-inline constexpr int kAboutTemplateId = 100;  // the About box
-inline constexpr int kMainTemplateId = 102;   // the main dialog
-inline constexpr int kAppIconId = 128;        // the application icon
 
 // String 101, the About entry of the window's menu.
 inline constexpr std::string_view kAboutMenuText = "&About Plenx Logger...";
@@ -18,15 +14,15 @@ inline constexpr std::string_view kAboutMenuText = "&About Plenx Logger...";
 inline constexpr UINT kAboutBoxCommand = 16;
 inline constexpr UINT kSystemCommandMask = 0xFFF0;
 
-// System commands of the window menu, as Windows numbers them.
+// System commands of the window menu; the low four bits are not part of
+// the command (kSystemCommandMask).
 inline constexpr UINT SC_MOVE = 0xF010;
 inline constexpr UINT SC_MINIMIZE = 0xF020;
 inline constexpr UINT SC_CLOSE = 0xF060;
 inline constexpr UINT SC_RESTORE = 0xF120;
 
-// Version resource.
+// The application's name, the caption of its message boxes.
 inline constexpr std::string_view kProductName = "Plenx Logger";
-inline constexpr std::string_view kProductVersion = "1.6_svn.00021";
 
 // Controls of the main dialog.
 inline constexpr int kStartButtonId = 1000;
@@ -40,7 +36,7 @@ inline constexpr int kPortLabelId = 1008;
 inline constexpr int kTabsId = 1009;
 // A template control the program never addresses.
 inline constexpr int kUnaddressedControlId = -1;
-// Windows the dialog creates itself.
+// Child windows the dialog creates itself.
 inline constexpr int kOutdoorListId = 9671;
 inline constexpr int kUnitListId = -1;  // the unit lists share "none"
 inline constexpr int kBannerId = 65535;

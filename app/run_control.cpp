@@ -1,24 +1,64 @@
 // Run control of the main dialog: the port list, the log file choice, Start
 // and Stop with the archive of the log, and the communication watchdog.
+#include <cerrno>
 #include <cstdio>
 #include <string>
 
-#include "app/log_archive_name.h"
 #include "app/logger_dialog.h"
+#include "app/port_list.h"
 #include "app/resource_ids.h"
-#include "archive/zip_writer.h"
+#include "archive/log_archive_name.h"
 #include "config/persisted_settings.h"
+#include "panels/archive_progress_dialog.h"
 #include "platform/local_time.h"
+#include "platform/serial_port_name.h"
+#include "platform/system_error_text.h"
 #include "ui/save_file_dialog.h"
+#include "ui/text_codec.h"
 
 namespace {
 
-// The port list holds COM1 to COM24, in this order.
-constexpr int kPortCount = 24;
 constexpr std::string_view kAlreadyStartedText = "Already started";
 constexpr std::string_view kPortOpenFailedText = "Error opening COM port";
 // Index (from 1) of "Log files" among the save dialog's filters.
 constexpr int kLogFilesFilterIndex = 2;
+
+// "Error opening COM port", then a line that names the device and says why
+// and, where there is one obvious thing to do, what to do. portName is the
+// link's stored name (a "\\.\COMn" name or a device path).
+std::string PortOpenFailureText(const std::string& portName, int openError) {
+  std::string text(kPortOpenFailedText);
+  if (openError == 0) return text;
+  text += "\n" + ResolveSerialDevicePath(portName) + ": ";
+  switch (openError) {
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+    case EIO:  // a built-in port without its hardware
+      text += "no such device. Plug in the adapter";
+      if (ComPortNumber(portName) > 0 && !SerialPortLinkDirectory().empty()) {
+        text += ", or check the port's link in " + SerialPortLinkDirectory() + "/";
+      }
+      text += ".";
+      break;
+    case EBUSY:
+      text += "in use by another program.";
+      break;
+    case EACCES:
+    case EPERM:
+      text +=
+          "permission denied. Add the user to the dialout group (sudo usermod -aG dialout $USER), "
+          "then log in again.";
+      break;
+    case ENOTTY:
+      text += "not a serial port.";
+      break;
+    default:
+      text += SystemErrorText(openError) + ".";
+      break;
+  }
+  return text;
+}
 
 }  // namespace
 
@@ -26,8 +66,7 @@ void CTESSAMPLENXLOGGERDlg::FillPortList() {
   const std::string remembered = ReadPortSetting();
   int selection = 0;
   for (int n = 1; n <= kPortCount; ++n) {
-    char name[16];
-    std::snprintf(name, sizeof name, "COM%d", n);
+    const std::string name = PortItemText(n);
     m_portCombo.AddString(name);
     if (remembered == name) selection = n - 1;
   }
@@ -61,19 +100,29 @@ void CTESSAMPLENXLOGGERDlg::ShowRunLayout(bool running) {
   }
 }
 
+void CTESSAMPLENXLOGGERDlg::EnableRunControls(bool enable) {
+  for (int id : {kStartButtonId, kStopButtonId, kSaveAsButtonId}) {
+    if (CWnd* control = GetDlgItem(id)) control->EnableWindow(enable ? TRUE : FALSE);
+  }
+  m_portCombo.EnableWindow(enable ? TRUE : FALSE);
+}
+
 void CTESSAMPLENXLOGGERDlg::OnBnClickedStart() {
+  // Its button is disabled during Stop; a stray call waits for Stop's end.
+  if (m_stopping) return;
   if (m_started) {
     MessageBox(kAlreadyStartedText, "", MB_OK);
     return;
   }
   m_recordCount = 0;
   if (m_logFile.OpenLog(*this, m_config.logFileName) == -1) return;
-  m_link.SetValueCount(m_config.ValuesPerRecord());
+  // Load bounds the layout to what a frame can carry, which fits an int.
+  m_link.SetValueCount(static_cast<int>(m_config.ValuesPerRecord()));
   m_link.SetPortName(m_config.portName);
   if (m_link.Open() != 0) {
     // Not left open: the next Start opens the same log again.
     m_logFile.CloseLog();
-    MessageBox(kPortOpenFailedText, "", MB_OK);
+    MessageBox(PortOpenFailureText(m_link.PortName(), m_link.LastOpenError()), "", MB_OK);
     return;
   }
   WritePortSetting(m_config.portName);
@@ -88,27 +137,57 @@ void CTESSAMPLENXLOGGERDlg::OnBnClickedStart() {
 }
 
 void CTESSAMPLENXLOGGERDlg::OnBnClickedStop() {
-  if (!m_started) return;
+  if (!m_started || m_stopping) return;
+  m_stopping = true;
+  EnableRunControls(false);
+  StopRequest request;
   if (m_linkOpen) {
-    m_link.Close();
-    m_logFile.CloseLog();
-    m_linkOpen = false;
+    request.link = &m_link;
+    // Records handled from now on find the log closed, as after Stop.
+    request.logWriteFailureText = m_logFile.WriteFailureText();
+    request.logFile = m_logFile.ReleaseFile();
   }
   KillTimer(kWatchdogTimerId);
   m_banner.ShowWindow(SW_HIDE);
   ShowRunLayout(false);
-  if (!m_config.logFileName.empty()) ArchiveLog();
-  m_started = false;
+  if (!m_config.logFileName.empty()) {
+    // Named from the date of Stop, not of the end of the compression.
+    request.logPath = m_config.logFileName;
+    request.archiveName = LogArchiveNameFor(m_config.logFileName, ReadLocalTime());
+    m_stopArchivePath = request.archiveName ? request.archiveName->archivePath : m_config.logFileName;
+  }
+  request.window = GetSafeHwnd();
+  m_stopTask.Start(std::move(request));
 }
 
-void CTESSAMPLENXLOGGERDlg::ArchiveLog() {
-  // Results are not examined: a missing archive is not reported, and a
-  // path too long for the archive's name skips it.
-  const std::optional<LogArchiveName> name = LogArchiveNameFor(m_config.logFileName, ReadLocalTime());
-  if (!name) return;
-  const ArchiveHandle archive = ArchiveCreate(name->archivePath.c_str());
-  ArchiveAddFile(archive, name->entryName.c_str(), m_config.logFileName.c_str());
-  ArchiveClose(archive);
+void CTESSAMPLENXLOGGERDlg::OnStopProgress(uint64_t bytesRead, uint64_t logBytes) {
+  if (!m_stopping) return;
+  if (!m_archiveProgress) {
+    m_archiveProgress = std::make_unique<ArchiveProgressDialog>(GetWidget(), TextToQt(m_stopArchivePath),
+                                                                m_archiveProgressDelayMs);
+  }
+  m_archiveProgress->SetProgress(bytesRead, logBytes);
+}
+
+void CTESSAMPLENXLOGGERDlg::OnStopDone() {
+  if (!m_stopTask.IsRunning()) return;
+  CompleteStop();
+  if (m_closeWhenStopped) EndDialog(IDCANCEL);
+}
+
+void CTESSAMPLENXLOGGERDlg::CompleteStop() {
+  const StopOutcome outcome = m_stopTask.Finish();
+  m_archiveProgress.reset();
+  m_linkOpen = false;
+  m_started = false;
+  m_stopping = false;
+  // A close requested meanwhile keeps the run's controls disabled: no new
+  // run starts while the failure boxes below are open.
+  if (!m_closeWhenStopped) EnableRunControls(true);
+  for (const std::string& message : outcome.failureMessages) MessageBox(message, "", MB_OK | MB_ICONERROR);
+  // The run has ended for whoever waits on it: link and log closed, the
+  // archive written or its failure reported.
+  if (m_onRunEnded) m_onRunEnded();
 }
 
 void CTESSAMPLENXLOGGERDlg::OnTimer(UINT_PTR nIDEvent) {

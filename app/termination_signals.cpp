@@ -8,6 +8,8 @@
 
 #include <cerrno>
 
+#include "platform/posix_io.h"
+
 namespace {
 
 constexpr int kWatchedSignals[] = {SIGINT, SIGTERM, SIGHUP};
@@ -18,7 +20,7 @@ extern "C" void WriteSignalByte(int) {
   const int savedErrno = errno;
   const char byte = 1;
   // A full pipe already holds a pending wake-up, so a failed write loses nothing.
-  [[maybe_unused]] const ssize_t written = ::write(g_pipe[1], &byte, 1);
+  [[maybe_unused]] const ssize_t written = WriteSome(g_pipe[1], &byte, 1);
   errno = savedErrno;
 }
 
@@ -38,7 +40,7 @@ TerminationSignalWatch::TerminationSignalWatch(std::function<void()> onSignal)
   m_notifier = std::make_unique<QSocketNotifier>(g_pipe[0], QSocketNotifier::Read);
   QObject::connect(m_notifier.get(), &QSocketNotifier::activated, [this] {
     char bytes[16];
-    while (::read(g_pipe[0], bytes, sizeof bytes) > 0) {
+    while (ReadSome(g_pipe[0], bytes, sizeof bytes) > 0) {
     }
     m_onSignal();
   });
@@ -49,7 +51,7 @@ TerminationSignalWatch::~TerminationSignalWatch() {
   if (!m_notifier) return;
   SetDisposition(SIG_DFL);
   m_notifier.reset();
-  ::close(g_pipe[0]);
-  ::close(g_pipe[1]);
+  CloseFile(g_pipe[0]);
+  CloseFile(g_pipe[1]);
   g_pipe[0] = g_pipe[1] = -1;
 }

@@ -17,10 +17,6 @@ class TerminationSignalWatch {
   TerminationSignalWatch(const TerminationSignalWatch&) = delete;
   TerminationSignalWatch& operator=(const TerminationSignalWatch&) = delete;
 
-  // False when the signals could not be watched (they then keep their
-  // default handling).
-  bool IsActive() const { return m_notifier != nullptr; }
-
  private:
   std::function<void()> m_onSignal;
   std::unique_ptr<QSocketNotifier> m_notifier;

@@ -1,5 +1,5 @@
-// Maps Windows-style attributes and the owner-execute permission onto the
-// ZIP external attribute bits.
+// Maps the DOS attributes and the owner-execute permission of a source onto
+// the ZIP external attribute bits.
 #include "archive/zip_attributes.h"
 
 #include "archive/zip_format.h"

@@ -30,8 +30,6 @@ struct ArchiveEntryRecord {
   uint32_t fileCommentLength = 0;
   uint16_t diskNumberStart = 0;
   uint16_t internalFileAttributes = 0;
-  // The flags as the local header carries them; equal to the final flags.
-  uint16_t localFlags = 0;
   uint32_t externalFileAttributes = 0;
   // Archive offset at which the entry's local header begins.
   uint32_t localHeaderOffset = 0;

@@ -1,6 +1,6 @@
-// The file operations of the ZIP writer on a POSIX descriptor, each acting as
-// the Windows call it stands for: whole-buffer writes, reads that are short
-// only at the end, no partial success hidden from the caller.
+// The ZIP writer's source files on a POSIX descriptor: reads that are short
+// only at the end of the file, and no partial success hidden from the
+// caller. The archive itself is written through platform/replacing_file.h.
 #pragma once
 
 #include <cstddef>
@@ -16,10 +16,7 @@ class ZipFile {
   ZipFile(const ZipFile&) = delete;
   ZipFile& operator=(const ZipFile&) = delete;
 
-  // Creates path for writing, replacing an existing file of that name
-  // (CREATE_ALWAYS). Not open on failure.
-  static ZipFile CreateAlways(const char* path);
-  // Opens an existing path for reading (OPEN_EXISTING). Not open on failure.
+  // Opens an existing path for reading. Not open on failure, with errno set.
   // The open does not wait for a writer when path names a FIFO.
   static ZipFile OpenExisting(const char* path);
 
@@ -29,13 +26,7 @@ class ZipFile {
   // Reads up to count bytes at the file position; fewer only at the end of
   // the file or after an error, which sets *failed.
   size_t Read(uint8_t* buffer, size_t count, bool* failed);
-  // Writes count bytes at the file position; returns how many the file
-  // accepted, count unless it refused (full disk, I/O error).
-  size_t Write(const uint8_t* bytes, size_t count);
-  // As Write, at offset, leaving the file position where it was.
-  size_t WriteAt(const uint8_t* bytes, size_t count, uint64_t offset);
-  // Closes the descriptor; false when the system reported an error, which
-  // may mean that written data was lost.
+  // Closes the descriptor; false when the system reported an error.
   bool Close();
 
  private:

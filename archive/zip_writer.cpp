@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <memory>
 #include <new>
 #include <string>
@@ -19,6 +20,8 @@
 #include "archive/zip_records.h"
 #include "archive/zip_times.h"
 #include "platform/file_status.h"
+#include "platform/posix_io.h"
+#include "platform/replacing_file.h"
 
 using namespace plenx::zip;
 
@@ -31,26 +34,34 @@ constexpr size_t kDataBufferBytes = 16384;
 // the CRC-32 and the count of what it delivered. A failed read ends the data.
 class SourceReader {
  public:
-  explicit SourceReader(ZipFile& source) : m_source(source) {}
+  SourceReader(ZipFile& source, uint64_t sourceBytes, const ArchiveProgress& progress)
+      : m_source(source), m_sourceBytes(sourceBytes), m_progress(progress) {}
 
   // Fills up to count bytes; 0 once the data has ended.
   size_t Read(uint8_t* buffer, size_t count) {
     if (m_ended || count == 0) return 0;
     bool failed = false;
     const size_t got = m_source.Read(buffer, count, &failed);
+    if (failed) m_readError = errno;
     if (failed || got == 0) m_ended = true;
     m_crc = Crc32Update(m_crc, buffer, got);
     m_bytesRead += got;
+    if (m_progress) m_progress(m_bytesRead, m_sourceBytes);
     return got;
   }
 
   uint32_t Crc() const { return m_crc; }
   uint64_t BytesRead() const { return m_bytesRead; }
+  // errno of the read that ended the data early; 0 when it reached the end.
+  int ReadError() const { return m_readError; }
 
  private:
   ZipFile& m_source;
+  const uint64_t m_sourceBytes;
+  const ArchiveProgress& m_progress;
   uint32_t m_crc = 0;
   uint64_t m_bytesRead = 0;
+  int m_readError = 0;
   bool m_ended = false;
 };
 
@@ -58,20 +69,29 @@ class SourceReader {
 
 class ArchiveWriter {
  public:
-  // Creates the archive file, replacing one of the same name. False when it
+  // Creates the archive's temporary file. False, with errno set, when it
   // cannot be created.
   bool Create(const char* archivePath);
-  uint32_t AddFile(const char* entryName, const char* sourcePath);
-  uint32_t Close();
+  uint32_t AddFile(const char* entryName, const char* sourcePath, const ArchiveProgress& progress);
+  // Completes the archive and puts it in place; discards it on any failure.
+  uint32_t Close(ArchiveError& error);
+  const ArchiveError& LastError() const { return m_lastError; }
 
  private:
   // Appends to the archive and advances the write position by what the file
   // accepted, so recorded offsets stay true after a short write. False when
   // the write fell short.
   bool Append(const uint8_t* bytes, size_t count) {
-    const size_t accepted = m_archive.Write(bytes, count);
+    const size_t accepted = WriteAll(m_archive.Descriptor(), bytes, count);
     m_writePosition += accepted;
+    if (accepted != count) NoteFailure(errno, false);
     return accepted == count;
+  }
+  // Keeps why the current call failed, for ArchiveLastError.
+  void NoteFailure(int systemError, bool inSource) { m_lastError = ArchiveError{systemError, inSource}; }
+  uint32_t Fail(uint32_t result, int systemError, bool inSource) {
+    NoteFailure(systemError, inSource);
+    return result;
   }
   // Copies the source into the archive as is. False when a write fell short.
   bool CopyStored(SourceReader& reader, uint64_t& dataBytesWritten);
@@ -83,7 +103,8 @@ class ArchiveWriter {
     return m_archiveKnown && status.deviceId == m_archiveDevice && status.inode == m_archiveInode;
   }
 
-  ZipFile m_archive;
+  ReplacingFile m_archive;
+  ArchiveError m_lastError;
   bool m_archiveKnown = false;
   uint64_t m_archiveDevice = 0;
   uint64_t m_archiveInode = 0;
@@ -98,8 +119,7 @@ class ArchiveWriter {
 };
 
 bool ArchiveWriter::Create(const char* archivePath) {
-  m_archive = ZipFile::CreateAlways(archivePath);
-  if (!m_archive.IsOpen()) return false;
+  if (!m_archive.Create(archivePath)) return false;
   // Identifies the archive so that it is never read back as a source.
   FileStatus status;
   if (ReadFileStatus(m_archive.Descriptor(), archivePath, status)) {
@@ -137,10 +157,16 @@ bool ArchiveWriter::CopyDeflated(SourceReader& reader, uint64_t& dataBytesWritte
   std::string errorMessage;
   const uint64_t compressedSize =
       m_compressor->Compress(DeflateCompressor::kZipLevel, read, output, flags, errorMessage);
-  return errorMessage.empty() && !outputFailed && compressedSize == dataBytesWritten;
+  if (outputFailed) return false;  // Append noted why
+  if (!errorMessage.empty() || compressedSize != dataBytesWritten) {
+    NoteFailure(0, false);
+    return false;
+  }
+  return true;
 }
 
-uint32_t ArchiveWriter::AddFile(const char* entryName, const char* sourcePath) {
+uint32_t ArchiveWriter::AddFile(const char* entryName, const char* sourcePath,
+                                const ArchiveProgress& progress) {
   if (entryName == nullptr || entryName[0] == '\0') return kArchiveBadArgument;
   ArchiveEntryRecord record;
   record.entryName = entryName;
@@ -151,15 +177,15 @@ uint32_t ArchiveWriter::AddFile(const char* entryName, const char* sourcePath) {
 
   if (sourcePath == nullptr) return kArchiveBadArgument;
   ZipFile source = ZipFile::OpenExisting(sourcePath);
-  if (!source.IsOpen()) return kArchiveOpenFailed;
+  if (!source.IsOpen()) return Fail(kArchiveOpenFailed, errno, true);
   FileStatus status;
-  if (!ReadFileStatus(source.Descriptor(), sourcePath, status)) return kArchiveOpenFailed;
-  // Only regular files open as sources, as on Windows, where a directory
-  // does not open as a file. Reading the archive being written would copy
+  if (!ReadFileStatus(source.Descriptor(), sourcePath, status)) return Fail(kArchiveOpenFailed, errno, true);
+  // Only regular files are sources: a directory, a FIFO or a device has no
+  // content to pack. Reading the archive being written would copy
   // its own growing end forever; the archive is held without sharing, so
   // that open fails as well.
-  if (!status.isRegularFile || IsArchiveItself(status)) return kArchiveOpenFailed;
-  if (m_writePosition > kMaxField32) return kArchiveWriteFailed;
+  if (!status.isRegularFile || IsArchiveItself(status)) return Fail(kArchiveOpenFailed, 0, true);
+  if (m_writePosition > kMaxField32) return Fail(kArchiveWriteFailed, EFBIG, false);
   // Reserved now so that recording the finished entry cannot fail, and the
   // compressor created now, so that a lack of memory leaves nothing written.
   m_entries.reserve(m_entries.size() + 1);
@@ -168,7 +194,6 @@ uint32_t ArchiveWriter::AddFile(const char* entryName, const char* sourcePath) {
   // Provisional values; the sizes are the low 32 bits of the reported size.
   const uint32_t reportedSize = static_cast<uint32_t>(status.sizeBytes);
   record.generalPurposeFlag = kFlagDataDescriptor;
-  record.localFlags = kFlagDataDescriptor;
   record.dosDateTime = DosDateTime(status.lastWriteTime);
   record.crc32 = 0;
   record.compressedSize = stored ? reportedSize : 0;
@@ -185,7 +210,7 @@ uint32_t ArchiveWriter::AddFile(const char* entryName, const char* sourcePath) {
   const std::vector<uint8_t> provisionalHeader = LocalHeaderBytes(record, localExtra);
   if (!Append(provisionalHeader.data(), provisionalHeader.size())) return kArchiveWriteFailed;
 
-  SourceReader reader(source);
+  SourceReader reader(source, status.sizeBytes, progress);
   uint64_t dataBytesWritten = 0;
   uint16_t flags = record.generalPurposeFlag;
   const bool dataComplete =
@@ -195,24 +220,27 @@ uint32_t ArchiveWriter::AddFile(const char* entryName, const char* sourcePath) {
   // entries follow them at the true offsets.
   if (!dataComplete) return kArchiveWriteFailed;
   if (reader.BytesRead() > kMaxField32 || dataBytesWritten > kMaxField32) {
-    return kArchiveWriteFailed;
+    return Fail(kArchiveWriteFailed, EFBIG, false);
   }
 
   record.crc32 = reader.Crc();
   record.compressedSize = static_cast<uint32_t>(dataBytesWritten);
   record.uncompressedSize = static_cast<uint32_t>(reader.BytesRead());
   record.generalPurposeFlag = flags & ~kFlagDataDescriptor;
-  record.localFlags = record.generalPurposeFlag;
   // Same length as the provisional header, so nothing after it moves.
   const std::vector<uint8_t> finalHeader = LocalHeaderBytes(record, localExtra);
-  if (m_archive.WriteAt(finalHeader.data(), finalHeader.size(), headerOffset) != finalHeader.size()) {
-    return kArchiveWriteFailed;
+  if (WriteAllAt(m_archive.Descriptor(), finalHeader.data(), finalHeader.size(), headerOffset) !=
+      finalHeader.size()) {
+    return Fail(kArchiveWriteFailed, errno, false);
   }
   m_entries.push_back(std::move(record));
+  // The entry holds what was read; a caller that needs the whole file learns
+  // from ArchiveLastError that the rest could not be read.
+  if (reader.ReadError() != 0) NoteFailure(reader.ReadError(), true);
   return kArchiveSuccess;
 }
 
-uint32_t ArchiveWriter::Close() {
+uint32_t ArchiveWriter::Close(ArchiveError& error) {
   const uint64_t centralDirectoryOffset = m_writePosition;
   uint64_t centralDirectorySize = 0;
   for (const ArchiveEntryRecord& record : m_entries) {
@@ -222,6 +250,8 @@ uint32_t ArchiveWriter::Close() {
   // end record rather than one that points to the wrong place.
   bool complete = m_entries.size() <= kMaxField16 && centralDirectoryOffset <= kMaxField32 &&
                   centralDirectorySize <= kMaxField32;
+  // Beyond the format's limits; otherwise a failed Append notes its errno.
+  const int limitError = complete ? 0 : EFBIG;
   for (size_t i = 0; complete && i < m_entries.size(); ++i) {
     const std::vector<uint8_t> header = CentralHeaderBytes(m_entries[i]);
     complete = Append(header.data(), header.size());
@@ -232,22 +262,44 @@ uint32_t ArchiveWriter::Close() {
                                                       static_cast<uint32_t>(centralDirectoryOffset));
     complete = Append(endRecord.data(), endRecord.size());
   }
-  if (!m_archive.Close()) complete = false;
-  return complete ? kArchiveSuccess : kArchiveWriteFailed;
+  if (!complete) {
+    error = ArchiveError{limitError != 0 ? limitError : m_lastError.systemError, false};
+    m_archive.Discard();
+    return kArchiveWriteFailed;
+  }
+  if (!m_archive.Commit()) {
+    error = ArchiveError{errno, false};
+    return kArchiveWriteFailed;
+  }
+  return kArchiveSuccess;
 }
 
-ArchiveHandle ArchiveCreate(const char* archivePath) {
+ArchiveHandle ArchiveCreate(const char* archivePath, ArchiveError* error) {
   if (archivePath == nullptr) return nullptr;
   // The writer comes first, so that a lack of memory leaves no file behind.
   std::unique_ptr<ArchiveWriter> writer(new (std::nothrow) ArchiveWriter);
-  if (!writer || !writer->Create(archivePath)) return nullptr;
+  if (!writer) {
+    if (error != nullptr) *error = ArchiveError{ENOMEM, false};
+    return nullptr;
+  }
+  try {
+    if (!writer->Create(archivePath)) {
+      if (error != nullptr) *error = ArchiveError{errno, false};
+      return nullptr;
+    }
+  } catch (const std::bad_alloc&) {
+    // The temporary file's name could not be made; nothing was created.
+    if (error != nullptr) *error = ArchiveError{ENOMEM, false};
+    return nullptr;
+  }
   return writer.release();
 }
 
-uint32_t ArchiveAddFile(ArchiveHandle archive, const char* entryName, const char* sourcePath) {
+uint32_t ArchiveAddFile(ArchiveHandle archive, const char* entryName, const char* sourcePath,
+                        const ArchiveProgress& progress) {
   if (archive == nullptr) return kArchiveBadArgument;
   try {
-    return archive->AddFile(entryName, sourcePath);
+    return archive->AddFile(entryName, sourcePath, progress);
   } catch (const std::bad_alloc&) {
     // Memory ran out for the name, a header or the compressor: the entry is
     // left out, the archive stays usable.
@@ -255,12 +307,22 @@ uint32_t ArchiveAddFile(ArchiveHandle archive, const char* entryName, const char
   }
 }
 
-uint32_t ArchiveClose(ArchiveHandle archive) {
+ArchiveError ArchiveLastError(ArchiveHandle archive) {
+  return archive == nullptr ? ArchiveError{} : archive->LastError();
+}
+
+uint32_t ArchiveClose(ArchiveHandle archive, ArchiveError* error) {
   if (archive == nullptr) return kArchiveBadArgument;
   const std::unique_ptr<ArchiveWriter> writer(archive);
+  ArchiveError closeError;
+  uint32_t result = kArchiveWriteFailed;
   try {
-    return writer->Close();
+    result = writer->Close(closeError);
   } catch (const std::bad_alloc&) {
-    return kArchiveWriteFailed;
+    closeError = ArchiveError{ENOMEM, false};
   }
+  if (error != nullptr) *error = closeError;
+  return result;
 }
+
+void ArchiveAbandon(ArchiveHandle archive) { delete archive; }

@@ -8,10 +8,12 @@
 # It first checks that the raw deflate data of both search modes equals
 # gzip -8's (the gzip stream without its 10-byte header and 8-byte trailer).
 #
-#   bench/compare_with_gzip.sh BIN_DIR ROUNDS FILE...
+#   bench/compare_with_gzip.sh BUILD_DIR ROUNDS FILE...
 set -euo pipefail
 
-bin=$1
+build=$1
+bench=$build/bench/deflate_bench
+zip=$build/bin/plenx-zip
 rounds=$2
 shift 2
 scratch=$(mktemp -d)
@@ -27,20 +29,20 @@ median() {
   sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'
 }
 
-echo "| input | bytes | 1 thread: elapsed, CPU | 2 threads: elapsed, CPU | plenx-zip: elapsed, CPU | gzip -8: elapsed, CPU | libdeflate -8: elapsed, CPU | gzip / 1 thread (CPU) | gzip / 2 threads (elapsed) | gzip / plenx-zip (elapsed) |"
-echo "|---|---|---|---|---|---|---|---|---|---|"
+echo "| input | bytes | 1 thread: elapsed, CPU | 2 threads: elapsed, CPU | plenx-zip: elapsed, CPU | gzip -8: elapsed, CPU | libdeflate -8: elapsed, CPU | gzip / 1 thread (CPU) | gzip / 2 threads (elapsed) | gzip / plenx-zip (elapsed) | gzip / libdeflate (CPU) |"
+echo "|---|---|---|---|---|---|---|---|---|---|---|"
 for file in "$@"; do
   gzip -8 -n -c <"$file" | tail -c +11 | head -c -8 >"$scratch/gzip.raw"
   for threads in 1 2; do
-    "$bin/deflate_bench" --compress-file "$file" --output "$scratch/ours.raw" --threads "$threads" >/dev/null
+    "$bench" --compress-file "$file" --output "$scratch/ours.raw" --threads "$threads" >/dev/null
     cmp -s "$scratch/gzip.raw" "$scratch/ours.raw" || { echo "$file: $threads thread(s) differ from gzip -8" >&2; exit 1; }
   done
   : >"$scratch/one" && : >"$scratch/two" && : >"$scratch/zip" && : >"$scratch/gzip" && : >"$scratch/libdeflate"
   for ((round = 0; round < rounds; round++)); do
-    measure "$bin/deflate_bench" --compress-file "$file" --threads 1 >>"$scratch/one"
-    measure "$bin/deflate_bench" --compress-file "$file" --threads 2 >>"$scratch/two"
+    measure "$bench" --compress-file "$file" --threads 1 >>"$scratch/one"
+    measure "$bench" --compress-file "$file" --threads 2 >>"$scratch/two"
     rm -f "$scratch/archive.zip"
-    measure "$bin/plenx-zip" "$scratch/archive.zip" "$file" >>"$scratch/zip"
+    measure "$zip" "$scratch/archive.zip" "$file" >>"$scratch/zip"
     measure sh -c 'gzip -8 -n -c <"$1" >"$2"' sh "$file" "$scratch/out.gz" >>"$scratch/gzip"
     measure sh -c 'libdeflate-gzip -8 -c <"$1" >"$2"' sh "$file" "$scratch/out.gz" >>"$scratch/libdeflate"
   done
@@ -52,6 +54,6 @@ for file in "$@"; do
     row="$row | $elapsed s, $cpu s"
   done
   ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
-  row="$row | $(ratio "$gzip_cpu" "$one_cpu") | $(ratio "$gzip_elapsed" "$two_elapsed") | $(ratio "$gzip_elapsed" "$zip_elapsed") |"
+  row="$row | $(ratio "$gzip_cpu" "$one_cpu") | $(ratio "$gzip_elapsed" "$two_elapsed") | $(ratio "$gzip_elapsed" "$zip_elapsed") | $(ratio "$gzip_cpu" "$libdeflate_cpu") |"
   echo "$row"
 done

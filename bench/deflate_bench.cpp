@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "archive/deflate_compressor.h"
+#include "platform/posix_io.h"
 #include "tests/archive/deflate_test_inputs.h"
 
 namespace {
@@ -100,7 +101,7 @@ bool WriteInputs(const std::string& directory) {
 
 // Whole process: reads the file with read(2) in the sizes the compressor asks for.
 int CompressFile(const std::string& inputPath, const std::string& outputPath, int threads) {
-  const int input = ::open(inputPath.c_str(), O_RDONLY);
+  const int input = OpenFile(inputPath.c_str(), O_RDONLY | O_CLOEXEC);
   if (input < 0) {
     std::perror(inputPath.c_str());
     return 1;
@@ -108,7 +109,7 @@ int CompressFile(const std::string& inputPath, const std::string& outputPath, in
   FILE* output = outputPath.empty() ? nullptr : std::fopen(outputPath.c_str(), "wb");
   if (!outputPath.empty() && output == nullptr) {
     std::perror(outputPath.c_str());
-    ::close(input);
+    CloseFile(input);
     return 1;
   }
   DeflateCompressor compressor(ThreadsOption(threads));
@@ -117,19 +118,14 @@ int CompressFile(const std::string& inputPath, const std::string& outputPath, in
   const uint64_t size = compressor.Compress(
       DeflateCompressor::kZipLevel,
       [input](uint8_t* buffer, uint32_t count) -> uint32_t {
-        uint32_t total = 0;
-        while (total < count) {
-          const ssize_t n = ::read(input, buffer + total, count - total);
-          if (n <= 0) break;
-          total += static_cast<uint32_t>(n);
-        }
-        return total;
+        bool failed = false;
+        return static_cast<uint32_t>(ReadAll(input, buffer, count, failed));
       },
       [output](const uint8_t* bytes, uint32_t count) {
         if (output != nullptr) std::fwrite(bytes, 1, count, output);
       },
       flags, error);
-  ::close(input);
+  CloseFile(input);
   const bool written = output == nullptr || std::fclose(output) == 0;
   std::printf("%llu bytes%s%s\n", static_cast<unsigned long long>(size),
               error.empty() ? "" : ", error: ", error.c_str());

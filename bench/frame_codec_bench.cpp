@@ -7,13 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "config/record_layout.h"
 #include "link/frame_decoder.h"
 #include "link/frame_encoder.h"
 #include "link/record_text.h"
 
 namespace {
 
-constexpr int kDefaultValueCount = 69 + 4 * 40;
+constexpr int kDefaultValueCount = static_cast<int>(RecordValueCount(RecordLayout{}));
 constexpr int kFramesInStream = 20000;  // about 9.4 MB
 
 std::vector<int16_t> RandomValues(std::mt19937& random) {

@@ -1,5 +1,6 @@
-// CPU time of the link's reader thread on a live, a silent and a dead line.
-// The line is a pseudo-terminal: plenx-board-sim (next to this program)
+// CPU time of the link's reader thread on a live, a silent and a dead line,
+// and the wall time of one empty read.
+// The line is a pseudo-terminal: plenx-board-sim (from the build's bin folder)
 // sends default-layout frames paced at 9600 baud; "silent" has nobody
 // sending; "dead" is a terminal whose far side is gone, so every read fails
 // at once. The process does nothing else while it is measured, so its CPU
@@ -15,18 +16,19 @@
 
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <thread>
 
-#include "link/record_queue.h"
+#include "config/record_layout.h"
 #include "link/simple_protocol.h"
+#include "platform/serial_port.h"
+#include "tests/support/record_queue.h"
 
 extern char** environ;
 
 namespace {
 
-constexpr int kDefaultValueCount = 69 + 4 * 40;
+constexpr int kDefaultValueCount = static_cast<int>(RecordValueCount(RecordLayout{}));
 constexpr auto kMeasureTime = std::chrono::seconds(10);
 
 enum class Line { kPaced9600, kSilent, kDead };
@@ -39,8 +41,7 @@ double ProcessCpuSeconds() {
 
 // Starts plenx-board-sim --pty and returns its terminal's path ("" on failure).
 std::string StartSimulator(pid_t& pid) {
-  const std::string program =
-      (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "plenx-board-sim").string();
+  const std::string program = std::string(PLENX_BIN_DIR) + "/plenx-board-sim";
   int out[2];
   if (pipe(out) != 0) return "";
   posix_spawn_file_actions_t actions;
@@ -106,6 +107,46 @@ void BM_LinkReaderCpu(benchmark::State& state) {
     close(master);
   }
 }
+
+// Wall time of one empty read on a silent and on a hung-up line: the read
+// time-out (200 ms), plus whatever the machine adds to wake the reader.
+void BM_EmptySerialRead(benchmark::State& state) {
+  const bool hungUp = state.range(0) != 0;
+  int master = -1;
+  int slave = -1;
+  char ptyPath[128] = {};
+  if (openpty(&master, &slave, ptyPath, nullptr, nullptr) != 0) {
+    state.SkipWithError("no line");
+    return;
+  }
+  const SerialHandle port = OpenSerialPort(ptyPath);
+  if (port == kInvalidSerialHandle) {
+    state.SkipWithError("open failed");
+    return;
+  }
+  ConfigureSerialLine(port, kSerialBaudRate);
+  if (hungUp) {
+    close(slave);
+    close(master);
+  }
+  for (auto _ : state) {
+    uint8_t byte = 0;
+    benchmark::DoNotOptimize(ReadSerialByte(port, byte, kSerialReadTimeoutMs));
+  }
+  CloseSerialPort(port);
+  if (!hungUp) {
+    close(slave);
+    close(master);
+  }
+}
+
+BENCHMARK(BM_EmptySerialRead)
+    ->ArgName("hung_up")
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(10)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 BENCHMARK(BM_LinkReaderCpu)
     ->ArgName("line")

@@ -5,7 +5,7 @@
 #include <random>
 #include <string>
 
-#include "decode/record_layout.h"
+#include "config/record_layout.h"
 #include "decode/record_view.h"
 
 namespace {

@@ -11,11 +11,12 @@
 
 #include "archive/crc32.h"
 #include "archive/zip_writer.h"
+#include "config/record_layout.h"
 
 namespace {
 
 // Values per record with the default layout: STATUSPARAMS + NUMDEVICES x ACPARAMS.
-constexpr int kValuesPerRecord = 229;
+constexpr int kValuesPerRecord = static_cast<int>(RecordValueCount(RecordLayout{}));
 constexpr size_t kLogBytes = 100u * 1000u * 1000u;
 
 // Log lines as the logger writes them: a time stamp, then one record of

@@ -1,18 +1,21 @@
 # Target helpers: every subsystem folder is one library named plenx_<folder>,
 # built from the .cpp files it holds, so a new file needs no list edit.
 
-# plenx_library(<folder> [dependencies...])
+# plenx_library(<folder> [PUBLIC libraries...] [PRIVATE libraries...]):
+# PUBLIC for the libraries that the folder's headers include, PRIVATE for
+# those that only its .cpp files use.
 function(plenx_library folder)
+  cmake_parse_arguments(PARSE_ARGV 1 link "" "" "PUBLIC;PRIVATE")
   file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${folder}/*.cpp)
   set(target plenx_${folder})
   if(sources)
     add_library(${target} STATIC ${sources})
     target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
-    target_link_libraries(${target} PUBLIC ${ARGN} Threads::Threads)
+    target_link_libraries(${target} PUBLIC ${link_PUBLIC} PRIVATE ${link_PRIVATE})
   else()
     add_library(${target} INTERFACE)
     target_include_directories(${target} INTERFACE ${PROJECT_SOURCE_DIR})
-    target_link_libraries(${target} INTERFACE ${ARGN} Threads::Threads)
+    target_link_libraries(${target} INTERFACE ${link_PUBLIC})
   endif()
 endfunction()
 

@@ -1,11 +1,14 @@
-// The executable-to-configuration-file name rules for Linux and Windows.
+// The configuration file's name, from the executable's, and its lookup.
 #include "config/config_file_path.h"
 
-#include "config/text_encoding.h"
+#include "platform/regular_file.h"
+#include "platform/system_config_folders.h"
+#include "platform/user_config_folder.h"
 
 namespace {
 constexpr std::string_view kConfigExtension = ".ini";
-constexpr std::string_view kWindowsExecutableExtension = ".exe";
+
+std::string InFolder(const std::string& folder) { return folder + '/' + std::string(kConfigFileName); }
 }  // namespace
 
 std::string ConfigFilePathForExecutable(std::string_view executablePath) {
@@ -18,12 +21,19 @@ std::string ConfigFilePathForExecutable(std::string_view executablePath) {
   return path;
 }
 
-std::string WindowsConfigFilePathForExecutable(std::string_view modulePath) {
-  std::string path = ToLowerWindows1252(modulePath);
-  size_t pos = 0;
-  while ((pos = path.find(kWindowsExecutableExtension, pos)) != std::string::npos) {
-    path.replace(pos, kWindowsExecutableExtension.size(), kConfigExtension);
-    pos += kConfigExtension.size();
+std::vector<std::string> ConfigFileCandidates(std::string_view executablePath) {
+  std::vector<std::string> candidates;
+  if (!executablePath.empty()) candidates.push_back(ConfigFilePathForExecutable(executablePath));
+  if (const std::string userFolder = UserConfigFolder(); !userFolder.empty()) {
+    candidates.push_back(InFolder(userFolder));
   }
-  return path;
+  for (const std::string& folder : SystemConfigFolders()) candidates.push_back(InFolder(folder));
+  return candidates;
+}
+
+std::string FindConfigFile(std::string_view executablePath) {
+  for (const std::string& candidate : ConfigFileCandidates(executablePath)) {
+    if (IsRegularFile(candidate)) return candidate;
+  }
+  return {};
 }

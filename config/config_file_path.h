@@ -1,17 +1,29 @@
-// Where the configuration file of an executable lies: beside it, same name.
+// Where the configuration file lies: beside the executable, named after it,
+// or in the per-user or a system configuration folder.
 #pragma once
 
 #include <string>
 #include <string_view>
+#include <vector>
 
-// The Linux rule: the executable's path with the extension of its file name
-// replaced by ".ini", or ".ini" appended when the name has none
+// The configuration file's name inside a configuration folder.
+inline constexpr std::string_view kConfigFileName = "plenx-logger.ini";
+
+// The executable's path with the extension of its file name replaced by
+// ".ini", or ".ini" appended when the name has none
 // ("/opt/plenx/plenx-logger" -> "/opt/plenx/plenx-logger.ini"). A dot in a
 // folder name or at the start of the file name is no extension. Letter case
-// is kept, since Linux file systems tell cases apart.
+// is kept, since file names differ by case.
 std::string ConfigFilePathForExecutable(std::string_view executablePath);
 
-// The Windows rule, for the Windows build: the module path lower-cased
-// (Windows-1252 letters), then every ".exe" anywhere in it replaced by ".ini"
-// ("C:\Tools\LOGGER.EXE" -> "c:\tools\logger.ini").
-std::string WindowsConfigFilePathForExecutable(std::string_view modulePath);
+// The places the configuration file is looked for, most important first:
+// beside the executable (ConfigFilePathForExecutable; left out when
+// executablePath is empty), so that a portable copy carries its own; then
+// plenx-logger.ini in the per-user folder (UserConfigFolder; left out when
+// no home folder is known); then in the program's folder of each system
+// configuration folder (SystemConfigFolders).
+std::vector<std::string> ConfigFileCandidates(std::string_view executablePath);
+
+// The first of ConfigFileCandidates that is a regular file: the one file
+// read, since the first found wins. Empty when there is none.
+std::string FindConfigFile(std::string_view executablePath);

@@ -87,8 +87,9 @@ const std::array<const char*, kDefaultParamLabelCount> DefaultParamLabels = {
     /*  66 */ "EEV MIN ([0:255] / -1=AUTO)",
     /*  67 */ "Software Version",
     /*  68 */ "OUTDOOR UNIT IR SVN",
-    nullptr,  // 69: no text, never used
-              // Indoor units, positions 0 to 39 of sets 0 to 2.
+    // 69: no text, never used.
+    nullptr,
+    // Indoor units, positions 0 to 39 of sets 0 to 2.
     /*  70 */ "Target Working Mode (0=OFF / 1=COOL / 2=DRY / 3=HEAT / 4=FAN / 5=AUTO)",
     /*  71 */ "Working Mode",
     /*  72 */ "Target EEV Step [0:480]",

@@ -3,18 +3,16 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <limits>
 
 #include "config/text_encoding.h"
+#include "platform/posix_io.h"
 
 namespace {
 
 constexpr std::string_view kBlanks = " \t\r\v\f";
 constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
-constexpr size_t kReadChunkBytes = 64 * 1024;
 
 std::string_view Trim(std::string_view text) {
   const size_t first = text.find_first_not_of(kBlanks);
@@ -28,20 +26,6 @@ std::string_view StripMatchingQuotes(std::string_view value) {
     return value.substr(1, value.size() - 2);
   }
   return value;
-}
-
-// Reads all of fd, at most limit + 1 bytes; nullopt on a read error.
-std::optional<std::string> ReadAll(int fd, int64_t limit) {
-  std::string bytes;
-  char chunk[kReadChunkBytes];
-  while (static_cast<int64_t>(bytes.size()) <= limit) {
-    const ssize_t got = read(fd, chunk, sizeof chunk);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return std::nullopt;
-    if (got == 0) break;
-    bytes.append(chunk, static_cast<size_t>(got));
-  }
-  return bytes;
 }
 
 }  // namespace
@@ -111,10 +95,7 @@ std::string DecodeConfigText(std::string_view bytes) {
 
 IniReadResult ReadIniFile(const std::string& path) {
   IniReadResult result;
-  int fd;
-  do {
-    fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-  } while (fd < 0 && errno == EINTR);
+  const int fd = OpenFile(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd < 0) return result;
 
   struct stat info {};
@@ -124,10 +105,11 @@ IniReadResult ReadIniFile(const std::string& path) {
     if (info.st_size > kMaxConfigFileBytes) {
       result.status = IniReadStatus::kTooLarge;
     } else {
-      bytes = ReadAll(fd, kMaxConfigFileBytes);
+      // One byte more than allowed shows a file that grew while being read.
+      bytes = ReadToEnd(fd, static_cast<size_t>(kMaxConfigFileBytes) + 1);
     }
   }
-  close(fd);
+  CloseFile(fd);
   if (!bytes) return result;
   if (static_cast<int64_t>(bytes->size()) > kMaxConfigFileBytes) {
     result.status = IniReadStatus::kTooLarge;  // grew while being read

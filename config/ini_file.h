@@ -1,5 +1,5 @@
-// INI file reader that matches sections and keys the way the Windows profile
-// reader does.
+// Reader of the configuration's INI files: sections, keys and values by the
+// line rules below, names matched regardless of case.
 #pragma once
 
 #include <cstdint>
@@ -36,8 +36,8 @@ class IniFile {
   std::unordered_map<std::string, Keys> m_sections;
 };
 
-// The integer the profile reader makes of a value: an optional sign followed
-// by decimal digits; whatever follows the digits is ignored ("12abc" is 12).
+// The integer of a configuration value: an optional sign followed by
+// decimal digits; whatever follows the digits is ignored ("12abc" is 12).
 // Values beyond the 32-bit range saturate at its ends. nullopt when no digit
 // follows the sign (an empty or non-numeric value).
 std::optional<int32_t> ParseProfileInt(std::string_view value);

@@ -8,6 +8,7 @@
 #include "config/config_file_path.h"
 #include "config/default_param_labels.h"
 #include "config/ini_file.h"
+#include "link/frame_format.h"
 #include "platform/executable_path.h"
 
 namespace {
@@ -40,7 +41,7 @@ class WarningList {
 };
 
 // A CONFIG integer: absent or empty gives fallback; a value without digits
-// gives fallback too and is reported (the profile reader would give 0).
+// gives fallback too and is reported.
 int32_t ReadInteger(const IniFile& ini, const char* key, int32_t fallback, WarningList& warnings) {
   const std::optional<std::string> text = ini.Find(kConfigSection, key);
   if (!text || text->empty()) return fallback;
@@ -76,6 +77,9 @@ std::string ReadLabel(const IniFile& ini, const std::string& section, const char
 
 std::vector<std::string> ReadLabelSet(const IniFile& ini, const std::string& section, int count,
                                       int builtinFirst, int builtinCount) {
+  // A value past the record's shown fields never needs a label, so a huge
+  // count costs no memory.
+  if (count > kMaxRecordFields) count = kMaxRecordFields;
   std::vector<std::string> labels;
   labels.reserve(static_cast<size_t>(count));
   for (int i = 0; i < count; ++i) {
@@ -86,7 +90,8 @@ std::vector<std::string> ReadLabelSet(const IniFile& ini, const std::string& sec
 }
 
 void Apply(const IniFile& ini, WarningList& warnings, LoggerConfig& config) {
-  // Read in the order of the original loader; the checks follow.
+  // All four are read before any is checked, so that the warnings name the
+  // values that are not numbers first and the ranges after them.
   config.numDevices = ReadInteger(ini, "NUMDEVICES", kDefaultNumDevices, warnings);
   config.statusParams = ReadInteger(ini, "STATUSPARAMS", kDefaultStatusParams, warnings);
   config.acParams = ReadInteger(ini, "ACPARAMS", kDefaultAcParams, warnings);
@@ -94,16 +99,23 @@ void Apply(const IniFile& ini, WarningList& warnings, LoggerConfig& config) {
   // its own meaning in the log step.
   config.logEvery = ReadInteger(ini, "LOGEVERY", kDefaultLogEvery, warnings);
 
-  CheckRange(ini, "NUMDEVICES", config.numDevices, 0, kMaxNumDevices, kDefaultNumDevices, warnings);
-  CheckRange(ini, "STATUSPARAMS", config.statusParams, 0, kMaxParamsPerBlock, kDefaultStatusParams, warnings);
-  CheckRange(ini, "ACPARAMS", config.acParams, 0, kMaxParamsPerBlock, kDefaultAcParams, warnings);
-  if (config.ValuesPerRecord() < 1) {
-    // A frame needs at least one value; the layout as a whole is refused.
+  // Any count a frame can carry is taken; the window shows what it can of it.
+  using plenx::frame::kMaxFrameValues;
+  CheckRange(ini, "NUMDEVICES", config.numDevices, 0, kMaxFrameValues, kDefaultNumDevices, warnings);
+  CheckRange(ini, "STATUSPARAMS", config.statusParams, 0, kMaxFrameValues, kDefaultStatusParams, warnings);
+  CheckRange(ini, "ACPARAMS", config.acParams, 0, kMaxFrameValues, kDefaultAcParams, warnings);
+  const int64_t values = config.ValuesPerRecord();
+  if (values < 1 || values > kMaxFrameValues) {
+    // A frame needs at least one value and carries at most kMaxFrameValues;
+    // the layout as a whole is refused.
+    const std::string problem = values < 1 ? "give records without values"
+                                           : "give records of " + std::to_string(values) +
+                                                 " values, more than a frame can carry (" +
+                                                 std::to_string(kMaxFrameValues) + ")";
     warnings.Add(std::string("[") + kConfigSection + "] STATUSPARAMS=" + std::to_string(config.statusParams) +
                  ", NUMDEVICES=" + std::to_string(config.numDevices) +
-                 ", ACPARAMS=" + std::to_string(config.acParams) +
-                 " give records without values; using STATUSPARAMS=" + std::to_string(kDefaultStatusParams) +
-                 ", NUMDEVICES=" + std::to_string(kDefaultNumDevices) +
+                 ", ACPARAMS=" + std::to_string(config.acParams) + " " + problem + "; using STATUSPARAMS=" +
+                 std::to_string(kDefaultStatusParams) + ", NUMDEVICES=" + std::to_string(kDefaultNumDevices) +
                  ", ACPARAMS=" + std::to_string(kDefaultAcParams));
     config.statusParams = kDefaultStatusParams;
     config.numDevices = kDefaultNumDevices;
@@ -113,7 +125,7 @@ void Apply(const IniFile& ini, WarningList& warnings, LoggerConfig& config) {
   config.statusLabels =
       ReadLabelSet(ini, kStatusLabelSection, config.statusParams, kStatusLabelFirst, kStatusBuiltinCount);
   const int filledSets = config.numDevices > kBaseLabelSetCount ? config.numDevices : kBaseLabelSetCount;
-  for (int set = 0; set < kMaxNumDevices; ++set) {
+  for (int set = 0; set < kShownUnitCount; ++set) {
     config.acLabels[set].clear();
     if (set >= filledSets) continue;
     const int builtinFirst = set == kZizuLabelSet ? kZizuLabelFirst : kIndoorLabelFirst;
@@ -124,11 +136,7 @@ void Apply(const IniFile& ini, WarningList& warnings, LoggerConfig& config) {
 
 }  // namespace
 
-ConfigWarnings LoggerConfig::Load() {
-  // Without the program's own path there is no file beside it to read.
-  const std::string executable = ExecutablePath();
-  return Load(executable.empty() ? std::string() : ConfigFilePathForExecutable(executable));
-}
+ConfigWarnings LoggerConfig::Load() { return Load(FindConfigFile(ExecutablePath())); }
 
 ConfigWarnings LoggerConfig::Load(const std::string& iniPath) {
   ConfigWarnings warnings;

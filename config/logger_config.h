@@ -8,21 +8,19 @@
 #include <string>
 #include <vector>
 
-// Built-in values of the CONFIG keys, used when a key is absent.
-inline constexpr int32_t kDefaultNumDevices = 4;
-inline constexpr int32_t kDefaultStatusParams = 69;
-inline constexpr int32_t kDefaultAcParams = 40;
+#include "config/record_layout.h"
+
+// Built-in value of CONFIG/LOGEVERY, used when the key is absent; the layout
+// keys default to the built-in record layout (record_layout.h).
 inline constexpr int32_t kDefaultLogEvery = 1;
 
-// Units the window can show (one label set and one list each); a larger
-// NUMDEVICES is refused.
-inline constexpr int32_t kMaxNumDevices = 10;
+// Units the window shows, each with a list and a label set of its own. A
+// larger NUMDEVICES is accepted: the units past these are logged but not
+// shown.
+inline constexpr int32_t kShownUnitCount = 10;
 // Label sets ACLABELS0..ACLABELS3, which are read whatever NUMDEVICES says.
 inline constexpr int32_t kBaseLabelSetCount = 4;
-// Largest STATUSPARAMS and ACPARAMS accepted; at 9600 baud a frame of
-// 1000 + 10 x 1000 values already takes about 23 s to arrive.
-inline constexpr int32_t kMaxParamsPerBlock = 1000;
-// Longest label kept, in bytes (the profile reader's 260-byte buffer).
+// Longest label kept, in bytes: a 260-byte buffer with its terminating zero.
 inline constexpr size_t kMaxLabelLength = 259;
 
 // Start-up warnings of Load, one 8-bit text each, naming the file, the
@@ -36,18 +34,29 @@ struct LoggerConfig {
   int32_t statusParams = kDefaultStatusParams;  // CONFIG/STATUSPARAMS, S
   int32_t acParams = kDefaultAcParams;          // CONFIG/ACPARAMS, A
   std::string portName;                         // selected port, "COM1".."COM24"
-  // S labels of the outdoor unit's values, from section STATUSLABELS.
+  // Labels of the outdoor unit's values, from section STATUSLABELS: S of
+  // them, or kMaxRecordFields when S is larger (no value past those is shown).
   std::vector<std::string> statusLabels;
-  // Label set k (A labels) for unit k, from section ACLABELS<k>. Sets 0..3 are
-  // always filled; set k of 4..9 only when NUMDEVICES exceeds k, with the
-  // indoor built-in labels as defaults; the others stay empty.
-  std::array<std::vector<std::string>, kMaxNumDevices> acLabels;
+  // Label set k for unit k, from section ACLABELS<k>, A labels (at most
+  // kMaxRecordFields). Sets 0..3 are always filled; set k of 4..9 only when
+  // NUMDEVICES exceeds k, with the indoor built-in labels as defaults; the
+  // others stay empty.
+  std::array<std::vector<std::string>, kShownUnitCount> acLabels;
 
-  // Values in every record and frame: S + N x A, at least 1 after Load.
-  int32_t ValuesPerRecord() const { return statusParams + numDevices * acParams; }
+  // The record layout these counts give.
+  RecordLayout Layout() const { return RecordLayout{statusParams, numDevices, acParams}; }
+  // The units the window shows: NUMDEVICES, at most kShownUnitCount.
+  int32_t ShownUnitCount() const { return numDevices < kShownUnitCount ? numDevices : kShownUnitCount; }
+  // Layout() cut to the shown units; their values keep their positions.
+  RecordLayout ShownLayout() const { return RecordLayout{statusParams, ShownUnitCount(), acParams}; }
+  // Values in every record and frame: S + N x A; after Load at least 1 and
+  // at most what a frame can carry (plenx::frame::kMaxFrameValues).
+  int64_t ValuesPerRecord() const { return RecordValueCount(Layout()); }
 
-  // Loads the file beside the running executable (see
-  // ConfigFilePathForExecutable); without one, the built-in values and labels.
+  // Loads the first configuration file found (FindConfigFile for the running
+  // executable: beside it, then the per-user folder, then the system
+  // folders); without one, the built-in values and labels. Every warning
+  // starts with the path of the file read.
   // Fills every field but logFileName and portName. Never fails: values the
   // program cannot use are replaced by safe ones and reported in the result.
   ConfigWarnings Load();

@@ -13,9 +13,9 @@ constexpr const char* kLogFileValueName = "LogFile";
 // Size of the buffer a value is read into; a larger value reads as empty.
 constexpr size_t kValueBufferBytes = 260;
 
-// The stored text up to its first zero byte; a value stored without the
-// terminating zero reads whole.
-std::string ReadTextValue(const char* valueName) {
+}  // namespace
+
+std::string ReadTextSetting(const char* valueName) {
   std::string bytes;
   if (!ReadSettingValue(kSettingsKeyPath, valueName, kValueBufferBytes, bytes)) return {};
   const size_t zero = bytes.find('\0');
@@ -23,18 +23,15 @@ std::string ReadTextValue(const char* valueName) {
   return bytes;
 }
 
-// Stores the text up to its first zero byte, followed by a zero byte.
-void WriteTextValue(const char* valueName, const std::string& text) {
+void WriteTextSetting(const char* valueName, const std::string& text) {
   const size_t length = std::strlen(text.c_str());
   WriteSettingValue(kSettingsKeyPath, valueName, std::string_view(text.c_str(), length + 1));
 }
 
-}  // namespace
+std::string ReadPortSetting() { return ReadTextSetting(kPortValueName); }
 
-std::string ReadPortSetting() { return ReadTextValue(kPortValueName); }
+void WritePortSetting(const std::string& text) { WriteTextSetting(kPortValueName, text); }
 
-void WritePortSetting(const std::string& text) { WriteTextValue(kPortValueName, text); }
+std::string ReadLogFileSetting() { return ReadTextSetting(kLogFileValueName); }
 
-std::string ReadLogFileSetting() { return ReadTextValue(kLogFileValueName); }
-
-void WriteLogFileSetting(const std::string& text) { WriteTextValue(kLogFileValueName, text); }
+void WriteLogFileSetting(const std::string& text) { WriteTextSetting(kLogFileValueName, text); }

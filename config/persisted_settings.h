@@ -20,3 +20,9 @@ void WritePortSetting(const std::string& text);
 std::string ReadLogFileSetting();
 // Stores text as "LogFile"; the empty text is stored too (a run without log).
 void WriteLogFileSetting(const std::string& text);
+
+// Any text value of the same key, stored and read by the same rules: the
+// text up to its first zero byte, then a zero byte; a value stored without
+// the zero byte reads whole, a missing or unreadable one as the empty text.
+std::string ReadTextSetting(const char* valueName);
+void WriteTextSetting(const char* valueName, const std::string& text);

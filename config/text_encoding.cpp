@@ -21,6 +21,31 @@ std::string Utf8ToWindows1252(std::string_view utf8) {
   return result;
 }
 
+void AppendWindows1252AsUtf8(std::string_view text, std::string& out) {
+  for (const char byte : text) {
+    const char32_t code = Windows1252ToCodePoint(static_cast<unsigned char>(byte));
+    // Every code point of the code page lies below U+10000: one to three bytes.
+    if (code < 0x80) {
+      out.push_back(byte);
+    } else if (code < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (code >> 6)));
+      out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xE0 | (code >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    }
+  }
+}
+
+void AppendShownTextAsUtf8(std::string_view text, std::string& out) {
+  if (IsValidUtf8(text)) {
+    out += text;
+  } else {
+    AppendWindows1252AsUtf8(text, out);
+  }
+}
+
 char ToLowerWindows1252(char byte) {
   const auto value = static_cast<uint8_t>(byte);
   if (value >= 'A' && value <= 'Z') return static_cast<char>(value + 0x20);

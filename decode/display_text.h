@@ -17,3 +17,12 @@ std::string GenericText(int32_t value, double factor);
 // single-precision number nearest to value * factor * 9 / 5 + 32, with one
 // decimal and nothing removed (400 / 16 gives "77.0", -4 / 16 gives "31.5").
 std::string FahrenheitText(int32_t value, double factor);
+
+// The same texts appended to out, for callers that build many texts into
+// one buffer without a string per text.
+void AppendOneDecimalText(double x, std::string& out);
+void AppendGenericText(int32_t value, double factor, std::string& out);
+void AppendFahrenheitText(int32_t value, double factor, std::string& out);
+
+// value in decimal, appended to out.
+void AppendDecimal(int64_t value, std::string& out);

@@ -10,6 +10,8 @@
 
 #include "platform/file_search.h"
 #include "platform/full_path.h"
+#include "platform/posix_io.h"
+#include "platform/system_error_text.h"
 
 namespace {
 
@@ -19,28 +21,22 @@ constexpr mode_t kNewLogFileMode = 0666;
 constexpr size_t kLineHeadBufferBytes = 128;
 constexpr std::string_view kLineEnd = "\r\n";
 
-// Runs a system call again while a signal interrupts it.
-template <typename Call>
-auto RetryOnInterrupt(Call call) {
-  decltype(call()) result;
-  do {
-    result = call();
-  } while (result == -1 && errno == EINTR);
-  return result;
-}
-
-// Writes all of data at the file's end, continuing after short writes.
-// False when a write fails; writtenBytes then tells how much of data got in.
-bool WriteAll(int fd, std::string_view data, size_t& writtenBytes) {
-  writtenBytes = 0;
-  while (writtenBytes < data.size()) {
-    const ssize_t written =
-        RetryOnInterrupt([&] { return write(fd, data.data() + writtenBytes, data.size() - writtenBytes); });
-    // A write that accepts nothing would repeat for ever; treat it as full.
-    if (written <= 0) return false;
-    writtenBytes += static_cast<size_t>(written);
+// Why the log cannot be opened, worded for the technician. O_CREAT makes a
+// missing file no error, so ENOENT means a missing folder; EWOULDBLOCK is
+// the lock another writer holds.
+std::string OpenFailureReason(int errorNumber) {
+  switch (errorNumber) {
+    case ENOENT:
+      return "no such folder";
+    case ENOTDIR:
+      return "a part of the path is not a folder";
+    case EISDIR:
+      return "it is a folder";
+    case EWOULDBLOCK:
+      return "in use by another program";
+    default:
+      return SystemErrorText(errorNumber);
   }
-  return true;
 }
 
 }  // namespace
@@ -65,31 +61,35 @@ int LogFile::OpenLog(UserPrompt& owner, const std::string& logFileName) {
   // existing content is never overwritten. No O_TRUNC, ever. O_NONBLOCK does
   // nothing to a regular file; for a pipe or device given as the name it turns
   // a stalled write into a write error instead of a frozen window.
-  const int fd = RetryOnInterrupt([&] {
-    return open(logFileName.c_str(), O_RDWR | O_CREAT | O_APPEND | O_NONBLOCK | O_CLOEXEC | O_NOCTTY,
-                kNewLogFileMode);
-  });
-  if (fd < 0) return 0;
+  const int fd = OpenFile(logFileName.c_str(),
+                          O_RDWR | O_CREAT | O_APPEND | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, kNewLogFileMode);
+  const auto refuse = [&](int errorNumber) {
+    owner.ShowError("Cannot open log file " + FullPath(logFileName) + ": " + OpenFailureReason(errorNumber) +
+                    ".");
+    return -1;
+  };
+  if (fd < 0) return refuse(errno);
 
   // Another writer holds the file: refuse it like a failed open. A file
   // system without lock support still gets its log, unlocked.
   if (flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
-    close(fd);
-    return 0;
+    CloseFile(fd);
+    return refuse(EWOULDBLOCK);
   }
   m_fd = fd;
   m_fullPath = FullPath(logFileName);
   return 0;
 }
 
-int LogFile::LogRecord(UserPrompt& owner, const LocalTime& time, std::string_view recordText,
-                       const std::string& logFileName, int logEvery, int& recordCount) {
+int LogFile::LogRecord(const LocalTime& time, std::string_view recordText, const std::string& logFileName,
+                       int logEvery, int& recordCount) {
   if (logFileName.empty()) return 0;
 
   if (IsOpen() && IsRecordLogged(recordCount, logEvery)) {
     const std::string line = FormatLogLine(time, recordText);
-    size_t writtenBytes = 0;
-    if (!WriteAll(m_fd, line, writtenBytes)) {
+    // Every write goes to the file's end (O_APPEND).
+    const size_t writtenBytes = WriteAll(m_fd, line);
+    if (writtenBytes < line.size()) {
       if (writtenBytes > 0) {
         // Cut the partial line off, so the next line starts on a line of its
         // own and the log holds only whole records.
@@ -98,7 +98,6 @@ int LogFile::LogRecord(UserPrompt& owner, const LocalTime& time, std::string_vie
           RetryOnInterrupt([&] { return ftruncate(m_fd, end - static_cast<off_t>(writtenBytes)); });
         }
       }
-      owner.ShowError("Disk full while accessing " + m_fullPath + ".");
       return -1;
     }
   }
@@ -107,11 +106,18 @@ int LogFile::LogRecord(UserPrompt& owner, const LocalTime& time, std::string_vie
   return 0;
 }
 
+std::string LogFile::WriteFailureText() const { return "Disk full while accessing " + m_fullPath + "."; }
+
 void LogFile::CloseLog() {
   if (!IsOpen()) return;
-  close(m_fd);  // also releases the lock
+  CloseFile(m_fd);  // also releases the lock
   m_fd = -1;
-  m_fullPath.clear();
+}
+
+int LogFile::ReleaseFile() {
+  const int fd = m_fd;
+  m_fd = -1;
+  return fd;
 }
 
 bool IsRecordLogged(int recordCount, int logEvery) {

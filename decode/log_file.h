@@ -30,25 +30,35 @@ class LogFile {
 
   // Opens the log for a run. Closes a file still open from an earlier Start
   // first. With an empty name: returns 0 and the run keeps no log. When the
-  // name exists, asks owner whether to append (the only message this shows);
-  // any answer but Yes returns -1 with nothing opened. Otherwise opens the
-  // file for reading and writing (created when absent, never truncated, every
-  // write going to its end) and returns 0, also when the open or the lock
-  // fails: that run then writes no line and says nothing.
+  // name exists, asks owner whether to append; any answer but Yes returns -1
+  // with nothing opened. Otherwise opens the file for reading and writing
+  // (created when absent, never truncated, every write going to its end) and
+  // returns 0. When the file cannot be opened, or another writer holds it,
+  // owner shows "Cannot open log file <full path>: <reason>." and -1 is
+  // returned: the run must not start, since it could log nothing.
   int OpenLog(UserPrompt& owner, const std::string& logFileName);
 
   // The record step, once per record handled. With an empty logFileName does
   // nothing. Otherwise, when IsRecordLogged(recordCount, logEvery), writes the
   // line for recordText stamped with time (skipped while the file is not
   // open), then advances recordCount. Returns 0, or -1 when the write failed:
-  // owner has then shown "Disk full while accessing <full path>.", the file
-  // holds no part of the line, recordCount is unchanged, and the caller ends
-  // its handling of this record.
-  int LogRecord(UserPrompt& owner, const LocalTime& time, std::string_view recordText,
-                const std::string& logFileName, int logEvery, int& recordCount);
+  // the file then holds no part of the line, recordCount is unchanged, and
+  // the caller shows WriteFailureText(); the next record tries again.
+  int LogRecord(const LocalTime& time, std::string_view recordText, const std::string& logFileName,
+                int logEvery, int& recordCount);
+
+  // "Disk full while accessing <full path>.", the message of a failed write
+  // (whatever its cause).
+  std::string WriteFailureText() const;
 
   // Closes the file and releases its lock; does nothing when it is closed.
   void CloseLog();
+
+  // Hands the open file over to the caller, who flushes it to disk and
+  // closes it (SyncFile, CloseFile), on any thread; its lock goes with it,
+  // so no other writer can take the file before that close. The log reads
+  // as closed afterwards. -1 when it is not open.
+  int ReleaseFile();
 
   bool IsOpen() const { return m_fd >= 0; }
 

@@ -2,6 +2,7 @@
 #include "decode/outdoor_rules.h"
 
 #include <array>
+#include <string_view>
 
 #include "decode/display_text.h"
 
@@ -28,16 +29,13 @@ constexpr int32_t kFanRunningMin = 50;
 // The sensor value that means no top shell sensor is fitted.
 constexpr int32_t kSensorNotAvailable = -1;
 
-std::string CompressorText(int32_t value) {
-  if (value < kCompressorRunningMin) {
-    return "Stop";
-  }
+// Percentage shown for a compressor value that is at least kCompressorRunningMin.
+int64_t CompressorPercent(int32_t value) {
   // 64-bit so that the largest field values cannot overflow.
-  const int64_t percent = (value + kCompressorPercentOffset) / kCompressorPercentDivisor;
-  return std::to_string(percent) + " %";
+  return (value + kCompressorPercentOffset) / kCompressorPercentDivisor;
 }
 
-std::string WorkingModeText(int32_t value) {
+std::string_view WorkingModeText(int32_t value) {
   switch (value) {
     case 1:
     case 2:  // dry mode is shown as cooling on the outdoor unit
@@ -49,7 +47,7 @@ std::string WorkingModeText(int32_t value) {
   }
 }
 
-std::string DefrostText(int32_t value) {
+std::string_view DefrostText(int32_t value) {
   switch (value) {
     case 0:
       return "Off";
@@ -91,7 +89,7 @@ constexpr std::array<const char*, 20> kOutdoorFaultTexts = {
     "Compressor Top Shell sensor damaged",
 };
 
-std::string OutdoorFaultText(int32_t value) {
+std::string_view OutdoorFaultText(int32_t value) {
   if (value >= 0 && value < static_cast<int32_t>(kOutdoorFaultTexts.size())) {
     return kOutdoorFaultTexts[value];
   }
@@ -107,32 +105,86 @@ std::string OutdoorFaultText(int32_t value) {
 
 }  // namespace
 
-void ApplyOutdoorRule(int p, int32_t value, double factor, std::string& text) {
+OutdoorRule OutdoorRuleAt(int p) {
   switch (p) {
     case kCompressorParam:
-      text = CompressorText(value);
-      break;
+      return OutdoorRule::kCompressor;
     case kFanParam:
-      text = value >= kFanRunningMin ? "Running" : "Stop";
-      break;
+      return OutdoorRule::kFan;
     case kWorkingModeParam:
-      text = WorkingModeText(value);
-      break;
+      return OutdoorRule::kWorkingMode;
     case kDischargeTemperatureParam:
     case kOutdoorAirTemperatureParam:
     case kOutdoorCoilTemperatureParam:
-      text = FahrenheitText(value, factor);
-      break;
+      return OutdoorRule::kFahrenheit;
     case kDefrostStatusParam:
-      text = DefrostText(value);
-      break;
+      return OutdoorRule::kDefrost;
     case kDiagnosticLevelParam:
-      text = OutdoorFaultText(value);
-      break;
+      return OutdoorRule::kFault;
     case kTopShellTemperatureParam:
-      text = value == kSensorNotAvailable ? "NA" : FahrenheitText(value, factor);
-      break;
+      return OutdoorRule::kTopShellFahrenheit;
     default:
+      return OutdoorRule::kNone;
+  }
+}
+
+void AppendOutdoorRuleText(OutdoorRule rule, int32_t value, double factor, std::string& out) {
+  switch (rule) {
+    case OutdoorRule::kNone:
+      AppendGenericText(value, factor, out);
+      break;
+    case OutdoorRule::kCompressor:
+      if (value < kCompressorRunningMin) {
+        out += "Stop";
+      } else {
+        AppendDecimal(CompressorPercent(value), out);
+        out += " %";
+      }
+      break;
+    case OutdoorRule::kFan:
+      out += value >= kFanRunningMin ? "Running" : "Stop";
+      break;
+    case OutdoorRule::kWorkingMode:
+      out += WorkingModeText(value);
+      break;
+    case OutdoorRule::kFahrenheit:
+      AppendFahrenheitText(value, factor, out);
+      break;
+    case OutdoorRule::kTopShellFahrenheit:
+      if (value == kSensorNotAvailable) {
+        out += "NA";
+      } else {
+        AppendFahrenheitText(value, factor, out);
+      }
+      break;
+    case OutdoorRule::kDefrost:
+      out += DefrostText(value);
+      break;
+    case OutdoorRule::kFault:
+      out += OutdoorFaultText(value);
+      break;
+  }
+}
+
+void AppendOutdoorRuleNumber(OutdoorRule rule, int32_t value, double factor, std::string& out) {
+  switch (rule) {
+    case OutdoorRule::kCompressor:
+      AppendDecimal(value < kCompressorRunningMin ? 0 : CompressorPercent(value), out);
+      break;
+    case OutdoorRule::kFahrenheit:
+      AppendFahrenheitText(value, factor, out);
+      break;
+    case OutdoorRule::kTopShellFahrenheit:
+      if (value != kSensorNotAvailable) AppendFahrenheitText(value, factor, out);
+      break;
+    case OutdoorRule::kNone:
+      AppendGenericText(value, factor, out);
+      break;
+    case OutdoorRule::kFan:
+    case OutdoorRule::kWorkingMode:
+    case OutdoorRule::kDefrost:
+    case OutdoorRule::kFault:
+      AppendDecimal(value, out);
       break;
   }
 }

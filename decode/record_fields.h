@@ -6,8 +6,7 @@
 #include <string_view>
 #include <vector>
 
-// Most fields SplitRecord keeps; a record position at or beyond it has no field.
-inline constexpr int kMaxRecordFields = 2500;
+#include "config/record_layout.h"  // kMaxRecordFields
 
 // Splits text at its commas into fields (blanks and tabs kept), replacing the
 // contents of fields. A text that ends with a comma yields one empty field
@@ -15,6 +14,11 @@ inline constexpr int kMaxRecordFields = 2500;
 // none. At most kMaxRecordFields fields are kept, the trailing empty one
 // included; the rest of the text is dropped. Returns the number of fields.
 int SplitRecord(std::string_view text, std::vector<std::string>& fields);
+
+// The value (FieldValue) of every field SplitRecord would cut from text, in
+// order, replacing the contents of values; the same count, without a string
+// per field. Returns the number of fields.
+int RecordFieldValues(std::string_view text, std::vector<int32_t>& values);
 
 // The field read as a decimal integer the way strtol reads it: leading white
 // space skipped, an optional sign, then digits up to the first other

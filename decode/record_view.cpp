@@ -1,41 +1,26 @@
 // Turns one record text into the Value texts of the outdoor and unit lists.
 #include "decode/record_view.h"
 
-#include "decode/display_text.h"
-#include "decode/outdoor_rules.h"
-#include "decode/record_fields.h"
-#include "decode/shown_params.h"
-#include "decode/unit_rules.h"
+#include "decode/record_decoder.h"
 
 RecordTexts DecodeRecord(const RecordLayout& layout, std::string_view record) {
-  std::vector<std::string> fields;
-  SplitRecord(record, fields);
+  RecordDecoder decoder(layout);
+  const size_t present = decoder.Load(record);
 
   RecordTexts texts;
-  texts.listTexts.resize(1);  // the outdoor list, even when it has no rows
-  const auto fieldCount = static_cast<int64_t>(fields.size());
+  // The outdoor list, even when it has no rows, and the lists reached.
+  const size_t listCount = present == 0 ? 1 : static_cast<size_t>(decoder.Row(present - 1).listIndex) + 1;
+  texts.listTexts.resize(listCount);
+  std::vector<size_t> rowCounts(listCount);
+  for (size_t row = 0; row < present; ++row) ++rowCounts[static_cast<size_t>(decoder.Row(row).listIndex)];
+  for (size_t list = 0; list < listCount; ++list) texts.listTexts[list].reserve(rowCounts[list]);
 
-  texts.tooShort = !ForEachShownRow(layout, [&](int listIndex, int, const ShownRow& row) {
-    if (row.position >= fieldCount) {
-      texts.missingPosition = row.position;
-      return false;
-    }
-    const int32_t value = FieldValue(fields[row.position]);
+  for (size_t row = 0; row < present; ++row) {
     std::string text;
-    if (listIndex == kOutdoorListIndex) {
-      const double factor = StatusParamScale(row.param);
-      text = GenericText(value, factor);
-      ApplyOutdoorRule(row.param, value, factor, text);
-    } else {
-      const double factor = UnitParamScale(row.param);
-      text = GenericText(value, factor);
-      ApplyUnitRules(row.position, value, factor, text);
-    }
-    if (static_cast<size_t>(listIndex) >= texts.listTexts.size()) {
-      texts.listTexts.resize(static_cast<size_t>(listIndex) + 1);
-    }
-    texts.listTexts[listIndex].push_back(std::move(text));
-    return true;
-  });
+    decoder.AppendText(row, text);
+    texts.listTexts[static_cast<size_t>(decoder.Row(row).listIndex)].push_back(std::move(text));
+  }
+  texts.missingPosition = decoder.MissingPosition();
+  texts.tooShort = texts.missingPosition >= 0;
   return texts;
 }

@@ -22,7 +22,7 @@
 #include <string_view>
 #include <vector>
 
-#include "decode/record_layout.h"
+#include "config/record_layout.h"
 
 struct RecordTexts {
   // Value texts by list and row: element 0 the outdoor list, element u + 1

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "decode/record_layout.h"
+#include "config/record_layout.h"
 
 // Scale factor of the temperatures, which arrive in sixteenths of a degree
 // Celsius; exact in binary.

@@ -1,22 +1,13 @@
 // Indoor and ZIZU unit texts: modes, valve, options, temperatures, pump, faults.
 #include "decode/unit_rules.h"
 
+#include <algorithm>
 #include <array>
+#include <string_view>
 
 #include "decode/display_text.h"
 
 namespace {
-
-enum class UnitRule : uint8_t {
-  Mode,         // working mode names
-  Valve,        // expansion valve open or closed
-  Placeholder,  // "-" for a parameter the unit does not have
-  Option,       // I Feel Mode, lowest bit
-  Fahrenheit,   // temperature in degrees F
-  PumpStatus,   // ZIZU water pump
-  IndoorFault,  // indoor diagnostic level
-  ZizuFault,    // ZIZU diagnostic level
-};
 
 struct PositionRule {
   int64_t position;
@@ -28,70 +19,73 @@ struct PositionRule {
 // (the ZIZU "-"), which therefore wins.
 constexpr PositionRule kUnitRules[] = {
     // Working mode of units 0 to 3.
-    {70, UnitRule::Mode},
-    {110, UnitRule::Mode},
-    {150, UnitRule::Mode},
-    {190, UnitRule::Mode},
+    {70, UnitRule::kMode},
+    {110, UnitRule::kMode},
+    {150, UnitRule::kMode},
+    {190, UnitRule::kMode},
     // ZIZU parameters 3, 6 and 7.
-    {192, UnitRule::Placeholder},
-    {195, UnitRule::Fahrenheit},
-    {196, UnitRule::Placeholder},
+    {192, UnitRule::kPlaceholder},
+    {195, UnitRule::kFahrenheit},
+    {196, UnitRule::kPlaceholder},
     // Indoor expansion valve (parameter 3), "-" (6), I Feel Mode (7).
-    {72, UnitRule::Valve},
-    {112, UnitRule::Valve},
-    {152, UnitRule::Valve},
-    {75, UnitRule::Placeholder},
-    {115, UnitRule::Placeholder},
-    {155, UnitRule::Placeholder},
-    {76, UnitRule::Option},
-    {116, UnitRule::Option},
-    {156, UnitRule::Option},
+    {72, UnitRule::kValve},
+    {112, UnitRule::kValve},
+    {152, UnitRule::kValve},
+    {75, UnitRule::kPlaceholder},
+    {115, UnitRule::kPlaceholder},
+    {155, UnitRule::kPlaceholder},
+    {76, UnitRule::kOption},
+    {116, UnitRule::kOption},
+    {156, UnitRule::kOption},
     // Temperatures of parameters 5, 8, 10, 11, 12, 13 and 24 of units 0 to 3.
-    {74, UnitRule::Fahrenheit},
-    {77, UnitRule::Fahrenheit},
-    {79, UnitRule::Fahrenheit},
-    {80, UnitRule::Fahrenheit},
-    {81, UnitRule::Fahrenheit},
-    {82, UnitRule::Fahrenheit},
-    {93, UnitRule::Fahrenheit},
-    {114, UnitRule::Fahrenheit},
-    {117, UnitRule::Fahrenheit},
-    {119, UnitRule::Fahrenheit},
-    {120, UnitRule::Fahrenheit},
-    {121, UnitRule::Fahrenheit},
-    {122, UnitRule::Fahrenheit},
-    {133, UnitRule::Fahrenheit},
-    {154, UnitRule::Fahrenheit},
-    {157, UnitRule::Fahrenheit},
-    {159, UnitRule::Fahrenheit},
-    {160, UnitRule::Fahrenheit},
-    {161, UnitRule::Fahrenheit},
-    {162, UnitRule::Fahrenheit},
-    {173, UnitRule::Fahrenheit},
-    {194, UnitRule::Fahrenheit},
-    {197, UnitRule::Fahrenheit},
-    {199, UnitRule::Fahrenheit},
-    {200, UnitRule::Fahrenheit},
-    {201, UnitRule::Fahrenheit},
-    {202, UnitRule::Fahrenheit},
-    {213, UnitRule::Fahrenheit},
+    {74, UnitRule::kFahrenheit},
+    {77, UnitRule::kFahrenheit},
+    {79, UnitRule::kFahrenheit},
+    {80, UnitRule::kFahrenheit},
+    {81, UnitRule::kFahrenheit},
+    {82, UnitRule::kFahrenheit},
+    {93, UnitRule::kFahrenheit},
+    {114, UnitRule::kFahrenheit},
+    {117, UnitRule::kFahrenheit},
+    {119, UnitRule::kFahrenheit},
+    {120, UnitRule::kFahrenheit},
+    {121, UnitRule::kFahrenheit},
+    {122, UnitRule::kFahrenheit},
+    {133, UnitRule::kFahrenheit},
+    {154, UnitRule::kFahrenheit},
+    {157, UnitRule::kFahrenheit},
+    {159, UnitRule::kFahrenheit},
+    {160, UnitRule::kFahrenheit},
+    {161, UnitRule::kFahrenheit},
+    {162, UnitRule::kFahrenheit},
+    {173, UnitRule::kFahrenheit},
+    {194, UnitRule::kFahrenheit},
+    {197, UnitRule::kFahrenheit},
+    {199, UnitRule::kFahrenheit},
+    {200, UnitRule::kFahrenheit},
+    {201, UnitRule::kFahrenheit},
+    {202, UnitRule::kFahrenheit},
+    {213, UnitRule::kFahrenheit},
     // ZIZU parameters 8, 10, 12 and 13, then its pump (17) and faults (26).
-    {197, UnitRule::Placeholder},
-    {199, UnitRule::Placeholder},
-    {201, UnitRule::Placeholder},
-    {202, UnitRule::Placeholder},
-    {206, UnitRule::PumpStatus},
-    {215, UnitRule::ZizuFault},
+    {197, UnitRule::kPlaceholder},
+    {199, UnitRule::kPlaceholder},
+    {201, UnitRule::kPlaceholder},
+    {202, UnitRule::kPlaceholder},
+    {206, UnitRule::kPumpStatus},
+    {215, UnitRule::kZizuFault},
     // Indoor faults (parameter 26) of units 0 to 2.
-    {95, UnitRule::IndoorFault},
-    {135, UnitRule::IndoorFault},
-    {175, UnitRule::IndoorFault},
+    {95, UnitRule::kIndoorFault},
+    {135, UnitRule::kIndoorFault},
+    {175, UnitRule::kIndoorFault},
 };
 
 // Pump values from this on mean the ZIZU water pump runs.
 constexpr int32_t kPumpRunningMin = 5;
 
-std::string ModeText(int32_t value) {
+// I Feel Mode is on when the lowest bit of its value is set.
+bool OptionEnabled(int32_t value) { return (value & 1) != 0; }
+
+std::string_view ModeText(int32_t value) {
   switch (value) {
     case 1:
       return "Cool";
@@ -133,41 +127,83 @@ constexpr std::array<const char*, 9> kZizuFaultTexts = {
 };
 
 template <size_t N>
-std::string FaultText(const std::array<const char*, N>& texts, int32_t value) {
+std::string_view FaultText(const std::array<const char*, N>& texts, int32_t value) {
   if (value >= 0 && value < static_cast<int32_t>(N)) {
     return texts[value];
   }
   return "Fault";
 }
 
-std::string RuleText(UnitRule rule, int32_t value, double factor) {
-  switch (rule) {
-    case UnitRule::Mode:
-      return ModeText(value);
-    case UnitRule::Valve:
-      return value > 0 ? "Open" : "Closed";
-    case UnitRule::Placeholder:
-      return "-";
-    case UnitRule::Option:
-      return (value & 1) != 0 ? "Enabled" : "Disabled";
-    case UnitRule::Fahrenheit:
-      return FahrenheitText(value, factor);
-    case UnitRule::PumpStatus:
-      return value >= kPumpRunningMin ? "Running" : "OFF";
-    case UnitRule::IndoorFault:
-      return FaultText(kIndoorFaultTexts, value);
-    case UnitRule::ZizuFault:
-      return FaultText(kZizuFaultTexts, value);
-  }
-  return "-";  // unreachable: every rule is handled above
-}
+// One past the highest position that has a rule.
+constexpr int64_t kRuledPositionEnd = [] {
+  int64_t end = 0;
+  for (const PositionRule& entry : kUnitRules) end = std::max(end, entry.position + 1);
+  return end;
+}();
+
+// The rule that sets the text at each position below kRuledPositionEnd: the
+// last entry of kUnitRules there, since every rule replaces the text whole.
+constexpr std::array<UnitRule, kRuledPositionEnd> kFinalRules = [] {
+  std::array<UnitRule, kRuledPositionEnd> rules{};
+  for (const PositionRule& entry : kUnitRules) rules[entry.position] = entry.rule;
+  return rules;
+}();
 
 }  // namespace
 
-void ApplyUnitRules(int64_t q, int32_t value, double factor, std::string& text) {
-  for (const PositionRule& entry : kUnitRules) {
-    if (entry.position == q) {
-      text = RuleText(entry.rule, value, factor);
-    }
+UnitRule UnitRuleAt(int64_t q) { return q >= 0 && q < kRuledPositionEnd ? kFinalRules[q] : UnitRule::kNone; }
+
+void AppendUnitRuleText(UnitRule rule, int32_t value, double factor, std::string& out) {
+  switch (rule) {
+    case UnitRule::kNone:
+      AppendGenericText(value, factor, out);
+      break;
+    case UnitRule::kMode:
+      out += ModeText(value);
+      break;
+    case UnitRule::kValve:
+      out += value > 0 ? "Open" : "Closed";
+      break;
+    case UnitRule::kPlaceholder:
+      out += "-";
+      break;
+    case UnitRule::kOption:
+      out += OptionEnabled(value) ? "Enabled" : "Disabled";
+      break;
+    case UnitRule::kFahrenheit:
+      AppendFahrenheitText(value, factor, out);
+      break;
+    case UnitRule::kPumpStatus:
+      out += value >= kPumpRunningMin ? "Running" : "OFF";
+      break;
+    case UnitRule::kIndoorFault:
+      out += FaultText(kIndoorFaultTexts, value);
+      break;
+    case UnitRule::kZizuFault:
+      out += FaultText(kZizuFaultTexts, value);
+      break;
+  }
+}
+
+void AppendUnitRuleNumber(UnitRule rule, int32_t value, double factor, std::string& out) {
+  switch (rule) {
+    case UnitRule::kNone:
+      AppendGenericText(value, factor, out);
+      break;
+    case UnitRule::kFahrenheit:
+      AppendFahrenheitText(value, factor, out);
+      break;
+    case UnitRule::kOption:
+      out.push_back(OptionEnabled(value) ? '1' : '0');
+      break;
+    case UnitRule::kPlaceholder:
+      break;  // the unit has no such parameter
+    case UnitRule::kMode:
+    case UnitRule::kValve:
+    case UnitRule::kPumpStatus:
+    case UnitRule::kIndoorFault:
+    case UnitRule::kZizuFault:
+      AppendDecimal(value, out);
+      break;
   }
 }

@@ -4,11 +4,35 @@
 #include <cstdint>
 #include <string>
 
-// Applies every unit rule of absolute record position q, in their fixed order,
-// to text (the generic text of the value); when two rules match, the later one
-// sets the text. The rules sit at fixed positions whatever the layout (those
-// of the default layout of 69 status values and 40 per unit): units 0 to 2
-// get the indoor rules, positions 190 to 215 the ZIZU rules. value is the
-// field's value, factor UnitParamScale of the parameter at q. Called only for
-// shown unit positions; positions without a rule leave text as it is.
-void ApplyUnitRules(int64_t q, int32_t value, double factor, std::string& text);
+// The rule that makes the Value text of a unit's record position.
+enum class UnitRule : uint8_t {
+  kNone,         // the generic text
+  kMode,         // working mode names
+  kValve,        // expansion valve "Open" or "Closed"
+  kPlaceholder,  // "-" for a parameter the unit does not have
+  kOption,       // I Feel Mode "Enabled" or "Disabled", lowest bit
+  kFahrenheit,   // temperature in degrees F
+  kPumpStatus,   // ZIZU water pump "Running" or "OFF"
+  kIndoorFault,  // indoor diagnostic level texts
+  kZizuFault,    // ZIZU diagnostic level texts
+};
+
+// The rule that sets the text at absolute record position q. The rules sit
+// at fixed positions whatever the layout (those of the default layout of 69
+// status values and 40 per unit): units 0 to 2 get the indoor rules,
+// positions 190 to 215 the ZIZU rules. Where two rules match a position, the
+// later one in their fixed order sets the text, so it is the one returned
+// (the ZIZU "-" at 197, 199, 201 and 202, over the temperature rule).
+UnitRule UnitRuleAt(int64_t q);
+
+// Appends the Value text of value at a position with this rule: the rule's
+// text, or the generic text for kNone. factor is UnitParamScale of the
+// parameter.
+void AppendUnitRuleText(UnitRule rule, int32_t value, double factor, std::string& out);
+
+// Appends the number behind the text rule makes of value, for tables and
+// plots: a temperature in degrees F as its text; I Feel Mode 1 (Enabled) or
+// 0 (Disabled); for another name or state the value the control board sent;
+// for kNone the generic number, as its text. Appends nothing for "-", which
+// stands for no value.
+void AppendUnitRuleNumber(UnitRule rule, int32_t value, double factor, std::string& out);

@@ -10,7 +10,7 @@
 inline constexpr uint32_t WM_LINK_RECORD = 0x8001;
 
 // A window that takes posted records. The dialog implements it on top of its
-// event queue; tests use RecordQueue.
+// event queue.
 class RecordWindow {
  public:
   virtual ~RecordWindow() = default;

@@ -1,7 +1,6 @@
 // Reader thread and port lifecycle of the serial link.
 #include "link/simple_protocol.h"
 
-#include <charconv>
 #include <chrono>
 #include <memory>
 #include <optional>
@@ -10,27 +9,11 @@
 #include <utility>
 
 #include "link/record_text.h"
+#include "platform/serial_port_name.h"
 
 namespace {
 
-// Close always blocks this long. More than twelve read time-outs: the reader
-// has long seen the stop flag by then, which is all the window ever relied
-// on; the join that follows makes it certain.
-constexpr int kCloseWaitMs = 2500;
-
-constexpr std::string_view kComPrefix = "COM";
 constexpr std::string_view kDevicePathPrefix = "\\\\.\\COM";
-
-// The number of "COM<n>", or 0 when the name has another form.
-int ComPortNumber(std::string_view name) {
-  if (!name.starts_with(kComPrefix)) {
-    return 0;
-  }
-  name.remove_prefix(kComPrefix.size());
-  int number = 0;
-  const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), number);
-  return error == std::errc() && end == name.data() + name.size() ? number : 0;
-}
 
 }  // namespace
 
@@ -49,6 +32,7 @@ void CSimpleProtocol::SetPortName(const std::string& portName) {
 }
 
 int CSimpleProtocol::Open() {
+  m_lastOpenError = 0;
   if (m_reader.joinable()) {
     return -1;
   }
@@ -56,7 +40,7 @@ int CSimpleProtocol::Open() {
   if (!decoder) {
     return -1;
   }
-  m_port = OpenSerialPort(m_portName);
+  m_port = OpenSerialPort(m_portName, &m_lastOpenError);
   if (m_port == kInvalidSerialHandle) {
     return -1;
   }
@@ -66,7 +50,8 @@ int CSimpleProtocol::Open() {
   m_stop.store(false);
   try {
     m_reader = std::thread(&CSimpleProtocol::ReadLoop, this, std::move(*decoder));
-  } catch (const std::system_error&) {
+  } catch (const std::system_error& error) {
+    m_lastOpenError = error.code().value();
     CloseSerialPort(m_port);
     m_port = kInvalidSerialHandle;
     return -1;
@@ -76,7 +61,7 @@ int CSimpleProtocol::Open() {
 
 int CSimpleProtocol::Close() {
   m_stop.store(true);
-  std::this_thread::sleep_for(std::chrono::milliseconds(kCloseWaitMs));
+  std::this_thread::sleep_for(std::chrono::milliseconds(m_closeWaitMs));
   StopReader();
   if (m_port != kInvalidSerialHandle) {
     CloseSerialPort(m_port);

@@ -16,6 +16,12 @@
 // owner calls Close before destroying a link it opened.
 class CSimpleProtocol {
  public:
+  // How long Close blocks unless SetCloseWaitMs says otherwise. More than
+  // twelve read time-outs: the reader has long seen the stop flag by then,
+  // which is all the window ever relied on; the join that follows makes it
+  // certain.
+  static constexpr int kCloseWaitMs = 2500;
+
   CSimpleProtocol() = default;
   CSimpleProtocol(const CSimpleProtocol&) = delete;
   CSimpleProtocol& operator=(const CSimpleProtocol&) = delete;
@@ -28,8 +34,9 @@ class CSimpleProtocol {
   // it started with.
   virtual void SetValueCount(int valueCount);
 
-  // Stores the device path of a port name: "COM" and a positive number
-  // become "\\.\COM<n>"; any other name is stored as given, a device path.
+  // Stores the device path of a port name: a COM port name ("COMn", also
+  // "COMn:" or "\\.\COMn", n from 1 up; see ComPortNumber) becomes
+  // "\\.\COM<n>"; any other name is stored as given, a device path.
   virtual void SetPortName(const std::string& portName);
 
   // Opens the port, configures the line (settings the device refuses are
@@ -39,9 +46,23 @@ class CSimpleProtocol {
   // -1.
   virtual int Open();
 
-  // Asks the reader to stop, waits 2500 ms, joins the reader and closes the
-  // port. Always 0. Nothing is posted after it returns.
+  // Why the last Open returned -1: an errno value (see OpenSerialPort:
+  // ENOENT, EACCES, EBUSY, ENOTTY, ...), or 0 when the port itself was not
+  // the cause (no frame can carry the value count, a reader already runs).
+  int LastOpenError() const { return m_lastOpenError; }
+
+  // Asks the reader to stop, waits CloseWaitMs(), joins the reader and
+  // closes the port. Always 0. Nothing is posted after it returns. The
+  // owner may call it on another thread than the user-interface thread (to
+  // keep the window responsive during the wait), as long as no other
+  // operation runs meanwhile.
   virtual int Close();
+
+  // Sets how long Close waits before it joins the reader (0 or more; a
+  // negative value counts as 0). The program keeps kCloseWaitMs; tests
+  // shorten it, since the join alone already ends the reader.
+  void SetCloseWaitMs(int closeWaitMs) { m_closeWaitMs = closeWaitMs < 0 ? 0 : closeWaitMs; }
+  int CloseWaitMs() const { return m_closeWaitMs; }
 
   // Directs records to message at window; may be called while the reader
   // runs. A record completed while either is unset (null, 0) is dropped.
@@ -64,6 +85,8 @@ class CSimpleProtocol {
   std::string m_portName = "COM1:";
   int m_baudRate = kSerialBaudRate;
   int m_valueCount = 0;
+  int m_closeWaitMs = kCloseWaitMs;
+  int m_lastOpenError = 0;
   std::atomic<int> m_unitIndex{-1};
   std::atomic<bool> m_stop{false};
 };

@@ -1,4 +1,4 @@
-// statx-based file information with Windows-style attributes and file times.
+// statx-based file information with DOS attributes and 100-ns file times.
 #include "platform/file_status.h"
 
 #include <fcntl.h>
@@ -13,7 +13,7 @@ constexpr int64_t kNanosecondsPerTick = 100;
 constexpr int64_t kSecondsBeforeUnixEpoch =
     static_cast<int64_t>(kFileTimeAtUnixEpoch / kFileTimeTicksPerSecond);
 // Largest Unix second whose file time still fits in a signed 64-bit count,
-// the range the Windows calendar conversion accepts.
+// the range the calendar conversion of file times accepts.
 constexpr int64_t kLastRepresentableSecond =
     std::numeric_limits<int64_t>::max() / static_cast<int64_t>(kFileTimeTicksPerSecond) -
     kSecondsBeforeUnixEpoch - 1;

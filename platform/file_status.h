@@ -1,11 +1,12 @@
-// Information about an open file in the shape the Windows file API reports
-// it (attribute bits, file times, size), read on Linux with statx.
+// Information about an open file as the ZIP writer records it (DOS attribute
+// bits, file times in 100-ns ticks, size), read with statx.
 #pragma once
 
 #include <cstdint>
 #include <string_view>
 
-// FILE_ATTRIBUTE_* bits as Windows defines them.
+// DOS attribute bits, as the low byte of a ZIP entry's external attributes
+// carries them.
 inline constexpr uint32_t kFileAttributeReadOnly = 0x00000001;
 inline constexpr uint32_t kFileAttributeHidden = 0x00000002;
 inline constexpr uint32_t kFileAttributeSystem = 0x00000004;
@@ -18,10 +19,10 @@ inline constexpr uint64_t kFileTimeAtUnixEpoch = 116444736000000000ull;
 inline constexpr uint64_t kFileTimeTicksPerSecond = 10000000ull;
 
 struct FileStatus {
-  // FILE_ATTRIBUTE_* bits. Read-only when the owner may not write; hidden when
-  // the name starts with "."; directory for directories; archive for every
-  // regular file, as a freshly written file carries it on Windows. Linux has
-  // nothing that maps to the system attribute, so it is never set.
+  // kFileAttribute* bits. Read-only when the owner may not write; hidden
+  // when the name starts with "."; directory for directories; archive for
+  // every regular file (the "not yet backed up" mark every newly written file
+  // carries). No file mode maps to the system attribute, so it is never set.
   uint32_t attributes = 0;
   // Only regular files are read as archive sources.
   bool isRegularFile = false;

@@ -1,6 +1,7 @@
 // Local wall-clock time with milliseconds, as the log's time stamps need it.
 #pragma once
 
+#include <compare>
 #include <ctime>
 
 // One moment of local time split into calendar fields, as a person reads it.
@@ -12,6 +13,9 @@ struct LocalTime {
   int minute = 0;        // 0 to 59
   int second = 0;        // 0 to 59 (60 during a leap second)
   int milliseconds = 0;  // 0 to 999
+
+  // Field by field from the year down, so earlier times compare less.
+  auto operator<=>(const LocalTime&) const = default;
 };
 
 // The current local time under the process's time zone (TZ). Any thread.

@@ -8,28 +8,18 @@
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
 #include <thread>
 
+#include "platform/posix_io.h"
 #include "platform/serial_port_name.h"
 
 namespace {
 
 // termios counts VTIME in tenths of a second.
 constexpr int kMsPerDecisecond = 100;
-
-// Repeats a system call that a signal interrupted before it did anything.
-template <typename SystemCall>
-auto RetryOnInterrupt(SystemCall call) {
-  auto result = call();
-  while (result == -1 && errno == EINTR) {
-    result = call();
-  }
-  return result;
-}
 
 // The termios speed code of a standard line speed, or B0 for any other.
 speed_t SpeedCode(int baudRate) {
@@ -57,26 +47,29 @@ speed_t SpeedCode(int baudRate) {
 
 }  // namespace
 
-SerialHandle OpenSerialPort(const std::string& portPath) {
+SerialHandle OpenSerialPort(const std::string& portPath, int* openError) {
+  const auto fail = [openError](int errorNumber) {
+    if (openError != nullptr) *openError = errorNumber;
+    return kInvalidSerialHandle;
+  };
   const std::string device = ResolveSerialDevicePath(portPath);
   // O_NONBLOCK: the open does not wait for the carrier of a modem-controlled
   // line, and reads never block (ReadSerialByte waits in poll). No O_CREAT,
   // so the device must exist.
-  const int port =
-      RetryOnInterrupt([&] { return open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC); });
+  const int port = OpenFile(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (port < 0) {
-    return kInvalidSerialHandle;
+    return fail(errno);
   }
   struct stat status {};
   if (fstat(port, &status) != 0 || !S_ISCHR(status.st_mode)) {
-    close(port);
-    return kInvalidSerialHandle;
+    CloseFile(port);
+    return fail(ENOTTY);
   }
   // TIOCEXCL makes the kernel refuse further opens of the terminal, but lets
   // root through; the advisory lock catches every other cooperating opener.
   if (flock(port, LOCK_EX | LOCK_NB) != 0) {
-    close(port);
-    return kInvalidSerialHandle;
+    CloseFile(port);
+    return fail(EBUSY);
   }
   ioctl(port, TIOCEXCL);
   return port;
@@ -100,7 +93,7 @@ bool ConfigureSerialLine(SerialHandle port, int baudRate) {
   line.c_cc[VTIME] = kSerialReadTimeoutMs / kMsPerDecisecond;
   cfsetispeed(&line, speed);
   cfsetospeed(&line, speed);
-  return tcsetattr(port, TCSANOW, &line) == 0;
+  return RetryOnInterrupt([&] { return tcsetattr(port, TCSANOW, &line); }) == 0;
 }
 
 bool LowerModemLines(SerialHandle port) {
@@ -113,7 +106,7 @@ int ReadSerialByte(SerialHandle port, uint8_t& byte, int timeoutMs) {
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
   // Within a frame the next byte is usually there already: try to read it
   // before paying for a poll.
-  ssize_t count = RetryOnInterrupt([&] { return read(port, &byte, 1); });
+  ssize_t count = ReadSome(port, &byte, 1);
   bool failed = count < 0 && errno != EAGAIN;
   if (count != 1 && !failed) {
     pollfd request{port, POLLIN, 0};
@@ -123,7 +116,7 @@ int ReadSerialByte(SerialHandle port, uint8_t& byte, int timeoutMs) {
     });
     failed = ready < 0;
     if (ready > 0) {
-      count = RetryOnInterrupt([&] { return read(port, &byte, 1); });
+      count = ReadSome(port, &byte, 1);
       failed = (count < 0 && errno != EAGAIN) || (request.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
     }
   }
@@ -139,5 +132,5 @@ int ReadSerialByte(SerialHandle port, uint8_t& byte, int timeoutMs) {
 void CloseSerialPort(SerialHandle port) {
   ioctl(port, TIOCNXCL);
   flock(port, LOCK_UN);
-  close(port);
+  CloseFile(port);
 }

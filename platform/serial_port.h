@@ -19,9 +19,12 @@ inline constexpr int kSerialReadTimeoutMs = 200;
 // controlling terminal. The device must already exist and be a character
 // device. The port is taken exclusively: a second open of the same device,
 // by this or another process and even by root, fails while it is held.
-// Returns kInvalidSerialHandle when the port cannot be opened or is in use.
+// Returns kInvalidSerialHandle when the port cannot be opened or is in use,
+// with *openError (when given) set to why: the errno of the failed open
+// (ENOENT no such device, EACCES no permission, ...), EBUSY when another
+// opener holds the port, ENOTTY when the path is no character device.
 // The line is not configured yet; see ConfigureSerialLine.
-SerialHandle OpenSerialPort(const std::string& portPath);
+SerialHandle OpenSerialPort(const std::string& portPath, int* openError = nullptr);
 
 // Makes the line a raw 8-bit channel: baudRate, 8 data bits, no parity, one
 // stop bit, no hardware or software flow control, no character translation,

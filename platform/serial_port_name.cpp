@@ -4,18 +4,19 @@
 #include <sys/stat.h>
 
 #include <charconv>
-#include <cstdlib>
-#include <string_view>
+
+#include "platform/user_config_folder.h"
 
 namespace {
 
 constexpr std::string_view kDevicePrefix = "\\\\.\\";
 constexpr std::string_view kComPrefix = "COM";
-constexpr std::string_view kLinkSubdirectory = "/plenx-logger/ports";
+constexpr std::string_view kLinkFolderName = "/ports";
 // COMn is the n-th built-in UART, which Linux numbers from 0.
 constexpr std::string_view kBuiltInPortPrefix = "/dev/ttyS";
 
-// The port number of "\\.\COMn", "COMn" or "COMn:", or 0 for any other name.
+}  // namespace
+
 int ComPortNumber(std::string_view name) {
   if (name.starts_with(kDevicePrefix)) {
     name.remove_prefix(kDevicePrefix.size());
@@ -35,22 +36,12 @@ int ComPortNumber(std::string_view name) {
   if (error != std::errc() || end != name.data() + name.size()) {
     return 0;
   }
-  return number;
+  return number > 0 ? number : 0;
 }
 
-}  // namespace
-
 std::string SerialPortLinkDirectory() {
-  // XDG base directories must be absolute; a relative value is ignored.
-  const char* configHome = std::getenv("XDG_CONFIG_HOME");
-  if (configHome != nullptr && configHome[0] == '/') {
-    return std::string(configHome) + std::string(kLinkSubdirectory);
-  }
-  const char* home = std::getenv("HOME");
-  if (home != nullptr && home[0] != '\0') {
-    return std::string(home) + "/.config" + std::string(kLinkSubdirectory);
-  }
-  return "";
+  const std::string folder = UserConfigFolder();
+  return folder.empty() ? folder : folder + std::string(kLinkFolderName);
 }
 
 std::string ResolveSerialDevicePath(const std::string& portPath) {

@@ -1,15 +1,20 @@
-// Turns the Windows device path of a COM port into a Linux device.
+// COM port names and the Linux devices they stand for.
 #pragma once
 
 #include <string>
+#include <string_view>
 
-// Resolves "\\.\COMn" (also "COMn" and "COMn:"), n from 1 up, to a device:
-// the per-user link ${XDG_CONFIG_HOME:-$HOME/.config}/plenx-logger/ports/COMn
-// when it exists (a symlink to, say, /dev/ttyUSB0 or a /dev/serial/by-id/
-// path), otherwise /dev/ttyS<n-1>. Any other name is taken as a device path
-// and returned unchanged.
+// The port number n of "\\.\COMn", "COMn" or "COMn:" (upper-case COM, n in
+// decimal digits only, from 1 up), or 0 for any other name.
+int ComPortNumber(std::string_view name);
+
+// The device of a port name: for a COM port name (see ComPortNumber) the
+// per-user link SerialPortLinkDirectory()/COMn when it exists (a symlink to,
+// say, /dev/ttyUSB0 or a /dev/serial/by-id/ path), otherwise the built-in
+// port /dev/ttyS<n-1>. Any other name is taken as a device path and
+// returned unchanged.
 std::string ResolveSerialDevicePath(const std::string& portPath);
 
-// The directory of the per-user port links, or "" when neither
-// XDG_CONFIG_HOME nor HOME gives one.
+// The folder of the per-user port links: UserConfigFolder()/ports, beside
+// the remembered settings. Empty when no home folder is known.
 std::string SerialPortLinkDirectory();

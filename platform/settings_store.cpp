@@ -2,36 +2,18 @@
 #include "platform/settings_store.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstdlib>
 #include <optional>
-#include <vector>
+
+#include "platform/posix_io.h"
+#include "platform/user_config_folder.h"
 
 namespace {
 
-constexpr std::string_view kStoreFolderName = "plenx-logger";
 constexpr char kKeyPathSeparator = '\\';
 constexpr mode_t kFolderMode = 0700;
-constexpr size_t kPasswdBufferBytes = 16384;
-
-bool IsAbsolute(const char* path) { return path != nullptr && path[0] == '/'; }
-
-std::string HomeFolder() {
-  const char* home = std::getenv("HOME");
-  if (IsAbsolute(home)) return home;
-  passwd entry{};
-  passwd* found = nullptr;
-  std::vector<char> buffer(kPasswdBufferBytes);
-  if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr &&
-      IsAbsolute(found->pw_dir)) {
-    return found->pw_dir;
-  }
-  return {};
-}
 
 // A folder or file name taken from a key path or value name; nothing that
 // would leave the store's folder.
@@ -75,64 +57,27 @@ bool MakeFolders(const std::string& folder) {
   return true;
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t written = write(fd, bytes.data(), bytes.size());
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    bytes.remove_prefix(static_cast<size_t>(written));
-  }
-  return true;
-}
-
-int OpenForReading(const std::string& path) {
-  int fd;
-  do {
-    fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-  } while (fd < 0 && errno == EINTR);
-  return fd;
-}
-
 }  // namespace
 
-std::string SettingsStoreFolder() {
-  const char* configHome = std::getenv("XDG_CONFIG_HOME");
-  std::string base;
-  if (IsAbsolute(configHome)) {
-    base = configHome;
-  } else {
-    const std::string home = HomeFolder();
-    if (home.empty()) return {};
-    base = home + "/.config";
-  }
-  if (base.back() != '/') base += '/';
-  return base + std::string(kStoreFolderName);
-}
+std::string SettingsStoreFolder() { return UserConfigFolder(); }
 
 bool ReadSettingValue(std::string_view keyPath, std::string_view valueName, size_t maxBytes,
                       std::string& bytes) {
   bytes.clear();
   const std::optional<std::string> folder = KeyFolder(keyPath);
   if (!folder || !IsSafeName(valueName)) return false;
-  const int fd = OpenForReading(*folder + "/" + std::string(valueName));
+  // O_NONBLOCK: a FIFO put in the value's place does not hold the open.
+  const int fd = OpenFile((*folder + "/" + std::string(valueName)).c_str(),
+                          O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd < 0) return false;
 
   struct stat info {};
-  bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  std::optional<std::string> read;
   // One byte more than allowed tells an oversized value from a full one.
-  std::string buffer(maxBytes + 1, '\0');
-  size_t got = 0;
-  while (ok && got < buffer.size()) {
-    const ssize_t count = read(fd, buffer.data() + got, buffer.size() - got);
-    if (count < 0 && errno == EINTR) continue;
-    if (count < 0) ok = false;
-    if (count <= 0) break;
-    got += static_cast<size_t>(count);
-  }
-  close(fd);
-  if (!ok || got > maxBytes) return false;
-  buffer.resize(got);
-  bytes = std::move(buffer);
+  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) read = ReadToEnd(fd, maxBytes + 1);
+  CloseFile(fd);
+  if (!read || read->size() > maxBytes) return false;
+  bytes = std::move(*read);
   return true;
 }
 
@@ -145,8 +90,8 @@ bool WriteSettingValue(std::string_view keyPath, std::string_view valueName, std
   std::string temporary = *folder + "/." + std::string(valueName) + ".XXXXXX";
   const int fd = mkostemp(temporary.data(), O_CLOEXEC);
   if (fd < 0) return false;
-  bool ok = WriteAll(fd, bytes) && fsync(fd) == 0;
-  ok = close(fd) == 0 && ok;
+  bool ok = WriteAll(fd, bytes) == bytes.size() && RetryOnInterrupt([&] { return fsync(fd); }) == 0;
+  ok = CloseFile(fd) && ok;
   ok = ok && rename(temporary.c_str(), target.c_str()) == 0;
   if (!ok) unlink(temporary.c_str());
   return ok;

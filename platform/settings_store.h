@@ -1,5 +1,5 @@
-// Per-user key-value store in the user's configuration folder, standing in
-// for the Windows registry's current-user hive.
+// Per-user key-value store in the program's configuration folder, where the
+// settings remembered between runs are kept.
 //
 // Layout: a key path such as "Software\TessamPlenxLogger" is a chain of
 // folders under SettingsStoreFolder() (Software/TessamPlenxLogger/), and each
@@ -12,15 +12,14 @@
 #include <string>
 #include <string_view>
 
-// ${XDG_CONFIG_HOME}/plenx-logger when XDG_CONFIG_HOME is an absolute path,
-// otherwise $HOME/.config/plenx-logger (the home folder from the user
-// database when HOME is unset). Empty when no home folder is known.
+// The folder of the store: UserConfigFolder(), which also holds the serial
+// port links (see serial_port_name.h). Empty when no home folder is known.
 std::string SettingsStoreFolder();
 
 // Reads value valueName of key keyPath (parts separated by '\') into bytes.
 // False, with bytes empty, when the key or value does not exist, cannot be
-// read, is not a plain file, or holds more than maxBytes bytes (a registry
-// query into a buffer of maxBytes fails the same way). Never blocks on a
+// read, is not a plain file, or holds more than maxBytes bytes (a value
+// larger than the caller's buffer is refused whole). Never blocks on a
 // device or FIFO put in the value's place.
 bool ReadSettingValue(std::string_view keyPath, std::string_view valueName, size_t maxBytes,
                       std::string& bytes);

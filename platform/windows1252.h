@@ -16,7 +16,7 @@ std::optional<char32_t> DecodeUtf8Char(std::string_view bytes, size_t& pos);
 
 // The Unicode code point of a Windows-1252 byte. The five bytes the code page
 // leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the C1 control
-// characters of the same number, as Windows maps them.
+// characters of the same number, so that every byte has a character.
 char32_t Windows1252ToCodePoint(unsigned char byte);
 
 // The Windows-1252 byte of a code point, the inverse of the above; -1 when

@@ -1,7 +1,10 @@
 #!/usr/bin/env python3
 """Draws the application icon: writes plenx_logger.svg and the PNGs at 16,
-24, 32, 48 and 256 pixels from one list of shapes, with the standard library
-only (4 x 4 supersampling per pixel). Run from anywhere:
+24, 32, 48 and 256 pixels, and at twice the sizes a window draws it at for
+screens at a scale factor of 2 (32, 48, 64, 96 for the title and task bars,
+128 for the 64-pixel view of a desktop, 512 for the 256-pixel one), from one
+list of shapes, with the standard library only (4 x 4 supersampling per
+pixel). Run from anywhere:
     python3 res/render_icon.py
 The files it writes must not be edited by hand."""
 
@@ -12,7 +15,7 @@ import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 CANVAS = 256  # design units of the SVG view box
-SIZES = (16, 24, 32, 48, 256)
+SIZES = (16, 24, 32, 48, 64, 96, 128, 256, 512)
 SUBSAMPLES = 4
 
 # Shapes in drawing order, in design units.

@@ -1,14 +1,31 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build and the tests need; does nothing
-# when they are all present. Runs apt-get as root, through sudo otherwise.
+# Installs the Debian 12 packages the build and the tests need, and with
+# --packaging also those scripts/package.sh needs; does nothing when they
+# are all present. Runs apt-get as root, through sudo otherwise.
 set -euo pipefail
 
+# What each package is for; nothing else is used.
 packages=(
-  build-essential cmake pkg-config
-  qt6-base-dev libgl-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
-  zlib1g-dev gzip unzip python3
+  build-essential  # g++ and make; its libgcc-12-dev brings the sanitizer runtimes
+  cmake
+  libcli11-dev     # CLI11, the programs' command lines
+  qt6-base-dev     # Qt 6 Widgets for plenx-logger (it brings the OpenGL headers Qt's CMake files need)
+  libgtest-dev     # GoogleTest, the tests
+  libbenchmark-dev # Google Benchmark, bench/
+  clang-format     # the formatting check of scripts/test.sh
+  zlib1g-dev       # zlib, the fuzz targets' independent checker of deflate data and archives
+  gzip             # the deflate compressor's byte-for-byte oracle in the tests
+  unzip            # checks the archives the tests write
+  python3          # its zlib and zipfile read back the tests' deflate streams and archives
+  dpkg-dev         # dpkg-shlibdeps, which finds the package's dependencies; dpkg-buildflags
+  desktop-file-utils  # desktop-file-validate, the package test's check of the desktop entry
+  appstream        # appstreamcli, the package test's check of the AppStream metainfo
+  groff-base       # groff, the package test's check of the man pages
 )
+# scripts/package.sh adds the package checker.
+if [ "${1:-}" = "--packaging" ]; then
+  packages+=(lintian)
+fi
 
 missing=()
 for package in "${packages[@]}"; do

@@ -43,7 +43,7 @@ int CComboBox::AddString(std::string_view text) {
   if (combo == nullptr) return CB_ERR;
   combo->m_changingByProgram = true;
   combo->addItem(TextToQt(text), QByteArray(text.data(), static_cast<qsizetype>(text.size())));
-  // A drop-down list starts without a selection, as on Windows.
+  // A drop-down list starts without a selection.
   if (combo->count() == 1) combo->setCurrentIndex(-1);
   combo->m_changingByProgram = false;
   return combo->count() - 1;
@@ -62,6 +62,13 @@ int CComboBox::SetCurSel(int nSelect) {
   combo->setCurrentIndex(inRange ? nSelect : -1);
   combo->m_changingByProgram = false;
   return inRange ? nSelect : CB_ERR;
+}
+
+BOOL CComboBox::ChooseItem(int nIndex) {
+  ComboBoxWidget* combo = Combo(GetWidget());
+  if (combo == nullptr || nIndex < 0 || nIndex >= combo->count()) return FALSE;
+  combo->setCurrentIndex(nIndex);
+  return TRUE;
 }
 
 int CComboBox::GetCurSel() const {

@@ -135,7 +135,13 @@ BOOL CDialog::CreateDialogWindow() {
   if ((m_template.style & WS_MINIMIZEBOX) != 0) flags |= Qt::WindowMinimizeButtonHint;
   if ((m_template.style & WS_MAXIMIZEBOX) != 0) flags |= Qt::WindowMaximizeButtonHint;
   window->setWindowFlags(flags);
-  if ((m_template.style & WS_THICKFRAME) == 0) window->setFixedSize(rect.Width(), rect.Height());
+  // A sizing border lets the user enlarge the dialog, never shrink it below
+  // its template, where every control has room.
+  if ((m_template.style & WS_THICKFRAME) == 0) {
+    window->setFixedSize(rect.Width(), rect.Height());
+  } else {
+    window->setMinimumSize(rect.Width(), rect.Height());
+  }
   window->move(rect.left, rect.top);
   SetWindowText(m_template.caption);
 

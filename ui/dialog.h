@@ -10,6 +10,10 @@
 // any other control. Ending a modal dialog destroys its window, running
 // OnDestroy on it and its controls, before DoModal returns: so before the
 // dialog's members go.
+//
+// A dialog with a sizing border (WS_THICKFRAME) can be enlarged by the user
+// but not made smaller than its template; its controls keep their template
+// places unless they are anchored (control_anchor.h).
 #pragma once
 
 #include <memory>

@@ -1,5 +1,5 @@
-// Answering message boxes and file dialogs without a person, for tests and
-// unattended runs.
+// Answering message boxes and file dialogs without a person, for unattended
+// runs and tests.
 //
 // While a responder is installed, MessageBox and GetSaveFileName ask it
 // instead of showing a window. It is called on the user-interface thread, in
@@ -8,10 +8,8 @@
 // would be under an open box, calls PumpPostedMessages() before answering.
 #pragma once
 
-#include <deque>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "ui/win_constants.h"
@@ -54,29 +52,6 @@ class DialogResponder {
 void SetDialogResponder(DialogResponder* responder);
 DialogResponder* GetDialogResponder();
 
-// A responder that gives queued answers in order and records every request.
-// With no answer queued, a message box gets its cancelling answer (IDCANCEL,
-// or IDOK for an OK-only box, IDNO for Yes/No) and a save dialog is cancelled.
-class ScriptedDialogResponder : public DialogResponder {
- public:
-  void QueueMessageBoxAnswer(int answer) { m_boxAnswers.push_back(answer); }
-  void QueueSaveFileAnswer(std::optional<std::string> path) { m_fileAnswers.push_back(std::move(path)); }
-  // Handle posted messages before each answer, as an open box would.
-  void SetPumpWhileOpen(bool pump) { m_pumpWhileOpen = pump; }
-
-  const std::vector<MessageBoxRequest>& MessageBoxes() const { return m_boxes; }
-  const std::vector<SaveFileRequest>& SaveFileDialogs() const { return m_fileDialogs; }
-
-  int AnswerMessageBox(const MessageBoxRequest& request) override;
-  std::optional<std::string> AnswerSaveFile(const SaveFileRequest& request) override;
-
- private:
-  std::deque<int> m_boxAnswers;
-  std::deque<std::optional<std::string>> m_fileAnswers;
-  std::vector<MessageBoxRequest> m_boxes;
-  std::vector<SaveFileRequest> m_fileDialogs;
-  bool m_pumpWhileOpen = false;
-};
-
-// The answer a box of `type` gives when it is closed without a choice.
+// The answer a box of `type` gives when it is closed without a choice:
+// IDCANCEL, or IDOK for an OK-only box, IDNO for Yes/No.
 int CancelAnswerFor(UINT type);

@@ -27,7 +27,8 @@ struct DialogItemTemplate {
 struct DialogTemplate {
   std::string caption;  // 8-bit
   DWORD style = 0;      // WS_VISIBLE shows it at creation; WS_MINIMIZEBOX,
-                        // WS_MAXIMIZEBOX, WS_THICKFRAME as for any window
+                        // WS_MAXIMIZEBOX as for any window; WS_THICKFRAME
+                        // makes it resizable, its template size the least
   // WS_EX_APPWINDOW makes a top-level dialog a main window, on the task bar.
   DWORD exStyle = 0;
   int x = 0;  // dialog units, from the owner's client area or the screen

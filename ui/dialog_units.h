@@ -13,9 +13,9 @@ inline constexpr int kDialogBaseUnitYPx = 13;
 inline constexpr int kDialogUnitsPerBaseX = 4;
 inline constexpr int kDialogUnitsPerBaseY = 8;
 
-// number * numerator / denominator with the 64-bit intermediate and the
-// rounding (halves away from zero) of the Windows call of that name;
-// -1 when denominator is 0.
+// number * numerator / denominator through a 64-bit intermediate, rounded
+// to the nearest integer with halves away from zero; -1 when denominator
+// is 0.
 int MulDiv(int number, int numerator, int denominator);
 
 int DialogUnitsToPixelsX(int units);

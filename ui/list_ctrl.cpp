@@ -2,7 +2,10 @@
 #include "ui/list_ctrl.h"
 
 #include <QHeaderView>
+#include <QHelpEvent>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
+#include <QToolTip>
 #include <algorithm>
 
 #include "ui/text_codec.h"
@@ -15,6 +18,27 @@ constexpr int kCellBytesRole = Qt::UserRole;
 constexpr int kRowPaddingPx = 4;
 
 QTableWidget* Table(QWidget* widget) { return qobject_cast<QTableWidget*>(widget); }
+
+// Draws cells as usual; a pointer resting on a cell whose text does not fit
+// shows the whole text as a tooltip.
+class CutTextTipDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+  bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                 const QModelIndex& index) override {
+    if (event->type() != QEvent::ToolTip) return QStyledItemDelegate::helpEvent(event, view, option, index);
+    const QString text = index.data(Qt::DisplayRole).toString();
+    // The cell's rectangle leaves out the grid line; the size hint is the
+    // text's one line with its margins.
+    if (!text.isEmpty() && sizeHint(option, index).width() > option.rect.width()) {
+      QToolTip::showText(event->globalPos(), text, view, option.rect);
+    } else {
+      QToolTip::hideText();
+    }
+    return true;
+  }
+};
 
 QTableWidgetItem* NewCell(std::string_view text) {
   auto* item = new QTableWidgetItem(TextToQt(text));
@@ -36,6 +60,9 @@ BOOL CListCtrl::Create(DWORD dwStyle, const CRect& rect, const CWnd* pParentWnd,
   table->setSelectionBehavior(QAbstractItemView::SelectItems);
   table->setFrameShape((dwStyle & WS_BORDER) != 0 ? QFrame::StyledPanel : QFrame::NoFrame);
   table->setFocusPolicy((dwStyle & WS_TABSTOP) != 0 ? Qt::StrongFocus : Qt::ClickFocus);
+  // One line per cell, cut at its end when too long, as list views show it.
+  table->setWordWrap(false);
+  table->setItemDelegate(new CutTextTipDelegate(table));
   m_extendedStyle = 0;
   return CreateFromWidget(table, dwStyle, rect, pParentWnd, nID);
 }
@@ -74,6 +101,19 @@ int CListCtrl::GetColumnWidth(int nCol) const {
   QTableWidget* table = Table(GetWidget());
   if (table == nullptr || nCol < 0 || nCol >= table->columnCount()) return 0;
   return table->columnWidth(nCol);
+}
+
+BOOL CListCtrl::SetColumnWidth(int nCol, int cx) {
+  QTableWidget* table = Table(GetWidget());
+  if (table == nullptr || nCol < 0 || nCol >= table->columnCount()) return FALSE;
+  if (cx == LVSCW_AUTOSIZE_USEHEADER) {
+    table->resizeColumnToContents(nCol);
+  } else if (cx == LVSCW_AUTOSIZE) {
+    table->setColumnWidth(nCol, static_cast<const QAbstractItemView*>(table)->sizeHintForColumn(nCol));
+  } else {
+    table->setColumnWidth(nCol, std::max(cx, 0));
+  }
+  return TRUE;
 }
 
 int CListCtrl::InsertItem(int nItem, std::string_view text) {
@@ -116,11 +156,4 @@ std::string CListCtrl::GetItemText(int nItem, int nSubItem) const {
   if (cell == nullptr) return {};
   const QByteArray bytes = cell->data(kCellBytesRole).toByteArray();
   return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
-
-BOOL CListCtrl::DeleteAllItems() {
-  QTableWidget* table = Table(GetWidget());
-  if (table == nullptr) return FALSE;
-  table->setRowCount(0);
-  return TRUE;
 }

@@ -15,8 +15,8 @@
 
 namespace {
 
-// A Windows pattern in Qt's filter syntax: "*.*" means every file there,
-// while Qt would read it as "names with a dot".
+// A filter pattern ("*.*", "*.log;*.txt") in Qt's filter syntax: "*.*"
+// means every file, while Qt would read it as "names with a dot".
 QString QtPattern(const std::string& pattern) {
   QString result = TextToQt(pattern);
   result.replace(QStringLiteral("*.*"), QStringLiteral("*"));

@@ -12,8 +12,7 @@
 // The text to show for 8-bit `bytes`: decoded as UTF-8 when it is
 // well-formed (no overlong forms, no surrogates, nothing above U+10FFFF;
 // plain ASCII is), else as Windows-1252 (the five bytes that code page
-// leaves undefined map to the control characters of the same number, as
-// Windows maps them).
+// leaves undefined map to the control characters of the same number).
 QString TextToQt(std::string_view bytes);
 
 // 8-bit bytes for a text that came from Qt: Windows-1252 when every

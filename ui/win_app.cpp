@@ -24,8 +24,6 @@ int CWinApp::Run(int argc, char** argv) {
 
 BOOL CWinApp::InitInstance() { return FALSE; }
 
-CWinApp* CWinApp::Current() { return g_currentApp; }
-
 std::string ApplicationName() {
   if (g_currentApp != nullptr) return g_currentApp->AppName();
   return TextFromQt(QCoreApplication::applicationName());

@@ -28,7 +28,6 @@ class CWinApp {
   // returns FALSE.
   virtual BOOL InitInstance();
 
-  static CWinApp* Current();
   const std::string& AppName() const { return m_appName; }
 
   CWnd* m_pMainWnd = nullptr;  // not owned

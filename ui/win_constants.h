@@ -1,22 +1,19 @@
 // Numeric constants of the dialog framework: window styles, show commands,
 // message and notification numbers, dialog results, message-box and
-// save-dialog flags. The values are the Windows ones, so that numbers quoted
-// for stored templates and styles (0x50800001, 0x21) mean the same here.
+// save-dialog flags. The values are fixed numbers, so that the numbers
+// quoted for templates and styles (0x50800001, 0x21) keep their meaning.
 #pragma once
 
 #include "ui/win_types.h"
 
 // Window styles (shared by every window class).
-inline constexpr DWORD WS_OVERLAPPED = 0x00000000;
 inline constexpr DWORD WS_POPUP = 0x80000000;
 inline constexpr DWORD WS_CHILD = 0x40000000;
-inline constexpr DWORD WS_MINIMIZE = 0x20000000;
 inline constexpr DWORD WS_VISIBLE = 0x10000000;
 inline constexpr DWORD WS_DISABLED = 0x08000000;
 inline constexpr DWORD WS_CAPTION = 0x00C00000;
 inline constexpr DWORD WS_BORDER = 0x00800000;
 inline constexpr DWORD WS_VSCROLL = 0x00200000;
-inline constexpr DWORD WS_HSCROLL = 0x00100000;
 inline constexpr DWORD WS_SYSMENU = 0x00080000;
 inline constexpr DWORD WS_THICKFRAME = 0x00040000;
 inline constexpr DWORD WS_GROUP = 0x00020000;
@@ -42,13 +39,13 @@ inline constexpr DWORD SS_RIGHT = 0x2;
 inline constexpr DWORD SS_ICON = 0x3;
 inline constexpr DWORD kStaticTypeMask = 0x1F;
 inline constexpr DWORD SS_NOPREFIX = 0x80;
+inline constexpr DWORD SS_CENTERIMAGE = 0x200;  // text: one line, centred vertically
 
 // Edit styles.
 inline constexpr DWORD ES_AUTOHSCROLL = 0x80;
 inline constexpr DWORD ES_READONLY = 0x800;
 
 // Combo-box styles (low 2 bits are the combo type).
-inline constexpr DWORD CBS_DROPDOWN = 0x2;
 inline constexpr DWORD CBS_DROPDOWNLIST = 0x3;
 
 // List-view styles and extended list-view styles.
@@ -56,18 +53,23 @@ inline constexpr DWORD LVS_REPORT = 0x1;
 inline constexpr DWORD LVS_EX_GRIDLINES = 0x1;
 inline constexpr DWORD LVS_EX_FULLROWSELECT = 0x20;
 inline constexpr int LVCFMT_LEFT = 0x0;
+// Widths for SetColumnWidth that fit the column to its texts.
+inline constexpr int LVSCW_AUTOSIZE = -1;
+inline constexpr int LVSCW_AUTOSIZE_USEHEADER = -2;
+
+// Font weights.
+inline constexpr int FW_NORMAL = 400;
+inline constexpr int FW_BOLD = 700;
 
 // Show commands.
 inline constexpr int SW_HIDE = 0;
-inline constexpr int SW_SHOWNORMAL = 1;
 inline constexpr int SW_SHOWMINIMIZED = 2;
-inline constexpr int SW_SHOWNOACTIVATE = 4;
 inline constexpr int SW_SHOW = 5;
 inline constexpr int SW_MINIMIZE = 6;
 inline constexpr int SW_RESTORE = 9;
 
 // Window messages that can be posted; only the application range is
-// accepted by PostMessage (see posted_messages.h).
+// accepted by PostMessage (see wnd.h).
 inline constexpr UINT WM_USER = 0x0400;
 inline constexpr UINT WM_APP = 0x8000;
 inline constexpr UINT kLastApplicationMessage = 0xBFFF;

@@ -16,8 +16,15 @@ using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
 
+using COLORREF = std::uint32_t;  // 0x00BBGGRR
+
 inline constexpr BOOL TRUE = 1;
 inline constexpr BOOL FALSE = 0;
+
+// The colour of red, green and blue parts 0 to 255.
+inline constexpr COLORREF RGB(int red, int green, int blue) {
+  return static_cast<COLORREF>((red & 0xFF) | ((green & 0xFF) << 8) | ((blue & 0xFF) << 16));
+}
 
 // A point in pixels.
 struct CPoint {
@@ -25,7 +32,7 @@ struct CPoint {
   int y = 0;
 };
 
-// A rectangle in pixels; right and bottom are exclusive, as on Windows.
+// A rectangle in pixels; right and bottom are exclusive.
 struct CRect {
   int left = 0;
   int top = 0;

@@ -3,6 +3,7 @@
 
 #include <QAbstractButton>
 #include <QCoreApplication>
+#include <QFont>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +14,7 @@
 #include "ui/message_box.h"
 #include "ui/text_codec.h"
 #include "ui/window_dispatch.h"
+#include "ui/window_placement.h"
 #include "ui/window_registry.h"
 
 namespace {
@@ -189,10 +191,6 @@ void CWnd::MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint) {
   if (bRepaint) m_widget->update();
 }
 
-void CWnd::MoveWindow(const CRect& rect, BOOL bRepaint) {
-  MoveWindow(rect.left, rect.top, rect.Width(), rect.Height(), bRepaint);
-}
-
 void CWnd::GetClientRect(CRect* rect) const {
   *rect = m_widget == nullptr ? CRect{} : CRect{0, 0, m_widget->width(), m_widget->height()};
 }
@@ -249,16 +247,21 @@ std::string CWnd::GetWindowText() const {
   return shown == record->textShown ? record->textBytes : TextFromQt(shown);
 }
 
+void CWnd::SetFont(int pointSize, int weight) {
+  if (m_widget == nullptr) return;
+  QFont font = m_widget->font();
+  if (pointSize > 0) font.setPointSize(pointSize);
+  font.setWeight(weight >= FW_BOLD ? QFont::Bold : QFont::Normal);
+  m_widget->setFont(font);
+}
+
+void CWnd::CenterWindow() {
+  if (m_widget == nullptr || !m_widget->isWindow()) return;
+  CenterOnOwner(m_widget, m_widget->parentWidget());
+}
+
 void CWnd::RedrawWindow() {
   if (m_widget != nullptr) m_widget->repaint();
-}
-
-void CWnd::UpdateWindow() {
-  if (m_widget != nullptr) m_widget->repaint();
-}
-
-void CWnd::Invalidate() {
-  if (m_widget != nullptr) m_widget->update();
 }
 
 BOOL CWnd::SaveImage(const std::string& pngPath) const {
@@ -287,11 +290,7 @@ CWnd* CWnd::GetParent() const {
   return FromHandle(Registry().HandleOf(m_widget->parentWidget()));
 }
 
-void CWnd::SetFocus() {
-  if (m_widget != nullptr) m_widget->setFocus(Qt::OtherFocusReason);
-}
-
-UINT_PTR CWnd::SetTimer(UINT_PTR nIDEvent, UINT nElapseMs) {
+UINT_PTR CWnd::SetTimer(UINT_PTR nIDEvent, UINT nElapseMs, TimerAccuracy accuracy) {
   WindowRecord* record = Registry().Find(m_hWnd);
   if (record == nullptr) return 0;
   QTimer*& timer = record->timers[nIDEvent];
@@ -301,6 +300,7 @@ UINT_PTR CWnd::SetTimer(UINT_PTR nIDEvent, UINT nElapseMs) {
     QObject::connect(timer, &QTimer::timeout,
                      [handle, nIDEvent] { WindowDispatch::DeliverTimer(handle, nIDEvent); });
   }
+  timer->setTimerType(accuracy == TimerAccuracy::kPrecise ? Qt::PreciseTimer : Qt::CoarseTimer);
   timer->start(static_cast<int>(nElapseMs));
   return nIDEvent;
 }

@@ -27,6 +27,11 @@
 
 class QWidget;
 
+// How closely a timer keeps its period. Coarse lets the system move an
+// expiry by up to 5 % of the period to save wake-ups (a 10 s timer fires
+// between 9.5 and 10.5 s); precise keeps it to the millisecond.
+enum class TimerAccuracy { kCoarse, kPrecise };
+
 class CWnd {
  public:
   CWnd() = default;
@@ -62,7 +67,7 @@ class CWnd {
   // the state changes.
   BOOL EnableWindow(BOOL bEnable);
   // The window's own enabled flag (a child of a disabled parent still
-  // reads as enabled, as on Windows).
+  // reads as enabled).
   BOOL IsWindowEnabled() const;
   // TRUE when the window and all its parents are shown.
   BOOL IsWindowVisible() const;
@@ -72,7 +77,6 @@ class CWnd {
   // Position in the parent's client area (the screen for a top-level
   // window) and size, in pixels.
   void MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint = TRUE);
-  void MoveWindow(const CRect& rect, BOOL bRepaint = TRUE);
   // Client area: left and top are 0.
   void GetClientRect(CRect* rect) const;
   // Window rectangle in screen coordinates.
@@ -87,11 +91,17 @@ class CWnd {
   void SetWindowText(std::string_view text);
   std::string GetWindowText() const;
 
-  // Repaints now (RedrawWindow with invalidate, erase and update-now).
+  // The window's text in the font of its dialog at `pointSize` points (0
+  // keeps the size) and `weight` (FW_NORMAL, FW_BOLD). The window keeps its
+  // place and size.
+  void SetFont(int pointSize, int weight);
+
+  // Centres a top-level window on its owner's window, or on its screen
+  // when it has no owner, keeping it on that screen as far as it fits.
+  void CenterWindow();
+
+  // Repaints the window now.
   void RedrawWindow();
-  // Paints what is invalid now.
-  void UpdateWindow();
-  void Invalidate();
   // Writes an image of the window as it is drawn now to a PNG file.
   BOOL SaveImage(const std::string& pngPath) const;
 
@@ -100,13 +110,12 @@ class CWnd {
   CWnd* GetDlgItem(int nID) const;
   // The object of the parent window, or null.
   CWnd* GetParent() const;
-  // Gives the keyboard focus to the window.
-  void SetFocus();
 
-  // Starts timer `nIDEvent` with period `nElapseMs`; setting a running
-  // timer again restarts its period. Each expiry calls OnTimer. Returns the
-  // identifier, or 0 without a window. Timers end with the window.
-  UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapseMs);
+  // Starts timer `nIDEvent` with period `nElapseMs` and the given accuracy;
+  // setting a running timer again restarts its period. Each expiry calls
+  // OnTimer. Returns the identifier, or 0 without a window. Timers end with
+  // the window.
+  UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapseMs, TimerAccuracy accuracy = TimerAccuracy::kCoarse);
   BOOL KillTimer(UINT_PTR nIDEvent);
 
   // Posts to this window; see the free PostMessage.

@@ -8,7 +8,9 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <functional>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/logger_dialog.h"
@@ -17,9 +19,15 @@
 
 class DialogProbe : public CTESSAMPLENXLOGGERDlg {
  public:
+  // Stop ends the link without the program's 2.5 s wait: the join that
+  // follows the wait is what guarantees that no record comes after Stop.
+  explicit DialogProbe(std::optional<std::string> configPath = std::nullopt)
+      : CTESSAMPLENXLOGGERDlg(std::move(configPath)) {
+    m_link.SetCloseWaitMs(0);
+  }
+
   using CTESSAMPLENXLOGGERDlg::BuildOutdoorList;
   using CTESSAMPLENXLOGGERDlg::BuildUnitLists;
-  using CTESSAMPLENXLOGGERDlg::CTESSAMPLENXLOGGERDlg;
   using CTESSAMPLENXLOGGERDlg::m_banner;
   using CTESSAMPLENXLOGGERDlg::m_config;
   using CTESSAMPLENXLOGGERDlg::m_logNameEdit;

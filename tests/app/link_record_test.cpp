@@ -9,7 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "tests/app/dialog_probe.h"
+#include "tests/app/run_probe.h"
+#include "tests/ui/scripted_dialog_responder.h"
 #include "ui/dialog_responder.h"
 
 namespace {
@@ -80,7 +81,9 @@ TEST_F(LinkRecordTest, RecordIsLoggedAsReceived) {
   EXPECT_EQ(line.substr(line.size() - record.size() - 2), record + "\r\n");
 }
 
-TEST_F(LinkRecordTest, ShortRecordShowsAnErrorBoxWhileLaterRecordsAreHandled) {
+// One box for the short records that arrive while it is open; the records
+// are handled meanwhile, and once it is closed a short record is boxed again.
+TEST_F(LinkRecordTest, ShortRecordsShowOneErrorBoxAtATime) {
   ScriptedDialogResponder responder;
   responder.SetPumpWhileOpen(true);
   SetDialogResponder(&responder);
@@ -95,6 +98,9 @@ TEST_F(LinkRecordTest, ShortRecordShowsAnErrorBoxWhileLaterRecordsAreHandled) {
     PumpPostedMessages();
     EXPECT_EQ(dlg.m_outdoorList.GetItemText(9, 1), "67");
     EXPECT_EQ(dlg.m_unitLists[3].GetItemText(15, 1), "228");
+    EXPECT_EQ(responder.MessageBoxes().size(), 1u);
+    dlg.PostRecord(WM_LINK_RECORD, std::make_unique<std::string>("1,2,3,"), 0);
+    PumpPostedMessages();
   }
   SetDialogResponder(nullptr);
   ASSERT_EQ(responder.MessageBoxes().size(), 2u);
@@ -114,11 +120,18 @@ TEST_F(LinkRecordTest, RecordsStillQueuedGoWithTheWindow) {
   EXPECT_FALSE(dlg.PostRecord(WM_LINK_RECORD, std::make_unique<std::string>(PositionRecord()), 0));
 }
 
+// The watchdog is precise, so the banner shows 10 s after the last record,
+// not up to half a second early or late; records handled outside a run
+// (queued before Stop) do not start it.
 TEST_F(LinkRecordTest, WatchdogShowsTheBannerOnlyDuringARun) {
-  DialogProbe dlg(std::string{});
+  RunProbe dlg(std::string{});
   ASSERT_TRUE(dlg.Create());
   dlg.OnTimer(kWatchdogTimerId);
   EXPECT_FALSE(dlg.m_banner.IsWindowVisible());
+  dlg.PostRecord(WM_LINK_RECORD, std::make_unique<std::string>(PositionRecord()), 0);
+  PumpPostedMessages();
+  EXPECT_EQ(dlg.Watchdog(), nullptr);
+
   dlg.m_started = true;
   dlg.OnTimer(kWatchdogTimerId + 1);
   EXPECT_FALSE(dlg.m_banner.IsWindowVisible());
@@ -127,6 +140,9 @@ TEST_F(LinkRecordTest, WatchdogShowsTheBannerOnlyDuringARun) {
   dlg.PostRecord(WM_LINK_RECORD, std::make_unique<std::string>(PositionRecord()), 0);
   PumpPostedMessages();
   EXPECT_FALSE(dlg.m_banner.IsWindowVisible());
+  const QTimer* watchdog = dlg.Watchdog();
+  ASSERT_NE(watchdog, nullptr);
+  EXPECT_EQ(watchdog->timerType(), Qt::PreciseTimer);
   dlg.m_started = false;
 }
 

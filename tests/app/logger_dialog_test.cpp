@@ -15,6 +15,7 @@
 #include "app/resource_ids.h"
 #include "config/persisted_settings.h"
 #include "tests/app/dialog_probe.h"
+#include "tests/ui/scripted_dialog_responder.h"
 #include "ui/dialog_responder.h"
 #include "ui/dialog_units.h"
 #include "ui/text_codec.h"
@@ -157,7 +158,7 @@ TEST_F(DialogStartTest, ConfigurationWarningsAreShownInOneBox) {
   ScriptedDialogResponder responder;
   SetDialogResponder(&responder);
   {
-    DialogProbe dlg(WriteIni("[CONFIG]\nNUMDEVICES=11\nACPARAMS=x\n"));
+    DialogProbe dlg(WriteIni("[CONFIG]\nNUMDEVICES=-1\nACPARAMS=x\n"));
     ASSERT_TRUE(dlg.Create());
     PumpPostedMessages();
     // The refused count falls back to the default four units.
@@ -166,9 +167,29 @@ TEST_F(DialogStartTest, ConfigurationWarningsAreShownInOneBox) {
   SetDialogResponder(nullptr);
   ASSERT_EQ(responder.MessageBoxes().size(), 1u);
   const MessageBoxRequest& box = responder.MessageBoxes()[0];
-  EXPECT_NE(box.text.find("NUMDEVICES=11"), std::string::npos) << box.text;
+  EXPECT_NE(box.text.find("NUMDEVICES=-1"), std::string::npos) << box.text;
   EXPECT_NE(box.text.find("ACPARAMS=x"), std::string::npos) << box.text;
   EXPECT_EQ(box.type, MB_OK | MB_ICONWARNING);
+}
+
+// Records longer than the handler splits are warned about at start-up,
+// instead of an error box for every record.
+TEST_F(DialogStartTest, RecordsPastTheFieldLimitAreWarnedAboutAtStartUp) {
+  ScriptedDialogResponder responder;
+  SetDialogResponder(&responder);
+  {
+    DialogProbe dlg(WriteIni("[CONFIG]\nSTATUSPARAMS=1000\nNUMDEVICES=10\nACPARAMS=151\n"));
+    ASSERT_TRUE(dlg.Create());
+    PumpPostedMessages();
+  }
+  SetDialogResponder(nullptr);
+  ASSERT_EQ(responder.MessageBoxes().size(), 1u);
+  EXPECT_NE(
+      responder.MessageBoxes()[0].text.find(
+          "[CONFIG] STATUSPARAMS=1000, NUMDEVICES=10, ACPARAMS=151 give records of 2510 values; values past "
+          "the 2500th are logged but not shown"),
+      std::string::npos)
+      << responder.MessageBoxes()[0].text;
 }
 
 TEST_F(DialogStartTest, NoWarningBoxForAGoodConfiguration) {

@@ -1,6 +1,6 @@
 // Logging runs: Start and Stop over a pseudo-terminal standing in for the
-// serial line, the archive Stop writes, the ways Start refuses, the log file
-// choice, and the archive's name.
+// serial line, the archive Stop writes, the ways Start refuses, and the log
+// file choice.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -14,40 +14,21 @@
 #include <string>
 #include <vector>
 
-#include "app/log_archive_name.h"
 #include "app/resource_ids.h"
+#include "archive/log_archive_name.h"
 #include "config/persisted_settings.h"
-#include "link/frame_encoder.h"
-#include "tests/app/dialog_probe.h"
+#include "tests/app/run_probe.h"
 #include "tests/link/pty_line.h"
-#include "ui/button.h"
+#include "tests/ui/scripted_dialog_responder.h"
 #include "ui/dialog_responder.h"
 
 namespace {
-
-class RunProbe : public DialogProbe {
- public:
-  using CTESSAMPLENXLOGGERDlg::m_linkOpen;
-  using CTESSAMPLENXLOGGERDlg::m_logFile;
-  using CTESSAMPLENXLOGGERDlg::m_portCombo;
-  using CTESSAMPLENXLOGGERDlg::m_recordCount;
-  using DialogProbe::DialogProbe;
-
-  void Click(int id) { dynamic_cast<CButton&>(*GetDlgItem(id)).Click(); }
-  bool Shown(int id) const { return GetDlgItem(id)->IsWindowVisible() != FALSE; }
-};
 
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::stringstream content;
   content << in.rdbuf();
   return content.str();
-}
-
-std::vector<uint8_t> PositionFrame() {
-  std::vector<int16_t> values(229);
-  for (int i = 0; i < 229; ++i) values[static_cast<size_t>(i)] = static_cast<int16_t>(i);
-  return EncodeFrame(2, values);
 }
 
 class RunControlTest : public DialogTest {
@@ -87,8 +68,7 @@ TEST_F(RunControlTest, RunShowsRecordsLogsThemAndArchivesTheLogAtStop) {
   ASSERT_EQ(m_responder.MessageBoxes().size(), 1u);
   EXPECT_EQ(m_responder.MessageBoxes()[0].text, "Already started");
 
-  dlg.Click(kStopButtonId);
-  EXPECT_FALSE(dlg.m_started);
+  ASSERT_TRUE(dlg.StopAndWait());
   EXPECT_FALSE(dlg.m_linkOpen);
   EXPECT_FALSE(dlg.m_banner.IsWindowVisible());
   for (int id : {kViewFrameId, kPortComboId, kSaveAsButtonId, kPortLabelId}) EXPECT_TRUE(dlg.Shown(id)) << id;
@@ -108,25 +88,9 @@ TEST_F(RunControlTest, RunShowsRecordsLogsThemAndArchivesTheLogAtStop) {
   // A second Stop does nothing.
   std::filesystem::remove(archive->archivePath);
   dlg.Click(kStopButtonId);
+  PumpPostedMessages();
+  EXPECT_FALSE(dlg.m_stopping);
   EXPECT_FALSE(std::filesystem::exists(archive->archivePath));
-}
-
-TEST_F(RunControlTest, ClosingTheWindowDuringARunStopsItAndArchives) {
-  PtyLine line;
-  ASSERT_TRUE(line.Valid());
-  const std::string log = m_files.path() + "/closing.log";
-  {
-    RunProbe dlg(std::string{});
-    ASSERT_TRUE(dlg.Create());
-    dlg.m_config.portName = line.SlavePath();
-    dlg.m_config.logFileName = log;
-    dlg.Click(kStartButtonId);
-    ASSERT_TRUE(dlg.m_started);
-    dlg.OnSysCommand(SC_CLOSE, 0);
-  }
-  const std::optional<LogArchiveName> archive = LogArchiveNameFor(log, ReadLocalTime());
-  ASSERT_TRUE(archive);
-  EXPECT_TRUE(std::filesystem::exists(archive->archivePath));
 }
 
 // A first run without a remembered log: no log, the empty name remembered
@@ -147,11 +111,12 @@ TEST_F(RunControlTest, RunWithoutLogFileNameKeepsNoLogAndWritesNoArchive) {
   const std::string rememberedLog = ReadLogFileSetting();
   const bool recordShown = line.Write(PositionFrame()) &&
                            ProcessEventsUntil([&] { return !dlg.m_outdoorList.GetItemText(9, 1).empty(); });
-  dlg.Click(kStopButtonId);
+  const bool stopped = dlg.StopAndWait();
   std::filesystem::current_path(previous);
 
   EXPECT_TRUE(started);
   EXPECT_TRUE(recordShown);
+  EXPECT_TRUE(stopped);
   EXPECT_EQ(rememberedLog, "");
   EXPECT_EQ(dlg.m_recordCount, 0);
   EXPECT_TRUE(m_responder.MessageBoxes().empty());
@@ -180,7 +145,8 @@ TEST_F(RunControlTest, StartRefusals) {
   dlg.Click(kStartButtonId);
   EXPECT_FALSE(dlg.m_started);
   ASSERT_EQ(m_responder.MessageBoxes().size(), 3u);
-  EXPECT_EQ(m_responder.MessageBoxes()[2].text, "Error opening COM port");
+  EXPECT_EQ(m_responder.MessageBoxes()[2].text,
+            "Error opening COM port\n" + dlg.m_config.portName + ": no such device. Plug in the adapter.");
   EXPECT_FALSE(dlg.m_logFile.IsOpen());
   EXPECT_EQ(ReadPortSetting(), "COM7");
   EXPECT_EQ(ReadLogFileSetting(), "");
@@ -237,34 +203,6 @@ TEST_F(RunControlTest, ChoosingAPortSetsThePortNameWithoutRememberingIt) {
   EXPECT_EQ(dlg.m_portCombo.GetCurSel(), 3);
   EXPECT_EQ(dlg.m_config.portName, "COM4");
   EXPECT_EQ(ReadPortSetting(), "COM3");  // remembered only by the next Start
-}
-
-TEST(LogArchiveNameTest, FollowsTheWindowsPathRules) {
-  struct Case {
-    const char* log;
-    const char* archive;
-    const char* entry;
-  };
-  const Case cases[] = {
-      {"C:\\logs\\site.log", "C:\\logs\\2015-03-07_site.zip", "site.log"},
-      {"log.txt", "2015-03-07_log.zip", "log.txt"},
-      {"/var/log/plenx/run", "/var/log/plenx/2015-03-07_run.zip", "run"},
-      {"/var/log.d/run", "/var/log.d/2015-03-07_run.zip", "run"},  // a dot in a folder is no extension
-      {"/data/site.tar.log", "/data/2015-03-07_site.tar.zip", "site.tar.log"},
-      {"D:site.log", "D:2015-03-07_site.zip", "site.log"},
-  };
-  const LocalTime stop{2015, 3, 7, 23, 59, 59, 999};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.log);
-    const std::optional<LogArchiveName> name = LogArchiveNameFor(c.log, stop);
-    ASSERT_TRUE(name);
-    EXPECT_EQ(name->archivePath, c.archive);
-    EXPECT_EQ(name->entryName, c.entry);
-  }
-  // 259 characters fit the classic path buffer, 260 do not.
-  const std::string folder = "/" + std::string(231, 'f') + "/";
-  EXPECT_TRUE(LogArchiveNameFor(folder + std::string(11, 'b') + ".log", stop));
-  EXPECT_FALSE(LogArchiveNameFor(folder + std::string(12, 'b') + ".log", stop));
 }
 
 }  // namespace

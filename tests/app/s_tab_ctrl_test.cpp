@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QWidget>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -94,26 +95,6 @@ TEST_F(STabCtrlTest, StartsWithNoPagesAndNoCurrentPage) {
   EXPECT_TRUE(fresh.m_pages.IsEmpty());
 }
 
-TEST_F(STabCtrlTest, AttachingAtOrPastTheTabCountIsRefusedAndChangesNothing) {
-  for (int tab : {kTabCount, kTabCount + 1}) {
-    CStatic& control = NewPageControl();
-    EXPECT_FALSE(m_tabs.AddPageControl(&control, tab)) << tab;
-    EXPECT_TRUE(Shown(control)) << tab;
-    EXPECT_EQ(m_tabs.m_pages.Lookup(tab), nullptr) << tab;
-  }
-}
-
-TEST_F(STabCtrlTest, EveryAttachedControlIsHiddenBeforeTheFirstSelection) {
-  ASSERT_EQ(m_tabs.GetCurSel(), 0);  // the tab control shows tab 0 as selected
-  std::vector<CStatic*> attached;
-  for (int tab = 0; tab < kTabCount; ++tab) {
-    attached.push_back(&NewPageControl());
-    EXPECT_TRUE(m_tabs.AddPageControl(attached.back(), tab));
-  }
-  for (CStatic* control : attached) EXPECT_FALSE(Shown(*control));
-  EXPECT_EQ(m_tabs.m_nCurrentPage, -1);
-}
-
 TEST_F(STabCtrlTest, SelectPageHidesTheOldPageBeforeShowingTheNew) {
   CStatic& first = NewPageControl();
   CStatic& second = NewPageControl();
@@ -158,45 +139,110 @@ TEST_F(STabCtrlTest, RefusedOrRepeatedSelectionHidesAndShowsTheSamePage) {
   }
 }
 
-TEST_F(STabCtrlTest, SelectingATabWithoutAPageHidesThePreviousPageAndShowsNothing) {
-  CStatic& control = NewPageControl();
-  m_tabs.AddPageControl(&control, 0);
-  m_tabs.SelectPage(0);
-  ASSERT_TRUE(Shown(control));
+// One step of a page scenario on the fixture's tab control (three tabs);
+// controls are numbered in order of creation.
+struct PageStep {
+  enum Kind { kAttach, kSelect, kClick, kShowControl, kDisableTabs };
+  Kind kind;
+  int tab = 0;
+  int control = 0;
+  bool accepted = true;  // kAttach: whether AddPageControl takes it
+};
+PageStep Attach(int control, int tab, bool accepted = true) {
+  return {PageStep::kAttach, tab, control, accepted};
+}
+PageStep Select(int tab) { return {PageStep::kSelect, tab}; }
+PageStep Click(int tab) { return {PageStep::kClick, tab}; }
+PageStep ShowControl(int control) { return {PageStep::kShowControl, 0, control}; }
+PageStep DisableTabs() { return {PageStep::kDisableTabs}; }
 
-  EXPECT_EQ(m_tabs.SelectPage(2), 0);
-  EXPECT_FALSE(Shown(control));
-  EXPECT_EQ(m_tabs.m_nCurrentPage, 2);
-  EXPECT_EQ(m_tabs.m_pages.Lookup(2), nullptr);
+struct PageCase {
+  const char* name;
+  std::vector<PageStep> steps;
+  std::string shown;  // per control, '+' shown or '-' hidden at the end
+  int currentPage;
+  int selChanges = 0;        // TCN_SELCHANGE the parent received
+  std::string enabled = {};  // per control, '+' enabled; empty: not checked
+};
+
+void PrintTo(const PageCase& c, std::ostream* out) { *out << c.name; }
+
+class STabCtrlPageTest : public STabCtrlTest, public ::testing::WithParamInterface<PageCase> {};
+
+TEST_P(STabCtrlPageTest, ShowsAndHidesTheAttachedControls) {
+  const PageCase& c = GetParam();
+  std::vector<CStatic*> controls;
+  for (size_t i = 0; i < c.shown.size(); ++i) controls.push_back(&NewPageControl());
+  for (const PageStep& step : c.steps) {
+    switch (step.kind) {
+      case PageStep::kAttach:
+        EXPECT_EQ(m_tabs.AddPageControl(controls.at(step.control), step.tab) != FALSE, step.accepted);
+        if (!step.accepted) {
+          EXPECT_EQ(m_tabs.m_pages.Lookup(step.tab), nullptr);
+        }
+        break;
+      case PageStep::kSelect:
+        m_tabs.SelectPage(step.tab);
+        break;
+      case PageStep::kClick:
+        m_tabs.ClickTab(step.tab);
+        break;
+      case PageStep::kShowControl:
+        controls.at(step.control)->ShowWindow(SW_SHOW);
+        break;
+      case PageStep::kDisableTabs:
+        m_tabs.EnableWindow(FALSE);
+        break;
+    }
+  }
+  std::string shown, enabled;
+  for (const CStatic* control : controls) {
+    shown += Shown(*control) ? '+' : '-';
+    enabled += control->IsWindowEnabled() ? '+' : '-';
+  }
+  EXPECT_EQ(shown, c.shown);
+  if (!c.enabled.empty()) {
+    EXPECT_EQ(enabled, c.enabled);
+  }
+  EXPECT_EQ(m_tabs.m_nCurrentPage, c.currentPage);
+  EXPECT_EQ(m_dialog.m_selChangesSeen, c.selChanges);
 }
 
-TEST_F(STabCtrlTest, ControlAttachedToTheShownTabStaysHiddenUntilThatTabIsSelectedAgain) {
-  CStatic& early = NewPageControl();
-  m_tabs.AddPageControl(&early, 0);
-  m_tabs.SelectPage(0);
-
-  CStatic& late = NewPageControl();
-  EXPECT_TRUE(m_tabs.AddPageControl(&late, 0));
-  EXPECT_FALSE(Shown(late));
-  EXPECT_TRUE(Shown(early));
-
-  m_tabs.SelectPage(0);
-  EXPECT_TRUE(Shown(late));
-}
-
-TEST_F(STabCtrlTest, NegativeIndexIsAcceptedHiddenAndNeverTouchedAgain) {
-  CStatic& control = NewPageControl();
-  EXPECT_TRUE(m_tabs.AddPageControl(&control, -1));
-  EXPECT_FALSE(Shown(control));
-
-  control.ShowWindow(SW_SHOW);  // shown by someone else: the tab control leaves it so
-  for (int tab : {0, 1, 2, 0}) m_tabs.SelectPage(tab);
-  m_tabs.ClickTab(1);
-  m_tabs.EnableWindow(FALSE);
-  EXPECT_TRUE(Shown(control));
-  EXPECT_TRUE(control.IsWindowEnabled());
-  m_tabs.EnableWindow(TRUE);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Scenarios, STabCtrlPageTest,
+    ::testing::Values(
+        PageCase{"AttachedControlsAreHiddenBeforeTheFirstSelection",
+                 {Attach(0, 0), Attach(1, 1), Attach(2, 2)},
+                 "---",
+                 -1},
+        PageCase{"AttachingAtOrPastTheTabCountIsRefusedAndChangesNothing",
+                 {Attach(0, kTabCount, false), Attach(1, kTabCount + 1, false)},
+                 "++",
+                 -1},
+        PageCase{"TabWithoutAPageHidesThePreviousPageAndShowsNothing",
+                 {Attach(0, 0), Select(0), Select(2)},
+                 "-",
+                 2},
+        PageCase{"ControlAttachedToTheShownTabStaysHidden", {Attach(0, 0), Select(0), Attach(1, 0)}, "+-", 0},
+        PageCase{"ControlAttachedToTheShownTabShowsWhenThatTabIsSelectedAgain",
+                 {Attach(0, 0), Select(0), Attach(1, 0), Select(0)},
+                 "++",
+                 0},
+        PageCase{"UserClickSwapsPagesAndReachesTheParentToo",
+                 {Attach(0, 0), Attach(1, 2), Select(0), Click(2)},
+                 "-+",
+                 2,
+                 1},
+        // Hidden when attached; shown by someone else, it stays shown and
+        // enabled whatever the tab control does.
+        PageCase{"NegativeIndexIsAcceptedHiddenAndNeverTouchedAgain",
+                 {Attach(0, -1), ShowControl(0), Select(0), Select(1), Select(2), Select(0), Click(1),
+                  DisableTabs()},
+                 "+",
+                 1,
+                 1,
+                 "+"}),
+    [](const ::testing::TestParamInfo<PageCase>& info) { return std::string(info.param.name); });
 
 TEST_F(STabCtrlTest, PageAtMinusOneIsNotShownWhenNoTabIsSelected) {
   CSTabCtrl empty;
@@ -207,20 +253,6 @@ TEST_F(STabCtrlTest, PageAtMinusOneIsNotShownWhenNoTabIsSelected) {
   EXPECT_EQ(empty.SelectPage(0), -1);  // no tabs: refused, GetCurSel gives -1
   EXPECT_EQ(empty.m_nCurrentPage, -1);
   EXPECT_FALSE(Shown(control));
-}
-
-TEST_F(STabCtrlTest, UserSelectionSwapsPagesAndReachesTheParentToo) {
-  CStatic& first = NewPageControl();
-  CStatic& third = NewPageControl();
-  m_tabs.AddPageControl(&first, 0);
-  m_tabs.AddPageControl(&third, 2);
-  m_tabs.SelectPage(0);
-
-  m_tabs.ClickTab(2);
-  EXPECT_FALSE(Shown(first));
-  EXPECT_TRUE(Shown(third));
-  EXPECT_EQ(m_tabs.m_nCurrentPage, 2);
-  EXPECT_EQ(m_dialog.m_selChangesSeen, 1);
 }
 
 TEST_F(STabCtrlTest, DisablingAndEnablingReachesEveryPageIncludingHiddenOnes) {

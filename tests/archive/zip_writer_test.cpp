@@ -8,9 +8,13 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "tests/support/faults.h"
 #include "zip_test_support.h"
 
 namespace {
@@ -49,6 +53,15 @@ void WriteArchive(const std::string& archivePath,
     EXPECT_EQ(ArchiveAddFile(archive, name.c_str(), source.c_str()), kArchiveSuccess) << name;
   }
   EXPECT_EQ(ArchiveClose(archive), kArchiveSuccess);
+}
+
+// The archive being written in folder: its temporary file, the only hidden
+// one there.
+std::string TemporaryArchive(const TempFolder& folder) {
+  for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+    if (entry.path().filename().string().starts_with(".")) return entry.path().string();
+  }
+  return {};
 }
 
 // The 22-byte end record of an archive without entries.
@@ -211,14 +224,14 @@ TEST(ZipWriter, UnopenableSourceLeavesASoundArchive) {
     const char* name;
     std::string source;
   };
+  const ArchiveHandle archive = ArchiveCreate(archivePath.c_str());
+  ASSERT_NE(archive, nullptr);
   const Case cases[] = {
       {"Missing", folder.Path("missing.txt")},
       {"Directory", folder.Path("")},
       {"Fifo", fifo},  // must neither wait for a writer nor be read
-      {"TheArchiveItself", archivePath},
+      {"TheArchiveItself", TemporaryArchive(folder)},
   };
-  const ArchiveHandle archive = ArchiveCreate(archivePath.c_str());
-  ASSERT_NE(archive, nullptr);
   for (const Case& c : cases) {
     EXPECT_EQ(ArchiveAddFile(archive, "log.txt", c.source.c_str()), kArchiveOpenFailed) << c.name;
   }
@@ -256,29 +269,6 @@ TEST(ZipWriter, FullDiskReportsWriteFailure) {
   EXPECT_EQ(ArchiveClose(archive), kArchiveWriteFailed);
 }
 
-// Lets the archive grow only to a given size while alive, as a full disk
-// would: writes beyond it fail with EFBIG instead of raising SIGXFSZ.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t limitBytes) {
-    m_previousHandler = signal(SIGXFSZ, SIG_IGN);
-    getrlimit(RLIMIT_FSIZE, &m_previous);
-    struct rlimit limit = m_previous;
-    limit.rlim_cur = limitBytes;
-    m_active = setrlimit(RLIMIT_FSIZE, &limit) == 0;
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &m_previous);
-    signal(SIGXFSZ, m_previousHandler);
-  }
-  bool Active() const { return m_active; }
-
- private:
-  struct rlimit m_previous {};
-  sighandler_t m_previousHandler;
-  bool m_active = false;
-};
-
 TEST(ZipWriter, ShortWriteDropsTheEntryAndLaterEntriesStaySound) {
   struct Case {
     const char* name;
@@ -301,7 +291,7 @@ TEST(ZipWriter, ShortWriteDropsTheEntryAndLaterEntriesStaySound) {
     const ArchiveHandle archive = ArchiveCreate(archivePath.c_str());
     ASSERT_NE(archive, nullptr);
     ASSERT_EQ(ArchiveAddFile(archive, "first.zip", firstPath.c_str()), kArchiveSuccess);
-    const size_t firstBytes = zip_test::ReadAll(archivePath).size();
+    const size_t firstBytes = std::filesystem::file_size(TemporaryArchive(folder));
     {
       FileSizeLimit limit(firstBytes + c.bytesAccepted);
       ASSERT_TRUE(limit.Active());
@@ -317,6 +307,108 @@ TEST(ZipWriter, ShortWriteDropsTheEntryAndLaterEntriesStaySound) {
         zip_test::SameBytes(zip_test::PythonExtract(archivePath, "first.zip", folder.Path("o1")), first));
     EXPECT_TRUE(
         zip_test::SameBytes(zip_test::PythonExtract(archivePath, "third.txt", folder.Path("o3")), third));
+  }
+}
+
+// The earlier archive of the same name stays whole until the new one is
+// complete: while it is written, when it is abandoned, and when it cannot be
+// completed; nothing of a failed archive stays behind.
+TEST(ZipWriter, EarlierArchiveStaysUntilTheNewOneIsComplete) {
+  TempFolder folder;
+  const std::string earlier = "earlier archive";
+  const std::string log = folder.Write("log.txt", RandomBytes(50000, 4));
+  const std::string archivePath = folder.Write("a.zip", earlier);
+  const auto onlyFiles = [&] {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  const std::vector<std::string> before = onlyFiles();
+
+  ArchiveHandle archive = ArchiveCreate(archivePath.c_str());
+  ASSERT_NE(archive, nullptr);
+  ASSERT_EQ(ArchiveAddFile(archive, "log.txt", log.c_str()), kArchiveSuccess);
+  EXPECT_EQ(zip_test::ReadAll(archivePath), TextBytes(earlier));
+  ArchiveAbandon(archive);
+  EXPECT_EQ(zip_test::ReadAll(archivePath), TextBytes(earlier));
+  EXPECT_EQ(onlyFiles(), before);
+
+  // The central directory does not fit: the close fails and says why.
+  archive = ArchiveCreate(archivePath.c_str());
+  ASSERT_NE(archive, nullptr);
+  ASSERT_EQ(ArchiveAddFile(archive, "log.txt", log.c_str()), kArchiveSuccess);
+  ArchiveError error;
+  {
+    FileSizeLimit limit(std::filesystem::file_size(TemporaryArchive(folder)) + 10);
+    ASSERT_TRUE(limit.Active());
+    EXPECT_EQ(ArchiveClose(archive, &error), kArchiveWriteFailed);
+  }
+  EXPECT_EQ(error.systemError, EFBIG);
+  EXPECT_EQ(zip_test::ReadAll(archivePath), TextBytes(earlier));
+  EXPECT_EQ(onlyFiles(), before);
+
+  WriteArchive(archivePath, {{"log.txt", log}});
+  EXPECT_EQ(zip_test::UnzipTest(archivePath).exitCode, 0);
+  EXPECT_EQ(onlyFiles(), before);
+}
+
+TEST(ZipWriter, FailuresSayWhetherSourceOrArchive) {
+  TempFolder folder;
+  const std::string fifo = folder.Path("fifo");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  ArchiveError error;
+  EXPECT_EQ(ArchiveCreate(folder.Path("no/such/folder.zip").c_str(), &error), nullptr);
+  EXPECT_EQ(error.systemError, ENOENT);
+  EXPECT_FALSE(error.inSource);
+
+  const ArchiveHandle archive = ArchiveCreate(folder.Path("a.zip").c_str());
+  ASSERT_NE(archive, nullptr);
+  EXPECT_EQ(ArchiveLastError(archive).systemError, 0);
+  EXPECT_EQ(ArchiveAddFile(archive, "log.txt", folder.Path("missing").c_str()), kArchiveOpenFailed);
+  EXPECT_EQ(ArchiveLastError(archive).systemError, ENOENT);
+  EXPECT_TRUE(ArchiveLastError(archive).inSource);
+  EXPECT_EQ(ArchiveAddFile(archive, "log.txt", fifo.c_str()), kArchiveOpenFailed);
+  EXPECT_EQ(ArchiveLastError(archive).systemError, 0);
+  EXPECT_TRUE(ArchiveLastError(archive).inSource);
+  ArchiveAbandon(archive);
+}
+
+// The progress callback sees the source read from start to end and changes
+// nothing in the archive.
+TEST(ZipWriter, ProgressFollowsTheSourceAndChangesNothing) {
+  TempFolder folder;
+  const Bytes log = zip_test::LogLikeText(400000, 6);
+  const std::string logPath = folder.Write("log.txt", log);
+  std::vector<std::pair<uint64_t, uint64_t>> calls;
+  const ArchiveProgress progress = [&calls](uint64_t bytesRead, uint64_t sourceBytes) {
+    calls.emplace_back(bytesRead, sourceBytes);
+  };
+  for (const char* entry : {"log.txt", "log.gz"}) {
+    SCOPED_TRACE(entry);
+    calls.clear();
+    const std::string withProgress = folder.Path("with.zip");
+    const std::string without = folder.Path("without.zip");
+    // Reading the log moves its access time, which the archive records.
+    ASSERT_TRUE(zip_test::SetFileTimes(logPath, kLastWritten, kLastAccessed));
+    const ArchiveHandle archive = ArchiveCreate(withProgress.c_str());
+    ASSERT_NE(archive, nullptr);
+    ASSERT_EQ(ArchiveAddFile(archive, entry, logPath.c_str(), progress), kArchiveSuccess);
+    ASSERT_EQ(ArchiveClose(archive), kArchiveSuccess);
+    ASSERT_TRUE(zip_test::SetFileTimes(logPath, kLastWritten, kLastAccessed));
+    WriteArchive(without, {{entry, logPath}});
+    EXPECT_TRUE(zip_test::SameBytes(zip_test::ReadAll(withProgress), zip_test::ReadAll(without)));
+
+    ASSERT_GE(calls.size(), 2u);
+    for (size_t i = 0; i < calls.size(); ++i) {
+      EXPECT_EQ(calls[i].second, log.size());
+      if (i > 0) {
+        EXPECT_GE(calls[i].first, calls[i - 1].first);
+      }
+    }
+    EXPECT_EQ(calls.back().first, log.size());
   }
 }
 

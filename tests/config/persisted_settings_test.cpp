@@ -2,33 +2,19 @@
 // byte), the 260-byte read limit and a store that is not there yet.
 #include "config/persisted_settings.h"
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "tests/support/scoped_env.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
 
 class PersistedSettingsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    if (const char* old = getenv("XDG_CONFIG_HOME")) m_oldConfigHome = old;
-    setenv("XDG_CONFIG_HOME", m_home.path().c_str(), 1);
-  }
-  void TearDown() override {
-    if (m_oldConfigHome) {
-      setenv("XDG_CONFIG_HOME", m_oldConfigHome->c_str(), 1);
-    } else {
-      unsetenv("XDG_CONFIG_HOME");
-    }
-  }
-
   std::string ValuePath(const std::string& name) const {
     return m_home.path() + "/plenx-logger/Software/TessamPlenxLogger/" + name;
   }
@@ -42,7 +28,7 @@ class PersistedSettingsTest : public ::testing::Test {
   }
 
   TempFolder m_home;
-  std::optional<std::string> m_oldConfigHome;
+  ScopedEnv m_configHome{"XDG_CONFIG_HOME", m_home.path().c_str()};
 };
 
 TEST_F(PersistedSettingsTest, FirstRunReadsEmptyAndAStartStoresBoth) {
@@ -94,7 +80,7 @@ TEST_F(PersistedSettingsTest, StoredBytesAsTheyReadBack) {
 TEST_F(PersistedSettingsTest, LongestNameThatReadsBackIs259Bytes) {
   WriteLogFileSetting(std::string(259, 'x'));
   EXPECT_EQ(ReadLogFileSetting(), std::string(259, 'x'));
-  WriteLogFileSetting(std::string(260, 'y'));  // stored whole, as the registry would
+  WriteLogFileSetting(std::string(260, 'y'));  // stored whole; only the read is limited
   EXPECT_EQ(RawValue("LogFile").size(), 261u);
   EXPECT_EQ(ReadLogFileSetting(), "");
 }

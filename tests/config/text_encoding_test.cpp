@@ -69,6 +69,25 @@ TEST(TextEncoding, ConvertsUtf8ToWindows1252) {
   for (const Case& c : cases) EXPECT_EQ(Utf8ToWindows1252(c.utf8), c.windows1252) << c.name;
 }
 
+TEST(TextEncoding, ConvertsWindows1252ToUtf8) {
+  std::string out = "kept ";
+  AppendWindows1252AsUtf8(
+      "Outdoor Air Temperature [\xB0"
+      "F] \x80 \xE9",
+      out);
+  EXPECT_EQ(out,
+            "kept Outdoor Air Temperature [\xC2\xB0"
+            "F] \xE2\x82\xAC \xC3\xA9");
+
+  // Every byte of the code page, there and back.
+  std::string everyByte;
+  for (int byte = 0; byte < 256; ++byte) everyByte.push_back(static_cast<char>(byte));
+  std::string utf8;
+  AppendWindows1252AsUtf8(everyByte, utf8);
+  EXPECT_TRUE(IsValidUtf8(utf8));
+  EXPECT_EQ(Utf8ToWindows1252(utf8), everyByte);
+}
+
 TEST(TextEncoding, LowerCaseOfWindows1252Letters) {
   EXPECT_EQ(ToLowerWindows1252("DC Bus [V] \xC9\xD7\xDE\x8A\x9F"), "dc bus [v] \xE9\xD7\xFE\x9A\xFF");
   EXPECT_EQ(ToLowerWindows1252("\xB0\xDF\xFF-=|"), "\xB0\xDF\xFF-=|");

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "decode/shown_params.h"
 
@@ -16,7 +17,7 @@ namespace {
 TEST(OneDecimalTextTest, RoundsHalvesAwayFromZero) {
   const struct {
     double x;
-    const char* text;
+    std::string text;
   } cases[] = {
       {0.25, "0.3"},
       {-0.25, "-0.3"},
@@ -32,6 +33,10 @@ TEST(OneDecimalTextTest, RoundsHalvesAwayFromZero) {
       {0.0, "0.0"},
       {-0.0625, "-0.1"},
       {33.125, "33.1"},
+      {-0.04, "-0.0"},  // as "%.1f" writes it
+      {-0.0, "-0.0"},
+      {0x1p50 + 0.25, "1125899906842624.3"},  // ten times it is not exact
+      {0x1p60, "1152921504606846976.0"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(OneDecimalText(c.x), c.text) << c.x;
@@ -62,6 +67,30 @@ TEST(GenericTextTest, ScalesRoundsAndDropsPointZero) {
   for (const auto& c : cases) {
     EXPECT_EQ(GenericText(c.value, c.factor), c.text) << c.value;
   }
+}
+
+// Independent control for every 16-bit value in sixteenths: v / 16 in
+// tenths is 5 v / 8, rounded in integers with halves away from zero.
+std::string SixteenthsOracle(int32_t v) {
+  const int64_t eighthsOfTenths = 5 * int64_t{v};
+  const int64_t magnitude = (std::llabs(eighthsOfTenths) + 4) / 8;  // + 4: a half rounds up
+  std::string text = std::string(v < 0 && magnitude != 0 ? "-" : "") + std::to_string(magnitude / 10);
+  if (magnitude % 10 != 0) text += "." + std::to_string(magnitude % 10);
+  return text;
+}
+
+TEST(GenericTextTest, MatchesExactRoundingForEvery16BitValue) {
+  int mismatches = 0;
+  for (int32_t v = -32768; v <= 32767; ++v) {
+    for (const auto& [factor, expected] :
+         {std::pair{1.0, std::to_string(v)}, std::pair{kSixteenthScale, SixteenthsOracle(v)}}) {
+      const std::string actual = GenericText(v, factor);
+      if (actual != expected && ++mismatches <= 5) {
+        ADD_FAILURE() << "v = " << v << " factor " << factor << ": " << actual << " != " << expected;
+      }
+    }
+  }
+  EXPECT_EQ(mismatches, 0);
 }
 
 TEST(FahrenheitTextTest, ExamplesKeepPointZeroAndFollowTheFloat) {

@@ -1,5 +1,6 @@
 // The log file on the real file system: append prompt, open and lock, line format, decimation, write errors.
 #include "decode/log_file.h"
+#include "platform/posix_io.h"
 #include "tests/support/temp_folder.h"
 
 #include <fcntl.h>
@@ -70,7 +71,7 @@ TEST_F(LogFileTest, EmptyNameKeepsNoLogAndCountsNothing) {
   EXPECT_EQ(log.OpenLog(prompt, ""), 0);
   EXPECT_FALSE(log.IsOpen());
   for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(log.LogRecord(prompt, kStamp, "1,2,", "", 1, recordCount), 0);
+    EXPECT_EQ(log.LogRecord(kStamp, "1,2,", "", 1, recordCount), 0);
   }
   EXPECT_EQ(recordCount, 0);
   EXPECT_TRUE(prompt.questions.empty());
@@ -86,14 +87,14 @@ TEST_F(LogFileTest, NewFileGetsOneCrLfLinePerRecordReadableWhileOpen) {
   EXPECT_TRUE(prompt.questions.empty()) << "a new file needs no question";
   ASSERT_TRUE(log.IsOpen());
 
-  ASSERT_EQ(log.LogRecord(prompt, kStamp, "12,-3,300,", path, 1, recordCount), 0);
+  ASSERT_EQ(log.LogRecord(kStamp, "12,-3,300,", path, 1, recordCount), 0);
   // Each line is in the file before the next record: a reader sees it now.
   EXPECT_EQ(ReadAll(path), std::string(kStampedPrefix) + "12,-3,300,\r\n");
 
   // Same millisecond, same stamp; lines stay in handling order.
-  ASSERT_EQ(log.LogRecord(prompt, kStamp, "7,", path, 1, recordCount), 0);
+  ASSERT_EQ(log.LogRecord(kStamp, "7,", path, 1, recordCount), 0);
   const LocalTime late{2026, 12, 31, 23, 59, 59, 999};
-  ASSERT_EQ(log.LogRecord(prompt, late, "-32768,", path, 1, recordCount), 0);
+  ASSERT_EQ(log.LogRecord(late, "-32768,", path, 1, recordCount), 0);
   log.CloseLog();
   log.CloseLog();  // closing twice is harmless
   EXPECT_FALSE(log.IsOpen());
@@ -123,7 +124,7 @@ TEST_F(LogFileTest, AppendAfterYesKeepsOldContent) {
     LogFile log;
     int recordCount = 0;
     ASSERT_EQ(log.OpenLog(prompt, path), 0);
-    ASSERT_EQ(log.LogRecord(prompt, kStamp, "1,", path, 1, recordCount), 0);
+    ASSERT_EQ(log.LogRecord(kStamp, "1,", path, 1, recordCount), 0);
     log.CloseLog();
     EXPECT_EQ(ReadAll(path), c.old + kStampedPrefix + "1,\r\n");
     ASSERT_EQ(prompt.questions.size(), 1u);
@@ -157,7 +158,7 @@ TEST_F(LogFileTest, NoAndCancelOpenNothingAndLeaveFileUnchanged) {
     int recordCount = 0;
     EXPECT_EQ(log.OpenLog(prompt, path), -1);
     EXPECT_FALSE(log.IsOpen());
-    EXPECT_EQ(log.LogRecord(prompt, kStamp, "1,", path, 1, recordCount), 0);
+    EXPECT_EQ(log.LogRecord(kStamp, "1,", path, 1, recordCount), 0);
     EXPECT_EQ(ReadAll(path), original);
     EXPECT_TRUE(prompt.errors.empty());
   }
@@ -175,9 +176,10 @@ TEST_F(LogFileTest, DirectoriesAndWildcardMatchesCountAsExisting) {
   EXPECT_FALSE(LogFile::FileExists(PathOf("missing/a.log")));
 }
 
-// A file that cannot be opened for writing: no message, the run goes on, the
-// counter advances, and the file does not grow.
-TEST_F(LogFileTest, UnopenableFileIsNotWrittenAndShowsNothing) {
+// A file that cannot be opened for writing: Start must not go on, so the
+// open fails with a message that names the full path and the reason, and
+// nothing is created.
+TEST_F(LogFileTest, UnopenableFileIsRefusedWithItsReason) {
   const std::string held = PathOf("held.log");
   LogFile firstWriter;
   ScriptedPrompt firstPrompt;
@@ -187,32 +189,31 @@ TEST_F(LogFileTest, UnopenableFileIsNotWrittenAndShowsNothing) {
   const std::string readOnly = PathOf("read-only.log");
   WriteAll(readOnly, "old\r\n");
   chmod(readOnly.c_str(), 0444);
+  WriteAll(PathOf("plain"), "");
 
   struct Case {
     const char* what;
     std::string name;
+    std::string reason;
   };
   std::vector<Case> cases = {
-      {"SecondWriterRefused", held},
-      {"NameIsADirectory", m_dir.string()},
-      {"MissingDirectory", PathOf("missing/run.log")},
+      {"SecondWriterRefused", held, "in use by another program"},
+      {"NameIsADirectory", m_dir.string(), "it is a folder"},
+      {"MissingFolder", PathOf("missing/run.log"), "no such folder"},
+      {"FolderIsAFile", PathOf("plain/run.log"), "a part of the path is not a folder"},
   };
   // Root ignores permission bits, so the read-only case proves nothing there.
-  if (geteuid() != 0) cases.push_back({"ReadOnlyFile", readOnly});
+  if (geteuid() != 0) cases.push_back({"ReadOnlyFile", readOnly, "permission denied"});
 
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     const std::string before = std::filesystem::is_regular_file(c.name) ? ReadAll(c.name) : "";
     ScriptedPrompt prompt(PromptAnswer::Yes);
     LogFile log;
-    int recordCount = 0;
-    EXPECT_EQ(log.OpenLog(prompt, c.name), 0);
+    EXPECT_EQ(log.OpenLog(prompt, c.name), -1);
     EXPECT_FALSE(log.IsOpen());
-    for (int i = 0; i < 2; ++i) {
-      EXPECT_EQ(log.LogRecord(prompt, kStamp, "1,", c.name, 1, recordCount), 0);
-    }
-    EXPECT_EQ(recordCount, 2);
-    EXPECT_TRUE(prompt.errors.empty());
+    EXPECT_EQ(prompt.errors,
+              std::vector<std::string>{"Cannot open log file " + c.name + ": " + c.reason + "."});
     if (std::filesystem::is_regular_file(c.name)) {
       EXPECT_EQ(ReadAll(c.name), before);
     }
@@ -225,6 +226,14 @@ TEST_F(LogFileTest, UnopenableFileIsNotWrittenAndShowsNothing) {
   LogFile secondWriter;
   EXPECT_EQ(secondWriter.OpenLog(prompt, held), 0);
   EXPECT_TRUE(secondWriter.IsOpen());
+  // A released file keeps its lock until the new owner closes it.
+  const int released = secondWriter.ReleaseFile();
+  ASSERT_GE(released, 0);
+  EXPECT_FALSE(secondWriter.IsOpen());
+  LogFile thirdWriter;
+  EXPECT_EQ(thirdWriter.OpenLog(prompt, held), -1);
+  CloseFile(released);
+  EXPECT_EQ(thirdWriter.OpenLog(prompt, held), 0);
 }
 
 // A Start that opened the log but then failed at the port leaves it open;
@@ -239,10 +248,10 @@ TEST_F(LogFileTest, OpenLogAgainOnAnOpenLogReleasesTheOldFile) {
   ASSERT_EQ(log.OpenLog(prompt, first), 0);
   ASSERT_EQ(log.OpenLog(prompt, first), 0);
   ASSERT_TRUE(log.IsOpen());
-  ASSERT_EQ(log.LogRecord(prompt, kStamp, "1,", first, 1, recordCount), 0);
+  ASSERT_EQ(log.LogRecord(kStamp, "1,", first, 1, recordCount), 0);
 
   ASSERT_EQ(log.OpenLog(prompt, second), 0);
-  ASSERT_EQ(log.LogRecord(prompt, kStamp, "2,", second, 1, recordCount), 0);
+  ASSERT_EQ(log.LogRecord(kStamp, "2,", second, 1, recordCount), 0);
   LogFile otherWriter;
   EXPECT_EQ(otherWriter.OpenLog(prompt, first), 0);
   EXPECT_TRUE(otherWriter.IsOpen()) << "the first file is still locked";
@@ -259,14 +268,14 @@ TEST_F(LogFileTest, WriteFailureShowsDiskFullAndDoesNotCount) {
   ASSERT_EQ(log.OpenLog(prompt, "/dev/full"), 0);
   ASSERT_TRUE(log.IsOpen());
   int recordCount = 5;
-  // Each failing record gets its own message; R = 5 is logged under 3.
-  EXPECT_EQ(log.LogRecord(prompt, kStamp, "1,", "/dev/full", 3, recordCount), -1);
-  EXPECT_EQ(log.LogRecord(prompt, kStamp, "2,", "/dev/full", 3, recordCount), -1);
+  // Each failing record fails again; R = 5 is logged under 3.
+  EXPECT_EQ(log.LogRecord(kStamp, "1,", "/dev/full", 3, recordCount), -1);
+  EXPECT_EQ(log.LogRecord(kStamp, "2,", "/dev/full", 3, recordCount), -1);
   EXPECT_EQ(recordCount, 5);
-  EXPECT_EQ(prompt.errors, std::vector<std::string>(2, "Disk full while accessing /dev/full."));
+  EXPECT_EQ(log.WriteFailureText(), "Disk full while accessing /dev/full.");
   // A record that is not logged does not touch the file and counts.
   recordCount = 6;
-  EXPECT_EQ(log.LogRecord(prompt, kStamp, "3,", "/dev/full", 3, recordCount), 0);
+  EXPECT_EQ(log.LogRecord(kStamp, "3,", "/dev/full", 3, recordCount), 0);
   EXPECT_EQ(recordCount, 7);
 }
 
@@ -283,10 +292,9 @@ TEST_F(LogFileTest, FullPipeGivesWriteErrorInsteadOfBlocking) {
   int recordCount = 0;
   int result = 0;
   for (int i = 0; i < kMoreLinesThanAPipeHolds && result == 0; ++i) {
-    result = log.LogRecord(prompt, kStamp, "1,2,3,", path, 1, recordCount);
+    result = log.LogRecord(kStamp, "1,2,3,", path, 1, recordCount);
   }
   EXPECT_EQ(result, -1);
-  EXPECT_EQ(prompt.errors.size(), 1u);
 }
 
 // A write that gets only part of the line in (file size limit reached) must
@@ -312,9 +320,9 @@ TEST_F(LogFileTest, PartialWriteIsCutOffAndMessageHasFullPath) {
     if (chdir(m_dir.c_str()) != 0 || log.OpenLog(prompt, "./sub/../limited.log") != 0) _exit(2);
     const rlimit limit{old.size() + 10, old.size() + 10};
     if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(3);
-    const int result = log.LogRecord(prompt, kStamp, "1,2,3,", "limited.log", 1, recordCount);
+    const int result = log.LogRecord(kStamp, "1,2,3,", "limited.log", 1, recordCount);
     std::ostringstream report;
-    report << result << ' ' << recordCount << ' ' << (prompt.errors.empty() ? "" : prompt.errors[0]);
+    report << result << ' ' << recordCount << ' ' << (result == 0 ? "" : log.WriteFailureText());
     const std::string text = report.str();
     const bool sent = write(pipeFds[1], text.data(), text.size()) == static_cast<ssize_t>(text.size());
     _exit(sent ? 0 : 4);
@@ -352,7 +360,7 @@ TEST_F(LogFileTest, LogEveryDecidesWhichRecordsAreLogged) {
     std::string expected;
     for (int r = 0; r < 9; ++r) {
       const std::string record = std::to_string(r) + ",";
-      ASSERT_EQ(log.LogRecord(prompt, kStamp, record, path, c.logEvery, recordCount), 0);
+      ASSERT_EQ(log.LogRecord(kStamp, record, path, c.logEvery, recordCount), 0);
       if (c.logged[r] == 'L') expected += kStampedPrefix + record + "\r\n";
     }
     log.CloseLog();
@@ -372,7 +380,7 @@ TEST(LogEveryRule, CounterWrapsWithoutOverflow) {
   ScriptedPrompt prompt;
   LogFile closedLog;
   int recordCount = INT_MAX;
-  EXPECT_EQ(closedLog.LogRecord(prompt, kStamp, "1,", "name.log", -1, recordCount), 0);
+  EXPECT_EQ(closedLog.LogRecord(kStamp, "1,", "name.log", -1, recordCount), 0);
   EXPECT_EQ(recordCount, INT_MIN);
 }
 

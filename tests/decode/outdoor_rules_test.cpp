@@ -10,12 +10,14 @@
 
 namespace {
 
-// Stands in for the generic text, to tell whether a rule replaced it.
+// Stands for the generic text of a position without a rule.
 constexpr const char* kGeneric = "generic";
 
 std::string OutdoorText(int p, int32_t value) {
-  std::string text = kGeneric;
-  ApplyOutdoorRule(p, value, StatusParamScale(p), text);
+  const OutdoorRule rule = OutdoorRuleAt(p);
+  if (rule == OutdoorRule::kNone) return kGeneric;
+  std::string text;
+  AppendOutdoorRuleText(rule, value, StatusParamScale(p), text);
   return text;
 }
 

@@ -101,4 +101,36 @@ TEST(FieldValueTest, ReadsLikeStrtol) {
   }
 }
 
+// RecordFieldValues reads whole records in one pass; it must cut and read
+// them exactly as SplitRecord followed by FieldValue on every field.
+TEST(RecordFieldValuesTest, AgreesWithSplitThenFieldValue) {
+  const std::string texts[] = {
+      "1,-2,3,",
+      "0,1,2",
+      "5,,7,",
+      ",",
+      "",
+      " 1,\t2 ,",
+      "12abc,+5,-,- 3,0x10,",
+      "123456789,1234567890,-999999999,-2147483648,99999999999999999999,",
+      "-0,007,",
+      "42",
+      "-",
+      "1,2,,",
+      CountingRecord(2499, true),
+      CountingRecord(2500, true),
+      CountingRecord(2500, false),
+      CountingRecord(3000, true),
+  };
+  for (const std::string& text : texts) {
+    std::vector<std::string> fields;
+    const int fieldCount = SplitRecord(text, fields);
+    std::vector<int32_t> expected;
+    for (const std::string& field : fields) expected.push_back(FieldValue(field));
+    std::vector<int32_t> values = {99};
+    EXPECT_EQ(RecordFieldValues(text, values), fieldCount) << text.substr(0, 40);
+    EXPECT_EQ(values, expected) << text.substr(0, 40);
+  }
+}
+
 }  // namespace

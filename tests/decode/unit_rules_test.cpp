@@ -10,7 +10,7 @@
 
 namespace {
 
-// Stands in for the generic text, to tell whether a rule replaced it.
+// Stands for the generic text of a position without a rule.
 constexpr const char* kGeneric = "generic";
 
 // Default layout: units start after 69 status values, 40 values each.
@@ -19,8 +19,10 @@ constexpr int64_t kDefaultUnitSize = 40;
 
 std::string UnitText(int64_t q, int32_t value) {
   const int t = static_cast<int>((q - kDefaultUnitBase) % kDefaultUnitSize);
-  std::string text = kGeneric;
-  ApplyUnitRules(q, value, UnitParamScale(t), text);
+  const UnitRule rule = UnitRuleAt(q);
+  if (rule == UnitRule::kNone) return kGeneric;
+  std::string text;
+  AppendUnitRuleText(rule, value, UnitParamScale(t), text);
   return text;
 }
 

@@ -10,6 +10,8 @@
 #include <span>
 #include <string>
 
+#include "platform/posix_io.h"
+
 class PtyLine {
  public:
   // Raw from the start, so no byte is translated before the link configures
@@ -37,21 +39,13 @@ class PtyLine {
 
   // Sends bytes as the board would; blocks while the line's buffer is full.
   bool Write(std::span<const uint8_t> bytes) {
-    size_t sent = 0;
-    while (sent < bytes.size()) {
-      const ssize_t count = write(m_master, bytes.data() + sent, bytes.size() - sent);
-      if (count <= 0) {
-        return false;
-      }
-      sent += static_cast<size_t>(count);
-    }
-    return true;
+    return WriteAll(m_master, bytes.data(), bytes.size()) == bytes.size();
   }
 
   // Closes both sides the test holds: the slave's other opener sees a hang-up.
   void HangUp() {
-    if (m_slave >= 0) close(m_slave);
-    if (m_master >= 0) close(m_master);
+    if (m_slave >= 0) CloseFile(m_slave);
+    if (m_master >= 0) CloseFile(m_master);
     m_master = m_slave = -1;
   }
 

@@ -6,7 +6,7 @@
 #include <atomic>
 #include <thread>
 
-#include "link/record_queue.h"
+#include "tests/support/record_queue.h"
 
 namespace {
 

@@ -10,6 +10,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -19,26 +20,13 @@
 
 #include "platform/serial_port_name.h"
 #include "tests/link/pty_line.h"
+#include "tests/support/scoped_env.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
-
-// Sets an environment variable for one scope and restores it after.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : m_name(name) {
-    if (const char* old = getenv(name)) m_old = old;
-    value != nullptr ? setenv(name, value, 1) : unsetenv(name);
-  }
-  ~ScopedEnv() { m_old ? setenv(m_name, m_old->c_str(), 1) : unsetenv(m_name); }
-
- private:
-  const char* m_name;
-  std::optional<std::string> m_old;
-};
 
 // A fresh XDG_CONFIG_HOME with an empty port link directory.
 class PortLinkDirTest : public ::testing::Test {
@@ -83,16 +71,16 @@ TEST_F(PortLinkDirTest, ComNamesResolveToLinkOrBuiltInPort) {
   }
 }
 
-TEST_F(PortLinkDirTest, LinkDirectoryFollowsXdgThenHome) {
-  {
-    ScopedEnv configHome("XDG_CONFIG_HOME", m_configHome.c_str());
-    EXPECT_EQ(SerialPortLinkDirectory(), PortDir().string());
-  }
-  ScopedEnv home("HOME", "/home/tech");
-  for (const char* ignored : {static_cast<const char*>(nullptr), "", "relative/dir"}) {
-    ScopedEnv configHome("XDG_CONFIG_HOME", ignored);
-    EXPECT_EQ(SerialPortLinkDirectory(), "/home/tech/.config/plenx-logger/ports");
-  }
+TEST(ComPortNumber, OnlyComAndAPositiveNumberNameAPort) {
+  const struct {
+    const char* name;
+    int number;
+  } kCases[] = {
+      {"COM3", 3},  {"COM12", 12}, {"COM3:", 3},  {"\\\\.\\COM24", 24}, {"\\\\.\\COM3:", 3},
+      {"COM0", 0},  {"com3", 0},   {"COM", 0},    {"COM-2", 0},         {"COM+2", 0},
+      {"COM 2", 0}, {"COM2x", 0},  {"COM2::", 0}, {"/dev/ttyS0", 0},    {"COM99999999999", 0},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(ComPortNumber(c.name), c.number) << c.name;
 }
 
 TEST_F(PortLinkDirTest, MappedComPortOpensTheLinkedDevice) {
@@ -111,12 +99,15 @@ TEST_F(PortLinkDirTest, MappedComPortOpensTheLinkedDevice) {
 }
 
 TEST(SerialPortTest, OnlyExistingCharacterDevicesOpen) {
-  EXPECT_EQ(OpenSerialPort("/dev/plenx-no-such-port"), kInvalidSerialHandle);
+  int openError = 0;
+  EXPECT_EQ(OpenSerialPort("/dev/plenx-no-such-port", &openError), kInvalidSerialHandle);
+  EXPECT_EQ(openError, ENOENT);
   char regularFile[] = "/tmp/plenx-not-a-port-XXXXXX";
   const int file = mkstemp(regularFile);
   ASSERT_GE(file, 0);
   close(file);
-  EXPECT_EQ(OpenSerialPort(regularFile), kInvalidSerialHandle);
+  EXPECT_EQ(OpenSerialPort(regularFile, &openError), kInvalidSerialHandle);
+  EXPECT_EQ(openError, ENOTTY);
   unlink(regularFile);
 }
 
@@ -127,7 +118,9 @@ TEST(SerialPortTest, PortIsExclusiveUntilClosed) {
   ASSERT_TRUE(line.Valid());
   const SerialHandle port = OpenSerialPort(line.SlavePath());
   ASSERT_NE(port, kInvalidSerialHandle);
-  EXPECT_EQ(OpenSerialPort(line.SlavePath()), kInvalidSerialHandle);
+  int openError = 0;
+  EXPECT_EQ(OpenSerialPort(line.SlavePath(), &openError), kInvalidSerialHandle);
+  EXPECT_EQ(openError, EBUSY);
   int exclusive = 0;
   ASSERT_EQ(ioctl(line.HeldSlave(), TIOCGEXCL, &exclusive), 0);
   EXPECT_NE(exclusive, 0);
@@ -180,9 +173,11 @@ TEST(SerialPortTest, LineIsRaw8N1At9600) {
 }
 
 // An empty read takes the full time-out, whether the line is silent or
-// hung up (every read fails at once there).
+// hung up (every read fails at once there), so a reader looping on it
+// cannot spin. How close to the time-out it returns is a benchmark's
+// business (bench/link_reader_bench.cpp), not a test's.
 TEST(SerialPortTest, EmptyReadTakesTheTimeout) {
-  constexpr int kTimeoutMs = 200;
+  constexpr int kTimeoutMs = 50;
   for (const bool hangUp : {false, true}) {
     SCOPED_TRACE(hangUp ? "hung-up line" : "silent line");
     PtyLine line;
@@ -196,10 +191,7 @@ TEST(SerialPortTest, EmptyReadTakesTheTimeout) {
     uint8_t byte = 0;
     const Clock::time_point start = Clock::now();
     EXPECT_EQ(ReadSerialByte(port, byte, kTimeoutMs), hangUp ? -1 : 0);
-    const auto took = Clock::now() - start;
-    EXPECT_GE(took, milliseconds(kTimeoutMs));
-    // Not much longer either: a loaded machine may oversleep a little.
-    EXPECT_LT(took, milliseconds(kTimeoutMs + 500));
+    EXPECT_GE(Clock::now() - start, milliseconds(kTimeoutMs));
     CloseSerialPort(port);
   }
 }

@@ -1,5 +1,5 @@
-// The per-user settings store: where it lives, the file-per-value layout,
-// the read size limit, atomic writes and failures that change nothing.
+// The per-user settings store: the file-per-value layout, the read size
+// limit, atomic writes and failures that change nothing.
 #include "platform/settings_store.h"
 
 #include <stdlib.h>
@@ -13,35 +13,13 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/scoped_env.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
 const char kKey[] = "Software\\TessamPlenxLogger";
-
-// Sets an environment variable for the life of the object.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : m_name(name) {
-    if (const char* old = getenv(name)) m_old = old;
-    if (value != nullptr) {
-      setenv(name, value, 1);
-    } else {
-      unsetenv(name);
-    }
-  }
-  ~ScopedEnv() {
-    if (m_old) {
-      setenv(m_name, m_old->c_str(), 1);
-    } else {
-      unsetenv(m_name);
-    }
-  }
-
- private:
-  const char* m_name;
-  std::optional<std::string> m_old;
-};
 
 // A temporary XDG_CONFIG_HOME for each test.
 class SettingsStoreTest : public ::testing::Test {
@@ -69,26 +47,6 @@ class SettingsStoreTest : public ::testing::Test {
   std::string m_home;
   std::optional<ScopedEnv> m_env;
 };
-
-TEST(SettingsStoreFolder, FollowsTheXdgRule) {
-  struct Case {
-    const char* name;
-    const char* xdgConfigHome;  // nullptr: unset
-    std::string folder;
-  };
-  const Case cases[] = {
-      {"Absolute", "/srv/cfg", "/srv/cfg/plenx-logger"},
-      {"TrailingSlash", "/srv/cfg/", "/srv/cfg/plenx-logger"},
-      {"RelativeIgnored", "cfg", "/home/tech/.config/plenx-logger"},
-      {"EmptyIgnored", "", "/home/tech/.config/plenx-logger"},
-      {"Unset", nullptr, "/home/tech/.config/plenx-logger"},
-  };
-  const ScopedEnv home("HOME", "/home/tech");
-  for (const Case& c : cases) {
-    const ScopedEnv xdg("XDG_CONFIG_HOME", c.xdgConfigHome);
-    EXPECT_EQ(SettingsStoreFolder(), c.folder) << c.name;
-  }
-}
 
 TEST_F(SettingsStoreTest, ValueIsAFileNamedAfterItUnderTheKeyPath) {
   std::string bytes;

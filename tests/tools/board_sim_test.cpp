@@ -22,9 +22,10 @@
 
 #include "link/frame_decoder.h"
 #include "link/frame_encoder.h"
-#include "link/record_queue.h"
 #include "link/simple_protocol.h"
 #include "tests/link/pty_line.h"
+#include "tests/support/record_queue.h"
+#include "tests/support/wait.h"
 
 extern char** environ;
 
@@ -82,16 +83,9 @@ class SimProcess {
 
   // The exit code once the process ended within timeoutMs, else nullopt.
   std::optional<int> WaitExit(int timeoutMs) {
-    const Clock::time_point deadline = Clock::now() + milliseconds(timeoutMs);
-    while (Clock::now() < deadline) {
-      int status = 0;
-      if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
-        m_pid = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-      }
-      usleep(10000);
-    }
-    return std::nullopt;
+    const std::optional<int> exitCode = WaitChildExit(m_pid, timeoutMs);
+    if (exitCode) m_pid = -1;
+    return exitCode;
   }
 
   void Signal(int signal) { kill(m_pid, signal); }
@@ -133,14 +127,16 @@ size_t CountLinkRecords(const std::string& path, int valueCount, RecordQueue& wi
   link.SetValueCount(valueCount);
   link.SetPortName(path);
   link.SetTarget(&window, WM_LINK_RECORD);
+  link.SetCloseWaitMs(0);
   if (link.Open() != 0) {
     ADD_FAILURE() << "Open failed";
     return 0;
   }
-  // The simulator ends once the link has read every byte; a read time-out
-  // later the reader has handled them too.
+  // The simulator ends once the link has read every byte. The reader hands
+  // on each byte before it reads the next, so once Close has joined it,
+  // every record of those bytes is queued.
   EXPECT_EQ(sim.WaitExit(kArrivalTimeoutMs), 0);
-  std::this_thread::sleep_for(milliseconds(400));
+  link.Close();
   return window.Size();
 }
 
@@ -303,6 +299,7 @@ TEST(BoardSimTest, TerminalOutlivesALoggerRestartAndSignalsEndIt) {
   link.SetValueCount(9);
   link.SetPortName(path);
   link.SetTarget(&window, WM_LINK_RECORD);
+  link.SetCloseWaitMs(0);
   for (int run = 0; run < 2; ++run) {
     SCOPED_TRACE(run);
     ASSERT_EQ(link.Open(), 0);

@@ -6,10 +6,12 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 
+#include "tests/ui/scripted_dialog_responder.h"
 #include "tests/ui/window_test_support.h"
 #include "ui/dialog_responder.h"
 #include "ui/message_box.h"
@@ -86,6 +88,33 @@ TEST_F(CommonDialogsTest, RealMessageBoxKeepsHandlingPostedMessagesUntilAnswered
   poll.start(5);
   EXPECT_EQ(m_owner.MessageBox("Append?", "Request", MB_YESNOCANCEL | MB_ICONERROR), IDYES);
   EXPECT_EQ(m_owner.m_handled, (std::vector<int>{1, 2}));
+}
+
+TEST_F(CommonDialogsTest, RealMessageBoxIsCentredOnItsOwnerWithItsWholeCaptionAndOnlyAClose) {
+  QWidget* owner = m_owner.GetWidget();
+  owner->move(250, 200);
+  // A short text under a long caption: the box is sized for the caption.
+  const QString caption = QStringLiteral("Tessam/Morvane Plenx Logger Service");
+  QRect boxPlace;
+  Qt::WindowFlags flags;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    boxPlace = box->frameGeometry();
+    flags = box->windowFlags();
+    box->button(QMessageBox::Ok)->click();
+  });
+  EXPECT_EQ(m_owner.MessageBox("Already started", "Tessam/Morvane Plenx Logger Service", MB_OK), IDOK);
+  EXPECT_EQ(boxPlace.center(), owner->frameGeometry().center());
+  QFont titleFont = QApplication::font();
+  titleFont.setBold(true);
+  titleFont.setPointSizeF(titleFont.pointSizeF() * 1.25);
+  EXPECT_GE(boxPlace.width(), QFontMetrics(titleFont).horizontalAdvance(caption) + kCaptionDecorationPx);
+  // Without CustomizeWindowHint window managers draw every button.
+  EXPECT_TRUE(flags.testFlag(Qt::CustomizeWindowHint));
+  EXPECT_FALSE(flags.testFlag(Qt::WindowMinimizeButtonHint));
+  EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
+  EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint));
 }
 
 class SaveFileTest : public CommonDialogsTest {

@@ -2,7 +2,10 @@
 // notifications the program relies on.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QHelpEvent>
 #include <QTableWidget>
+#include <QToolTip>
 #include <string>
 #include <vector>
 
@@ -135,10 +138,40 @@ TEST_F(ControlsTest, ReportListHoldsColumnsRowsAndCellTexts) {
   EXPECT_EQ(list.GetItemText(0, 1), "21.5 \260F");
   EXPECT_EQ(table->item(0, 1)->text().toStdU16String(), u"21.5 \u00B0F");
   EXPECT_EQ(list.GetItemText(1, 1), "");
-
-  EXPECT_TRUE(list.DeleteAllItems());
-  EXPECT_EQ(list.GetItemCount(), 0);
   EXPECT_EQ(list.GetColumnCount(), 2);
+}
+
+TEST_F(ControlsTest, CutCellShowsItsWholeTextAsATooltipAndColumnsFitTheirTexts) {
+  CListCtrl list;
+  ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT, CRect{0, 0, 300, 160}, &m_host, 1));
+  list.SetExtendedStyle(LVS_EX_GRIDLINES);
+  list.InsertColumn(0, "Parameter", LVCFMT_LEFT, 60);
+  list.InsertColumn(1, "Value", LVCFMT_LEFT, 200);
+  list.InsertItem(0, "Room Air Temp by Remote control [\260F]");
+  list.InsertItem(1, "Fan");
+  auto* table = qobject_cast<QTableWidget*>(list.GetWidget());
+  // The tooltip that resting the pointer on a cell of column 0 brings up.
+  auto tipOver = [table](int row) {
+    const QPoint at = table->visualRect(table->model()->index(row, 0)).center();
+    QHelpEvent rest(QEvent::ToolTip, at, table->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(table->viewport(), &rest);
+    return QToolTip::isVisible() ? QToolTip::text() : QString();
+  };
+  EXPECT_EQ(tipOver(1), QString());
+  EXPECT_EQ(tipOver(0), QStringLiteral("Room Air Temp by Remote control [\u00B0F]"));
+
+  EXPECT_TRUE(list.SetColumnWidth(0, LVSCW_AUTOSIZE));
+  const QFontMetrics metrics(table->font());
+  EXPECT_GT(list.GetColumnWidth(0), metrics.horizontalAdvance(table->item(0, 0)->text()));
+  tipOver(0);  // fits now: the tip goes and no other comes
+  EXPECT_TRUE(RunEventsUntil([] { return !QToolTip::isVisible(); }));
+
+  // Empty cells fit in little; the heading counts only when asked for.
+  list.SetColumnWidth(1, LVSCW_AUTOSIZE);
+  EXPECT_LT(list.GetColumnWidth(1), metrics.horizontalAdvance(QStringLiteral("Value")));
+  list.SetColumnWidth(1, LVSCW_AUTOSIZE_USEHEADER);
+  EXPECT_GT(list.GetColumnWidth(1), metrics.horizontalAdvance(QStringLiteral("Value")));
+  EXPECT_FALSE(list.SetColumnWidth(2, 50));
 }
 
 }  // namespace

@@ -103,7 +103,7 @@ TEST_F(WindowTest, ShowAndEnableReportThePreviousStateAndNotifyChanges) {
   EXPECT_TRUE(control.EnableWindow(TRUE));
   EXPECT_EQ(m_log, (std::vector<std::string>{"disable c", "enable c"}));
 
-  // A child of a disabled parent keeps its own enabled flag, as on Windows.
+  // A child of a disabled parent keeps its own enabled flag.
   m_host.EnableWindow(FALSE);
   EXPECT_TRUE(control.IsWindowEnabled());
   m_host.EnableWindow(TRUE);

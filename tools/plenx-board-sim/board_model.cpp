@@ -80,7 +80,7 @@ void Ramp(double& value, double target, double ratePerSecond, double dt) {
 
 }  // namespace
 
-BoardModel::BoardModel(const BoardLayout& layout, uint32_t seed) : m_layout(layout), m_random(seed) {
+BoardModel::BoardModel(const RecordLayout& layout, uint32_t seed) : m_layout(layout), m_random(seed) {
   m_units.resize(static_cast<size_t>(std::max(layout.numDevices, 0)));
   for (size_t u = 0; u < m_units.size(); ++u) {
     Unit& unit = m_units[u];
@@ -365,7 +365,7 @@ void BoardModel::AdvanceWaterUnit(Unit& unit, double dt) {
 
 std::vector<int16_t> BoardModel::Values() const {
   const int statusCount = m_layout.statusParams;
-  std::vector<int16_t> values(static_cast<size_t>(m_layout.ValueCount()), 0);
+  std::vector<int16_t> values(static_cast<size_t>(RecordValueCount(m_layout)), 0);
   const auto setStatus = [&](int position, int16_t value) {
     if (position < statusCount) {
       values[static_cast<size_t>(position)] = value;

@@ -7,11 +7,11 @@
 #include <random>
 #include <vector>
 
-#include "sim_options.h"
+#include "config/record_layout.h"
 
 class BoardModel {
  public:
-  BoardModel(const BoardLayout& layout, uint32_t seed);
+  BoardModel(const RecordLayout& layout, uint32_t seed);
 
   // Moves the installation on by elapsedSeconds of simulated time.
   void Advance(double elapsedSeconds);
@@ -63,7 +63,7 @@ class BoardModel {
   double Uniform(double low, double high);
   bool Chance(double probability);
 
-  BoardLayout m_layout;
+  RecordLayout m_layout;
   std::mt19937 m_random;
 
   // The mode the installation is asked for, and how long it stays.

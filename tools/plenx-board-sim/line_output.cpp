@@ -13,6 +13,7 @@
 #include <cstring>
 #include <thread>
 
+#include "platform/posix_io.h"
 #include "platform/serial_port.h"
 #include "stop_signal.h"
 
@@ -43,8 +44,8 @@ LineOutput::LineOutput(LineOutput&& other) noexcept
 
 LineOutput::~LineOutput() {
   if (m_heldSlaveFd >= 0) {
-    close(m_heldSlaveFd);
-    if (m_writeFd >= 0) close(m_writeFd);
+    CloseFile(m_heldSlaveFd);
+    if (m_writeFd >= 0) CloseFile(m_writeFd);
   } else if (m_writeFd >= 0) {
     // A device was taken exclusively; a terminal that another process keeps
     // open would stay exclusive after a plain close.
@@ -61,13 +62,13 @@ std::optional<LineOutput> LineOutput::CreatePty(std::string& error) {
   char slavePath[128] = {};
   if (grantpt(master) != 0 || unlockpt(master) != 0 || ptsname_r(master, slavePath, sizeof slavePath) != 0) {
     error = SystemError("cannot prepare the pseudo-terminal");
-    close(master);
+    CloseFile(master);
     return std::nullopt;
   }
-  const int slave = open(slavePath, O_RDWR | O_NOCTTY | O_CLOEXEC);
+  const int slave = OpenFile(slavePath, O_RDWR | O_NOCTTY | O_CLOEXEC);
   if (slave < 0) {
     error = SystemError(std::string("cannot open ") + slavePath);
-    close(master);
+    CloseFile(master);
     return std::nullopt;
   }
   // Raw before anyone reads: a cooked terminal would turn CR into LF, act on
@@ -95,12 +96,15 @@ bool LineOutput::Write(std::span<const uint8_t> bytes) {
     if (StopRequested()) {
       return false;
     }
-    const ssize_t count = write(m_writeFd, bytes.data() + sent, bytes.size() - sent);
+    // The descriptor is non-blocking: a full line answers EAGAIN at once,
+    // and is waited for in slices that look at the stop flag.
+    const ssize_t count = WriteSome(m_writeFd, bytes.data() + sent, bytes.size() - sent);
     if (count > 0) {
       sent += static_cast<size_t>(count);
-    } else if (count < 0 && errno != EAGAIN && errno != EINTR) {
+    } else if (count < 0 && errno != EAGAIN) {
       return false;
     } else {
+      // Not retried: a stop signal that interrupts the wait is seen at once.
       pollfd request{m_writeFd, POLLOUT, 0};
       poll(&request, 1, kFullLinePollMs);
     }
@@ -117,6 +121,7 @@ void LineOutput::DropStaleInput() {
 
 bool LineOutput::Drain() {
   if (m_heldSlaveFd < 0) {
+    // Not retried: a stop signal that interrupts the wait ends it.
     tcdrain(m_writeFd);
     return !StopRequested();
   }

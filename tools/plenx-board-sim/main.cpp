@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <random>
 #include <span>
 #include <string>
@@ -18,6 +19,7 @@
 #include "platform/serial_port.h"
 #include "sim_options.h"
 #include "stop_signal.h"
+#include "tools/command_line.h"
 
 namespace {
 
@@ -36,7 +38,7 @@ constexpr milliseconds kSilenceTime{11000};
 // The type byte names units 0 to 4 in turn.
 constexpr int kUnitIndexCount = 5;
 
-enum ExitCode : int { kExitOk = 0, kExitFailure = 1, kExitUsage = 2 };
+enum ExitCode : int { kExitOk = 0, kExitFailure = 1 };
 
 // Sends bytes no faster than the line carries them. lineClock is when the
 // line is free again; a line that fell idle does not catch up in a burst.
@@ -59,7 +61,7 @@ bool Send(LineOutput& line, std::span<const uint8_t> bytes, bool paced, Clock::t
 }
 
 int RunFrames(const SimOptions& options, LineOutput& line, uint32_t seed) {
-  const int valueCount = options.layout.ValueCount();
+  const int valueCount = static_cast<int>(RecordValueCount(options.layout));
   const auto wireTime =
       std::chrono::duration_cast<milliseconds>(kByteTime * plenx::frame::FrameBytes(valueCount));
   const milliseconds interval = options.intervalMs ? milliseconds(*options.intervalMs) : wireTime;
@@ -126,30 +128,24 @@ int RunReplay(const std::string& path, LineOutput& line) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string error;
-  bool wantsHelp = false;
-  const std::optional<SimOptions> options = ParseSimOptions(argc, argv, error, wantsHelp);
-  if (!options) {
-    if (wantsHelp) {
-      std::fputs(kSimUsage, stdout);
-      return kExitOk;
-    }
-    std::fprintf(stderr, "plenx-board-sim: %s\n%s", error.c_str(), kSimUsage);
-    return kExitUsage;
-  }
+  CLI::App app{"", "plenx-board-sim"};
+  SimOptions options;
+  AddSimOptions(app, options);
+  if (const std::optional<int> exitStatus = ParseCommandLine(app, argc, argv)) return *exitStatus;
   InstallStopSignalHandlers();
-  std::optional<LineOutput> line = options->devicePath.empty()
+  std::string error;
+  std::optional<LineOutput> line = options.devicePath.empty()
                                        ? LineOutput::CreatePty(error)
-                                       : LineOutput::OpenDevice(options->devicePath, error);
+                                       : LineOutput::OpenDevice(options.devicePath, error);
   if (!line) {
     std::fprintf(stderr, "plenx-board-sim: %s\n", error.c_str());
     return kExitFailure;
   }
   std::printf("%s\n", line->DevicePath().c_str());
   std::fflush(stdout);
-  if (!options->replayPath.empty()) {
-    return RunReplay(options->replayPath, *line);
+  if (!options.replayPath.empty()) {
+    return RunReplay(options.replayPath, *line);
   }
-  const uint32_t seed = options->seed ? *options->seed : std::random_device{}();
-  return RunFrames(*options, *line, seed);
+  const uint32_t seed = options.seed ? *options.seed : std::random_device{}();
+  return RunFrames(options, *line, seed);
 }

@@ -1,18 +1,13 @@
 // Command line of plenx-board-sim.
 #pragma once
 
+#include <CLI/CLI.hpp>
+
 #include <cstdint>
 #include <optional>
 #include <string>
 
-// Record layout: S status values, then N units of A values each.
-struct BoardLayout {
-  int statusParams = 69;
-  int numDevices = 4;
-  int acParams = 40;
-
-  int ValueCount() const { return statusParams + numDevices * acParams; }
-};
+#include "config/record_layout.h"
 
 // Chance per frame (0 to 1) of each fault the simulator can put on the line.
 struct FaultRates {
@@ -29,7 +24,7 @@ struct FaultRates {
 struct SimOptions {
   // Empty: create a pseudo-terminal; otherwise the device to write to.
   std::string devicePath;
-  BoardLayout layout;
+  RecordLayout layout;
   // Frames to send; negative: until stopped.
   long long frames = -1;
   // Start-to-start time of frames; empty: the frame's wire time at 9600 baud.
@@ -40,8 +35,6 @@ struct SimOptions {
   FaultRates faults;
 };
 
-// The options of argv, or nullopt with error set (to the usage text for
-// --help, with wantsHelp true).
-std::optional<SimOptions> ParseSimOptions(int argc, char** argv, std::string& error, bool& wantsHelp);
-
-extern const char* const kSimUsage;
+// Declares plenx-board-sim's usage and options on app; app.parse then fills
+// options (and throws CLI::ParseError for bad arguments, --help and --version).
+void AddSimOptions(CLI::App& app, SimOptions& options);

@@ -1,85 +1,52 @@
-// Parsing of plenx-decode's arguments: the value count, by layout or directly.
+// plenx-decode's options: the value count, by layout or directly, and the
+// capture file.
 #include "tools/plenx-decode/decode_options.h"
 
-#include <charconv>
-#include <cstdio>
-#include <string_view>
+#include <optional>
+
+#include "tools/command_line.h"
 
 namespace {
 
-// Default record layout: 69 status values and 4 units of 40 values.
-constexpr long long kDefaultValueCount = 69 + 4 * 40;
 // A bound far above any real layout, so a typo cannot ask for gigabytes.
-constexpr long long kMaxValueCount = 1'000'000;
+constexpr int kMaxValueCount = 1'000'000;
 
-bool ParseCount(std::string_view text, long long& count) {
-  const char* end = text.data() + text.size();
-  auto [ptr, error] = std::from_chars(text.data(), end, count);
-  return error == std::errc() && ptr == end && count >= 0 && count <= kMaxValueCount;
-}
+constexpr const char* kUsage = "usage: plenx-decode [--layout S,N,A | --values N] [FILE|-]";
 
-// "S,N,A" to S + N x A.
-bool ParseLayout(std::string_view text, long long& valueCount) {
-  long long parts[3];
-  for (int i = 0; i < 3; ++i) {
-    const size_t comma = i < 2 ? text.find(',') : text.size();
-    if (comma == std::string_view::npos || !ParseCount(text.substr(0, comma), parts[i])) {
-      return false;
-    }
-    text.remove_prefix(i < 2 ? comma + 1 : comma);
-  }
-  valueCount = parts[0] + parts[1] * parts[2];
-  return true;
-}
-
-std::nullopt_t Refuse(const char* reason, std::string_view arg) {
-  std::fprintf(stderr, "plenx-decode: %s: %.*s\n", reason, static_cast<int>(arg.size()), arg.data());
-  return std::nullopt;
+// The value count of an "S,N,A" layout, or nullopt when text is none or
+// gives a count outside 1 to kMaxValueCount.
+std::optional<int> LayoutValueCount(const std::string& text) {
+  const std::optional<RecordLayout> layout = ParseRecordLayout(text);
+  if (!layout) return std::nullopt;
+  const int64_t count = RecordValueCount(*layout);
+  if (count < 1 || count > kMaxValueCount) return std::nullopt;
+  return static_cast<int>(count);
 }
 
 }  // namespace
 
-const char* DecodeUsage() {
-  return "usage: plenx-decode [--layout S,N,A | --values N] [FILE|-]\n"
-         "Decodes a raw capture of the control board's serial line and prints one\n"
-         "line per valid frame: the unit index, a tab and the record text.\n"
-         "  --layout S,N,A  values per frame S + N x A (default 69,4,40: 229 values)\n"
-         "  --values N      values per frame\n"
-         "  FILE            the capture; standard input when absent or -\n";
-}
-
-std::optional<DecodeOptions> ParseDecodeOptions(int argc, char** argv) {
-  DecodeOptions options;
-  long long valueCount = kDefaultValueCount;
-  bool countGiven = false;
-  bool inputGiven = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view arg = argv[i];
-    if (arg == "--layout" || arg == "--values") {
-      if (countGiven) {
-        return Refuse("give either --layout or --values, once", arg);
-      }
-      if (i + 1 >= argc) {
-        return Refuse("missing value after", arg);
-      }
-      const std::string_view value = argv[++i];
-      const bool parsed = arg == "--layout" ? ParseLayout(value, valueCount) : ParseCount(value, valueCount);
-      if (!parsed) {
-        return Refuse(arg == "--layout" ? "not a layout S,N,A" : "not a value count", value);
-      }
-      countGiven = true;
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      return Refuse("unknown option", arg);
-    } else if (inputGiven) {
-      return Refuse("only one capture file may be given", arg);
-    } else {
-      options.input = arg;
-      inputGiven = true;
-    }
-  }
-  if (valueCount < 1 || valueCount > kMaxValueCount) {
-    return Refuse("values per frame must be 1 to 1000000, got", std::to_string(valueCount));
-  }
-  options.valueCount = static_cast<int>(valueCount);
-  return options;
+void AddDecodeOptions(CLI::App& app, DecodeOptions& options) {
+  app.description(
+      "Decodes a raw capture of the control board's serial line and prints one\n"
+      "line per valid frame: the unit index, a tab and the record text.");
+  SetUpCommandLine(app, kUsage);
+  const CLI::Validator layoutCheck(
+      [](std::string& text) -> std::string {
+        return LayoutValueCount(text) ? "" : "not a layout S,N,A of 1 to 1000000 values: " + text;
+      },
+      "");
+  CLI::Option* layout =
+      app.add_option_function<std::string>(
+             "--layout",
+             [&options](const std::string& text) { options.valueCount = *LayoutValueCount(text); })
+          ->type_name("S,N,A")
+          ->check(layoutCheck)
+          ->description("values per frame S + N x A (default " + std::to_string(kDefaultStatusParams) + "," +
+                        std::to_string(kDefaultNumDevices) + "," + std::to_string(kDefaultAcParams) + ": " +
+                        std::to_string(options.valueCount) + " values)");
+  CLI::Option* values = app.add_option("--values", options.valueCount, "values per frame")
+                            ->type_name("N")
+                            ->check(CLI::Range(1, kMaxValueCount));
+  layout->excludes(values);
+  app.add_option("FILE", options.input, "the capture; standard input when absent or -");
 }

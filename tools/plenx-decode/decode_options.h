@@ -1,17 +1,19 @@
 // Command line of plenx-decode.
 #pragma once
 
-#include <optional>
+#include <CLI/CLI.hpp>
+
 #include <string>
 
+#include "config/record_layout.h"
+
 struct DecodeOptions {
-  int valueCount = 0;
+  // Values per frame; the built-in layout's unless --layout or --values says.
+  int valueCount = static_cast<int>(RecordValueCount(RecordLayout{}));
   // Capture to read; "-" is standard input.
   std::string input = "-";
 };
 
-// Parses argv; nullopt (after a message on stderr) when the arguments are bad.
-std::optional<DecodeOptions> ParseDecodeOptions(int argc, char** argv);
-
-// The usage text printed for bad arguments.
-const char* DecodeUsage();
+// Declares plenx-decode's usage and options on app; app.parse then fills
+// options (and throws CLI::ParseError for bad arguments, --help and --version).
+void AddDecodeOptions(CLI::App& app, DecodeOptions& options);

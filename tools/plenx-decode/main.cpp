@@ -10,12 +10,15 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "link/frame_decoder.h"
 #include "link/frame_format.h"
 #include "link/record_text.h"
+#include "platform/posix_io.h"
+#include "tools/command_line.h"
 #include "tools/plenx-decode/decode_options.h"
 
 namespace {
@@ -24,44 +27,40 @@ constexpr size_t kReadChunkBytes = 1 << 20;
 // Output is handed to write(2) once this much has gathered.
 constexpr size_t kOutputFlushBytes = 1 << 20;
 
-bool WriteAll(int fd, const std::string& text) {
-  size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t written = write(fd, text.data() + done, text.size() - done);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    done += static_cast<size_t>(written);
+// Writes and empties output; false, after a message, when standard output
+// refused it.
+bool Flush(std::string& output) {
+  if (WriteAll(STDOUT_FILENO, output) < output.size()) {
+    std::fprintf(stderr, "plenx-decode: cannot write the output: %s\n", std::strerror(errno));
+    return false;
   }
+  output.clear();
   return true;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const auto options = ParseDecodeOptions(argc, argv);
-  if (!options) {
-    std::fputs(DecodeUsage(), stderr);
-    return 2;
-  }
-  const bool fromStdin = options->input == "-";
-  const int in = fromStdin ? STDIN_FILENO : open(options->input.c_str(), O_RDONLY | O_CLOEXEC);
+  CLI::App app{"", "plenx-decode"};
+  DecodeOptions options;
+  AddDecodeOptions(app, options);
+  if (const std::optional<int> exitStatus = ParseCommandLine(app, argc, argv)) return *exitStatus;
+  const bool fromStdin = options.input == "-";
+  const int in = fromStdin ? STDIN_FILENO : OpenFile(options.input.c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0) {
-    std::fprintf(stderr, "plenx-decode: cannot open %s: %s\n", options->input.c_str(), std::strerror(errno));
+    std::fprintf(stderr, "plenx-decode: cannot open %s: %s\n", options.input.c_str(), std::strerror(errno));
     return 1;
   }
 
-  auto decoder = FrameDecoder::Create(options->valueCount);
+  auto decoder = FrameDecoder::Create(options.valueCount);
   std::vector<unsigned char> chunk(kReadChunkBytes);
   std::string output;
-  output.reserve(kOutputFlushBytes + options->valueCount * plenx::frame::kMaxValueTextBytes + 16);
+  output.reserve(kOutputFlushBytes + options.valueCount * plenx::frame::kMaxValueTextBytes + 16);
   for (;;) {
-    const ssize_t got = read(in, chunk.data(), chunk.size());
+    const ssize_t got = ReadSome(in, chunk.data(), chunk.size());
     if (got < 0) {
-      if (errno == EINTR) continue;
       std::fprintf(stderr, "plenx-decode: cannot read %s: %s\n",
-                   fromStdin ? "standard input" : options->input.c_str(), std::strerror(errno));
+                   fromStdin ? "standard input" : options.input.c_str(), std::strerror(errno));
       return 1;
     }
     if (got == 0) break;
@@ -73,17 +72,7 @@ int main(int argc, char** argv) {
         output.push_back('\n');
       }
     }
-    if (output.size() >= kOutputFlushBytes) {
-      if (!WriteAll(STDOUT_FILENO, output)) {
-        std::fprintf(stderr, "plenx-decode: cannot write the output: %s\n", std::strerror(errno));
-        return 1;
-      }
-      output.clear();
-    }
+    if (output.size() >= kOutputFlushBytes && !Flush(output)) return 1;
   }
-  if (!WriteAll(STDOUT_FILENO, output)) {
-    std::fprintf(stderr, "plenx-decode: cannot write the output: %s\n", std::strerror(errno));
-    return 1;
-  }
-  return 0;
+  return Flush(output) ? 0 : 1;
 }

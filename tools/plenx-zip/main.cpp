@@ -2,74 +2,79 @@
 // writer, printing the result code of every call.
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "archive/zip_writer.h"
+#include "tools/command_line.h"
 
 namespace {
 
 constexpr int kExitSuccess = 0;
 constexpr int kExitCallFailed = 1;
-constexpr int kExitBadArguments = 2;
 
-constexpr const char* kUsage =
-    "usage: plenx-zip ARCHIVE [--as ENTRY] SOURCE ...\n"
-    "Creates ARCHIVE (replacing any file of that name) and adds each SOURCE\n"
-    "under its file name without folder, or under ENTRY when --as ENTRY comes\n"
-    "before it. Prints each call's result code; exits 0 when all succeeded,\n"
-    "1 otherwise, 2 for bad arguments.\n";
+constexpr const char* kUsage = "usage: plenx-zip ARCHIVE [--as ENTRY] SOURCE ...";
 
 struct Addition {
   std::string entryName;
-  const char* sourcePath;
+  std::string sourcePath;
 };
 
 // The last component of path: what follows its last "/".
-std::string FileNameOf(const char* path) {
-  const char* slash = std::strrchr(path, '/');
-  return slash == nullptr ? path : slash + 1;
-}
-
-// Reads "[--as ENTRY] SOURCE ..." from args; false when the list is empty or
-// an --as has no entry name and source after it.
-bool ParseAdditions(int count, char** args, std::vector<Addition>& additions) {
-  for (int i = 0; i < count; ++i) {
-    if (std::strcmp(args[i], "--as") == 0) {
-      if (i + 2 >= count) return false;
-      additions.push_back({args[i + 1], args[i + 2]});
-      i += 2;
-    } else {
-      additions.push_back({FileNameOf(args[i]), args[i]});
-    }
-  }
-  return !additions.empty();
+std::string FileNameOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-    std::fputs(kUsage, stdout);
-    return kExitSuccess;
-  }
+  CLI::App app{
+      "Creates ARCHIVE (replacing any file of that name) and adds each SOURCE\n"
+      "under its file name without folder, or under ENTRY when --as ENTRY comes\n"
+      "before it. Prints each call's result code; exits 0 when all succeeded,\n"
+      "1 otherwise, 2 for bad arguments.",
+      "plenx-zip"};
+  SetUpCommandLine(app, kUsage);
+  std::string archivePath;
+  std::vector<std::string> sources;
+  std::vector<std::pair<std::string, std::string>> renamed;
+  app.add_option("ARCHIVE", archivePath, "the archive to create")->required();
+  CLI::Option* plain = app.add_option("SOURCE", sources, "a file to add under its own name");
+  CLI::Option* as = app.add_option("--as", renamed, "add SOURCE under the entry name ENTRY")
+                        ->type_name("ENTRY SOURCE")
+                        ->allow_extra_args(false);
+  if (const std::optional<int> exitStatus = ParseCommandLine(app, argc, argv)) return *exitStatus;
+  // The additions in command-line order: CLI11 lists every value it took in
+  // the order it took them, an --as once for each of its two.
   std::vector<Addition> additions;
-  if (argc < 3 || !ParseAdditions(argc - 2, argv + 2, additions)) {
-    std::fputs(kUsage, stderr);
-    return kExitBadArguments;
+  size_t nextPlain = 0;
+  size_t nextRenamed = 0;
+  for (size_t i = 0; i < app.parse_order().size(); ++i) {
+    const CLI::Option* option = app.parse_order()[i];
+    if (option == plain) {
+      additions.push_back({FileNameOf(sources[nextPlain]), sources[nextPlain]});
+      ++nextPlain;
+    } else if (option == as) {
+      additions.push_back({renamed[nextRenamed].first, renamed[nextRenamed].second});
+      ++nextRenamed;
+      ++i;  // the second value of the same --as
+    }
   }
-  const char* archivePath = argv[1];
-  const ArchiveHandle archive = ArchiveCreate(archivePath);
+  if (additions.empty()) return FinishEarlyParse(app, CLI::RequiredError("SOURCE"));
+
+  const ArchiveHandle archive = ArchiveCreate(archivePath.c_str());
   if (archive == nullptr) {
-    std::printf("ArchiveCreate(\"%s\") failed\n", archivePath);
+    std::printf("ArchiveCreate(\"%s\") failed\n", archivePath.c_str());
     return kExitCallFailed;
   }
   bool allSucceeded = true;
   for (const Addition& addition : additions) {
-    const uint32_t result = ArchiveAddFile(archive, addition.entryName.c_str(), addition.sourcePath);
-    std::printf("ArchiveAddFile(\"%s\", \"%s\") = 0x%08X\n", addition.entryName.c_str(), addition.sourcePath,
-                static_cast<unsigned>(result));
+    const uint32_t result = ArchiveAddFile(archive, addition.entryName.c_str(), addition.sourcePath.c_str());
+    std::printf("ArchiveAddFile(\"%s\", \"%s\") = 0x%08X\n", addition.entryName.c_str(),
+                addition.sourcePath.c_str(), static_cast<unsigned>(result));
     allSucceeded = allSucceeded && result == kArchiveSuccess;
   }
   const uint32_t closeResult = ArchiveClose(archive);

@@ -1,0 +1,11 @@
+// The program's folder in each of the system's configuration folders.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// <folder>/plenx-logger for each folder of XDG_CONFIG_DIRS (a list split at
+// ':'), most important first; /etc/xdg/plenx-logger when the variable is
+// unset or empty. Relative and empty entries are skipped, as the XDG base
+// directory rules ask. No trailing "/".
+std::vector<std::string> SystemConfigFolders();

@@ -1,0 +1,16 @@
+// The program's folder in the user's configuration folder, shared by the
+// remembered settings and the serial port links.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The program's folder inside each configuration folder.
+inline constexpr std::string_view kProgramConfigFolderName = "plenx-logger";
+
+// ${XDG_CONFIG_HOME}/plenx-logger when XDG_CONFIG_HOME is an absolute path,
+// otherwise <home>/.config/plenx-logger, where <home> is HOME when that is
+// an absolute path and else the home folder of the user database. Empty
+// when no home folder is known. A relative or empty variable is ignored, as
+// the XDG base directory rules ask. No trailing "/".
+std::string UserConfigFolder();

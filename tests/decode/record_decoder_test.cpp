@@ -1,0 +1,100 @@
+// One decoder for many records: the numbers behind the Value texts, and
+// records of different lengths through the same decoder.
+#include "decode/record_decoder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "decode/record_view.h"
+
+namespace {
+
+// A default-layout record text, every value 0 but the one at position.
+std::string RecordWith(int64_t position, int32_t value) {
+  std::string text;
+  for (int64_t i = 0; i < 229; ++i) text += (i == position ? std::to_string(value) : "0") + ",";
+  return text;
+}
+
+// The texts of every row through decoder, list by list as DecodeRecord has them.
+std::vector<std::vector<std::string>> TextsOf(const RecordDecoder& decoder, size_t present) {
+  std::vector<std::vector<std::string>> lists(1);
+  for (size_t row = 0; row < present; ++row) {
+    const auto list = static_cast<size_t>(decoder.Row(row).listIndex);
+    if (list >= lists.size()) lists.resize(list + 1);
+    lists[list].emplace_back();
+    decoder.AppendText(row, lists[list].back());
+  }
+  return lists;
+}
+
+TEST(RecordDecoderTest, NumbersBehindTheTexts) {
+  const struct {
+    const char* name;
+    int64_t position;
+    int32_t value;
+    const char* text;
+    const char* number;
+  } cases[] = {
+      {"CompressorRunning", 3, 2723, "50 %", "50"},
+      {"CompressorStopped", 3, 299, "Stop", "0"},
+      {"FanSendsItsValue", 5, 60, "Running", "60"},
+      {"OutdoorModeCode", 7, 2, "Cool", "2"},
+      {"OutdoorTemperature", 10, 400, "77.0", "77.0"},
+      {"DefrostCode", 15, 4, "Stopping", "4"},
+      {"OutdoorFaultCode", 30, 100, "Wrong indoor/outdoor units combination", "100"},
+      {"TopShellWithoutSensor", 39, -1, "NA", ""},
+      {"TopShellTemperature", 39, 400, "77.0", "77.0"},
+      {"SoftwareVersionGeneric", 67, 21, "21", "21"},
+      {"IndoorModeCode", 70, 3, "Heat", "3"},
+      {"ValveSteps", 72, 480, "Open", "480"},
+      {"IndoorPlaceholder", 75, 9, "-", ""},
+      {"IFeelOddIsOne", 76, 3, "Enabled", "1"},
+      {"IFeelEvenIsZero", 76, 2, "Disabled", "0"},
+      {"AirflowGeneric", 85, 1200, "1200", "1200"},
+      {"IndoorFaultCode", 95, 2, "Float switch alarm", "2"},
+      {"ZizuSetPoint", 194, 8, "32.9", "32.9"},
+      {"ZizuWaterTemperature", 195, 400, "77.0", "77.0"},
+      {"ZizuPlaceholderOverTemperature", 197, 400, "-", ""},
+      {"PumpSendsItsValue", 206, 7, "Running", "7"},
+      {"ZizuFaultCode", 215, 2, "Water switch alarm", "2"},
+  };
+  RecordDecoder decoder{RecordLayout{}};
+  for (const auto& c : cases) {
+    ASSERT_EQ(decoder.Load(RecordWith(c.position, c.value)), decoder.RowCount()) << c.name;
+    size_t row = 0;
+    while (row < decoder.RowCount() && decoder.Row(row).shown.position != c.position) ++row;
+    ASSERT_LT(row, decoder.RowCount()) << c.name;
+    std::string text = "kept,";
+    std::string number = "kept,";
+    decoder.AppendText(row, text);
+    decoder.AppendNumber(row, number);
+    EXPECT_EQ(text, std::string("kept,") + c.text) << c.name;
+    EXPECT_EQ(number, std::string("kept,") + c.number) << c.name;
+  }
+}
+
+// A short record in between leaves nothing behind: the next complete record
+// reads as DecodeRecord reads it alone.
+TEST(RecordDecoderTest, ReusedAcrossRecordsOfDifferentLengths) {
+  const RecordLayout layout;
+  std::string full;
+  for (int i = 0; i < 229; ++i) full += std::to_string(i * 37 % 1000 - 200) + ",";
+  const RecordTexts alone = DecodeRecord(layout, full);
+
+  RecordDecoder decoder(layout);
+  ASSERT_EQ(decoder.Load(full), decoder.RowCount());
+  EXPECT_EQ(decoder.MissingPosition(), -1);
+  EXPECT_EQ(decoder.Load("1,2,3,"), 1u);  // only p = 3 has a field
+  EXPECT_EQ(decoder.MissingPosition(), 5);
+  EXPECT_EQ(decoder.Load(""), 0u);
+  EXPECT_EQ(decoder.MissingPosition(), 3);
+  ASSERT_EQ(decoder.Load(full), decoder.RowCount());
+  EXPECT_EQ(decoder.MissingPosition(), -1);
+  EXPECT_EQ(TextsOf(decoder, decoder.RowCount()), alone.listTexts);
+}
+
+}  // namespace

@@ -1,0 +1,26 @@
+// The times of --from and --to: a date, or a date and a time, as the log
+// writes them or in ISO 8601.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/local_time.h"
+
+// Which end of the filter a time bounds; it decides how missing parts fill.
+enum class BoundSide { kFrom, kTo };
+
+// Parses "YYYY-MM-DD" or "YYYY/MM/DD", optionally followed by 'T', a blank or
+// '-' and "hh:mm", "hh:mm:ss" or "hh:mm:ss.f" with one to three decimals:
+// 2015-03-07T14:05:09.042 (ISO 8601) and 2015/03/07-14:05:09.042 (the log)
+// both work. Parts left out are the earliest for kFrom and the latest for
+// kTo, so "--to 2015-03-07" takes in the whole day and "--to 14:05" the
+// whole minute. Time zones are refused: the log's times are local times
+// without one. nullopt with error set when text is no such time.
+std::optional<LocalTime> ParseTimeBound(std::string_view text, BoundSide side, std::string& error);
+
+// Appends time as ISO 8601 with milliseconds, "2015-03-07T14:05:09.042".
+// Every field must lie within its range and the year within 0 to 9999, as
+// they do in every time ParseLogLine and ParseTimeBound give.
+void AppendIsoTime(const LocalTime& time, std::string& out);
