@@ -9,6 +9,7 @@
 #include "archive/log_archive_name.h"
 #include "config/persisted_settings.h"
 #include "panels/archive_progress_dialog.h"
+#include "panels/trend_window.h"
 #include "platform/local_time.h"
 #include "platform/serial_port_name.h"
 #include "platform/system_error_text.h"
@@ -135,6 +136,7 @@ void CTESSAMPLENXLOGGERDlg::OnBnClickedStart() {
   m_banner.ShowWindow(SW_SHOW);
   BuildOutdoorList();
   BuildUnitLists();
+  if (m_trends != nullptr) m_trends->BeginRun();
   m_started = true;
 }
 
