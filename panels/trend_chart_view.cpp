@@ -149,11 +149,14 @@ void TrendChartView::ShowRange(int64_t fromMs, int64_t toMs) {
 }
 
 void TrendChartView::Redraw() {
-  m_timeAxis->setRange(static_cast<double>(m_fromMs), static_cast<double>(m_toMs));
-  SetTimeTicks();
+  // Every change of an axis makes Qt Charts map each attached line's points
+  // again: the lines are emptied first and filled last, so each new point
+  // is mapped once.
+  for (QLineSeries* series : m_series) series->clear();
   m_drawnPoints = 0;
   float low[2] = {std::numeric_limits<float>::infinity(), std::numeric_limits<float>::infinity()};
   float high[2] = {-std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity()};
+  std::vector<QList<QPointF>> lines(m_series.size());
   if (m_table != nullptr) {
     const int64_t typical = m_table->TypicalIntervalMs();
     DrawRange range;
@@ -161,14 +164,13 @@ void TrendChartView::Redraw() {
     range.toMs = m_toMs;
     range.pixelColumns = std::max(1, static_cast<int>(std::lround(chart()->plotArea().width())));
     range.maxGapMs = std::max(kQuietLineMs, kGapIntervals * typical);
-    QList<QPointF> points;
     for (size_t s = 0; s < m_series.size(); ++s) {
       const size_t column = m_columns[s];
       m_points.clear();
       DownsampleMinMax(m_table->TimesMs(), m_table->Values(column), m_table->TimesAscending(), range,
                        m_points);
       const size_t axis = m_table->Columns()[column].quantity == ValueQuantity::kFahrenheit ? 0 : 1;
-      points.clear();
+      QList<QPointF>& points = lines[s];
       points.reserve(static_cast<qsizetype>(m_points.size()));
       for (const TrendPoint& point : m_points) {
         points.append(QPointF(static_cast<double>(point.timeMs), point.value));
@@ -177,9 +179,10 @@ void TrendChartView::Redraw() {
         high[axis] = std::max(high[axis], point.value);
       }
       m_drawnPoints += m_points.size();
-      m_series[s]->replace(points);
     }
   }
+  m_timeAxis->setRange(static_cast<double>(m_fromMs), static_cast<double>(m_toMs));
+  SetTimeTicks();
   FitValueAxis(m_fahrenheitAxis, low[0], high[0]);
   FitValueAxis(m_otherAxis, low[1], high[1]);
   bool anyFahrenheit = false;
@@ -190,6 +193,7 @@ void TrendChartView::Redraw() {
   }
   m_fahrenheitAxis->setVisible(anyFahrenheit || !anyOther);
   m_otherAxis->setVisible(anyOther);
+  for (size_t s = 0; s < m_series.size(); ++s) m_series[s]->replace(lines[s]);
   if (m_cursorX >= 0) SetCursor(m_cursorX);
 }
 
