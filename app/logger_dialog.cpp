@@ -91,10 +91,7 @@ void CTESSAMPLENXLOGGERDlg::InstallWindowMenu() {
     menu.addAction(QStringLiteral("&Close"))->setData(SC_CLOSE);
     menu.addSeparator();
     menu.addAction(TextToQt(kTrendsMenuText))->setData(kTrendsCommand);
-    if (!kAboutMenuText.empty()) {
-      menu.addSeparator();
-      menu.addAction(TextToQt(kAboutMenuText))->setData(kAboutBoxCommand);
-    }
+    if (!kAboutMenuText.empty()) menu.addAction(TextToQt(kAboutMenuText))->setData(kAboutBoxCommand);
     if (QAction* chosen = menu.exec(window->mapToGlobal(at))) OnSysCommand(chosen->data().toUInt(), 0);
   });
 }
