@@ -73,14 +73,10 @@ int64_t TrendTable::TypicalIntervalMs() const {
   return std::max<int64_t>(*middle, 0);
 }
 
-void TrendTable::Clear() { DropOldest(m_timesMs.size()); }
-
-void TrendTable::DropOldest(size_t count) {
-  count = std::min(count, m_timesMs.size());
-  const auto drop = static_cast<std::ptrdiff_t>(count);
-  m_timesMs.erase(m_timesMs.begin(), m_timesMs.begin() + drop);
-  for (std::vector<float>& values : m_values) values.erase(values.begin(), values.begin() + drop);
-  m_timesAscending = std::is_sorted(m_timesMs.begin(), m_timesMs.end());
+void TrendTable::Clear() {
+  m_timesMs.clear();
+  for (std::vector<float>& values : m_values) values.clear();
+  m_timesAscending = true;
 }
 
 void TrendTable::Reserve(size_t count) {

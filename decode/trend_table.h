@@ -63,17 +63,14 @@ class TrendTable {
   // 0 with fewer than two records.
   int64_t TypicalIntervalMs() const;
 
-  // Removes every record.
+  // Removes every record (a new run).
   void Clear();
-  // Removes the count oldest records (all when count >= Size()).
-  void DropOldest(size_t count);
   // Makes room for count records in all, so a reader that knows about how
   // many will come appends without moving the columns.
   void Reserve(size_t count);
 
-  // Bytes the stored records take (times and values), and one record's share.
+  // Bytes the stored records take (times and values, as allocated).
   size_t MemoryBytes() const;
-  size_t BytesPerRecord() const { return sizeof(int64_t) + m_columns.size() * sizeof(float); }
 
  private:
   RecordLayout m_layout;
