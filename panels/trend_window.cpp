@@ -124,7 +124,8 @@ void TrendWindow::BuildControls() {
 
   m_parameters = new QListWidget;
   m_parameters->setToolTip(QStringLiteral("Up to six parameters"));
-  QObject::connect(m_parameters, &QListWidget::itemChanged, this, [this] { OnParameterToggled(); });
+  QObject::connect(m_parameters, &QListWidget::itemChanged, this,
+                   [this](QListWidgetItem* item) { OnParameterToggled(item); });
   m_chart = new TrendChartView;
   m_chart->onUserRange = [this] { m_following = false; };
   m_chart->onReset = [this] { ResetRange(); };
@@ -163,7 +164,7 @@ void TrendWindow::FillParameterList() {
   m_fillingList = false;
 }
 
-void TrendWindow::OnParameterToggled() {
+void TrendWindow::OnParameterToggled(QListWidgetItem* toggled) {
   if (m_fillingList) return;
   std::vector<size_t> chosen;
   for (int row = 0; row < m_parameters->count(); ++row) {
@@ -171,7 +172,9 @@ void TrendWindow::OnParameterToggled() {
     if (item->checkState() == Qt::Checked) chosen.push_back(item->data(Qt::UserRole).toULongLong());
   }
   if (chosen.size() > kMaxTrendSeries) {
-    FillParameterList();  // takes the last tick back
+    m_fillingList = true;  // the tick taken back is no change of the choice
+    toggled->setCheckState(Qt::Unchecked);
+    m_fillingList = false;
     m_status->setText(QStringLiteral("Up to six parameters can be charted at a time; clear one first."));
     return;
   }
@@ -205,7 +208,7 @@ void TrendWindow::BeginRun() {
 
 void TrendWindow::AddRecord(const LocalTime& time, std::string_view record) {
   m_runTable.Append(time, record);
-  if (m_showsRun && !m_redrawTimer.isActive()) m_redrawTimer.start();
+  if (m_showsRun && isVisible() && !m_redrawTimer.isActive()) m_redrawTimer.start();
 }
 
 void TrendWindow::FlushRedraw() {
@@ -411,6 +414,11 @@ void TrendWindow::ShowError(const QString& text) {
   } else {
     QMessageBox::warning(this, kCaption, text);
   }
+}
+
+void TrendWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  FlushRedraw();
 }
 
 void TrendWindow::closeEvent(QCloseEvent* event) {

@@ -18,6 +18,7 @@
 class QCheckBox;
 class QLabel;
 class QListWidget;
+class QListWidgetItem;
 class QPushButton;
 class TrendChartView;
 struct TrendLogJob;
@@ -77,11 +78,13 @@ class TrendWindow : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // Records that came while the window was hidden are drawn when it shows.
+  void showEvent(QShowEvent* event) override;
 
  private:
   void BuildControls();
   void FillParameterList();
-  void OnParameterToggled();
+  void OnParameterToggled(QListWidgetItem* toggled);
   void ShowTable(const TrendTable* table);
   void FollowLatest();
   void PollLogJob();

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QListWidget>
 #include <cmath>
 #include <cstdlib>
 #include <functional>
@@ -167,6 +168,14 @@ TEST(TrendWindow, FollowsTheRunsLastHalfHourOrAllOfIt) {
   EXPECT_EQ(chart.ToMs(), startMs + kMsPerMinute);
   window.ResetRange();
   EXPECT_EQ(chart.ToMs(), lastMs + kSimulatedRecordIntervalMs);
+
+  // Ticking parameters in the list: up to six are drawn, a seventh is refused.
+  auto* list = window.findChild<QListWidget*>();
+  ASSERT_NE(list, nullptr);
+  for (int row = 0; row < 7; ++row) list->item(row)->setCheckState(Qt::Checked);
+  EXPECT_EQ(chart.Columns().size(), kMaxTrendSeries);
+  EXPECT_EQ(list->item(6)->checkState(), Qt::Unchecked);
+  EXPECT_NE(window.StatusText().toStdString().find("Up to six"), std::string::npos);
 
   // A new run starts empty.
   window.BeginRun();
