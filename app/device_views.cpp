@@ -53,7 +53,8 @@ void CTESSAMPLENXLOGGERDlg::SetupViews() {
   m_tabs.MoveWindow(frame.left, frame.top, frame.Width(), frame.Height() - kBannerStripPx);
   m_tabs.RedrawWindow();
 
-  for (const TabInsertion& tab : UnitTabInsertions(m_config.numDevices))
+  // A NUMDEVICES above the lists the dialog has is shown as its first units.
+  for (const TabInsertion& tab : UnitTabInsertions(m_config.ShownUnitCount()))
     m_tabs.InsertItem(tab.index, tab.text);
   m_tabs.RedrawWindow();
 
@@ -88,7 +89,7 @@ void CTESSAMPLENXLOGGERDlg::BuildList(CListCtrl& list, int nID, int parameterCol
 
   const std::vector<std::string>& labels =
       listIndex == kOutdoorListIndex ? m_config.statusLabels : m_config.acLabels[listIndex - 1];
-  const std::vector<std::vector<ShownRow>> rows = ListRows(m_config.Layout());
+  const std::vector<std::vector<ShownRow>> rows = ListRows(m_config.ShownLayout());
   for (const ShownRow& row : rows[listIndex]) {
     const auto label = static_cast<size_t>(row.param);
     list.InsertItem(list.GetItemCount(), label < labels.size() ? labels[label] : std::string());
@@ -119,7 +120,7 @@ void CTESSAMPLENXLOGGERDlg::BuildOutdoorList() {
 }
 
 void CTESSAMPLENXLOGGERDlg::BuildUnitLists() {
-  for (int u = 0; u < m_config.numDevices && u < kUnitListCount; ++u) {
+  for (int u = 0; u < m_config.ShownUnitCount(); ++u) {
     BuildList(m_unitLists[u], kUnitListId, kUnitParameterColumnPx, u + 1);
     m_tabs.AddPageControl(&m_unitLists[u], u + 1);
   }

@@ -9,11 +9,14 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <cstdio>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "app/s_tab_ctrl.h"
 #include "app/stop_task.h"
@@ -21,8 +24,10 @@
 #include "config/window_settings.h"
 #include "decode/log_file.h"
 #include "decode/user_prompt.h"
+#include "decode/view_dump.h"
 #include "link/record_post.h"
 #include "link/simple_protocol.h"
+#include "platform/raw_capture.h"
 #include "ui/combo_box.h"
 #include "ui/dialog.h"
 #include "ui/edit.h"
@@ -32,8 +37,9 @@
 // The watchdog: timer 1 of the dialog, restarted by every record.
 inline constexpr UINT_PTR kWatchdogTimerId = 1;
 inline constexpr UINT kWatchdogPeriodMs = 10000;
-// Lists behind the outdoor unit that the dialog has room for.
-inline constexpr int kUnitListCount = 10;
+// Lists behind the outdoor unit that the dialog has room for: one per unit
+// it shows (the units of a larger NUMDEVICES are logged but not shown).
+inline constexpr int kUnitListCount = kShownUnitCount;
 // Posted to itself by OnInitDialog, so that configuration warnings are shown
 // over the visible window.
 inline constexpr UINT WM_SHOW_CONFIG_WARNINGS = WM_APP + 2;
@@ -42,6 +48,10 @@ inline constexpr int kArchiveProgressDelayMs = 500;
 // Asked when Escape or the close box would end a run.
 inline constexpr std::string_view kCloseDuringRunQuestion =
     "A run is active. Stop it and close Plenx Logger?";
+
+// Posted by the reader thread for each LinkEvent: wParam the event, lParam
+// the errno behind it.
+inline constexpr UINT WM_LINK_EVENT = WM_APP + 5;
 
 class ArchiveProgressDialog;
 class TrendWindow;
@@ -65,6 +75,16 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt, public RecordWi
   // ignored.
   void OnSysCommand(UINT nID, LPARAM lParam);
 
+  // Every run keeps its raw capture of the line in `path` (a relative name is
+  // taken from the current folder), whatever RAWCAPTURE and the log file
+  // name say. Before the window opens.
+  void SetRawCaptureFile(std::string path) { m_rawCaptureFile = std::move(path); }
+
+  // Where a line lost and a line back are written, one line each, for an
+  // unattended run; nullptr (the default) writes them nowhere. The window
+  // itself shows only the banner, after 10 s without records as always.
+  void SetLinkEventOutput(std::FILE* out) { m_linkEventOutput = out; }
+
   // UserPrompt: message boxes owned by this window.
   PromptAnswer AskYesNoCancel(const std::string& text, const std::string& caption) override;
   void ShowError(const std::string& text) override;
@@ -73,6 +93,18 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt, public RecordWi
   // text as wParam and the unit index as lParam. The message owns the text
   // only when the post succeeds; otherwise `recordText` frees it here.
   bool PostRecord(uint32_t message, std::unique_ptr<std::string> recordText, int unitIndex) override;
+  // RecordWindow, on the reader thread: posts WM_LINK_EVENT.
+  bool PostLinkEvent(LinkEvent event, int error) override;
+
+  // True from a successful Start until the run has ended.
+  bool IsRunActive() const { return m_started; }
+  // `handler` runs on the user-interface thread each time a run has ended:
+  // the link and the log closed and the archive written (the end of Stop).
+  // Unattended runs wait for it before they report and close the window.
+  void SetRunEndedHandler(std::function<void()> handler) { m_onRunEnded = std::move(handler); }
+  // The banner's state and, for every tab in order, the rows of the list
+  // attached to it, as they are shown now (view_dump.cpp).
+  ViewDump DumpViews() const;
 
  protected:
   void DoDataExchange() override;
@@ -110,12 +142,18 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt, public RecordWi
 
   // Record intake (link_record.cpp): shows, logs and releases one record.
   LRESULT OnLinkRecord(WPARAM wParam, LPARAM lParam);
+  // Line events (link_event.cpp): a lost or returning line is written to the
+  // link event output; a failed raw capture write is reported as a full
+  // disk, with one such box open at a time.
+  LRESULT OnLinkEvent(WPARAM wParam, LPARAM lParam);
 
   QIcon m_hIcon;  // icon 128, the window's icon
   // Records of the current run; LogRecord advances it and decimates by it.
   int32_t m_recordCount = 0;
   CSimpleProtocol m_link;
   LogFile m_logFile;
+  // Every byte of the line during a run, when the run keeps a raw capture.
+  RawCapture m_rawCapture;
   CStatic m_banner;
   LoggerConfig m_config;
   CListCtrl m_outdoorList;
@@ -156,14 +194,26 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt, public RecordWi
   void ShowRunLayout(bool running);
   // Enables or disables Start, Stop and the run's choices (port, Save-as).
   void EnableRunControls(bool enable);
+  // Stop's second step, once the link is closed: hands the log and the raw
+  // capture over to the worker, which flushes and closes them and writes
+  // the archive.
+  void StartStopArchive();
   // Waits for the Stop in progress and returns to idle; shows its failures.
   void CompleteStop();
 
   // Errors that a repeating event (a record every half second) may raise
   // again and again: at most one box of each kind is open at a time.
-  enum class RepeatingError { kDiskFull, kImproperArgument };
+  enum class RepeatingError { kDiskFull, kRawCaptureWriteFailed, kImproperArgument };
   // Shows text in an error box unless a box of this kind is already open.
   void ShowRepeatingError(RepeatingError kind, const std::string& text);
+  // The raw capture file of the next run: the one SetRawCaptureFile gave;
+  // else "<log file>.raw" when RAWCAPTURE is 1 and a log is kept; else none
+  // (empty).
+  std::string RawCapturePath() const;
+  // Opens the raw capture of a starting run at path (nothing for an empty
+  // path); when it cannot be opened, says so in a message box and returns
+  // false.
+  bool OpenRawCapture(const std::string& path);
   // Gives the window menu to the dialog's window (right-click).
   void InstallWindowMenu();
   // Shows the trends window, made on first use.
@@ -179,9 +229,13 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt, public RecordWi
   // The widths each list's columns were given when it was last built.
   ColumnWidths m_builtColumnWidths;
   ConfigWarnings m_configWarnings;
+  std::function<void()> m_onRunEnded;
   // The dialog's handle for the reader thread, 0 while there is no window.
   std::atomic<HWND> m_recordWindow{0};
   StopTask m_stopTask;
+  // What the Stop task works on: the link's close, then the files.
+  enum class StopPhase { kClosingLink, kArchiving };
+  StopPhase m_stopPhase = StopPhase::kArchiving;
   // The archive's path during Stop, for the progress window.
   std::string m_stopArchivePath;
   std::unique_ptr<ArchiveProgressDialog> m_archiveProgress;
@@ -190,4 +244,6 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt, public RecordWi
   std::unique_ptr<TrendWindow> m_trends;
   bool m_closeWhenStopped = false;
   std::set<RepeatingError> m_openErrorBoxes;
+  std::optional<std::string> m_rawCaptureFile;
+  std::FILE* m_linkEventOutput = nullptr;
 };

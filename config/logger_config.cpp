@@ -8,6 +8,7 @@
 #include "config/config_file_path.h"
 #include "config/default_param_labels.h"
 #include "config/ini_file.h"
+#include "link/frame_format.h"
 #include "platform/executable_path.h"
 
 namespace {
@@ -76,6 +77,9 @@ std::string ReadLabel(const IniFile& ini, const std::string& section, const char
 
 std::vector<std::string> ReadLabelSet(const IniFile& ini, const std::string& section, int count,
                                       int builtinFirst, int builtinCount) {
+  // A value past the record's shown fields never needs a label, so a huge
+  // count costs no memory.
+  if (count > kMaxRecordFields) count = kMaxRecordFields;
   std::vector<std::string> labels;
   labels.reserve(static_cast<size_t>(count));
   for (int i = 0; i < count; ++i) {
@@ -94,17 +98,27 @@ void Apply(const IniFile& ini, WarningList& warnings, LoggerConfig& config) {
   // LOGEVERY is taken as it is: 0 logs every record and a negative value has
   // its own meaning in the log step.
   config.logEvery = ReadInteger(ini, "LOGEVERY", kDefaultLogEvery, warnings);
+  int32_t rawCapture = ReadInteger(ini, "RAWCAPTURE", kRawCaptureOff, warnings);
 
-  CheckRange(ini, "NUMDEVICES", config.numDevices, 0, kMaxNumDevices, kDefaultNumDevices, warnings);
-  CheckRange(ini, "STATUSPARAMS", config.statusParams, 0, kMaxParamsPerBlock, kDefaultStatusParams, warnings);
-  CheckRange(ini, "ACPARAMS", config.acParams, 0, kMaxParamsPerBlock, kDefaultAcParams, warnings);
-  if (config.ValuesPerRecord() < 1) {
-    // A frame needs at least one value; the layout as a whole is refused.
+  // Any count a frame can carry is taken; the window shows what it can of it.
+  using plenx::frame::kMaxFrameValues;
+  CheckRange(ini, "NUMDEVICES", config.numDevices, 0, kMaxFrameValues, kDefaultNumDevices, warnings);
+  CheckRange(ini, "STATUSPARAMS", config.statusParams, 0, kMaxFrameValues, kDefaultStatusParams, warnings);
+  CheckRange(ini, "ACPARAMS", config.acParams, 0, kMaxFrameValues, kDefaultAcParams, warnings);
+  CheckRange(ini, "RAWCAPTURE", rawCapture, kRawCaptureOff, kRawCaptureOn, kRawCaptureOff, warnings);
+  config.rawCapture = rawCapture == kRawCaptureOn;
+  const int64_t values = config.ValuesPerRecord();
+  if (values < 1 || values > kMaxFrameValues) {
+    // A frame needs at least one value and carries at most kMaxFrameValues;
+    // the layout as a whole is refused.
+    const std::string problem = values < 1 ? "give records without values"
+                                           : "give records of " + std::to_string(values) +
+                                                 " values, more than a frame can carry (" +
+                                                 std::to_string(kMaxFrameValues) + ")";
     warnings.Add(std::string("[") + kConfigSection + "] STATUSPARAMS=" + std::to_string(config.statusParams) +
                  ", NUMDEVICES=" + std::to_string(config.numDevices) +
-                 ", ACPARAMS=" + std::to_string(config.acParams) +
-                 " give records without values; using STATUSPARAMS=" + std::to_string(kDefaultStatusParams) +
-                 ", NUMDEVICES=" + std::to_string(kDefaultNumDevices) +
+                 ", ACPARAMS=" + std::to_string(config.acParams) + " " + problem + "; using STATUSPARAMS=" +
+                 std::to_string(kDefaultStatusParams) + ", NUMDEVICES=" + std::to_string(kDefaultNumDevices) +
                  ", ACPARAMS=" + std::to_string(kDefaultAcParams));
     config.statusParams = kDefaultStatusParams;
     config.numDevices = kDefaultNumDevices;
@@ -114,7 +128,7 @@ void Apply(const IniFile& ini, WarningList& warnings, LoggerConfig& config) {
   config.statusLabels =
       ReadLabelSet(ini, kStatusLabelSection, config.statusParams, kStatusLabelFirst, kStatusBuiltinCount);
   const int filledSets = config.numDevices > kBaseLabelSetCount ? config.numDevices : kBaseLabelSetCount;
-  for (int set = 0; set < kMaxNumDevices; ++set) {
+  for (int set = 0; set < kShownUnitCount; ++set) {
     config.acLabels[set].clear();
     if (set >= filledSets) continue;
     const int builtinFirst = set == kZizuLabelSet ? kZizuLabelFirst : kIndoorLabelFirst;

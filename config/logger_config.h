@@ -13,15 +13,17 @@
 // Built-in value of CONFIG/LOGEVERY, used when the key is absent; the layout
 // keys default to the built-in record layout (record_layout.h).
 inline constexpr int32_t kDefaultLogEvery = 1;
+// CONFIG/RAWCAPTURE: 1 keeps a raw capture of the line beside the log, 0
+// (the default) does not.
+inline constexpr int32_t kRawCaptureOff = 0;
+inline constexpr int32_t kRawCaptureOn = 1;
 
-// Units the window can show (one label set and one list each); a larger
-// NUMDEVICES is refused.
-inline constexpr int32_t kMaxNumDevices = 10;
+// Units the window shows, each with a list and a label set of its own. A
+// larger NUMDEVICES is accepted: the units past these are logged but not
+// shown.
+inline constexpr int32_t kShownUnitCount = 10;
 // Label sets ACLABELS0..ACLABELS3, which are read whatever NUMDEVICES says.
 inline constexpr int32_t kBaseLabelSetCount = 4;
-// Largest STATUSPARAMS and ACPARAMS accepted; at 9600 baud a frame of
-// 1000 + 10 x 1000 values already takes about 23 s to arrive.
-inline constexpr int32_t kMaxParamsPerBlock = 1000;
 // Longest label kept, in bytes: a 260-byte buffer with its terminating zero.
 inline constexpr size_t kMaxLabelLength = 259;
 
@@ -35,17 +37,25 @@ struct LoggerConfig {
   int32_t numDevices = kDefaultNumDevices;      // CONFIG/NUMDEVICES, N
   int32_t statusParams = kDefaultStatusParams;  // CONFIG/STATUSPARAMS, S
   int32_t acParams = kDefaultAcParams;          // CONFIG/ACPARAMS, A
+  bool rawCapture = false;                      // CONFIG/RAWCAPTURE is 1
   std::string portName;                         // selected port, "COM1".."COM24"
-  // S labels of the outdoor unit's values, from section STATUSLABELS.
+  // Labels of the outdoor unit's values, from section STATUSLABELS: S of
+  // them, or kMaxRecordFields when S is larger (no value past those is shown).
   std::vector<std::string> statusLabels;
-  // Label set k (A labels) for unit k, from section ACLABELS<k>. Sets 0..3 are
-  // always filled; set k of 4..9 only when NUMDEVICES exceeds k, with the
-  // indoor built-in labels as defaults; the others stay empty.
-  std::array<std::vector<std::string>, kMaxNumDevices> acLabels;
+  // Label set k for unit k, from section ACLABELS<k>, A labels (at most
+  // kMaxRecordFields). Sets 0..3 are always filled; set k of 4..9 only when
+  // NUMDEVICES exceeds k, with the indoor built-in labels as defaults; the
+  // others stay empty.
+  std::array<std::vector<std::string>, kShownUnitCount> acLabels;
 
   // The record layout these counts give.
   RecordLayout Layout() const { return RecordLayout{statusParams, numDevices, acParams}; }
-  // Values in every record and frame: S + N x A, at least 1 after Load.
+  // The units the window shows: NUMDEVICES, at most kShownUnitCount.
+  int32_t ShownUnitCount() const { return numDevices < kShownUnitCount ? numDevices : kShownUnitCount; }
+  // Layout() cut to the shown units; their values keep their positions.
+  RecordLayout ShownLayout() const { return RecordLayout{statusParams, ShownUnitCount(), acParams}; }
+  // Values in every record and frame: S + N x A; after Load at least 1 and
+  // at most what a frame can carry (plenx::frame::kMaxFrameValues).
   int64_t ValuesPerRecord() const { return RecordValueCount(Layout()); }
 
   // Loads the first configuration file found (FindConfigFile for the running

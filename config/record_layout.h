@@ -13,6 +13,10 @@ inline constexpr int32_t kDefaultStatusParams = 69;
 inline constexpr int32_t kDefaultNumDevices = 4;
 inline constexpr int32_t kDefaultAcParams = 40;
 
+// Most fields a record text is split into (SplitRecord): the values past the
+// 2500th of a record are logged but never shown, and need no label.
+inline constexpr int kMaxRecordFields = 2500;
+
 // Positions 0 to statusParams - 1 of a record are the outdoor unit's status
 // parameters; position statusParams + acParams * u + t is parameter t of
 // unit u. Negative counts are treated as 0.

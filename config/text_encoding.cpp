@@ -38,6 +38,14 @@ void AppendWindows1252AsUtf8(std::string_view text, std::string& out) {
   }
 }
 
+void AppendShownTextAsUtf8(std::string_view text, std::string& out) {
+  if (IsValidUtf8(text)) {
+    out += text;
+  } else {
+    AppendWindows1252AsUtf8(text, out);
+  }
+}
+
 char ToLowerWindows1252(char byte) {
   const auto value = static_cast<uint8_t>(byte);
   if (value >= 'A' && value <= 'Z') return static_cast<char>(value + 0x20);

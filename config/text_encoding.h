@@ -18,6 +18,11 @@ std::string Utf8ToWindows1252(std::string_view utf8);
 // leaves undefined become their C1 control characters.
 void AppendWindows1252AsUtf8(std::string_view text, std::string& out);
 
+// Appends text to out as UTF-8 the way the window reads a text: as it is
+// when it is well-formed UTF-8 (a file name, a label typed in UTF-8), else
+// as Windows-1252 (AppendWindows1252AsUtf8).
+void AppendShownTextAsUtf8(std::string_view text, std::string& out);
+
 // The lower-case form of one Windows-1252 byte: ASCII letters, the accented
 // Latin letters 0xC0..0xDE (except the multiplication sign 0xD7) and the
 // pairs 0x8A/0x9A, 0x8C/0x9C, 0x8E/0x9E, 0x9F/0xFF. Other bytes are kept.

@@ -6,8 +6,7 @@
 #include <string_view>
 #include <vector>
 
-// Most fields SplitRecord keeps; a record position at or beyond it has no field.
-inline constexpr int kMaxRecordFields = 2500;
+#include "config/record_layout.h"  // kMaxRecordFields
 
 // Splits text at its commas into fields (blanks and tabs kept), replacing the
 // contents of fields. A text that ends with a comma yields one empty field

@@ -1,6 +1,7 @@
 // Any bytes as the configuration file: loading never fails, and what it
-// yields is always usable: the counts lie in their ranges and give records
-// with values, every label set has one label per value, no label is longer
+// yields is always usable: the counts give records with values that a frame
+// can carry, every label set has one label per value (up to the most fields
+// a record shows), no label is longer
 // than the limit or holds a line end, and every warning names the file and
 // is one line.
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include "config/logger_config.h"
 #include "fuzz/support/fuzz_check.h"
 #include "fuzz/support/scratch_folder.h"
+#include "link/frame_format.h"
 
 namespace {
 
@@ -32,19 +34,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   LoggerConfig config;
   const ConfigWarnings warnings = config.Load(path);
 
-  FUZZ_CHECK(config.numDevices >= 0 && config.numDevices <= kMaxNumDevices,
-             "NUMDEVICES " + std::to_string(config.numDevices));
-  FUZZ_CHECK(config.statusParams >= 0 && config.statusParams <= kMaxParamsPerBlock,
-             "STATUSPARAMS " + std::to_string(config.statusParams));
-  FUZZ_CHECK(config.acParams >= 0 && config.acParams <= kMaxParamsPerBlock,
-             "ACPARAMS " + std::to_string(config.acParams));
+  FUZZ_CHECK(config.numDevices >= 0, "NUMDEVICES " + std::to_string(config.numDevices));
+  FUZZ_CHECK(config.statusParams >= 0, "STATUSPARAMS " + std::to_string(config.statusParams));
+  FUZZ_CHECK(config.acParams >= 0, "ACPARAMS " + std::to_string(config.acParams));
   FUZZ_CHECK(config.ValuesPerRecord() >= 1, "records without values");
+  FUZZ_CHECK(config.ValuesPerRecord() <= plenx::frame::kMaxFrameValues,
+             "records of " + std::to_string(config.ValuesPerRecord()) + " values");
 
-  CheckLabels(config.statusLabels, static_cast<size_t>(config.statusParams), "STATUSLABELS");
+  CheckLabels(config.statusLabels, static_cast<size_t>(std::min(config.statusParams, kMaxRecordFields)),
+              "STATUSLABELS");
   const int filledSets = std::max(config.numDevices, kBaseLabelSetCount);
-  for (int set = 0; set < kMaxNumDevices; ++set) {
-    CheckLabels(config.acLabels[set], set < filledSets ? static_cast<size_t>(config.acParams) : 0,
-                "ACLABELS" + std::to_string(set));
+  const auto setSize = static_cast<size_t>(std::min(config.acParams, kMaxRecordFields));
+  for (int set = 0; set < kShownUnitCount; ++set) {
+    CheckLabels(config.acLabels[set], set < filledSets ? setSize : 0, "ACLABELS" + std::to_string(set));
   }
   for (const std::string& warning : warnings) {
     FUZZ_CHECK(warning.starts_with(path + ": "), "warning does not name the file: " + warning);

@@ -4,9 +4,9 @@
 // first position the record lacks, each with a text its parameter's table
 // allows.
 //
-// Input: STATUSPARAMS (2 bytes), NUMDEVICES (1), ACPARAMS (2), each reduced
-// to the loader's range (a layout without values becomes the default one, as
-// the loader makes it), then the record text.
+// Input: STATUSPARAMS (2 bytes), NUMDEVICES (1), ACPARAMS (2), taken as
+// they are (the loader accepts all of them; a layout without values becomes
+// the default one, as the loader makes it), then the record text.
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
@@ -146,9 +146,9 @@ int32_t StrtolValue(const std::string& field) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzInput input(data, size);
   RecordLayout layout;
-  layout.statusParams = input.U16() % (kMaxParamsPerBlock + 1);
-  layout.numDevices = input.Byte() % (kMaxNumDevices + 1);
-  layout.acParams = input.U16() % (kMaxParamsPerBlock + 1);
+  layout.statusParams = input.U16();
+  layout.numDevices = input.Byte();
+  layout.acParams = input.U16();
   if (RecordValueCount(layout) < 1) layout = kDefaultLayout;
   const std::string_view record = input.Rest();
 

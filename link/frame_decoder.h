@@ -15,7 +15,8 @@ class FrameDecoder {
  public:
   // A decoder for frames of valueCount values; nullopt when valueCount < 1
   // (a frame needs at least one value, and the caller must not start a reader
-  // without one) or when a frame would exceed INT_MAX bytes.
+  // without one), above kMaxFrameValues, or when the value buffer cannot be
+  // allocated.
   [[nodiscard]] static std::optional<FrameDecoder> Create(int valueCount);
 
   // Drops any partial frame; called when a read delivered no byte.
@@ -42,7 +43,7 @@ class FrameDecoder {
     WaitChecksumLow,
   };
 
-  explicit FrameDecoder(int valueCount);
+  FrameDecoder(int valueCount, std::unique_ptr<int16_t[]> values);
 
   State m_state = State::WaitStart;
   // Byte sum of the current frame; only its low 15 bits are compared.

@@ -30,5 +30,9 @@ inline constexpr int kMaxValueTextBytes = 7;
 
 // Total length of a frame carrying valueCount values.
 constexpr long long FrameBytes(long long valueCount) { return 2 * valueCount + kFrameOverheadBytes; }
+// Most values a frame may carry: the receiver counts a frame's bytes in an
+// int. About 1.07e9 values, a frame that takes weeks at 9600 baud.
+inline constexpr int kMaxFrameValues = (0x7FFFFFFF - kFrameOverheadBytes) / 2;
+static_assert(FrameBytes(kMaxFrameValues) <= 0x7FFFFFFF && FrameBytes(kMaxFrameValues + 1LL) > 0x7FFFFFFF);
 
 }  // namespace plenx::frame

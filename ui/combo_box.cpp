@@ -64,6 +64,13 @@ int CComboBox::SetCurSel(int nSelect) {
   return inRange ? nSelect : CB_ERR;
 }
 
+BOOL CComboBox::ChooseItem(int nIndex) {
+  ComboBoxWidget* combo = Combo(GetWidget());
+  if (combo == nullptr || nIndex < 0 || nIndex >= combo->count()) return FALSE;
+  combo->setCurrentIndex(nIndex);
+  return TRUE;
+}
+
 int CComboBox::GetCurSel() const {
   ComboBoxWidget* combo = Combo(GetWidget());
   return combo == nullptr || combo->currentIndex() < 0 ? CB_ERR : combo->currentIndex();

@@ -21,6 +21,9 @@ class CComboBox : public CWnd {
   // Selects item `nSelect` and returns it; an index out of range clears the
   // selection and returns CB_ERR.
   int SetCurSel(int nSelect);
+  // Selects item `nIndex` as a user's choice does: CBN_SELCHANGE is raised
+  // when the selection changes. FALSE for an index out of range.
+  BOOL ChooseItem(int nIndex);
   // The selected index, CB_ERR when none.
   int GetCurSel() const;
   // Stores item `nIndex`'s text (the bytes given to AddString) and returns

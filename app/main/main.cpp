@@ -1,9 +1,13 @@
 // Entry point of plenx-logger: reads the options and runs the application.
+#include <strings.h>
+
+#include <cmath>
 #include <cstdlib>
 #include <optional>
 #include <string>
 
 #include "app/logger_app.h"
+#include "app/port_list.h"
 #include "tools/command_line.h"
 
 namespace {
@@ -11,7 +15,33 @@ namespace {
 CTESSAMPLENXLOGGERApp theApp;
 
 constexpr const char* kUsage =
-    "usage: plenx-logger [--headless] [--start] [--screenshot FILE.png] [--version]";
+    "usage: plenx-logger [--start] [--port COMn] [--log FILE]\n"
+    "       plenx-logger --headless [--port COMn] [--log FILE] [--append] [--seconds S] [--dump-every S]\n"
+    "                    [--raw FILE]\n"
+    "       plenx-logger [--headless] --screenshot FILE.png\n"
+    "       plenx-logger --version";
+
+// Longest time a timer of the event loop takes: 2^31 - 1 ms, about 24 days.
+constexpr double kMaxTimerSeconds = 2147483.0;
+constexpr double kShortestTimerSeconds = 0.001;
+
+int Milliseconds(double seconds) { return static_cast<int>(std::lround(seconds * 1000.0)); }
+
+// Takes an item of the port list in any letter case and gives its text.
+CLI::Validator PortListItem() {
+  return CLI::Validator(
+      [](std::string& name) -> std::string {
+        for (const std::string& item : PortItemTexts()) {
+          if (strcasecmp(item.c_str(), name.c_str()) == 0) {
+            name = item;
+            return {};
+          }
+        }
+        return name + " is not in the port list (" + PortItemText(1) + " to " + PortItemText(kPortCount) +
+               ")";
+      },
+      "");
+}
 
 }  // namespace
 
@@ -22,18 +52,50 @@ int main(int argc, char** argv) {
       "plenx-logger"};
   SetUpCommandLine(app, kUsage);
   LoggerRunOptions options;
-  app.add_flag(
+  std::optional<double> seconds;
+  std::optional<double> dumpEverySeconds;
+  CLI::Option* headless = app.add_flag(
       "--headless", options.headless,
-      "run without a display; message boxes are answered as if closed and written to standard error");
-  app.add_flag(
-      "--start", options.start,
-      "start a run with the remembered port and log file (SIGTERM or SIGINT stops it and archives the "
-      "log)");
-  app.add_option_function<std::string>(
-         "--screenshot", [&options](const std::string& path) { options.screenshotPath = path; },
-         "write the window as PNG once shown, then close")
-      ->type_name("FILE");
+      "run without a display: start a run at once; message boxes go to standard error and are answered "
+      "as if closed; SIGTERM, SIGINT or SIGHUP stops the run (the log is archived) and the views are "
+      "printed on standard output");
+  CLI::Option* start = app.add_flag("--start", options.start, "click Start once the window is shown");
+  app.add_option("--port", options.portName, "select this item of the port list (COM1 to COM24)")
+      ->type_name("COMn")
+      ->transform(PortListItem());
+  app.add_option("--log", options.logFile,
+                 "log to FILE, as if chosen with \"Save log file as...\" (relative to the current folder)")
+      ->type_name("FILE")
+      ->check([](const std::string& name) { return name.empty() ? std::string("empty file name") : ""; });
+  CLI::Option* append =
+      app.add_flag("--append", options.append, "append to an existing log file (else the run does not start)")
+          ->needs(headless);
+  CLI::Option* runFor = app.add_option("--seconds", seconds, "stop the run after S seconds")
+                            ->type_name("S")
+                            ->check(CLI::Range(kShortestTimerSeconds, kMaxTimerSeconds))
+                            ->needs(headless);
+  CLI::Option* dumpEvery =
+      app.add_option("--dump-every", dumpEverySeconds, "also print the views every S seconds during the run")
+          ->type_name("S")
+          ->check(CLI::Range(kShortestTimerSeconds, kMaxTimerSeconds))
+          ->needs(headless);
+  CLI::Option* raw =
+      app.add_option("--raw", options.rawCapturePath,
+                     "append every byte read from the serial line to FILE during the run (the log's append "
+                     "question and lock rules apply)")
+          ->type_name("FILE")
+          ->check([](const std::string& name) { return name.empty() ? std::string("empty file name") : ""; })
+          ->needs(headless);
+  app.add_option("--screenshot", options.screenshotPath, "write the window as PNG once shown, then close")
+      ->type_name("FILE")
+      ->excludes(start)
+      ->excludes(append)
+      ->excludes(runFor)
+      ->excludes(dumpEvery)
+      ->excludes(raw);
   if (const std::optional<int> exitStatus = ParseCommandLine(app, argc, argv)) return *exitStatus;
+  if (seconds) options.runMs = Milliseconds(*seconds);
+  if (dumpEverySeconds) options.dumpEveryMs = Milliseconds(*dumpEverySeconds);
   // The offscreen platform needs no display; an explicit choice is kept.
   if (options.headless) ::setenv("QT_QPA_PLATFORM", "offscreen", /*overwrite=*/0);
   theApp.SetRunOptions(std::move(options));

@@ -138,4 +138,61 @@ TEST_F(DeviceViewsTest, EveryBuildLeavesOneFreshWindowPerList) {
   EXPECT_FALSE(dlg.m_outdoorList.IsWindowVisible());
 }
 
+TEST_F(DeviceViewsTest, UnitsPastTheTenthAreNotShown) {
+  DialogProbe dlg(WriteIni("[CONFIG]\nNUMDEVICES=12\n"));
+  ASSERT_TRUE(dlg.Create());
+  dlg.BuildLists();
+  ASSERT_EQ(dlg.m_tabs.GetItemCount(), 11);
+  EXPECT_EQ(dlg.m_tabs.GetItemText(9), "INDOOR I");
+  EXPECT_EQ(dlg.m_tabs.GetItemText(10), "ZIZU");
+  EXPECT_EQ(ListWindowsUnder(dlg.m_tabs), 11);
+
+  // A record carries all twelve units; the tenth is the last one shown.
+  const int valueCount = 69 + 12 * 40;
+  std::vector<int> values(static_cast<size_t>(valueCount));
+  for (int i = 0; i < valueCount; ++i) values[static_cast<size_t>(i)] = i;
+  dlg.PostRecord(WM_LINK_RECORD, std::make_unique<std::string>(RecordText(values)), 0);
+  PumpPostedMessages();
+  EXPECT_EQ(dlg.m_unitLists[9].GetItemText(15, 1), "468");  // Software Version, 69 + 9 * 40 + 39
+  dlg.m_tabs.ClickTab(10);
+  EXPECT_TRUE(dlg.m_unitLists[9].IsWindowVisible());
+}
+
+// The dump reads the tabs and the lists attached to them, so it shows what
+// the window shows: here unit 0 under ZIZU and nothing under INDOOR A / HK.
+TEST_F(DeviceViewsTest, DumpHoldsEveryTabWithTheRowsOfItsList) {
+  DialogProbe dlg(WriteIni("[CONFIG]\nNUMDEVICES=1\n"));
+  ASSERT_TRUE(dlg.Create());
+  ViewDump dump = dlg.DumpViews();
+  ASSERT_EQ(dump.tabs.size(), 3u);
+  for (const DumpTab& tab : dump.tabs) EXPECT_TRUE(tab.rows.empty()) << tab.text;  // no lists yet
+
+  dlg.BuildLists();
+  std::vector<int> values(109);
+  for (int i = 0; i < 109; ++i) values[static_cast<size_t>(i)] = i;
+  dlg.PostRecord(WM_LINK_RECORD, std::make_unique<std::string>(RecordText(values)), 0);
+  PumpPostedMessages();
+  dlg.m_banner.ShowWindow(SW_SHOW);
+  dump = dlg.DumpViews();
+  EXPECT_TRUE(dump.bannerShown);
+  ASSERT_EQ(dump.tabs.size(), 3u);
+  const std::vector<std::string> texts = {"OUTDOOR", "ZIZU", "INDOOR A / HK"};
+  const std::vector<const CListCtrl*> lists = {&dlg.m_outdoorList, &dlg.m_unitLists[0], nullptr};
+  for (size_t tab = 0; tab < texts.size(); ++tab) {
+    SCOPED_TRACE(texts[tab]);
+    EXPECT_EQ(dump.tabs[tab].text, texts[tab]);
+    std::vector<std::string> parameters;
+    std::vector<std::string> cells;
+    for (const DumpRow& row : dump.tabs[tab].rows) {
+      parameters.push_back(row.parameter);
+      cells.push_back(row.value);
+    }
+    EXPECT_EQ(parameters, lists[tab] ? Column(*lists[tab], 0) : std::vector<std::string>{});
+    EXPECT_EQ(cells, lists[tab] ? Column(*lists[tab], 1) : std::vector<std::string>{});
+  }
+  EXPECT_EQ(dump.tabs[0].rows[9].value, "67");
+  dlg.m_banner.ShowWindow(SW_HIDE);
+  EXPECT_FALSE(dlg.DumpViews().bannerShown);
+}
+
 }  // namespace

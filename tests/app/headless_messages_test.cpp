@@ -63,7 +63,7 @@ TEST_F(HeadlessMessagesTest, RefusedStartIsExplainedOnStandardError) {
       kill(pid, SIGKILL);
       waitpid(pid, nullptr, 0);
     }
-    EXPECT_EQ(status, 0);
+    EXPECT_EQ(status, 1) << "an unattended Start that starts no run";
     EXPECT_TRUE(said) << ReadFileBytes(errors);
   }
 }

@@ -179,6 +179,13 @@ TEST_F(LoggerConfigTest, ExtraUnitsGetLabelSetsOfTheirOwn) {
 
   LoadText("[CONFIG]\nNUMDEVICES=10\n");
   EXPECT_EQ(m_config.acLabels[9], Builtins(70, 40));
+
+  // Units past the tenth are logged, not shown: no sets of their own.
+  LoadText("[CONFIG]\nNUMDEVICES=12\n");
+  EXPECT_EQ(m_config.acLabels[9], Builtins(70, 40));
+  EXPECT_EQ(m_config.ShownUnitCount(), 10);
+  EXPECT_EQ(m_config.ShownLayout().numDevices, 10);
+  EXPECT_EQ(m_config.ValuesPerRecord(), 69 + 12 * 40);
 }
 
 TEST_F(LoggerConfigTest, IntegerValuesAsTheProfileReaderTakesThem) {
@@ -195,6 +202,10 @@ TEST_F(LoggerConfigTest, IntegerValuesAsTheProfileReaderTakesThem) {
       {"ZeroUnitsWithStatusValues", "[CONFIG]\nNUMDEVICES=0\n", 0, 69, 40, 1},
       {"NoStatusValuesWithUnits", "[CONFIG]\nSTATUSPARAMS=0\n", 4, 0, 40, 1},
       {"FirstDuplicateWins", "[CONFIG]\nNUMDEVICES=1\nNUMDEVICES=3\n", 1, 69, 40, 1},
+      // Every layout a frame can carry is taken; the window shows ten units.
+      {"MoreUnitsThanTheWindowShows", "[CONFIG]\nNUMDEVICES=12\n", 12, 69, 40, 1},
+      {"BlocksLargerThanAnyRecordShows", "[CONFIG]\nSTATUSPARAMS=5000\nACPARAMS=3000\n", 4, 5000, 3000, 1},
+      {"LargestFrame", "[CONFIG]\nSTATUSPARAMS=1073741821\nNUMDEVICES=0\n", 0, 1073741821, 40, 1},
   };
   for (const Case& c : cases) {
     EXPECT_TRUE(LoadText(c.text).empty()) << c.name;
@@ -213,14 +224,15 @@ TEST_F(LoggerConfigTest, UnusableValuesAreReplacedAndReported) {
     std::string warning;  // after "<file>: "
   };
   const Case cases[] = {
-      {"NumDevicesAboveTen", "NUMDEVICES=11", 4, 69, 40, 1, "[CONFIG] NUMDEVICES=11 is above 10; using 4"},
       {"NumDevicesNegative", "NUMDEVICES=-1", 4, 69, 40, 1, "[CONFIG] NUMDEVICES=-1 is below 0; using 4"},
       {"NotANumber", "NUMDEVICES=four", 4, 69, 40, 1, "[CONFIG] NUMDEVICES=four is not a number; using 4"},
       {"LogEveryNotANumber", "LOGEVERY=x", 4, 69, 40, 1, "[CONFIG] LOGEVERY=x is not a number; using 1"},
-      {"StatusParamsHuge", "STATUSPARAMS=2147483647", 4, 69, 40, 1,
-       "[CONFIG] STATUSPARAMS=2147483647 is above 1000; using 69"},
+      // 1073741821 values make a frame of 2147483646 bytes, the most its
+      // receiver counts.
+      {"StatusParamsPastAnyFrame", "STATUSPARAMS=1073741822", 4, 69, 40, 1,
+       "[CONFIG] STATUSPARAMS=1073741822 is above 1073741821; using 69"},
       {"QuotedAsWrittenNotAsSaturated", "NUMDEVICES=99999999999", 4, 69, 40, 1,
-       "[CONFIG] NUMDEVICES=99999999999 is above 10; using 4"},
+       "[CONFIG] NUMDEVICES=99999999999 is above 1073741821; using 4"},
       {"AcParamsNegative", "ACPARAMS=-40", 4, 69, 40, 1, "[CONFIG] ACPARAMS=-40 is below 0; using 40"},
       {"RecordWithoutValues", "STATUSPARAMS=0\nACPARAMS=0", 4, 69, 40, 1,
        "[CONFIG] STATUSPARAMS=0, NUMDEVICES=4, ACPARAMS=0 give records without values; "
@@ -228,6 +240,9 @@ TEST_F(LoggerConfigTest, UnusableValuesAreReplacedAndReported) {
       {"NoUnitsNoStatus", "STATUSPARAMS=0\nNUMDEVICES=0\nACPARAMS=7", 4, 69, 40, 1,
        "[CONFIG] STATUSPARAMS=0, NUMDEVICES=0, ACPARAMS=7 give records without values; "
        "using STATUSPARAMS=69, NUMDEVICES=4, ACPARAMS=40"},
+      {"RecordPastAnyFrame", "NUMDEVICES=100000\nACPARAMS=100000", 4, 69, 40, 1,
+       "[CONFIG] STATUSPARAMS=69, NUMDEVICES=100000, ACPARAMS=100000 give records of 10000000069 values, "
+       "more than a frame can carry (1073741821); using STATUSPARAMS=69, NUMDEVICES=4, ACPARAMS=40"},
       {"LongValueQuotedShort", "NUMDEVICES=" + std::string(100, 'z'), 4, 69, 40, 1,
        "[CONFIG] NUMDEVICES=" + std::string(40, 'z') + "... is not a number; using 4"},
   };
@@ -241,6 +256,45 @@ TEST_F(LoggerConfigTest, UnusableValuesAreReplacedAndReported) {
     EXPECT_EQ(m_config.logEvery, c.logEvery) << c.name;
     EXPECT_EQ(m_config.statusLabels.size(), static_cast<size_t>(m_config.statusParams)) << c.name;
   }
+}
+
+TEST_F(LoggerConfigTest, RawCaptureIsOnOnlyForOne) {
+  struct Case {
+    const char* name;
+    std::string config;
+    bool rawCapture;
+    std::string warning;  // after "<file>: ", or none
+  };
+  const Case cases[] = {
+      {"Absent", "", false, ""},
+      {"Off", "RAWCAPTURE=0", false, ""},
+      {"On", "RAWCAPTURE=1", true, ""},
+      {"OnInAnyCase", "rawcapture = 1", true, ""},
+      {"Two", "RAWCAPTURE=2", false, "[CONFIG] RAWCAPTURE=2 is above 1; using 0"},
+      {"Negative", "RAWCAPTURE=-1", false, "[CONFIG] RAWCAPTURE=-1 is below 0; using 0"},
+      {"Word", "RAWCAPTURE=yes", false, "[CONFIG] RAWCAPTURE=yes is not a number; using 0"},
+  };
+  for (const Case& c : cases) {
+    m_config.rawCapture = !c.rawCapture;  // Load sets it either way
+    const ConfigWarnings warnings = LoadText("[CONFIG]\n" + c.config + "\n");
+    EXPECT_EQ(m_config.rawCapture, c.rawCapture) << c.name;
+    if (c.warning.empty()) {
+      EXPECT_TRUE(warnings.empty()) << c.name;
+    } else {
+      ASSERT_EQ(warnings.size(), 1u) << c.name;
+      EXPECT_EQ(warnings[0], m_path + ": " + c.warning) << c.name;
+    }
+  }
+}
+
+TEST_F(LoggerConfigTest, LargeCountsGetLabelsForTheShownFieldsOnly) {
+  EXPECT_TRUE(LoadText("[CONFIG]\nSTATUSPARAMS=1000000000\nNUMDEVICES=1\nACPARAMS=3000\n"
+                       "[STATUSLABELS]\n2499=Last shown\n")
+                  .empty());
+  ASSERT_EQ(m_config.statusLabels.size(), 2500u);
+  EXPECT_EQ(m_config.statusLabels[2499], "Last shown");
+  EXPECT_EQ(m_config.acLabels[0].size(), 2500u);
+  EXPECT_EQ(m_config.ValuesPerRecord(), 1000003000);
 }
 
 TEST_F(LoggerConfigTest, OversizedFileIsReportedAndIgnored) {

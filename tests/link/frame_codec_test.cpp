@@ -143,6 +143,7 @@ TEST(FrameDecoder, RefusesValueCountsNoFrameCanCarry) {
   // 2n + 4 bytes would overflow the byte counter.
   EXPECT_FALSE(FrameDecoder::Create(std::numeric_limits<int>::max()).has_value());
   EXPECT_FALSE(FrameDecoder::Create(std::numeric_limits<int>::max() / 2).has_value());
+  EXPECT_FALSE(FrameDecoder::Create(plenx::frame::kMaxFrameValues + 1).has_value());
   ASSERT_TRUE(FrameDecoder::Create(1).has_value());
   EXPECT_EQ(FrameDecoder::Create(229)->Values().size(), 229u);
 }

@@ -3,7 +3,6 @@
 // DoModal returns.
 #include <gtest/gtest.h>
 
-#include <QComboBox>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QTimer>
@@ -99,8 +98,9 @@ TEST_F(DialogTest, ControlsArePlacedInPixelsInTemplateOrder) {
 TEST_F(DialogTest, ClicksAndUserSelectionsReachTheMessageMapByIdentifier) {
   m_dialog.m_whileRunning = [](TestDialog& dialog) {
     static_cast<CButton*>(dialog.GetDlgItem(kStartId))->Click();
-    qobject_cast<QComboBox*>(dialog.m_port.GetWidget())->setCurrentIndex(1);  // as a user's choice
-    dialog.m_port.SetCurSel(0);                                               // by program: silent
+    EXPECT_TRUE(dialog.m_port.ChooseItem(1));   // as a user's choice
+    EXPECT_FALSE(dialog.m_port.ChooseItem(2));  // no such item: nothing happens
+    dialog.m_port.SetCurSel(0);                 // by program: silent
     dialog.EndDialog(IDOK);
   };
   m_dialog.DoModal();

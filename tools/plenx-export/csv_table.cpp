@@ -12,17 +12,14 @@ namespace {
 
 constexpr const char* kTimeColumnHead = "Time";
 
-RecordLayout LayoutOf(const LoggerConfig& config) {
-  return RecordLayout{config.statusParams, config.numDevices, config.acParams};
-}
-
 }  // namespace
 
 CsvTable::CsvTable(const LoggerConfig& config, CellContent content)
-    : m_decoder(LayoutOf(config)), m_content(content), m_valuesPerRecord(RecordValueCount(LayoutOf(config))) {
+    // The columns are the window's lists: those of the units it shows.
+    : m_decoder(config.ShownLayout()), m_content(content), m_valuesPerRecord(config.ValuesPerRecord()) {
   m_header = kTimeColumnHead;
-  const std::vector<std::string> tabTexts = UnitTabTexts(config.numDevices);
-  const std::vector<std::vector<ShownRow>> lists = ListRows(LayoutOf(config));
+  const std::vector<std::string> tabTexts = UnitTabTexts(config.ShownUnitCount());
+  const std::vector<std::vector<ShownRow>> lists = ListRows(config.ShownLayout());
   for (size_t list = 0; list < lists.size(); ++list) {
     // The labels the window's list shows in its Parameter column.
     const std::vector<std::string>* labels = list == kOutdoorListIndex           ? &config.statusLabels
