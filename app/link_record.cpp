@@ -6,6 +6,7 @@
 
 #include "app/logger_dialog.h"
 #include "decode/record_view.h"
+#include "panels/trend_window.h"
 #include "platform/local_time.h"
 #include "ui/message_box.h"
 
@@ -37,6 +38,7 @@ LRESULT CTESSAMPLENXLOGGERDlg::OnLinkRecord(WPARAM wParam, LPARAM) {
       m_logFile.LogRecord(now, *record, m_config.logFileName, m_config.logEvery, m_recordCount);
 
   const RecordTexts texts = DecodeRecord(m_config.Layout(), *record);
+  if (m_trends != nullptr) m_trends->AddRecord(now, *record);
   record.reset();
   for (size_t listIndex = 0; listIndex < texts.listTexts.size(); ++listIndex) {
     CListCtrl* list = listIndex == 0                    ? &m_outdoorList

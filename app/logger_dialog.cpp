@@ -13,6 +13,7 @@
 #include "config/persisted_settings.h"
 #include "decode/record_fields.h"
 #include "panels/archive_progress_dialog.h"
+#include "panels/trend_window.h"
 #include "ui/message_box.h"
 #include "ui/text_codec.h"
 
@@ -89,10 +90,9 @@ void CTESSAMPLENXLOGGERDlg::InstallWindowMenu() {
     QMenu menu(window);
     menu.addAction(QStringLiteral("Mi&nimize"))->setData(SC_MINIMIZE);
     menu.addAction(QStringLiteral("&Close"))->setData(SC_CLOSE);
-    if (!kAboutMenuText.empty()) {
-      menu.addSeparator();
-      menu.addAction(TextToQt(kAboutMenuText))->setData(kAboutBoxCommand);
-    }
+    menu.addSeparator();
+    menu.addAction(TextToQt(kTrendsMenuText))->setData(kTrendsCommand);
+    if (!kAboutMenuText.empty()) menu.addAction(TextToQt(kAboutMenuText))->setData(kAboutBoxCommand);
     if (QAction* chosen = menu.exec(window->mapToGlobal(at))) OnSysCommand(chosen->data().toUInt(), 0);
   });
 }
@@ -101,6 +101,10 @@ void CTESSAMPLENXLOGGERDlg::OnSysCommand(UINT nID, LPARAM) {
   if ((nID & kSystemCommandMask) == kAboutBoxCommand) {
     CAboutDlg dlgAbout(this);
     dlgAbout.DoModal();
+    return;
+  }
+  if ((nID & kSystemCommandMask) == kTrendsCommand) {
+    OpenTrends();
     return;
   }
   QWidget* window = GetWidget();
@@ -118,6 +122,16 @@ void CTESSAMPLENXLOGGERDlg::OnSysCommand(UINT nID, LPARAM) {
     default:
       break;
   }
+}
+
+void CTESSAMPLENXLOGGERDlg::OpenTrends() {
+  if (m_trends == nullptr) {
+    m_trends = std::make_unique<TrendWindow>(m_config);
+    m_trends->setWindowIcon(m_hIcon);
+  }
+  m_trends->show();
+  m_trends->raise();
+  m_trends->activateWindow();
 }
 
 void CTESSAMPLENXLOGGERDlg::ShowConfigWarnings() {
@@ -166,6 +180,7 @@ void CTESSAMPLENXLOGGERDlg::OnDestroy() {
   OnBnClickedStop();
   if (m_stopTask.IsRunning()) CompleteStop();
   m_archiveProgress.reset();
+  m_trends.reset();
   // From here on the reader thread's posts fail and it keeps its records.
   m_recordWindow.store(0);
   CDialog::OnDestroy();

@@ -54,6 +54,7 @@ inline constexpr std::string_view kCloseDuringRunQuestion =
 inline constexpr UINT WM_LINK_EVENT = WM_APP + 5;
 
 class ArchiveProgressDialog;
+class TrendWindow;
 
 class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt, public RecordWindow {
  public:
@@ -69,7 +70,7 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt, public RecordWi
   void CloseAfterStop();
 
   // A command of the window menu (the window's right-click menu): 16 to 31
-  // show the About box, SC_MINIMIZE minimises, SC_RESTORE restores,
+  // show the About box, kTrendsCommand opens the trends window, SC_MINIMIZE minimises, SC_RESTORE restores,
   // SC_CLOSE closes as the close button does, and every other command is
   // ignored.
   void OnSysCommand(UINT nID, LPARAM lParam);
@@ -215,6 +216,8 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt, public RecordWi
   bool OpenRawCapture(const std::string& path);
   // Gives the window menu to the dialog's window (right-click).
   void InstallWindowMenu();
+  // Shows the trends window, made on first use.
+  void OpenTrends();
 
   std::optional<std::string> m_configPath;
   // The window's size as restored at start-up; only a different one is stored.
@@ -236,6 +239,9 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt, public RecordWi
   // The archive's path during Stop, for the progress window.
   std::string m_stopArchivePath;
   std::unique_ptr<ArchiveProgressDialog> m_archiveProgress;
+  // Opened by the window menu's Trends entry, then kept (also while hidden)
+  // and fed every record of the run until the dialog goes.
+  std::unique_ptr<TrendWindow> m_trends;
   bool m_closeWhenStopped = false;
   std::set<RepeatingError> m_openErrorBoxes;
   std::optional<std::string> m_rawCaptureFile;

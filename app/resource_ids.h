@@ -13,6 +13,10 @@ inline constexpr std::string_view kAboutMenuText = "&About Plenx Logger...";
 // four bits of system commands for itself, so 16 to 31 all mean About.
 inline constexpr UINT kAboutBoxCommand = 16;
 inline constexpr UINT kSystemCommandMask = 0xFFF0;
+// The Trends entry of the window menu and its command, which opens the
+// trends window (or brings it to the front).
+inline constexpr std::string_view kTrendsMenuText = "&Trends...";
+inline constexpr UINT kTrendsCommand = 0x0050;
 
 // System commands of the window menu; the low four bits are not part of
 // the command (kSystemCommandMask).

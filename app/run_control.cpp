@@ -10,6 +10,7 @@
 #include "archive/log_archive_name.h"
 #include "config/persisted_settings.h"
 #include "panels/archive_progress_dialog.h"
+#include "panels/trend_window.h"
 #include "platform/append_file.h"
 #include "platform/full_path.h"
 #include "platform/local_time.h"
@@ -167,6 +168,7 @@ void CTESSAMPLENXLOGGERDlg::OnBnClickedStart() {
   m_banner.ShowWindow(SW_SHOW);
   BuildOutdoorList();
   BuildUnitLists();
+  if (m_trends != nullptr) m_trends->BeginRun();
   m_started = true;
 }
 

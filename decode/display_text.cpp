@@ -105,12 +105,15 @@ void AppendGenericText(int32_t value, double factor, std::string& out) {
   }
 }
 
-void AppendFahrenheitText(int32_t value, double factor, std::string& out) {
+float FahrenheitValue(int32_t value, double factor) {
   const double celsius = value * factor;
   // Rounded to single precision on purpose: the shown tenths follow the float
   // (-4 sixteenths is 31.55 exactly but 31.5499992 as a float, shown 31.5).
-  const float fahrenheit = static_cast<float>(celsius * 9.0 / 5.0 + 32.0);
-  AppendOneDecimalText(fahrenheit, out);
+  return static_cast<float>(celsius * 9.0 / 5.0 + 32.0);
+}
+
+void AppendFahrenheitText(int32_t value, double factor, std::string& out) {
+  AppendOneDecimalText(FahrenheitValue(value, factor), out);
 }
 
 std::string OneDecimalText(double x) {

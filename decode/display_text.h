@@ -18,6 +18,10 @@ std::string GenericText(int32_t value, double factor);
 // decimal and nothing removed (400 / 16 gives "77.0", -4 / 16 gives "31.5").
 std::string FahrenheitText(int32_t value, double factor);
 
+// The temperature FahrenheitText shows, before its rounding to one decimal:
+// the single-precision number nearest to value * factor * 9 / 5 + 32.
+float FahrenheitValue(int32_t value, double factor);
+
 // The same texts appended to out, for callers that build many texts into
 // one buffer without a string per text.
 void AppendOneDecimalText(double x, std::string& out);

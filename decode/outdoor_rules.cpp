@@ -2,22 +2,12 @@
 #include "decode/outdoor_rules.h"
 
 #include <array>
+#include <cmath>
 #include <string_view>
 
 #include "decode/display_text.h"
 
 namespace {
-
-// Status positions that have a rule.
-constexpr int kCompressorParam = 3;
-constexpr int kFanParam = 5;
-constexpr int kWorkingModeParam = 7;
-constexpr int kDischargeTemperatureParam = 9;
-constexpr int kOutdoorAirTemperatureParam = 10;
-constexpr int kOutdoorCoilTemperatureParam = 11;
-constexpr int kDefrostStatusParam = 15;
-constexpr int kDiagnosticLevelParam = 30;
-constexpr int kTopShellTemperatureParam = 39;
 
 // Compressor values below this mean the compressor stands still.
 constexpr int32_t kCompressorRunningMin = 300;
@@ -187,4 +177,41 @@ void AppendOutdoorRuleNumber(OutdoorRule rule, int32_t value, double factor, std
       AppendDecimal(value, out);
       break;
   }
+}
+
+ValueQuantity OutdoorRuleQuantity(OutdoorRule rule) {
+  switch (rule) {
+    case OutdoorRule::kFahrenheit:
+    case OutdoorRule::kTopShellFahrenheit:
+      return ValueQuantity::kFahrenheit;
+    case OutdoorRule::kCompressor:
+      return ValueQuantity::kPercent;
+    case OutdoorRule::kNone:
+    case OutdoorRule::kFan:
+      return ValueQuantity::kNumber;
+    case OutdoorRule::kWorkingMode:
+    case OutdoorRule::kDefrost:
+    case OutdoorRule::kFault:
+      break;
+  }
+  return ValueQuantity::kNone;
+}
+
+double OutdoorRuleValue(OutdoorRule rule, int32_t value, double factor) {
+  switch (rule) {
+    case OutdoorRule::kNone:
+      return value * factor;
+    case OutdoorRule::kCompressor:
+      return value < kCompressorRunningMin ? 0.0 : static_cast<double>(CompressorPercent(value));
+    case OutdoorRule::kFahrenheit:
+      return FahrenheitValue(value, factor);
+    case OutdoorRule::kTopShellFahrenheit:
+      return value == kSensorNotAvailable ? std::nan("") : FahrenheitValue(value, factor);
+    case OutdoorRule::kFan:
+    case OutdoorRule::kWorkingMode:
+    case OutdoorRule::kDefrost:
+    case OutdoorRule::kFault:
+      break;
+  }
+  return value;
 }

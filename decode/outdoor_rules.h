@@ -4,6 +4,19 @@
 #include <cstdint>
 #include <string>
 
+#include "decode/value_quantity.h"
+
+// Status positions that have a rule.
+inline constexpr int kCompressorParam = 3;
+inline constexpr int kFanParam = 5;
+inline constexpr int kWorkingModeParam = 7;
+inline constexpr int kDischargeTemperatureParam = 9;
+inline constexpr int kOutdoorAirTemperatureParam = 10;
+inline constexpr int kOutdoorCoilTemperatureParam = 11;
+inline constexpr int kDefrostStatusParam = 15;
+inline constexpr int kDiagnosticLevelParam = 30;
+inline constexpr int kTopShellTemperatureParam = 39;
+
 // The rule that makes the Value text of an outdoor status position.
 enum class OutdoorRule : uint8_t {
   kNone,                // the generic text (67, Software Version)
@@ -32,3 +45,16 @@ void AppendOutdoorRuleText(OutdoorRule rule, int32_t value, double factor, std::
 // nothing where the text stands for no value ("NA" of a missing top shell
 // sensor).
 void AppendOutdoorRuleNumber(OutdoorRule rule, int32_t value, double factor, std::string& out);
+
+// What the numbers of rule measure: kFahrenheit for the temperatures,
+// kPercent for the compressor, kNumber for the fan's speed and the generic
+// values, kNone for the working mode, defrost state and faults.
+ValueQuantity OutdoorRuleQuantity(OutdoorRule rule);
+
+// The number a chart draws for value at a position with this rule, unrounded:
+// the temperature in degrees F as the single-precision number its text is
+// rounded from, the compressor's percentage (0 when it stands still), the
+// fan's value, value * factor for kNone. NaN where the text stands for no
+// value ("NA" of a missing top shell sensor). Rules of ValueQuantity::kNone
+// give the code the control board sent.
+double OutdoorRuleValue(OutdoorRule rule, int32_t value, double factor);

@@ -56,3 +56,17 @@ void RecordDecoder::AppendNumber(size_t row, std::string& out) const {
     AppendUnitRuleNumber(static_cast<UnitRule>(formatted.rule), ValueOf(formatted), formatted.factor, out);
   }
 }
+
+ValueQuantity RecordDecoder::Quantity(size_t row) const {
+  const FormattedRow& formatted = m_rows[row];
+  return formatted.outdoor ? OutdoorRuleQuantity(static_cast<OutdoorRule>(formatted.rule))
+                           : UnitRuleQuantity(static_cast<UnitRule>(formatted.rule));
+}
+
+double RecordDecoder::Value(size_t row) const {
+  const FormattedRow& formatted = m_rows[row];
+  return formatted.outdoor
+             ? OutdoorRuleValue(static_cast<OutdoorRule>(formatted.rule), ValueOf(formatted),
+                                formatted.factor)
+             : UnitRuleValue(static_cast<UnitRule>(formatted.rule), ValueOf(formatted), formatted.factor);
+}

@@ -10,6 +10,7 @@
 
 #include "config/record_layout.h"
 #include "decode/shown_params.h"
+#include "decode/value_quantity.h"
 
 // One row of one list: the list (kOutdoorListIndex, or u + 1 for unit u) and
 // the position and parameter it shows.
@@ -47,6 +48,15 @@ class RecordDecoder {
   // Appends to out the number behind that text (AppendOutdoorRuleNumber,
   // AppendUnitRuleNumber); nothing for a text that stands for no value.
   void AppendNumber(size_t row, std::string& out) const;
+
+  // What the numbers of row measure (OutdoorRuleQuantity, UnitRuleQuantity):
+  // kNone for rows that show names, states or codes.
+  ValueQuantity Quantity(size_t row) const;
+
+  // The number a chart draws for row (below what Load returned) of the
+  // loaded record, unrounded (OutdoorRuleValue, UnitRuleValue); NaN for a
+  // text that stands for no value.
+  double Value(size_t row) const;
 
  private:
   // A row and how its text is made: its scale factor and its rule, the

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <string_view>
 
 #include "decode/display_text.h"
@@ -206,4 +207,42 @@ void AppendUnitRuleNumber(UnitRule rule, int32_t value, double factor, std::stri
       AppendDecimal(value, out);
       break;
   }
+}
+
+ValueQuantity UnitRuleQuantity(UnitRule rule) {
+  switch (rule) {
+    case UnitRule::kFahrenheit:
+      return ValueQuantity::kFahrenheit;
+    case UnitRule::kNone:
+    case UnitRule::kValve:
+    case UnitRule::kPumpStatus:
+      return ValueQuantity::kNumber;
+    case UnitRule::kMode:
+    case UnitRule::kPlaceholder:
+    case UnitRule::kOption:
+    case UnitRule::kIndoorFault:
+    case UnitRule::kZizuFault:
+      break;
+  }
+  return ValueQuantity::kNone;
+}
+
+double UnitRuleValue(UnitRule rule, int32_t value, double factor) {
+  switch (rule) {
+    case UnitRule::kNone:
+      return value * factor;
+    case UnitRule::kFahrenheit:
+      return FahrenheitValue(value, factor);
+    case UnitRule::kPlaceholder:
+      return std::nan("");
+    case UnitRule::kOption:
+      return OptionEnabled(value) ? 1.0 : 0.0;
+    case UnitRule::kMode:
+    case UnitRule::kValve:
+    case UnitRule::kPumpStatus:
+    case UnitRule::kIndoorFault:
+    case UnitRule::kZizuFault:
+      break;
+  }
+  return value;
 }

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "decode/value_quantity.h"
+
 // The rule that makes the Value text of a unit's record position.
 enum class UnitRule : uint8_t {
   kNone,         // the generic text
@@ -36,3 +38,15 @@ void AppendUnitRuleText(UnitRule rule, int32_t value, double factor, std::string
 // for kNone the generic number, as its text. Appends nothing for "-", which
 // stands for no value.
 void AppendUnitRuleNumber(UnitRule rule, int32_t value, double factor, std::string& out);
+
+// What the numbers of rule measure: kFahrenheit for the temperatures,
+// kNumber for the valve position, the pump's speed and the generic values,
+// kNone for modes, options, faults and "-".
+ValueQuantity UnitRuleQuantity(UnitRule rule);
+
+// The number a chart draws for value at a position with this rule, unrounded:
+// the temperature in degrees F as the single-precision number its text is
+// rounded from, value * factor for kNone, the value the control board sent
+// for the valve and the pump. NaN for "-", which stands for no value. Other
+// rules of ValueQuantity::kNone give the code sent (I Feel Mode 1 or 0).
+double UnitRuleValue(UnitRule rule, int32_t value, double factor);

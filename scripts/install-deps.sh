@@ -10,6 +10,8 @@ packages=(
   cmake
   libcli11-dev     # CLI11, the programs' command lines
   qt6-base-dev     # Qt 6 Widgets for plenx-logger (it brings the OpenGL headers Qt's CMake files need)
+  qt6-charts-dev   # Qt 6 Charts, plenx-logger's trend charts
+  libqt6opengl6-dev  # the Qt 6 OpenGL CMake files, without which Debian 12's Qt Charts is not found
   libgtest-dev     # GoogleTest, the tests
   libbenchmark-dev # Google Benchmark, bench/
   clang-format     # the formatting check of scripts/test.sh

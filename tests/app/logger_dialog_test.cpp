@@ -261,7 +261,7 @@ TEST_F(DialogStartTest, AboutBoxShowsNameVersionAndIcon) {
   EXPECT_TRUE(iconShown);
 }
 
-TEST_F(DialogStartTest, WindowMenuOffersTheAboutEntry) {
+TEST_F(DialogStartTest, WindowMenuOffersTheTrendsAndAboutEntries) {
   DialogProbe dlg(std::string{});
   ASSERT_TRUE(dlg.Create());
   std::vector<std::string> entries;
@@ -292,7 +292,8 @@ TEST_F(DialogStartTest, WindowMenuOffersTheAboutEntry) {
   });
   chooser.start(0);
   emit dlg.GetWidget()->customContextMenuRequested(QPoint(20, 20));
-  EXPECT_EQ(entries, (std::vector<std::string>{"Mi&nimize", "&Close", "-", "&About Plenx Logger..."}));
+  EXPECT_EQ(entries,
+            (std::vector<std::string>{"Mi&nimize", "&Close", "-", "&Trends...", "&About Plenx Logger..."}));
   EXPECT_EQ(aboutCaption, "About Plenx Logger");
 }
 

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -31,36 +33,45 @@ std::vector<std::vector<std::string>> TextsOf(const RecordDecoder& decoder, size
   return lists;
 }
 
+// Each row's text, the number plenx-export writes for it, and what a chart
+// draws: the quantity and the unrounded number (NaN where none).
 TEST(RecordDecoderTest, NumbersBehindTheTexts) {
+  constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
+  using ValueQuantity::kFahrenheit, ValueQuantity::kPercent, ValueQuantity::kNumber;
   const struct {
     const char* name;
     int64_t position;
     int32_t value;
     const char* text;
     const char* number;
+    ValueQuantity quantity;
+    double charted;
   } cases[] = {
-      {"CompressorRunning", 3, 2723, "50 %", "50"},
-      {"CompressorStopped", 3, 299, "Stop", "0"},
-      {"FanSendsItsValue", 5, 60, "Running", "60"},
-      {"OutdoorModeCode", 7, 2, "Cool", "2"},
-      {"OutdoorTemperature", 10, 400, "77.0", "77.0"},
-      {"DefrostCode", 15, 4, "Stopping", "4"},
-      {"OutdoorFaultCode", 30, 100, "Wrong indoor/outdoor units combination", "100"},
-      {"TopShellWithoutSensor", 39, -1, "NA", ""},
-      {"TopShellTemperature", 39, 400, "77.0", "77.0"},
-      {"SoftwareVersionGeneric", 67, 21, "21", "21"},
-      {"IndoorModeCode", 70, 3, "Heat", "3"},
-      {"ValveSteps", 72, 480, "Open", "480"},
-      {"IndoorPlaceholder", 75, 9, "-", ""},
-      {"IFeelOddIsOne", 76, 3, "Enabled", "1"},
-      {"IFeelEvenIsZero", 76, 2, "Disabled", "0"},
-      {"AirflowGeneric", 85, 1200, "1200", "1200"},
-      {"IndoorFaultCode", 95, 2, "Float switch alarm", "2"},
-      {"ZizuSetPoint", 194, 8, "32.9", "32.9"},
-      {"ZizuWaterTemperature", 195, 400, "77.0", "77.0"},
-      {"ZizuPlaceholderOverTemperature", 197, 400, "-", ""},
-      {"PumpSendsItsValue", 206, 7, "Running", "7"},
-      {"ZizuFaultCode", 215, 2, "Water switch alarm", "2"},
+      {"CompressorRunning", 3, 2723, "50 %", "50", kPercent, 50},
+      {"CompressorStopped", 3, 299, "Stop", "0", kPercent, 0},
+      {"FanSendsItsValue", 5, 60, "Running", "60", kNumber, 60},
+      {"OutdoorModeCode", 7, 2, "Cool", "2", ValueQuantity::kNone, 2},
+      {"OutdoorTemperature", 10, 400, "77.0", "77.0", kFahrenheit, 77},
+      // -4 / 16 C is 31.55 F, as a float 31.5499992: shown 31.5, charted unrounded.
+      {"OutdoorTemperatureUnrounded", 11, -4, "31.5", "31.5", kFahrenheit, 31.55f},
+      {"DefrostCode", 15, 4, "Stopping", "4", ValueQuantity::kNone, 4},
+      {"OutdoorFaultCode", 30, 100, "Wrong indoor/outdoor units combination", "100", ValueQuantity::kNone,
+       100},
+      {"TopShellWithoutSensor", 39, -1, "NA", "", kFahrenheit, kNoValue},
+      {"TopShellTemperature", 39, 400, "77.0", "77.0", kFahrenheit, 77},
+      {"SoftwareVersionGeneric", 67, 21, "21", "21", kNumber, 21},
+      {"IndoorModeCode", 70, 3, "Heat", "3", ValueQuantity::kNone, 3},
+      {"ValveSteps", 72, 480, "Open", "480", kNumber, 480},
+      {"IndoorPlaceholder", 75, 9, "-", "", ValueQuantity::kNone, kNoValue},
+      {"IFeelOddIsOne", 76, 3, "Enabled", "1", ValueQuantity::kNone, 1},
+      {"IFeelEvenIsZero", 76, 2, "Disabled", "0", ValueQuantity::kNone, 0},
+      {"AirflowGeneric", 85, 1200, "1200", "1200", kNumber, 1200},
+      {"IndoorFaultCode", 95, 2, "Float switch alarm", "2", ValueQuantity::kNone, 2},
+      {"ZizuSetPoint", 194, 8, "32.9", "32.9", kFahrenheit, 32.9f},
+      {"ZizuWaterTemperature", 195, 400, "77.0", "77.0", kFahrenheit, 77},
+      {"ZizuPlaceholderOverTemperature", 197, 400, "-", "", ValueQuantity::kNone, kNoValue},
+      {"PumpSendsItsValue", 206, 7, "Running", "7", kNumber, 7},
+      {"ZizuFaultCode", 215, 2, "Water switch alarm", "2", ValueQuantity::kNone, 2},
   };
   RecordDecoder decoder{RecordLayout{}};
   for (const auto& c : cases) {
@@ -74,6 +85,12 @@ TEST(RecordDecoderTest, NumbersBehindTheTexts) {
     decoder.AppendNumber(row, number);
     EXPECT_EQ(text, std::string("kept,") + c.text) << c.name;
     EXPECT_EQ(number, std::string("kept,") + c.number) << c.name;
+    EXPECT_EQ(decoder.Quantity(row), c.quantity) << c.name;
+    if (std::isnan(c.charted)) {
+      EXPECT_TRUE(std::isnan(decoder.Value(row))) << c.name;
+    } else {
+      EXPECT_EQ(decoder.Value(row), c.charted) << c.name;
+    }
   }
 }
 

@@ -3,10 +3,10 @@
 
 #include <vector>
 
+#include "decode/csv_field.h"
 #include "decode/shown_params.h"
+#include "decode/time_stamp.h"
 #include "decode/unit_tabs.h"
-#include "tools/plenx-export/csv_field.h"
-#include "tools/plenx-export/time_bound.h"
 
 namespace {
 

@@ -89,18 +89,3 @@ std::optional<LocalTime> ParseTimeBound(std::string_view text, BoundSide side, s
   error.clear();
   return time;
 }
-
-void AppendIsoTime(const LocalTime& time, std::string& out) {
-  char text[] = "YYYY-MM-DDThh:mm:ss.mmm";
-  const auto put = [&text](size_t end, int value, int digits) {
-    for (; digits > 0; --digits, value /= 10) text[--end] = static_cast<char>('0' + value % 10);
-  };
-  put(4, time.year, 4);
-  put(7, time.month, 2);
-  put(10, time.day, 2);
-  put(13, time.hour, 2);
-  put(16, time.minute, 2);
-  put(19, time.second, 2);
-  put(23, time.milliseconds, 3);
-  out.append(text, sizeof text - 1);
-}

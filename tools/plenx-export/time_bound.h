@@ -19,8 +19,3 @@ enum class BoundSide { kFrom, kTo };
 // whole minute. Time zones are refused: the log's times are local times
 // without one. nullopt with error set when text is no such time.
 std::optional<LocalTime> ParseTimeBound(std::string_view text, BoundSide side, std::string& error);
-
-// Appends time as ISO 8601 with milliseconds, "2015-03-07T14:05:09.042".
-// Every field must lie within its range and the year within 0 to 9999, as
-// they do in every time ParseLogLine and ParseTimeBound give.
-void AppendIsoTime(const LocalTime& time, std::string& out);

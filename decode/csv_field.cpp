@@ -1,5 +1,5 @@
 // RFC 4180 quoting and UTF-8 conversion of one CSV field.
-#include "tools/plenx-export/csv_field.h"
+#include "decode/csv_field.h"
 
 #include <string_view>
 

@@ -1,0 +1,215 @@
+// The numbers a chart draws from a log: read back from a log file, they are
+// the decoded values the window's lists show as text, column by column; the
+// lines that are no records are skipped and named; a range goes out as CSV.
+#include "decode/trend_table.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "decode/display_text.h"
+#include "decode/log_file.h"
+#include "decode/record_view.h"
+#include "decode/shown_params.h"
+#include "decode/time_stamp.h"
+#include "decode/trend_csv.h"
+#include "decode/trend_log_reader.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+LoggerConfig DefaultConfig() {
+  LoggerConfig config;
+  config.Load("");
+  return config;
+}
+
+// Default-layout records that reach every rule's cases: temperatures above
+// and below zero Celsius, a missing top shell sensor, the compressor stopped
+// and running, speeds, codes.
+std::vector<std::string> VariedRecords(int count) {
+  std::mt19937 generator(18);
+  std::uniform_int_distribution<int> temperature(-400, 1200);  // sixteenths of a degree C
+  std::uniform_int_distribution<int> other(-5, 6000);
+  std::vector<std::string> records;
+  for (int r = 0; r < count; ++r) {
+    std::string record;
+    for (int position = 0; position < 229; ++position) {
+      const bool topShellMissing = position == 39 && r % 3 == 0;
+      record += std::to_string(topShellMissing     ? -1
+                               : position % 2 == 0 ? other(generator)
+                                                   : temperature(generator));
+      record += ',';
+    }
+    records.push_back(record);
+  }
+  return records;
+}
+
+// Reads log (the bytes of a log file) into a table of the default layout.
+TrendLogReport ReadLog(const std::string& log, TrendTable& table) {
+  TempFolder folder;
+  const std::string path = folder.Write("site.log", log);
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  EXPECT_GE(fd, 0);
+  const TrendLogReport report = ReadTrendLog(fd, log.size(), table);
+  close(fd);
+  return report;
+}
+
+// The row of list listIndex that shows param.
+size_t RowOf(const std::vector<std::vector<ShownRow>>& lists, int listIndex, int param) {
+  const std::vector<ShownRow>& rows = lists[static_cast<size_t>(listIndex)];
+  size_t row = 0;
+  while (row < rows.size() && rows[row].param != param) ++row;
+  return row;
+}
+
+TEST(TrendTableTest, SeriesAreTheValuesTheListsShow) {
+  const LoggerConfig config = DefaultConfig();
+  const std::vector<std::string> records = VariedRecords(60);
+  const LocalTime start{2015, 3, 7, 23, 59, 50, 0};
+  std::string log;
+  for (size_t r = 0; r < records.size(); ++r) {
+    log += FormatLogLine(WallClockTime(WallClockMs(start) + static_cast<int64_t>(r) * 480), records[r]);
+  }
+
+  TrendTable table(config);
+  const TrendLogReport report = ReadLog(log, table);
+  EXPECT_EQ(report.readError, 0);
+  EXPECT_EQ(report.skippedLines, 0u);
+  ASSERT_EQ(table.Size(), records.size());
+  EXPECT_TRUE(table.TimesAscending());
+  EXPECT_EQ(table.TimesMs().back() - table.TimesMs().front(), 59 * 480);
+  EXPECT_EQ(table.TypicalIntervalMs(), 480);
+
+  const std::vector<std::vector<ShownRow>> lists = ListRows(config.Layout());
+  int temperatures = 0;
+  for (size_t r = 0; r < records.size(); ++r) {
+    const RecordTexts texts = DecodeRecord(config.Layout(), records[r]);
+    for (size_t column = 0; column < table.Columns().size(); ++column) {
+      const TrendColumn& head = table.Columns()[column];
+      const std::string& text =
+          texts.listTexts[static_cast<size_t>(head.listIndex)][RowOf(lists, head.listIndex, head.param)];
+      const float value = table.Values(column)[r];
+      const std::string where = "record " + std::to_string(r) + ", " + head.tabText + "/" + head.label;
+      switch (head.quantity) {
+        case ValueQuantity::kFahrenheit:
+          ++temperatures;
+          if (text == "NA") {
+            EXPECT_TRUE(std::isnan(value)) << where;
+          } else {
+            EXPECT_EQ(OneDecimalText(value), text) << where;
+          }
+          break;
+        case ValueQuantity::kPercent:
+          EXPECT_EQ(value == 0 ? std::string("Stop") : std::to_string(static_cast<int>(value)) + " %", text)
+              << where;
+          break;
+        case ValueQuantity::kNumber:
+          // A generic value is its text; a speed or valve position stands
+          // behind a state text, as plenx-export --values writes it.
+          if (text != "Running" && text != "Stop" && text != "OFF" && text != "Open" && text != "Closed") {
+            EXPECT_EQ(GenericText(static_cast<int32_t>(value), 1.0), text) << where;
+          }
+          break;
+        case ValueQuantity::kNone:
+          ADD_FAILURE() << where << " has no quantity";
+          break;
+      }
+    }
+  }
+  EXPECT_EQ(temperatures, 60 * (4 + 3 * 7 + 4));
+}
+
+TEST(TrendTableTest, ColumnsAreTheNumericRowsOfEveryTab) {
+  const TrendTable table(DefaultConfig());
+  // Outdoor: compressor, fan, three temperatures, top shell, software
+  // version; each indoor unit twelve rows, ZIZU eight.
+  ASSERT_EQ(table.Columns().size(), 7u + 3 * 12 + 8);
+  EXPECT_EQ(table.Columns().front().tabText, "OUTDOOR");
+  EXPECT_EQ(table.Columns().back().tabText, "ZIZU");
+  std::vector<std::string> defaults;
+  for (const size_t column : DefaultTrendColumns(table)) defaults.push_back(table.Columns()[column].label);
+  EXPECT_EQ(defaults, (std::vector<std::string>{"Outdoor Air Temperature [\xB0"
+                                                "F]",
+                                                "Outdoor Coil Temperature [\xB0"
+                                                "F]",
+                                                "Compressor Discharge Temperature [\xB0"
+                                                "F]",
+                                                "Compressor"}));
+  EXPECT_EQ(table.ColumnOf(kOutdoorListIndex, 7), -1);  // the working mode is a name
+}
+
+TEST(TrendTableTest, LinesThatAreNoRecordsOfTheLayoutAreSkipped) {
+  const std::vector<std::string> records = VariedRecords(3);
+  const LocalTime time{2015, 3, 7, 14, 5, 9, 42};
+  const std::string log = FormatLogLine(time, records[0]) + "checked the filter, all fine\r\n" +
+                          FormatLogLine(time, "1,2,3,") + FormatLogLine(time, records[1]) +
+                          FormatLogLine(time, records[2]).substr(0, 100);  // cut short, no line end
+  TrendTable table(DefaultConfig());
+  const TrendLogReport report = ReadLog(log, table);
+  EXPECT_EQ(table.Size(), 2u);
+  EXPECT_EQ(report.lineCount, 5u);
+  EXPECT_EQ(report.skippedLines, 3u);
+  EXPECT_EQ(report.firstSkippedLine, 2u);
+  EXPECT_EQ(report.firstSkippedReason, "no time stamp YYYY/MM/DD-hh:mm:ss.mmm at the start");
+
+  TrendTable other(DefaultConfig());
+  EXPECT_EQ(ReadLog(FormatLogLine(time, "1,2,3,"), other).firstSkippedReason,
+            "the record holds 3 values; the layout 69,4,40 has 229");
+}
+
+TEST(TrendTableTest, ShortRecordsAndAClockSetBack) {
+  TrendTable table(DefaultConfig());
+  const std::vector<std::string> records = VariedRecords(3);
+  table.Append(LocalTime{2015, 3, 7, 14, 0, 0, 0}, records[0]);
+  table.Append(LocalTime{2015, 3, 7, 13, 0, 0, 0}, "0,0,0,2723,");  // a clock set back; compressor only
+  table.Append(LocalTime{2015, 3, 7, 15, 0, 0, 0}, records[2]);
+  EXPECT_FALSE(table.TimesAscending());
+  EXPECT_EQ(table.Values(0)[1], 50.0f);
+  EXPECT_TRUE(std::isnan(table.Values(1)[1]));
+  EXPECT_TRUE(std::isnan(table.Values(table.Columns().size() - 1)[1]));
+
+  EXPECT_GE(table.MemoryBytes(), 3 * (sizeof(int64_t) + table.Columns().size() * sizeof(float)));
+
+  // A new run starts over, its times in order again.
+  table.Clear();
+  EXPECT_TRUE(table.Empty());
+  EXPECT_TRUE(table.TimesAscending());
+}
+
+TEST(TrendTableTest, CsvOfARange) {
+  LoggerConfig config = DefaultConfig();
+  config.statusLabels[10] = "Air, outside";
+  TrendTable table(config);
+  // Compressor 50 %, then stopped; air 0.25 C (32.45 F), then the value -1.
+  std::string first(229 * 2, ',');
+  for (int i = 0; i < 229; ++i) first[static_cast<size_t>(2 * i)] = '0';
+  std::string second = first;
+  first.replace(2 * 10, 1, "4");
+  first.replace(2 * 3, 1, "2723");
+  second.replace(2 * 10, 1, "-1");
+  table.Append(LocalTime{2015, 3, 7, 14, 5, 9, 42}, first);
+  table.Append(LocalTime{2015, 3, 7, 14, 5, 9, 522}, second);
+  table.Append(LocalTime{2015, 3, 7, 14, 5, 10, 2}, second);
+
+  const std::vector<size_t> columns = {static_cast<size_t>(table.ColumnOf(kOutdoorListIndex, 10)),
+                                       static_cast<size_t>(table.ColumnOf(kOutdoorListIndex, 3)),
+                                       static_cast<size_t>(table.ColumnOf(kOutdoorListIndex, 39))};
+  std::string csv;
+  AppendTrendCsv(table, columns, table.TimesMs()[0], table.TimesMs()[1], csv);
+  EXPECT_EQ(
+      csv,
+      "Time,\"OUTDOOR/Air, outside\",OUTDOOR/Compressor,OUTDOOR/Compressor Top Shell Temperature [\xC2\xB0"
+      "F]\r\n"
+      "2015-03-07T14:05:09.042,32.45,50,32\r\n"
+      "2015-03-07T14:05:09.522,31.8875,0,32\r\n");
+}
+
+}  // namespace
