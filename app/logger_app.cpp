@@ -2,6 +2,7 @@
 // the command line asks of it.
 #include "app/logger_app.h"
 
+#include <QGuiApplication>
 #include <QTimer>
 #include <cstdio>
 #include <memory>
@@ -12,6 +13,7 @@
 #include "app/run_choices.h"
 #include "app/termination_signals.h"
 #include "app/unattended_run.h"
+#include "plenx_version.h"
 #include "ui/button.h"
 
 namespace {
@@ -35,6 +37,9 @@ bool CTESSAMPLENXLOGGERApp::ApplyChoices(CTESSAMPLENXLOGGERDlg& dlg) const {
 
 BOOL CTESSAMPLENXLOGGERApp::InitInstance() {
   CWinApp::InitInstance();
+  // Wayland desktops match the window to its desktop entry (name, icon) by
+  // this ID.
+  QGuiApplication::setDesktopFileName(QString::fromLatin1(kPlenxAppId));
   HeadlessResponder headlessResponder(stderr, m_options.append);
   if (m_options.headless) SetDialogResponder(&headlessResponder);
 

@@ -5,11 +5,6 @@
 # user unit template when the source tree has one.
 include(GNUInstallDirs)
 
-# The desktop entry's, icon's and metainfo's name. It identifies the program
-# to desktops and software centres, so it must not change once released.
-# The project has no domain of its own, so it lives under example.org, which
-# is reserved (RFC 2606) and can never belong to anybody else.
-set(PLENX_APP_ID "org.example.plenxlogger" CACHE STRING "AppStream component and desktop entry ID")
 set(PLENX_PROJECT_URL "https://plenx-logger.example.org" CACHE STRING
   "Home page named in the package and the metainfo (a placeholder until the project has one)")
 set(PLENX_SCREENSHOT_URL "" CACHE STRING
