@@ -33,8 +33,8 @@ LRESULT CTESSAMPLENXLOGGERDlg::OnLinkRecord(WPARAM wParam, LPARAM) {
   const LocalTime now = ReadLocalTime();
   // A record that cannot be logged is still shown: the values on screen stay
   // live while the disk is full, and the next record tries to log again.
-  const bool logged =
-      m_logFile.LogRecord(now, *record, m_config.logFileName, m_config.logEvery, m_recordCount) == 0;
+  const bool logged = m_replaying || m_logFile.LogRecord(now, *record, m_config.logFileName,
+                                                         m_config.logEvery, m_recordCount) == 0;
 
   const RecordTexts texts = DecodeRecord(m_config.Layout(), *record);
   record.reset();

@@ -13,6 +13,7 @@
 #include "config/persisted_settings.h"
 #include "decode/record_fields.h"
 #include "panels/archive_progress_dialog.h"
+#include "panels/replay_panel.h"
 #include "ui/message_box.h"
 #include "ui/text_codec.h"
 
@@ -39,6 +40,9 @@ CTESSAMPLENXLOGGERDlg::CTESSAMPLENXLOGGERDlg(std::optional<std::string> configPa
     OnStopDone();
     return LRESULT{0};
   });
+  m_replayTimer.setSingleShot(true);
+  m_replayTimer.setTimerType(Qt::PreciseTimer);
+  QObject::connect(&m_replayTimer, &QTimer::timeout, [this] { OnReplayTimer(); });
   MapCommand(kStartButtonId, BN_CLICKED, [this] { OnBnClickedStart(); });
   MapCommand(kStopButtonId, BN_CLICKED, [this] { OnBnClickedStop(); });
   MapCommand(kSaveAsButtonId, BN_CLICKED, [this] { OnBnClickedSaveAs(); });
@@ -88,6 +92,10 @@ void CTESSAMPLENXLOGGERDlg::InstallWindowMenu() {
     QMenu menu(window);
     menu.addAction(QStringLiteral("Mi&nimize"))->setData(SC_MINIMIZE);
     menu.addAction(QStringLiteral("&Close"))->setData(SC_CLOSE);
+    menu.addSeparator();
+    QAction* replay = menu.addAction(TextToQt(kReplayMenuText));
+    replay->setData(kReplayLogCommand);
+    replay->setEnabled(!IsRunActive());
     if (!kAboutMenuText.empty()) {
       menu.addSeparator();
       menu.addAction(TextToQt(kAboutMenuText))->setData(kAboutBoxCommand);
@@ -100,6 +108,10 @@ void CTESSAMPLENXLOGGERDlg::OnSysCommand(UINT nID, LPARAM) {
   if ((nID & kSystemCommandMask) == kAboutBoxCommand) {
     CAboutDlg dlgAbout(this);
     dlgAbout.DoModal();
+    return;
+  }
+  if ((nID & kSystemCommandMask) == kReplayLogCommand) {
+    OnReplayLog();
     return;
   }
   QWidget* window = GetWidget();
@@ -165,6 +177,7 @@ void CTESSAMPLENXLOGGERDlg::OnDestroy() {
   OnBnClickedStop();
   if (m_stopTask.IsRunning()) CompleteStop();
   m_archiveProgress.reset();
+  m_replayPanel.reset();
   // From here on the reader thread's posts fail and it keeps its records.
   m_recordWindow.store(0);
   CDialog::OnDestroy();

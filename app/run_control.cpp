@@ -10,6 +10,7 @@
 #include "archive/log_archive_name.h"
 #include "config/persisted_settings.h"
 #include "panels/archive_progress_dialog.h"
+#include "panels/replay_panel.h"
 #include "platform/local_time.h"
 #include "platform/serial_port_name.h"
 #include "platform/system_error_text.h"
@@ -109,7 +110,7 @@ void CTESSAMPLENXLOGGERDlg::EnableRunControls(bool enable) {
 
 void CTESSAMPLENXLOGGERDlg::OnBnClickedStart() {
   // Its button is disabled during Stop; a stray call waits for Stop's end.
-  if (m_stopping) return;
+  if (m_stopping || m_replaying) return;
   if (m_started) {
     MessageBox(kAlreadyStartedText, "", MB_OK);
     return;
@@ -131,12 +132,18 @@ void CTESSAMPLENXLOGGERDlg::OnBnClickedStart() {
   m_linkOpen = true;
   ShowRunLayout(true);
   m_banner.ShowWindow(SW_SHOW);
+  // The last replay's window goes with its values.
+  m_replayPanel.reset();
   BuildOutdoorList();
   BuildUnitLists();
   m_started = true;
 }
 
 void CTESSAMPLENXLOGGERDlg::OnBnClickedStop() {
+  if (m_replaying) {
+    EndReplay(ReplayEnd::kStopped);
+    return;
+  }
   if (!m_started || m_stopping) return;
   m_stopping = true;
   EnableRunControls(false);
