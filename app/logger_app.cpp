@@ -39,6 +39,8 @@ BOOL CTESSAMPLENXLOGGERApp::InitInstance() {
   if (m_options.headless) SetDialogResponder(&headlessResponder);
 
   CTESSAMPLENXLOGGERDlg dlg;
+  if (m_options.rawCapturePath) dlg.SetRawCaptureFile(*m_options.rawCapturePath);
+  if (m_options.headless) dlg.SetLinkEventOutput(stderr);
   m_pMainWnd = &dlg;
   // An unattended run unless only a screenshot was asked for.
   std::unique_ptr<UnattendedRun> unattended;

@@ -35,6 +35,8 @@ struct LoggerRunOptions {
   double replaySpeed = 1.0;
   // Write the window as a PNG to this path once it is shown, then close it.
   std::optional<std::string> screenshotPath;
+  // Keep the raw capture of every run in this file.
+  std::optional<std::string> rawCapturePath;
 };
 
 class CTESSAMPLENXLOGGERApp : public CWinApp {

@@ -28,6 +28,7 @@ constexpr std::string_view kConfigWarningsIntro =
 CTESSAMPLENXLOGGERDlg::CTESSAMPLENXLOGGERDlg(std::optional<std::string> configPath)
     : CDialog(MainDialogTemplate(), nullptr), m_hIcon(LoadAppIcon()), m_configPath(std::move(configPath)) {
   MapMessage(WM_LINK_RECORD, [this](WPARAM wParam, LPARAM lParam) { return OnLinkRecord(wParam, lParam); });
+  MapMessage(WM_LINK_EVENT, [this](WPARAM wParam, LPARAM lParam) { return OnLinkEvent(wParam, lParam); });
   MapMessage(WM_SHOW_CONFIG_WARNINGS, [this](WPARAM, LPARAM) {
     ShowConfigWarnings();
     return LRESULT{0};

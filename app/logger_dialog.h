@@ -10,12 +10,14 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "app/s_tab_ctrl.h"
 #include "app/stop_task.h"
@@ -27,6 +29,7 @@
 #include "decode/view_dump.h"
 #include "link/record_post.h"
 #include "link/simple_protocol.h"
+#include "platform/raw_capture.h"
 #include "ui/combo_box.h"
 #include "ui/dialog.h"
 #include "ui/edit.h"
@@ -47,6 +50,10 @@ inline constexpr int kArchiveProgressDelayMs = 500;
 // Asked when Escape or the close box would end a run.
 inline constexpr std::string_view kCloseDuringRunQuestion =
     "A run is active. Stop it and close Plenx Logger?";
+
+// Posted by the reader thread for each LinkEvent: wParam the event, lParam
+// the errno behind it.
+inline constexpr UINT WM_LINK_EVENT = WM_APP + 5;
 
 class ArchiveProgressDialog;
 class ReplayPanel;
@@ -70,6 +77,16 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt, public RecordWi
   // ignored.
   void OnSysCommand(UINT nID, LPARAM lParam);
 
+  // Every run keeps its raw capture of the line in `path` (a relative name is
+  // taken from the current folder), whatever RAWCAPTURE and the log file
+  // name say. Before the window opens.
+  void SetRawCaptureFile(std::string path) { m_rawCaptureFile = std::move(path); }
+
+  // Where a line lost and a line back are written, one line each, for an
+  // unattended run; nullptr (the default) writes them nowhere. The window
+  // itself shows only the banner, after 10 s without records as always.
+  void SetLinkEventOutput(std::FILE* out) { m_linkEventOutput = out; }
+
   // UserPrompt: message boxes owned by this window.
   PromptAnswer AskYesNoCancel(const std::string& text, const std::string& caption) override;
   void ShowError(const std::string& text) override;
@@ -78,6 +95,8 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt, public RecordWi
   // text as wParam and the unit index as lParam. The message owns the text
   // only when the post succeeds; otherwise `recordText` frees it here.
   bool PostRecord(uint32_t message, std::unique_ptr<std::string> recordText, int unitIndex) override;
+  // RecordWindow, on the reader thread: posts WM_LINK_EVENT.
+  bool PostLinkEvent(LinkEvent event, int error) override;
 
   // True from a successful Start until the run has ended, and while a log
   // is replayed.
@@ -138,6 +157,10 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt, public RecordWi
   // Record intake (link_record.cpp): shows, logs and releases one record.
   // A replayed record is shown only: no log line, no watchdog.
   LRESULT OnLinkRecord(WPARAM wParam, LPARAM lParam);
+  // Line events (link_event.cpp): a lost or returning line is written to the
+  // link event output; a failed raw capture write is reported as a full
+  // disk, with one such box open at a time.
+  LRESULT OnLinkEvent(WPARAM wParam, LPARAM lParam);
 
   // Replay (replay_control.cpp). The menu's "Replay a log...": asks for a
   // log, then StartReplay at 1x.
@@ -157,6 +180,8 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt, public RecordWi
   int32_t m_recordCount = 0;
   CSimpleProtocol m_link;
   LogFile m_logFile;
+  // Every byte of the line during a run, when the run keeps a raw capture.
+  RawCapture m_rawCapture;
   CStatic m_banner;
   LoggerConfig m_config;
   CListCtrl m_outdoorList;
@@ -197,14 +222,26 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt, public RecordWi
   void ShowRunLayout(bool running);
   // Enables or disables Start, Stop and the run's choices (port, Save-as).
   void EnableRunControls(bool enable);
+  // Stop's second step, once the link is closed: hands the log and the raw
+  // capture over to the worker, which flushes and closes them and writes
+  // the archive.
+  void StartStopArchive();
   // Waits for the Stop in progress and returns to idle; shows its failures.
   void CompleteStop();
 
   // Errors that a repeating event (a record every half second) may raise
   // again and again: at most one box of each kind is open at a time.
-  enum class RepeatingError { kDiskFull, kImproperArgument };
+  enum class RepeatingError { kDiskFull, kRawCaptureWriteFailed, kImproperArgument };
   // Shows text in an error box unless a box of this kind is already open.
   void ShowRepeatingError(RepeatingError kind, const std::string& text);
+  // The raw capture file of the next run: the one SetRawCaptureFile gave;
+  // else "<log file>.raw" when RAWCAPTURE is 1 and a log is kept; else none
+  // (empty).
+  std::string RawCapturePath() const;
+  // Opens the raw capture of a starting run at path (nothing for an empty
+  // path); when it cannot be opened, says so in a message box and returns
+  // false.
+  bool OpenRawCapture(const std::string& path);
   // Gives the window menu to the dialog's window (right-click).
   void InstallWindowMenu();
 
@@ -222,11 +259,16 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt, public RecordWi
   // The dialog's handle for the reader thread, 0 while there is no window.
   std::atomic<HWND> m_recordWindow{0};
   StopTask m_stopTask;
+  // What the Stop task works on: the link's close, then the files.
+  enum class StopPhase { kClosingLink, kArchiving };
+  StopPhase m_stopPhase = StopPhase::kArchiving;
   // The archive's path during Stop, for the progress window.
   std::string m_stopArchivePath;
   std::unique_ptr<ArchiveProgressDialog> m_archiveProgress;
   bool m_closeWhenStopped = false;
   std::set<RepeatingError> m_openErrorBoxes;
+  std::optional<std::string> m_rawCaptureFile;
+  std::FILE* m_linkEventOutput = nullptr;
 
   // The replay: the log read and paced, its timer (single shot, restarted
   // after every step), and its control window, which stays after the end

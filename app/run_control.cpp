@@ -11,6 +11,8 @@
 #include "config/persisted_settings.h"
 #include "panels/archive_progress_dialog.h"
 #include "panels/replay_panel.h"
+#include "platform/append_file.h"
+#include "platform/full_path.h"
 #include "platform/local_time.h"
 #include "platform/serial_port_name.h"
 #include "platform/system_error_text.h"
@@ -23,6 +25,8 @@ constexpr std::string_view kAlreadyStartedText = "Already started";
 constexpr std::string_view kPortOpenFailedText = "Error opening COM port";
 // Index (from 1) of "Log files" among the save dialog's filters.
 constexpr int kLogFilesFilterIndex = 2;
+// Appended to the log file's name to name its raw capture.
+constexpr std::string_view kRawCaptureSuffix = ".raw";
 
 // "Error opening COM port", then a line that names the device and says why
 // and, where there is one obvious thing to do, what to do. portName is the
@@ -101,6 +105,21 @@ void CTESSAMPLENXLOGGERDlg::ShowRunLayout(bool running) {
   }
 }
 
+std::string CTESSAMPLENXLOGGERDlg::RawCapturePath() const {
+  if (m_rawCaptureFile) return *m_rawCaptureFile;
+  if (!m_config.rawCapture || m_config.logFileName.empty()) return {};
+  return m_config.logFileName + std::string(kRawCaptureSuffix);
+}
+
+bool CTESSAMPLENXLOGGERDlg::OpenRawCapture(const std::string& path) {
+  if (path.empty()) return true;
+  const int error = m_rawCapture.Open(path);
+  if (error == 0) return true;
+  MessageBox("Cannot open raw capture file " + FullPath(path) + ": " + AppendOpenFailureReason(error) + ".",
+             "", MB_OK | MB_ICONERROR);
+  return false;
+}
+
 void CTESSAMPLENXLOGGERDlg::EnableRunControls(bool enable) {
   for (int id : {kStartButtonId, kStopButtonId, kSaveAsButtonId}) {
     if (CWnd* control = GetDlgItem(id)) control->EnableWindow(enable ? TRUE : FALSE);
@@ -116,19 +135,34 @@ void CTESSAMPLENXLOGGERDlg::OnBnClickedStart() {
     return;
   }
   m_recordCount = 0;
+  // One append question at most: the log's when the log exists (Yes appends
+  // to its raw capture too), else the raw capture's own. Both are asked
+  // before either file is created.
+  const std::string rawPath = RawCapturePath();
+  const bool logExists = !m_config.logFileName.empty() && LogFile::FileExists(m_config.logFileName);
+  if (!rawPath.empty() && !logExists && LogFile::FileExists(rawPath) && !AskToAppend(*this, rawPath)) return;
   if (m_logFile.OpenLog(*this, m_config.logFileName) == -1) return;
+  if (!OpenRawCapture(rawPath)) {
+    m_logFile.DiscardLog();
+    return;
+  }
   // Load bounds the layout to what a frame can carry, which fits an int.
   m_link.SetValueCount(static_cast<int>(m_config.ValuesPerRecord()));
   m_link.SetPortName(m_config.portName);
+  m_link.SetRawCapture(m_rawCapture.IsOpen() ? &m_rawCapture : nullptr);
+  // Before Open, so that every frame the reader completes reaches the
+  // window and the log, as every byte it reads reaches the raw capture.
+  m_link.SetTarget(this, WM_LINK_RECORD);
   if (m_link.Open() != 0) {
-    // Not left open: the next Start opens the same log again.
-    m_logFile.CloseLog();
+    // Not left open, nor left behind empty: the next Start opens the same
+    // files again, without asking to append to files it made itself.
+    m_rawCapture.Discard();
+    m_logFile.DiscardLog();
     MessageBox(PortOpenFailureText(m_link.PortName(), m_link.LastOpenError()), "", MB_OK);
     return;
   }
   WritePortSetting(m_config.portName);
   WriteLogFileSetting(m_config.logFileName);
-  m_link.SetTarget(this, WM_LINK_RECORD);
   m_linkOpen = true;
   ShowRunLayout(true);
   m_banner.ShowWindow(SW_SHOW);
@@ -147,16 +181,34 @@ void CTESSAMPLENXLOGGERDlg::OnBnClickedStop() {
   if (!m_started || m_stopping) return;
   m_stopping = true;
   EnableRunControls(false);
-  StopRequest request;
-  if (m_linkOpen) {
-    request.link = &m_link;
-    // Records handled from now on find the log closed, as after Stop.
-    request.logWriteFailureText = m_logFile.WriteFailureText();
-    request.logFile = m_logFile.ReleaseFile();
-  }
   KillTimer(kWatchdogTimerId);
   m_banner.ShowWindow(SW_HIDE);
   ShowRunLayout(false);
+  if (!m_linkOpen) {
+    StartStopArchive();
+    return;
+  }
+  // The link closes first. The records its reader posted before it ended
+  // arrive before the worker's WM_STOP_DONE and are still logged, so the log
+  // holds every record whose bytes the raw capture holds; then the files are
+  // handed over (StartStopArchive).
+  StopRequest request;
+  request.link = &m_link;
+  request.window = GetSafeHwnd();
+  m_stopPhase = StopPhase::kClosingLink;
+  m_stopTask.Start(std::move(request));
+}
+
+void CTESSAMPLENXLOGGERDlg::StartStopArchive() {
+  m_linkOpen = false;
+  StopRequest request;
+  // Records handled from now on find the log closed, as after Stop.
+  request.logWriteFailureText = m_logFile.WriteFailureText();
+  request.logFile = m_logFile.ReleaseFile();
+  if (m_rawCapture.IsOpen()) {
+    request.rawCapture = &m_rawCapture;
+    request.rawCaptureFailureText = "Disk full while accessing " + m_rawCapture.FullPath() + ".";
+  }
   if (!m_config.logFileName.empty()) {
     // Named from the date of Stop, not of the end of the compression.
     request.logPath = m_config.logFileName;
@@ -164,6 +216,7 @@ void CTESSAMPLENXLOGGERDlg::OnBnClickedStop() {
     m_stopArchivePath = request.archiveName ? request.archiveName->archivePath : m_config.logFileName;
   }
   request.window = GetSafeHwnd();
+  m_stopPhase = StopPhase::kArchiving;
   m_stopTask.Start(std::move(request));
 }
 
@@ -178,11 +231,20 @@ void CTESSAMPLENXLOGGERDlg::OnStopProgress(uint64_t bytesRead, uint64_t logBytes
 
 void CTESSAMPLENXLOGGERDlg::OnStopDone() {
   if (!m_stopTask.IsRunning()) return;
+  if (m_stopPhase == StopPhase::kClosingLink) {
+    m_stopTask.Finish();
+    StartStopArchive();
+    return;
+  }
   CompleteStop();
   if (m_closeWhenStopped) EndDialog(IDCANCEL);
 }
 
 void CTESSAMPLENXLOGGERDlg::CompleteStop() {
+  if (m_stopPhase == StopPhase::kClosingLink) {
+    m_stopTask.Finish();
+    StartStopArchive();
+  }
   const StopOutcome outcome = m_stopTask.Finish();
   m_archiveProgress.reset();
   m_linkOpen = false;

@@ -88,6 +88,8 @@ StopOutcome StopTask::Run(const StopRequest& request) {
     const bool closed = CloseFile(request.logFile);
     if (!synced || !closed) outcome.failureMessages.push_back(request.logWriteFailureText);
   }
+  if (request.rawCapture != nullptr && !request.rawCapture->Close())
+    outcome.failureMessages.push_back(request.rawCaptureFailureText);
   if (request.logPath.empty()) return outcome;
   if (!request.archiveName) {
     outcome.failureMessages.push_back(

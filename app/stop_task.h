@@ -10,6 +10,7 @@
 
 #include "archive/log_archive_name.h"
 #include "link/simple_protocol.h"
+#include "platform/raw_capture.h"
 #include "ui/win_constants.h"
 #include "ui/win_types.h"
 
@@ -31,6 +32,11 @@ struct StopRequest {
   int logFile = -1;
   // The message when that flush fails (LogFile::WriteFailureText).
   std::string logWriteFailureText;
+  // The run's raw capture of the line, closed after the link (its last
+  // bytes written); null when none is open.
+  RawCapture* rawCapture = nullptr;
+  // The message when its last write fails.
+  std::string rawCaptureFailureText;
   // The log file to archive, as the run named it; empty: no archive.
   std::string logPath;
   // Where the archive goes; nothing when its path would be too long.

@@ -1,10 +1,10 @@
-// CPU time of the link's reader thread on a live, a silent and a dead line,
-// and the wall time of one empty read.
+// CPU time of the link's reader thread on a live, a silent and a lost line,
+// and on a live line with the raw capture on; the wall time of one empty read.
 // The line is a pseudo-terminal: plenx-board-sim (from the build's bin folder)
 // sends default-layout frames paced at 9600 baud; "silent" has nobody
-// sending; "dead" is a terminal whose far side is gone, so every read fails
-// at once. The process does nothing else while it is measured, so its CPU
-// time is the reader's.
+// sending; "lost" is a terminal whose far side is gone and whose COM port
+// link then points nowhere, so the reader waits to reopen it. The process
+// does nothing else while it is measured, so its CPU time is the reader's.
 #include <benchmark/benchmark.h>
 
 #include <pty.h>
@@ -14,13 +14,17 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <stdlib.h>
+
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <thread>
 
 #include "config/record_layout.h"
 #include "link/simple_protocol.h"
+#include "platform/raw_capture.h"
 #include "platform/serial_port.h"
 #include "tests/support/record_queue.h"
 
@@ -31,7 +35,35 @@ namespace {
 constexpr int kDefaultValueCount = static_cast<int>(RecordValueCount(RecordLayout{}));
 constexpr auto kMeasureTime = std::chrono::seconds(10);
 
-enum class Line { kPaced9600, kSilent, kDead };
+enum class Line { kPaced9600, kSilent, kLost, kPaced9600RawCapture };
+
+// A per-user configuration folder of its own, whose ports/COM9 the lost line
+// is reached through; removed at the end.
+class PortFolder {
+ public:
+  PortFolder() {
+    char pattern[] = "/tmp/plenx-bench-XXXXXX";
+    if (mkdtemp(pattern) == nullptr) return;
+    m_root = pattern;
+    std::filesystem::create_directories(m_root / "plenx-logger" / "ports");
+    setenv("XDG_CONFIG_HOME", m_root.c_str(), 1);
+  }
+  ~PortFolder() {
+    std::error_code ignored;
+    if (!m_root.empty()) std::filesystem::remove_all(m_root, ignored);
+  }
+  // Points COM9 at device.
+  void Link(const std::string& device) const {
+    const std::filesystem::path link = m_root / "plenx-logger" / "ports" / "COM9";
+    std::error_code ignored;
+    std::filesystem::remove(link, ignored);
+    std::filesystem::create_symlink(device, link);
+  }
+  std::filesystem::path File(const char* name) const { return m_root / name; }
+
+ private:
+  std::filesystem::path m_root;
+};
 
 double ProcessCpuSeconds() {
   timespec now{};
@@ -61,12 +93,14 @@ std::string StartSimulator(pid_t& pid) {
 
 void BM_LinkReaderCpu(benchmark::State& state) {
   const auto line = static_cast<Line>(state.range(0));
+  const bool paced = line == Line::kPaced9600 || line == Line::kPaced9600RawCapture;
   int master = -1;
   int slave = -1;
   char ptyPath[128] = {};
   pid_t simulator = -1;
   std::string path;
-  if (line == Line::kPaced9600) {
+  PortFolder ports;
+  if (paced) {
     path = StartSimulator(simulator);
   } else if (openpty(&master, &slave, ptyPath, nullptr, nullptr) == 0) {
     path = ptyPath;
@@ -75,19 +109,38 @@ void BM_LinkReaderCpu(benchmark::State& state) {
     state.SkipWithError("no line");
     return;
   }
+  RawCapture capture;
+  if (line == Line::kPaced9600RawCapture && capture.Open(ports.File("line.raw")) != 0) {
+    state.SkipWithError("no capture file");
+    return;
+  }
   RecordQueue window;
   CSimpleProtocol link;
   link.SetValueCount(kDefaultValueCount);
-  link.SetPortName(path);
+  if (line == Line::kLost) {
+    // Reopened by its COM name, which must not find a terminal number that
+    // has been handed out again.
+    ports.Link(path);
+    link.SetPortName("COM9");
+  } else {
+    link.SetPortName(path);
+  }
   link.SetTarget(&window, WM_LINK_RECORD);
+  link.SetRawCapture(capture.IsOpen() ? &capture : nullptr);
   if (link.Open() != 0) {
     state.SkipWithError("Open failed");
     return;
   }
-  if (line == Line::kDead) {
+  if (line == Line::kLost) {
+    ports.Link(ports.File("no-adapter"));
     close(slave);
     close(master);
+    if (!window.WaitEvent(10000)) {
+      state.SkipWithError("the loss was not reported");
+      return;
+    }
   }
+  const int attemptsBefore = link.ReopenAttempts();
   double cpuSeconds = 0;
   for (auto _ : state) {
     const double cpuStart = ProcessCpuSeconds();
@@ -97,7 +150,20 @@ void BM_LinkReaderCpu(benchmark::State& state) {
   const double wallSeconds = std::chrono::duration<double>(kMeasureTime).count();
   state.counters["cpu_percent_of_core"] = 100 * cpuSeconds / wallSeconds;
   state.counters["records_per_s"] = static_cast<double>(window.Size()) / wallSeconds;
+  if (line == Line::kLost) {
+    state.counters["reopens_per_s"] = (link.ReopenAttempts() - attemptsBefore) / wallSeconds;
+  }
+  // Close with the program's 2.5 s wait: how long Stop blocks.
+  const auto closeStart = std::chrono::steady_clock::now();
   link.Close();
+  state.counters["close_s"] =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - closeStart).count();
+  if (capture.IsOpen()) {
+    capture.Close();
+    std::error_code ignored;
+    state.counters["raw_bytes"] =
+        static_cast<double>(std::filesystem::file_size(ports.File("line.raw"), ignored));
+  }
   if (simulator > 0) {
     kill(simulator, SIGTERM);
     waitpid(simulator, nullptr, 0);
@@ -108,8 +174,9 @@ void BM_LinkReaderCpu(benchmark::State& state) {
   }
 }
 
-// Wall time of one empty read on a silent and on a hung-up line: the read
-// time-out (200 ms), plus whatever the machine adds to wake the reader.
+// Wall time of one empty read on a silent line: the read time-out (200 ms),
+// plus whatever the machine adds to wake the reader; and of the read that
+// finds a line hung up, which returns at once.
 void BM_EmptySerialRead(benchmark::State& state) {
   const bool hungUp = state.range(0) != 0;
   int master = -1;
@@ -152,7 +219,8 @@ BENCHMARK(BM_LinkReaderCpu)
     ->ArgName("line")
     ->Arg(static_cast<int>(Line::kPaced9600))
     ->Arg(static_cast<int>(Line::kSilent))
-    ->Arg(static_cast<int>(Line::kDead))
+    ->Arg(static_cast<int>(Line::kLost))
+    ->Arg(static_cast<int>(Line::kPaced9600RawCapture))
     ->Iterations(1)
     ->UseRealTime()
     ->Unit(benchmark::kSecond);

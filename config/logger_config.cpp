@@ -98,12 +98,15 @@ void Apply(const IniFile& ini, WarningList& warnings, LoggerConfig& config) {
   // LOGEVERY is taken as it is: 0 logs every record and a negative value has
   // its own meaning in the log step.
   config.logEvery = ReadInteger(ini, "LOGEVERY", kDefaultLogEvery, warnings);
+  int32_t rawCapture = ReadInteger(ini, "RAWCAPTURE", kRawCaptureOff, warnings);
 
   // Any count a frame can carry is taken; the window shows what it can of it.
   using plenx::frame::kMaxFrameValues;
   CheckRange(ini, "NUMDEVICES", config.numDevices, 0, kMaxFrameValues, kDefaultNumDevices, warnings);
   CheckRange(ini, "STATUSPARAMS", config.statusParams, 0, kMaxFrameValues, kDefaultStatusParams, warnings);
   CheckRange(ini, "ACPARAMS", config.acParams, 0, kMaxFrameValues, kDefaultAcParams, warnings);
+  CheckRange(ini, "RAWCAPTURE", rawCapture, kRawCaptureOff, kRawCaptureOn, kRawCaptureOff, warnings);
+  config.rawCapture = rawCapture == kRawCaptureOn;
   const int64_t values = config.ValuesPerRecord();
   if (values < 1 || values > kMaxFrameValues) {
     // A frame needs at least one value and carries at most kMaxFrameValues;

@@ -13,6 +13,10 @@
 // Built-in value of CONFIG/LOGEVERY, used when the key is absent; the layout
 // keys default to the built-in record layout (record_layout.h).
 inline constexpr int32_t kDefaultLogEvery = 1;
+// CONFIG/RAWCAPTURE: 1 keeps a raw capture of the line beside the log, 0
+// (the default) does not.
+inline constexpr int32_t kRawCaptureOff = 0;
+inline constexpr int32_t kRawCaptureOn = 1;
 
 // Units the window shows, each with a list and a label set of its own. A
 // larger NUMDEVICES is accepted: the units past these are logged but not
@@ -33,6 +37,7 @@ struct LoggerConfig {
   int32_t numDevices = kDefaultNumDevices;      // CONFIG/NUMDEVICES, N
   int32_t statusParams = kDefaultStatusParams;  // CONFIG/STATUSPARAMS, S
   int32_t acParams = kDefaultAcParams;          // CONFIG/ACPARAMS, A
+  bool rawCapture = false;                      // CONFIG/RAWCAPTURE is 1
   std::string portName;                         // selected port, "COM1".."COM24"
   // Labels of the outdoor unit's values, from section STATUSLABELS: S of
   // them, or kMaxRecordFields when S is larger (no value past those is shown).

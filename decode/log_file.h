@@ -60,14 +60,26 @@ class LogFile {
   // as closed afterwards. -1 when it is not open.
   int ReleaseFile();
 
+  // Closes the file of a run that did not start after all; it is removed
+  // when OpenLog created it and nothing was written to it, so the next Start
+  // does not ask to append to an empty file.
+  void DiscardLog();
+
   bool IsOpen() const { return m_fd >= 0; }
 
  private:
   int m_fd = -1;
+  // OpenLog made the file.
+  bool m_created = false;
   // Absolute path of the open file, for the write error message; fixed at
   // open time so a later change of the current directory cannot alter it.
   std::string m_fullPath;
 };
+
+// Puts the append question for the existing file fileName to owner: "File
+// <fileName> exists." and "Would you like to append data to the existing
+// file?" under kAppendQuestionCaption. True only for Yes.
+bool AskToAppend(UserPrompt& owner, const std::string& fileName);
 
 // Whether the record handled while the counter is recordCount is logged under
 // LOGEVERY logEvery: when logEvery is 1 or 0 (every record), else when

@@ -1,6 +1,8 @@
-// Reader thread and port lifecycle of the serial link.
+// Reader thread and port lifecycle of the serial link, with the reopening of
+// a lost port.
 #include "link/simple_protocol.h"
 
+#include <cerrno>
 #include <chrono>
 #include <memory>
 #include <optional>
@@ -14,6 +16,18 @@
 namespace {
 
 constexpr std::string_view kDevicePathPrefix = "\\\\.\\COM";
+
+// The port opened and its line configured; a device that refuses a setting
+// is used with the settings it has.
+// *openError as OpenSerialPort gives it.
+SerialHandle OpenConfiguredPort(const std::string& portPath, int baudRate, int* openError = nullptr) {
+  const SerialHandle port = OpenSerialPort(portPath, openError);
+  if (port != kInvalidSerialHandle) {
+    ConfigureSerialLine(port, baudRate);
+    LowerModemLines(port);
+  }
+  return port;
+}
 
 }  // namespace
 
@@ -40,16 +54,13 @@ int CSimpleProtocol::Open() {
   if (!decoder) {
     return -1;
   }
-  m_port = OpenSerialPort(m_portName, &m_lastOpenError);
+  m_port = OpenConfiguredPort(m_portName, m_baudRate, &m_lastOpenError);
   if (m_port == kInvalidSerialHandle) {
     return -1;
   }
-  // A device that refuses a setting is used with the settings it has.
-  ConfigureSerialLine(m_port, m_baudRate);
-  LowerModemLines(m_port);
-  m_stop.store(false);
+  m_stop.Clear();
   try {
-    m_reader = std::thread(&CSimpleProtocol::ReadLoop, this, std::move(*decoder));
+    m_reader = std::thread(&CSimpleProtocol::ReadLoop, this, std::move(*decoder), m_rawCapture, m_portName);
   } catch (const std::system_error& error) {
     m_lastOpenError = error.code().value();
     CloseSerialPort(m_port);
@@ -60,7 +71,7 @@ int CSimpleProtocol::Open() {
 }
 
 int CSimpleProtocol::Close() {
-  m_stop.store(true);
+  m_stop.Set();
   std::this_thread::sleep_for(std::chrono::milliseconds(m_closeWaitMs));
   StopReader();
   if (m_port != kInvalidSerialHandle) {
@@ -74,23 +85,53 @@ void CSimpleProtocol::SetTarget(WindowHandle window, uint32_t message) { m_targe
 
 void CSimpleProtocol::StopReader() {
   if (m_reader.joinable()) {
-    m_stop.store(true);
+    m_stop.Set();
     m_reader.join();
   }
 }
 
-void CSimpleProtocol::ReadLoop(FrameDecoder decoder) {
-  while (!m_stop.load()) {
+void CSimpleProtocol::ReadLoop(FrameDecoder decoder, RawCapture* capture, std::string portPath) {
+  while (!m_stop.IsSet()) {
     uint8_t byte = 0;
-    // An empty or failed read means a silence on the line: a frame never
-    // spans one, so the partial frame is dropped.
-    if (ReadSerialByte(m_port, byte, kSerialReadTimeoutMs) != 1) {
-      decoder.Reset();
-    } else if (decoder.PutByte(byte)) {
-      m_unitIndex.store(decoder.UnitIndex());
-      PostRecord(decoder);
+    const int read = ReadSerialByte(m_port, byte, kSerialReadTimeoutMs);
+    if (read == 1) {
+      if (capture != nullptr && !capture->Append(byte)) PostEvent(LinkEvent::kRawCaptureFailed, errno);
+      if (decoder.PutByte(byte)) {
+        m_unitIndex.store(decoder.UnitIndex());
+        PostRecord(decoder);
+      }
+      continue;
     }
+    // An empty or failed read means a silence on the line: a frame never
+    // spans one, so the partial frame is dropped. A silence is also the
+    // moment to bring the capture file up to date.
+    const int error = errno;
+    decoder.Reset();
+    FlushCapture(capture);
+    if (read < 0 && !Reopen(portPath, error)) break;
   }
+  FlushCapture(capture);
+}
+
+void CSimpleProtocol::FlushCapture(RawCapture* capture) {
+  if (capture != nullptr && !capture->Flush()) PostEvent(LinkEvent::kRawCaptureFailed, errno);
+}
+
+bool CSimpleProtocol::Reopen(const std::string& portPath, int error) {
+  CloseSerialPort(m_port);
+  m_port = kInvalidSerialHandle;
+  PostEvent(LinkEvent::kLineLost, error);
+  // The first attempt waits too: a device that opens but fails at once
+  // is then tried once a second, not in a tight loop.
+  while (!m_stop.WaitFor(m_reopenIntervalMs)) {
+    m_reopenAttempts.fetch_add(1);
+    const SerialHandle port = OpenConfiguredPort(portPath, m_baudRate);
+    if (port == kInvalidSerialHandle) continue;
+    m_port = port;
+    PostEvent(LinkEvent::kLineBack, 0);
+    return true;
+  }
+  return false;
 }
 
 void CSimpleProtocol::PostRecord(const FrameDecoder& decoder) {
@@ -102,4 +143,9 @@ void CSimpleProtocol::PostRecord(const FrameDecoder& decoder) {
   // as a record posted to a closed window is.
   target.window->PostRecord(target.message, std::make_unique<std::string>(FormatRecordText(decoder.Values())),
                             decoder.UnitIndex());
+}
+
+void CSimpleProtocol::PostEvent(LinkEvent event, int error) {
+  const RecordTarget::Binding target = m_target.Load();
+  if (target.window != nullptr) target.window->PostLinkEvent(event, error);
 }

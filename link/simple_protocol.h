@@ -1,5 +1,6 @@
 // The serial link: opens the port, runs the reader thread that decodes
-// frames, and posts every valid frame to the receiving window.
+// frames, posts every valid frame to the receiving window, and opens the
+// port again when it is lost.
 #pragma once
 
 #include <atomic>
@@ -9,6 +10,8 @@
 
 #include "link/frame_decoder.h"
 #include "link/record_target.h"
+#include "link/stop_signal.h"
+#include "platform/raw_capture.h"
 #include "platform/serial_port.h"
 
 // One link per main window. The user-interface thread calls every operation;
@@ -21,6 +24,8 @@ class CSimpleProtocol {
   // which is all the window ever relied on; the join that follows makes it
   // certain.
   static constexpr int kCloseWaitMs = 2500;
+  // Time between two attempts to open a lost port again.
+  static constexpr int kReopenIntervalMs = 1000;
 
   CSimpleProtocol() = default;
   CSimpleProtocol(const CSimpleProtocol&) = delete;
@@ -39,11 +44,25 @@ class CSimpleProtocol {
   // "\\.\COM<n>"; any other name is stored as given, a device path.
   virtual void SetPortName(const std::string& portName);
 
+  // Where the reader appends every byte it reads from the line (an open
+  // RawCapture), or nullptr for no capture. Call before Open; the running
+  // reader keeps the capture it started with, and writes the last bytes to
+  // it before Close returns. The owner closes the capture after Close.
+  void SetRawCapture(RawCapture* capture) { m_rawCapture = capture; }
+
   // Opens the port, configures the line (settings the device refuses are
   // ignored) and starts the reader. 0 on success; -1 when the port cannot be
   // opened or is in use, no frame can carry the value count (below 1, or
   // over INT_MAX bytes), or a reader already runs. No thread is started on
   // -1.
+  //
+  // When the running port hangs up or fails, the reader closes it, reports
+  // LinkEvent::kLineLost, and every reopen interval (kReopenIntervalMs unless
+  // SetReopenIntervalMs says otherwise) opens the port again
+  // by its name (a per-user COM port link is resolved anew, so an adapter
+  // that comes back under another device name is found) until that works
+  // or Close is called; then it configures the line as here, reports
+  // LinkEvent::kLineBack and reads on with the partial frame dropped.
   virtual int Open();
 
   // Why the last Open returned -1: an errno value (see OpenSerialPort:
@@ -52,10 +71,11 @@ class CSimpleProtocol {
   int LastOpenError() const { return m_lastOpenError; }
 
   // Asks the reader to stop, waits CloseWaitMs(), joins the reader and
-  // closes the port. Always 0. Nothing is posted after it returns. The
-  // owner may call it on another thread than the user-interface thread (to
-  // keep the window responsive during the wait), as long as no other
-  // operation runs meanwhile.
+  // closes the port. Always 0. Nothing is posted after it returns. A reader
+  // waiting to reopen a lost port ends as soon as it is asked. The owner may
+  // call it on another thread than the user-interface thread (to keep the
+  // window responsive during the wait), as long as no other operation runs
+  // meanwhile.
   virtual int Close();
 
   // Sets how long Close waits before it joins the reader (0 or more; a
@@ -63,6 +83,13 @@ class CSimpleProtocol {
   // shorten it, since the join alone already ends the reader.
   void SetCloseWaitMs(int closeWaitMs) { m_closeWaitMs = closeWaitMs < 0 ? 0 : closeWaitMs; }
   int CloseWaitMs() const { return m_closeWaitMs; }
+
+  // Sets the time between two attempts to reopen a lost port (1 or more;
+  // less counts as 1). Call before Open. The program keeps
+  // kReopenIntervalMs; tests shorten it.
+  void SetReopenIntervalMs(int reopenIntervalMs) {
+    m_reopenIntervalMs = reopenIntervalMs < 1 ? 1 : reopenIntervalMs;
+  }
 
   // Directs records to message at window; may be called while the reader
   // runs. A record completed while either is unset (null, 0) is dropped.
@@ -72,12 +99,22 @@ class CSimpleProtocol {
   const std::string& PortName() const { return m_portName; }
   // Unit index of the last valid frame, -1 before the first. Any thread.
   int UnitIndex() const { return m_unitIndex.load(); }
+  // Attempts to open a lost port again since construction. Any thread.
+  int ReopenAttempts() const { return m_reopenAttempts.load(); }
 
  private:
-  void ReadLoop(FrameDecoder decoder);
+  void ReadLoop(FrameDecoder decoder, RawCapture* capture, std::string portPath);
   void PostRecord(const FrameDecoder& decoder);
+  void PostEvent(LinkEvent event, int error);
+  // On the reader: writes the capture's collected bytes, reporting a failure.
+  void FlushCapture(RawCapture* capture);
+  // On the reader: closes the lost port and opens it again; returns when it
+  // is open (true) or Close was called (false).
+  bool Reopen(const std::string& portPath, int error);
   void StopReader();
 
+  // The reader owns the port while it runs (it closes and reopens a lost
+  // one); the user-interface thread touches it only when no reader runs.
   SerialHandle m_port = kInvalidSerialHandle;
   std::thread m_reader;
   // Message number and target window, published together.
@@ -87,6 +124,9 @@ class CSimpleProtocol {
   int m_valueCount = 0;
   int m_closeWaitMs = kCloseWaitMs;
   int m_lastOpenError = 0;
+  int m_reopenIntervalMs = kReopenIntervalMs;
+  RawCapture* m_rawCapture = nullptr;
   std::atomic<int> m_unitIndex{-1};
-  std::atomic<bool> m_stop{false};
+  std::atomic<int> m_reopenAttempts{0};
+  StopSignal m_stop;
 };

@@ -105,28 +105,29 @@ int ReadSerialByte(SerialHandle port, uint8_t& byte, int timeoutMs) {
   using Clock = std::chrono::steady_clock;
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
   // Within a frame the next byte is usually there already: try to read it
-  // before paying for a poll.
+  // before paying for a poll. EAGAIN is an empty line; a read of 0 is
+  // either that or a hang-up, which the poll tells apart.
   ssize_t count = ReadSome(port, &byte, 1);
-  bool failed = count < 0 && errno != EAGAIN;
-  if (count != 1 && !failed) {
-    pollfd request{port, POLLIN, 0};
-    const int ready = RetryOnInterrupt([&] {
-      const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-      return poll(&request, 1, left.count() > 0 ? static_cast<int>(left.count()) : 0);
-    });
-    failed = ready < 0;
-    if (ready > 0) {
-      count = ReadSome(port, &byte, 1);
-      failed = (count < 0 && errno != EAGAIN) || (request.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+  if (count == 1) return 1;
+  if (count < 0 && errno != EAGAIN) return -1;
+  pollfd request{port, POLLIN, 0};
+  const int ready = RetryOnInterrupt([&] {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+    return poll(&request, 1, left.count() > 0 ? static_cast<int>(left.count()) : 0);
+  });
+  if (ready < 0) return -1;
+  if (ready > 0) {
+    // Bytes still buffered come before a hang-up is reported.
+    count = ReadSome(port, &byte, 1);
+    if (count == 1) return 1;
+    if (count < 0 && errno != EAGAIN) return -1;
+    if ((request.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+      errno = 0;
+      return -1;
     }
   }
-  if (count == 1) {
-    return 1;
-  }
-  // A hung-up or failing port answers at once; waiting out the time-out
-  // keeps the reader from spinning a core on it.
   std::this_thread::sleep_until(deadline);
-  return failed ? -1 : 0;
+  return 0;
 }
 
 void CloseSerialPort(SerialHandle port) {

@@ -40,9 +40,11 @@ bool ConfigureSerialLine(SerialHandle port, int baudRate);
 bool LowerModemLines(SerialHandle port);
 
 // Reads at most one byte, waiting up to timeoutMs for it. Returns 1 with the
-// byte, 0 when nothing came within the time-out, -1 on a read error or a
-// hung-up line. An empty result always takes the full time-out, so a dead
-// port is polled no faster than a silent one.
+// byte; 0 when nothing came within the time-out (an empty result always takes
+// the full time-out, so a reader looping on a silent line cannot spin); -1 at
+// once when the line is lost: the device hung up (errno 0) or a read failed
+// (errno EIO, ENODEV or ENXIO when an adapter was unplugged). A lost port
+// stays lost: close it and open the device again.
 int ReadSerialByte(SerialHandle port, uint8_t& byte, int timeoutMs);
 
 // Releases the exclusive hold and closes the port. The exclusive mode is

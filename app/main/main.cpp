@@ -17,6 +17,7 @@ CTESSAMPLENXLOGGERApp theApp;
 constexpr const char* kUsage =
     "usage: plenx-logger [--start] [--port COMn] [--log FILE]\n"
     "       plenx-logger --headless [--port COMn] [--log FILE] [--append] [--seconds S] [--dump-every S]\n"
+    "                    [--raw FILE]\n"
     "       plenx-logger [--headless] --replay LOG [--speed X] [--seconds S] [--dump-every S]\n"
     "       plenx-logger [--headless] --screenshot FILE.png\n"
     "       plenx-logger --version";
@@ -84,6 +85,13 @@ int main(int argc, char** argv) {
           ->type_name("S")
           ->check(CLI::Range(kShortestTimerSeconds, kMaxTimerSeconds))
           ->needs(headless);
+  CLI::Option* raw =
+      app.add_option("--raw", options.rawCapturePath,
+                     "append every byte read from the serial line to FILE during the run (the log's append "
+                     "question and lock rules apply)")
+          ->type_name("FILE")
+          ->check([](const std::string& name) { return name.empty() ? std::string("empty file name") : ""; })
+          ->needs(headless);
   CLI::Option* replay =
       app.add_option("--replay", options.replayPath,
                      "show the records of the log LOG at their recorded pace instead of a run; no log is "
@@ -93,7 +101,8 @@ int main(int argc, char** argv) {
           ->excludes(start)
           ->excludes(port)
           ->excludes(log)
-          ->excludes(append);
+          ->excludes(append)
+          ->excludes(raw);
   app.add_option("--speed", options.replaySpeed,
                  "replay X times as fast as recorded; 0: as fast as possible (default 1)")
       ->type_name("X")
@@ -105,6 +114,7 @@ int main(int argc, char** argv) {
       ->excludes(append)
       ->excludes(runFor)
       ->excludes(dumpEvery)
+      ->excludes(raw)
       ->excludes(replay);
   if (const std::optional<int> exitStatus = ParseCommandLine(app, argc, argv)) return *exitStatus;
   if (seconds) options.runMs = Milliseconds(*seconds);

@@ -121,9 +121,9 @@ TEST_F(RunEndTest, StopRunsBesideTheWindowAndCloseWaitsForTheArchive) {
   dlg.Click(kStartButtonId);  // disabled: nothing happens
   EXPECT_TRUE(dlg.m_stopping);
 
-  // A record the link posted before it closed is shown, not logged, and
-  // starts no watchdog.
-  const uintmax_t logBytes = std::filesystem::file_size(log);
+  // A record the link posted before it closed is shown and starts no
+  // watchdog (it is logged when the link is still closing; the log is not
+  // written once the worker has it).
   std::vector<int> positions(229);
   for (int i = 0; i < 229; ++i) positions[static_cast<size_t>(i)] = i;
   dlg.PostRecord(WM_LINK_RECORD, std::make_unique<std::string>(RecordText(positions)), 0);
@@ -137,6 +137,10 @@ TEST_F(RunEndTest, StopRunsBesideTheWindowAndCloseWaitsForTheArchive) {
     const ArchiveProgressDialog* progress = dlg.ArchiveProgress();
     return progress != nullptr && progress->isVisible();
   }));
+  // The archive has begun: the worker holds the log, which no record changes.
+  const uintmax_t logBytes = std::filesystem::file_size(log);
+  dlg.PostRecord(WM_LINK_RECORD, std::make_unique<std::string>(RecordText(positions)), 0);
+  PumpPostedMessages();
   dlg.OnSysCommand(SC_CLOSE, 0);  // no question: the run is already ending
   EXPECT_TRUE(dlg.IsWindowVisible());
   EXPECT_EQ(m_responder.MessageBoxes().size(), 1u) << "only the append question";

@@ -258,6 +258,35 @@ TEST_F(LoggerConfigTest, UnusableValuesAreReplacedAndReported) {
   }
 }
 
+TEST_F(LoggerConfigTest, RawCaptureIsOnOnlyForOne) {
+  struct Case {
+    const char* name;
+    std::string config;
+    bool rawCapture;
+    std::string warning;  // after "<file>: ", or none
+  };
+  const Case cases[] = {
+      {"Absent", "", false, ""},
+      {"Off", "RAWCAPTURE=0", false, ""},
+      {"On", "RAWCAPTURE=1", true, ""},
+      {"OnInAnyCase", "rawcapture = 1", true, ""},
+      {"Two", "RAWCAPTURE=2", false, "[CONFIG] RAWCAPTURE=2 is above 1; using 0"},
+      {"Negative", "RAWCAPTURE=-1", false, "[CONFIG] RAWCAPTURE=-1 is below 0; using 0"},
+      {"Word", "RAWCAPTURE=yes", false, "[CONFIG] RAWCAPTURE=yes is not a number; using 0"},
+  };
+  for (const Case& c : cases) {
+    m_config.rawCapture = !c.rawCapture;  // Load sets it either way
+    const ConfigWarnings warnings = LoadText("[CONFIG]\n" + c.config + "\n");
+    EXPECT_EQ(m_config.rawCapture, c.rawCapture) << c.name;
+    if (c.warning.empty()) {
+      EXPECT_TRUE(warnings.empty()) << c.name;
+    } else {
+      ASSERT_EQ(warnings.size(), 1u) << c.name;
+      EXPECT_EQ(warnings[0], m_path + ": " + c.warning) << c.name;
+    }
+  }
+}
+
 TEST_F(LoggerConfigTest, LargeCountsGetLabelsForTheShownFieldsOnly) {
   EXPECT_TRUE(LoadText("[CONFIG]\nSTATUSPARAMS=1000000000\nNUMDEVICES=1\nACPARAMS=3000\n"
                        "[STATUSLABELS]\n2499=Last shown\n")

@@ -2,6 +2,7 @@
 // the control board on the master side, the code under test opens the slave.
 #pragma once
 
+#include <fcntl.h>
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
@@ -16,12 +17,16 @@ class PtyLine {
  public:
   // Raw from the start, so no byte is translated before the link configures
   // the line. The slave stays open here as well, as the simulator keeps it.
+  // Neither side is inherited by a program the test starts, so that HangUp
+  // really takes the far side away.
   PtyLine() {
     char path[128] = {};
     if (openpty(&m_master, &m_slave, path, nullptr, nullptr) != 0) {
       m_master = m_slave = -1;
       return;
     }
+    fcntl(m_master, F_SETFD, FD_CLOEXEC);
+    fcntl(m_slave, F_SETFD, FD_CLOEXEC);
     termios line{};
     tcgetattr(m_slave, &line);
     cfmakeraw(&line);

@@ -1,5 +1,5 @@
 // A receiving window for tests and benchmarks of the link: it queues the
-// posted records for another thread to take.
+// posted records and line events for another thread to take.
 #pragma once
 
 #include <chrono>
@@ -30,8 +30,43 @@ class RecordQueue final : public RecordWindow {
       if (m_destroyed) return false;
       m_messages.push_back(Message{message, std::move(recordText), unitIndex});
     }
-    m_posted.notify_one();
+    m_posted.notify_all();
     return true;
+  }
+
+  struct Event {
+    LinkEvent event = LinkEvent::kLineLost;
+    int error = 0;
+  };
+
+  // Queues the event apart from the records; false once Destroy was called.
+  bool PostLinkEvent(LinkEvent event, int error) override {
+    {
+      std::lock_guard lock(m_mutex);
+      if (m_destroyed) return false;
+      m_events.push_back(Event{event, error});
+    }
+    m_posted.notify_all();
+    return true;
+  }
+
+  // The oldest queued event, waiting up to timeoutMs for one; nullopt when
+  // none came in that time. Any thread.
+  std::optional<Event> WaitEvent(int timeoutMs) {
+    std::unique_lock lock(m_mutex);
+    if (!m_posted.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                           [this] { return !m_events.empty(); })) {
+      return std::nullopt;
+    }
+    Event front = m_events.front();
+    m_events.pop_front();
+    return front;
+  }
+
+  // Events queued and not yet taken.
+  size_t EventCount() const {
+    std::lock_guard lock(m_mutex);
+    return m_events.size();
   }
 
   // The oldest queued message, waiting up to timeoutMs for one; nullopt when
@@ -63,5 +98,6 @@ class RecordQueue final : public RecordWindow {
   mutable std::mutex m_mutex;
   std::condition_variable m_posted;
   std::deque<Message> m_messages;
+  std::deque<Event> m_events;
   bool m_destroyed = false;
 };
