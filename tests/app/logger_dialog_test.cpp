@@ -292,7 +292,8 @@ TEST_F(DialogStartTest, WindowMenuOffersTheAboutEntry) {
   });
   chooser.start(0);
   emit dlg.GetWidget()->customContextMenuRequested(QPoint(20, 20));
-  EXPECT_EQ(entries, (std::vector<std::string>{"Mi&nimize", "&Close", "-", "&About Plenx Logger..."}));
+  EXPECT_EQ(entries, (std::vector<std::string>{"Mi&nimize", "&Close", "-", "Replay a log...", "-",
+                                               "&About Plenx Logger..."}));
   EXPECT_EQ(aboutCaption, "About Plenx Logger");
 }
 
