@@ -17,6 +17,7 @@
 #include "panels/replay_panel.h"
 #include "platform/full_path.h"
 #include "platform/system_error_text.h"
+#include "ui/dialog_responder.h"
 #include "ui/text_codec.h"
 
 namespace {
@@ -85,7 +86,8 @@ bool CTESSAMPLENXLOGGERDlg::StartReplay(const std::string& path, double speed) {
   // Closing the control window ends the replay, as Stop does.
   handlers.closed = [this] { OnBnClickedStop(); };
   m_replayPanel = std::make_unique<ReplayPanel>(GetWidget(), TextToQt(path), speed, std::move(handlers));
-  m_replayPanel->show();
+  // Shown unless a responder answers the boxes: then nobody watches.
+  if (GetDialogResponder() == nullptr) m_replayPanel->show();
   m_replayTimer.start(0);
   return true;
 }
