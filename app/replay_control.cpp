@@ -8,6 +8,7 @@
 // lines in the one report at the end of the replay.
 #include <QFile>
 #include <QFileDialog>
+#include <algorithm>
 #include <cerrno>
 #include <memory>
 #include <string>
@@ -26,6 +27,7 @@ constexpr std::string_view kImproperArgumentText = "Encountered an improper argu
 // As fast as possible, a step hands out records for this long, then lets
 // the window paint and handle input before the next step.
 constexpr int64_t kReplayStepBudgetMs = 40;
+constexpr int64_t kLongestReplayWaitMs = 60 * 60 * 1000;
 
 std::string LayoutText(const LoggerConfig& config) {
   return std::to_string(config.statusParams) + "," + std::to_string(config.numDevices) + "," +
@@ -95,6 +97,7 @@ bool CTESSAMPLENXLOGGERDlg::StartReplay(const std::string& path, double speed) {
 void CTESSAMPLENXLOGGERDlg::OnReplayTimer() {
   if (!m_replaying || m_replayTicking) return;
   m_replayTicking = true;
+  const LogReplay* replay = m_replay.get();
   const int64_t stepStartMs = m_replayClock.NowMs();
   std::optional<ReplayEnd> end;
   LoggedRecord record;
@@ -109,7 +112,10 @@ void CTESSAMPLENXLOGGERDlg::OnReplayTimer() {
       OnLinkRecord(reinterpret_cast<WPARAM>(new std::string(std::move(record.text))), 0);
     } else if (step == LogReplay::Step::kWait) {
       m_banner.ShowWindow(m_replay->IsLineQuiet() ? SW_SHOW : SW_HIDE);
-      if (m_replay->WaitMs() >= 0) m_replayTimer.start(static_cast<int>(m_replay->WaitMs()));
+      // A long gap is waited for in parts: a timer takes at most an int of
+      // milliseconds, and the next step computes the rest.
+      if (m_replay->WaitMs() >= 0)
+        m_replayTimer.start(static_cast<int>(std::min(m_replay->WaitMs(), kLongestReplayWaitMs)));
       break;
     } else {
       end = step == LogReplay::Step::kEnd ? ReplayEnd::kFinished : ReplayEnd::kReadFailed;
@@ -125,7 +131,8 @@ void CTESSAMPLENXLOGGERDlg::OnReplayTimer() {
     m_replayLayoutReported = true;
     ShowRepeatingError(RepeatingError::kImproperArgument, std::string(kImproperArgumentText));
   }
-  if (end && m_replaying) EndReplay(*end);
+  // The box's loop may have seen this replay stopped, even another begun.
+  if (end && m_replaying && m_replay.get() == replay) EndReplay(*end);
 }
 
 void CTESSAMPLENXLOGGERDlg::EndReplay(ReplayEnd how) {
