@@ -33,8 +33,10 @@ LRESULT CTESSAMPLENXLOGGERDlg::OnLinkRecord(WPARAM wParam, LPARAM) {
   const LocalTime now = ReadLocalTime();
   // A record that cannot be logged is still shown: the values on screen stay
   // live while the disk is full, and the next record tries to log again.
-  const bool logged = m_replaying || m_logFile.LogRecord(now, *record, m_config.logFileName,
-                                                         m_config.logEvery, m_recordCount) == 0;
+  // A replayed record was logged when it was recorded: nothing is written.
+  const int logResult =
+      m_replaying ? 0
+                  : m_logFile.LogRecord(now, *record, m_config.logFileName, m_config.logEvery, m_recordCount);
 
   const RecordTexts texts = DecodeRecord(m_config.Layout(), *record);
   record.reset();
@@ -49,7 +51,8 @@ LRESULT CTESSAMPLENXLOGGERDlg::OnLinkRecord(WPARAM wParam, LPARAM) {
   }
   // The boxes come last: records handled in their loops show newer values,
   // which this record's must not overwrite afterwards.
-  if (!logged) ShowRepeatingError(RepeatingError::kDiskFull, m_logFile.WriteFailureText());
+  if (logResult < 0) ShowRepeatingError(RepeatingError::kDiskFull, m_logFile.WriteFailureText());
+  if (logResult == kLogReopened) ShowRepeatingError(RepeatingError::kLogReopened, m_logFile.ReopenedText());
   if (texts.tooShort)
     ShowRepeatingError(RepeatingError::kImproperArgument, std::string(kImproperArgumentText));
   return 0;

@@ -231,7 +231,7 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt, public RecordWi
 
   // Errors that a repeating event (a record every half second) may raise
   // again and again: at most one box of each kind is open at a time.
-  enum class RepeatingError { kDiskFull, kRawCaptureWriteFailed, kImproperArgument };
+  enum class RepeatingError { kDiskFull, kLogReopened, kRawCaptureWriteFailed, kImproperArgument };
   // Shows text in an error box unless a box of this kind is already open.
   void ShowRepeatingError(RepeatingError kind, const std::string& text);
   // The raw capture file of the next run: the one SetRawCaptureFile gave;

@@ -4,97 +4,111 @@
 
 #include <algorithm>
 #include <cstring>
+#include <thread>
 
 #include "archive/deflate_block_writer.h"
-#include "archive/deflate_match_finder.h"
+#include "archive/deflate_lazy_step.h"
+#include "archive/deflate_speculation.h"
 #include "archive/deflate_state.h"
+#include "archive/deflate_window.h"
 
 namespace plenx::deflate {
 namespace {
 
-// Moves the upper half of the window down and rebases every position.
-void SlideWindow(DeflateState& s) {
-  std::memcpy(s.window, s.window + kWindowHalfBytes, kWindowHalfBytes);
-  s.matchStart -= kWindowHalfBytes;
-  s.position -= kWindowHalfBytes;
-  s.blockStart -= kWindowHalfBytes;
-  SlideChains(s);
-}
-
-// Reads more input behind the lookahead, sliding first when the position
-// has reached the upper half's far end.
-void FillWindow(DeflateState& s, const DeflateCompressor::ReadFunction& read) {
-  unsigned room = kWindowBytes - s.lookahead - s.position;
-  if (s.position >= kWindowHalfBytes + kMaxDistance) {
-    SlideWindow(s);
-    room += kWindowHalfBytes;
+// Codes symbols into the current block, cutting it when recording asks to.
+struct BlockSink {
+  DeflateState& s;
+  bool Literal(uint8_t literal) { return RecordLiteral(s, literal); }
+  bool Match(unsigned distance, unsigned lengthMinus3) { return RecordMatch(s, distance, lengthMinus3); }
+  void Cut() {
+    CutBlock(s, false);
+    s.blockStart = s.position;
   }
-  if (room < 2) s.error.Fail("more < 2");
-  if (s.endOfInput || room == 0) return;
-  uint8_t* const free = s.window + s.position + s.lookahead;
-  uint32_t delivered = read(free, room);
-  if (delivered == 0 || delivered == DeflateCompressor::kReadEndOfInput) {
-    s.endOfInput = true;
-    // Keep bytes of an earlier fill out of the last positions' hashes.
-    std::memset(free, 0, kMinMatch - 1);
-    return;
-  }
-  s.lookahead += std::min(delivered, room);
-}
+};
 
 // Lazy evaluation: a match found at one position is only taken if the next
 // position does not find a longer one.
 void DeflateLazy(DeflateState& s, const DeflateCompressor::ReadFunction& read) {
-  unsigned matchLength = kMinMatch - 1;
-  bool literalPending = false;
+  LazyParse parse;
+  BlockSink sink{s};
   while (s.lookahead != 0) {
-    unsigned hashHead = 0;
-    if (s.lookahead >= kMinMatch) hashHead = InsertString(s, s.position);
-
-    s.prevLength = matchLength;
-    s.prevMatch = s.matchStart;
-    matchLength = kMinMatch - 1;
-
-    // Past kWindowBytes - kMinLookahead (reached only once the input has
-    // ended) a comparison could run off the window: no search there.
-    if (hashHead != 0 && s.prevLength < s.config.maxLazy && s.position - hashHead <= kMaxDistance &&
-        s.position <= kWindowBytes - kMinLookahead) {
-      matchLength = std::min(LongestMatch(s, hashHead), s.lookahead);
-      if (matchLength == kMinMatch && s.position - s.matchStart > kTooFar) matchLength = kMinMatch - 1;
-    }
-
-    if (s.prevLength >= kMinMatch && matchLength <= s.prevLength) {
-      const bool cut = RecordMatch(s, s.position - 1 - s.prevMatch, s.prevLength - kMinMatch);
-      // The match covers prevMatch .. position + prevLength - 2; position - 1
-      // and position are in the chains already.
-      const unsigned matchEnd = s.position + s.prevLength - 1;
-      const unsigned hashable = s.position + s.lookahead - (kMinMatch - 1);  // positions below have 3 bytes
-      const unsigned insertEnd = std::min(matchEnd, hashable);
-      for (unsigned p = s.position + 1; p < insertEnd; ++p) InsertString(s, p);
-      s.lookahead -= s.prevLength - 1;
-      s.position = matchEnd;
-      literalPending = false;
-      matchLength = kMinMatch - 1;
-      if (cut) {
-        CutBlock(s, false);
-        s.blockStart = s.position;
-      }
-    } else if (literalPending) {
-      if (RecordLiteral(s, s.window[s.position - 1])) {
-        CutBlock(s, false);
-        s.blockStart = s.position;
-      }
-      ++s.position;
-      --s.lookahead;
-    } else {
-      literalPending = true;
-      ++s.position;
-      --s.lookahead;
-    }
-
-    while (s.lookahead < kMinLookahead && !s.endOfInput) FillWindow(s, read);
+    LazyStep(s, parse, sink);
+    KeepLookahead(s, read);
   }
-  if (literalPending) RecordLiteral(s, s.window[s.position - 1]);
+  if (parse.literalPending) RecordLiteral(s, s.window[s.position - 1]);
+  CutBlock(s, true);
+}
+
+// Moves the current position on to input offset target, as the lazy steps
+// coding the symbols in between would, refilling the window after.
+void AdvanceTo(DeflateState& s, uint64_t target, const DeflateCompressor::ReadFunction& read) {
+  const unsigned step = static_cast<unsigned>(target - (s.windowStart + s.position));
+  s.position += step;
+  s.lookahead -= step;
+  KeepLookahead(s, read);
+}
+
+// Codes the helper's symbols from position on, where its evaluation met the
+// compressor's, to the segment's end. Each symbol is recorded at the step
+// the compressor would record it (one past its first byte), so blocks are
+// cut, and the window slides, at the same points.
+void TakeOver(DeflateState& s, LazyParse& parse, const SpeculatedSegment& segment, uint64_t position,
+              const DeflateCompressor::ReadFunction& read) {
+  using Segment = SpeculatedSegment;
+  BlockSink sink{s};
+  const std::vector<uint32_t>& symbols = segment.Symbols();
+  // Bytes before this are coded already.
+  const uint64_t coded = position - (parse.literalPending ? 1 : 0);
+  uint64_t start = segment.Start();
+  size_t next = 0;
+  while (start < coded) start += Segment::Bytes(symbols[next++]);
+  for (; next < symbols.size(); ++next) {
+    const uint32_t symbol = symbols[next];
+    AdvanceTo(s, start + 1, read);
+    if (Segment::IsMatch(symbol)) {
+      const bool cut = RecordMatch(s, Segment::Distance(symbol), Segment::LengthMinus3(symbol));
+      const unsigned rest = Segment::LengthMinus3(symbol) + kMinMatch - 1;
+      s.position += rest;
+      s.lookahead -= rest;
+      if (cut) sink.Cut();
+    } else if (RecordLiteral(s, Segment::LiteralByte(symbol))) {
+      sink.Cut();
+    }
+    start += Segment::Bytes(symbol);
+  }
+  AdvanceTo(s, segment.End(), read);
+  parse.matchLength = kMinMatch - 1;
+  parse.literalPending = segment.EndPending();
+  if (segment.Error().message) s.error.Fail(segment.Error().message);
+}
+
+// DeflateLazy with a helper thread: wherever the evaluation carries no match
+// it checks whether the helper's evaluation of the segment reached the same
+// position in the same state; from there it takes the helper's symbols.
+void DeflateLazySpeculative(DeflateState& s, SpeculativeSearch& speculation,
+                            const DeflateCompressor::ReadFunction& read) {
+  LazyParse parse;
+  BlockSink sink{s};
+  bool chainsCurrent = true;
+  while (s.lookahead != 0) {
+    if (parse.CarriesNoMatch()) {
+      const uint64_t position = s.windowStart + s.position;
+      const SpeculatedSegment* segment = speculation.SegmentAt(position);
+      if (segment != nullptr && segment->Meets(position, parse.literalPending)) {
+        TakeOver(s, parse, *segment, position, read);
+        chainsCurrent = false;
+        continue;
+      }
+    }
+    if (!chainsCurrent) {
+      // The positions taken over are not in the chains.
+      ResetChains(s);
+      chainsCurrent = true;
+    }
+    LazyStep(s, parse, sink);
+    KeepLookahead(s, read);
+  }
+  if (parse.literalPending) RecordLiteral(s, s.window[s.position - 1]);
   CutBlock(s, true);
 }
 
@@ -112,9 +126,11 @@ void StartEntry(DeflateState& s, const LevelConfig& config, const DeflateCompres
   // function of the input alone.
   std::memset(s.window, 0, sizeof s.window);
   std::memset(s.head, 0, sizeof s.head);
-  std::memset(s.head4, 0, sizeof s.head4);
+  for (PrefixChains& level : s.prefixChains) std::memset(level.head, 0, sizeof level.head);
+  for (unsigned& end : s.indexedEnd) end = 0;
   s.config = config;
 
+  s.windowStart = 0;
   s.position = 0;
   s.blockStart = 0;
   s.matchStart = 0;
@@ -127,7 +143,7 @@ void StartEntry(DeflateState& s, const LevelConfig& config, const DeflateCompres
     s.endOfInput = true;
   } else {
     s.lookahead = std::min(delivered, kWindowBytes);
-    while (s.lookahead < kMinLookahead && !s.endOfInput) FillWindow(s, read);
+    KeepLookahead(s, read);
   }
   s.hash = ((static_cast<unsigned>(s.window[0]) << kHashShift) ^ s.window[1]) & kHashMask;
 }
@@ -135,7 +151,13 @@ void StartEntry(DeflateState& s, const LevelConfig& config, const DeflateCompres
 }  // namespace
 }  // namespace plenx::deflate
 
-DeflateCompressor::DeflateCompressor() : m_state(std::make_unique<plenx::deflate::DeflateState>()) {}
+DeflateCompressor::DeflateCompressor(SearchThreads threads)
+    : m_state(std::make_unique<plenx::deflate::DeflateState>()) {
+  if (threads == SearchThreads::kTwo ||
+      (threads == SearchThreads::kTwoIfAvailable && std::thread::hardware_concurrency() > 1)) {
+    m_speculation = std::make_unique<plenx::deflate::SpeculativeSearch>();
+  }
+}
 DeflateCompressor::~DeflateCompressor() = default;
 
 uint64_t DeflateCompressor::Compress(int level, const ReadFunction& read, const OutputFunction& output,
@@ -153,8 +175,20 @@ uint64_t DeflateCompressor::Compress(int level, const ReadFunction& read, const 
     generalPurposeFlag |= kLevel8FlagMark;
   }
   const bool levelValid = level >= kMinLevel && level <= kMaxLevel;
-  StartEntry(s, kLevelConfigs[levelValid ? level : kZipLevel], read, output);
-  DeflateLazy(s, read);
+  const LevelConfig& config = kLevelConfigs[levelValid ? level : kZipLevel];
+  if (m_speculation) {
+    SpeculativeSearch& speculation = *m_speculation;
+    speculation.BeginEntry(config, read);
+    const ReadFunction windowRead = [&speculation](uint8_t* buffer, uint32_t count) {
+      return speculation.ReadForWindow(buffer, count);
+    };
+    StartEntry(s, config, windowRead, output);
+    DeflateLazySpeculative(s, speculation, windowRead);
+    speculation.EndEntry();
+  } else {
+    StartEntry(s, config, read, output);
+    DeflateLazy(s, read);
+  }
 
   if (s.error.message) errorMessage = s.error.message;
   return s.out.HandedOverBytes();

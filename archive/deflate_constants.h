@@ -19,10 +19,12 @@ inline constexpr unsigned kHashSize = 1u << kHashBits;
 inline constexpr unsigned kHashMask = kHashSize - 1;
 inline constexpr unsigned kHashShift = 5;
 
-// Four-byte search index (not part of the format): 15-bit multiplicative hash.
-inline constexpr unsigned kHash4Bits = 15;
-inline constexpr unsigned kHash4Size = 1u << kHash4Bits;
-inline constexpr uint32_t kHash4Multiplier = 2654435761u;
+// Search index (not part of the format): chains of positions whose first
+// 4, 8 or 16 bytes hash alike, one level per prefix length, 15-bit hashes.
+inline constexpr unsigned kPrefixLevels = 3;
+inline constexpr unsigned kPrefixBytes[kPrefixLevels] = {4, 8, 16};
+inline constexpr unsigned kPrefixHashBits = 15;
+inline constexpr unsigned kPrefixHashSize = 1u << kPrefixHashBits;
 
 // Shortest and longest match, in bytes.
 inline constexpr unsigned kMinMatch = 3;

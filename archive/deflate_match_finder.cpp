@@ -1,11 +1,21 @@
-// Longest-match search: the three-byte chain walk, and a shortcut through the
-// four-byte index that visits only the candidates that can win.
+// Longest-match search: the three-byte chain walk's result, found through
+// the prefix chains of the search index, which visit only candidates that can win.
 #include "archive/deflate_match_finder.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
+#include <cstring>
+#include <utility>
 
 namespace plenx::deflate {
 namespace {
+
+// Candidates the plain three-byte walk visits before the search turns to the
+// prefix chains: short chains (incompressible data) need no more.
+constexpr unsigned kShortChainSteps = 4;
+// Prefix chain steps between checks of the chain budget.
+constexpr unsigned kRankCheckSteps = 8;
 
 // Reads two bytes as one 16-bit value (host order; only compared for equality).
 inline uint16_t Load16(const uint8_t* bytes) {
@@ -58,68 +68,156 @@ inline bool MeasureCandidate(DeflateState& s, unsigned candidate, unsigned& best
   return false;
 }
 
-struct SearchBounds {
-  unsigned budget;  // candidates the chain walk may visit
-  unsigned limit;   // candidates after the first must lie above this
-};
+inline uint32_t Load32(const uint8_t* bytes) {
+  uint32_t value;
+  std::memcpy(&value, bytes, sizeof value);
+  return value;
+}
 
-// The walk over the three-byte chain itself.
-unsigned WalkChain(DeflateState& s, unsigned candidate, SearchBounds bounds) {
-  const unsigned position = s.position;
-  const uint8_t* const window = s.window;
-  const uint8_t* const scan = window + position;
-  const uint16_t* const prev = s.prev;
-  unsigned bestLength = s.prevLength;
-  unsigned budget = bounds.budget;
-
-  // A candidate can only beat bestLength if it agrees at the last two bytes
-  // of the best match and at the first two; most candidates fail here.
-  uint16_t scanEnd = Load16(scan + bestLength - 1);
-  const uint16_t scanStart = Load16(scan);
-  for (;;) {
-    while (Load16(window + candidate + bestLength - 1) != scanEnd ||
-           Load16(window + candidate) != scanStart) {
-      candidate = prev[candidate & kWindowMask];
-      if (candidate <= bounds.limit || --budget == 0) return bestLength;
-    }
-    if (MeasureCandidate(s, candidate, bestLength, scanEnd)) return bestLength;
-    candidate = prev[candidate & kWindowMask];
-    if (candidate <= bounds.limit || --budget == 0) return bestLength;
+// The first count bytes (1 to 8) as one number, the others' bits cleared;
+// reads 8 bytes, as one load (assembling the bytes in memory would stall).
+template <unsigned kCount>
+inline uint64_t LoadFirst(const uint8_t* bytes) {
+  static_assert(kCount >= 1 && kCount <= 8);
+  const uint64_t all = Load64(bytes);
+  if constexpr (kCount == 8) {
+    return all;
+  } else if constexpr (std::endian::native == std::endian::little) {
+    return all & ((uint64_t{1} << (8 * kCount)) - 1);
+  } else {
+    return all >> (8 * (8 - kCount));
   }
 }
 
-// Same result as WalkChain when every candidate that could win shares the
-// first four bytes with the current position (prevLength >= 3), or when the
-// best of the others is simply the first with three equal bytes
-// (prevLength == 2): walks the four-byte index instead, which holds those
-// candidates in the same order, and uses the ranks to stop where the
-// three-byte walk's budget would run out. Needs niceLength >= 4. Bytes past
-// the end of the input take part as they are in the window, in the hashes
-// and comparisons alike, so the result is the same there too.
-unsigned WalkFourByteIndex(DeflateState& s, unsigned firstCandidate, SearchBounds bounds) {
+// Bucket of the string at p in the chains of prefixes of kBytes bytes.
+template <unsigned kBytes>
+inline unsigned PrefixBucket(const uint8_t* p) {
+  static_assert(kBytes >= 4 && kBytes <= 16);
+  if constexpr (kBytes == 4) {
+    return (Load32(p) * 2654435761u) >> (32 - kPrefixHashBits);
+  } else if constexpr (kBytes <= 8) {
+    return static_cast<unsigned>((LoadFirst<kBytes>(p) * 0x9E3779B97F4A7C15ull) >> (64 - kPrefixHashBits));
+  } else {
+    const uint64_t mixed = Load64(p) ^ (LoadFirst<kBytes - 8>(p + 8) * 0xC2B2AE3D27D4EB4Full);
+    return static_cast<unsigned>((mixed * 0x9E3779B97F4A7C15ull) >> (64 - kPrefixHashBits));
+  }
+}
+
+template <unsigned kLevel>
+void IndexLevel(DeflateState& s, unsigned first, unsigned last) {
+  PrefixChains& chains = s.prefixChains[kLevel];
+  for (unsigned position = first; position <= last; ++position) {
+    uint16_t& head = chains.head[PrefixBucket<kPrefixBytes[kLevel]>(s.window + position)];
+    chains.prev[position & kWindowMask] = head;
+    head = static_cast<uint16_t>(position);
+  }
+}
+
+template <size_t... kLevels>
+constexpr auto IndexLevelFunctions(std::index_sequence<kLevels...>) {
+  return std::array<void (*)(DeflateState&, unsigned, unsigned), kPrefixLevels>{IndexLevel<kLevels>...};
+}
+
+// Brings one level's chains up to the current position before a search walks
+// them. A level only some searches need is filled only then; positions below
+// lowest, which this search cannot visit, are left out (so are those of any
+// later search: lowest only grows), and the chain then simply ends there.
+void IndexLevel(DeflateState& s, unsigned level, unsigned lowest) {
+  unsigned& indexedEnd = s.indexedEnd[level];
+  const unsigned first = std::max(indexedEnd, lowest);
+  static constexpr auto kIndexLevel = IndexLevelFunctions(std::make_index_sequence<kPrefixLevels>());
+  if (first <= s.position) kIndexLevel[level](s, first, s.position);
+  indexedEnd = s.position + 1;
+}
+
+// The prefix chain level to walk once a match must share at least
+// sharedBytes bytes: the longest prefix not longer than that.
+inline unsigned LevelFor(unsigned sharedBytes) {
+  unsigned level = 0;
+  while (level + 1 < kPrefixLevels && kPrefixBytes[level + 1] <= sharedBytes) ++level;
+  return level;
+}
+
+struct SearchBounds {
+  unsigned budget;  // candidates the three-byte walk may visit
+  unsigned limit;   // candidates after the first must lie above this
+};
+
+// The walk over the three-byte chain itself, for its first kShortChainSteps
+// candidates. True when the walk ended there: the result is in bestLength.
+// Otherwise bestLength and s.matchStart hold the best of those candidates
+// (the nearest of the longest), from which the rest of the search goes on.
+bool WalkShortChain(DeflateState& s, unsigned candidate, SearchBounds bounds, unsigned& bestLength) {
+  const uint8_t* const window = s.window;
+  const uint8_t* const scan = window + s.position;
+  const uint16_t* const prev = s.prev;
+  bestLength = s.prevLength;
+  unsigned budget = std::min(bounds.budget, kShortChainSteps);
+  uint16_t scanEnd = Load16(scan + bestLength - 1);
+  const uint16_t scanStart = Load16(scan);
+  for (;;) {
+    if (Load16(window + candidate + bestLength - 1) == scanEnd && Load16(window + candidate) == scanStart &&
+        MeasureCandidate(s, candidate, bestLength, scanEnd))
+      return true;
+    candidate = prev[candidate & kWindowMask];
+    if (candidate <= bounds.limit) return true;
+    if (--budget == 0) return bounds.budget <= kShortChainSteps;
+  }
+}
+
+// The walk over the three-byte hash chain, as the search is defined: visits
+// candidates nearest first, at most bounds.budget of them, the first always
+// and later ones only above bounds.limit; takes a candidate that is longer
+// than the best so far (at least four bytes once prevLength is three) and
+// stops at niceLength.
+//
+// Every candidate that can win shares the first four bytes with the current
+// position; once the best match has length n, a better one shares n + 1.
+// So the search walks the prefix chain of the longest prefix a winner must
+// share, which holds those candidates in the same order, and moves to a
+// longer prefix's chain from a candidate that shares it. Equal first bytes
+// put a candidate in the same three-byte chain, whose rank tells how many
+// steps the three-byte walk would need to get there: the walk ends where
+// that one's budget would. Bytes past the end of the input take part as
+// they are in the window, in hashes and comparisons alike.
+unsigned WalkPrefixChains(DeflateState& s, unsigned firstCandidate, SearchBounds bounds,
+                          unsigned startLength) {
   const unsigned position = s.position;
   const uint8_t* const window = s.window;
   const uint8_t* const scan = window + position;
-  const uint16_t* const prev4 = s.prev4;
   const uint16_t* const rank = s.rank;
-  const unsigned startLength = s.prevLength;
   unsigned bestLength = startLength;
 
-  // The three-byte walk always visits its first candidate, later ones only
-  // above the limit; chains hold decreasing positions.
+  // Chains hold decreasing positions.
   const unsigned lowest = std::min(firstCandidate, bounds.limit + 1);
   const uint16_t positionRank = rank[position & kWindowMask];
   const uint32_t scanStart = Load32(scan);
   uint16_t scanEnd = Load16(scan + bestLength - 1);
 
-  for (unsigned candidate = prev4[position & kWindowMask]; candidate >= lowest;
-       candidate = prev4[candidate & kWindowMask]) {
+  unsigned level = LevelFor(bestLength + 1);
+  IndexLevel(s, level, lowest);
+  const uint16_t* links = s.prefixChains[level].prev;
+  unsigned uncheckedSteps = 0;
+  for (unsigned candidate = links[position & kWindowMask]; candidate >= lowest;
+       candidate = links[candidate & kWindowMask]) {
+    // Most candidates fail here. The budget is checked only for candidates
+    // that pass, and every kRankCheckSteps steps: the walk may go a few
+    // steps past the budget's end but never measures a candidate there.
+    const bool mayBeLonger = Load16(window + candidate + bestLength - 1) == scanEnd;
+    if (!mayBeLonger && ++uncheckedSteps < kRankCheckSteps) continue;
+    uncheckedSteps = 0;
     if (Load32(window + candidate) != scanStart) continue;  // another string in the same bucket
-    // Equal first bytes mean the same three-byte chain: its rank tells how
-    // many steps the three-byte walk would need to get here.
     if (static_cast<uint16_t>(positionRank - rank[candidate & kWindowMask]) > bounds.budget) break;
-    if (Load16(window + candidate + bestLength - 1) != scanEnd) continue;
+    if (!mayBeLonger) continue;
     if (MeasureCandidate(s, candidate, bestLength, scanEnd)) return bestLength;
+    // The candidate shares bestLength bytes, so it is in the chain of every
+    // prefix up to that long.
+    const unsigned reached = LevelFor(bestLength);
+    if (reached > level) {
+      level = reached;
+      IndexLevel(s, level, lowest);
+      links = s.prefixChains[level].prev;
+    }
   }
   if (bestLength > startLength || startLength > kMinMatch - 1) return bestLength;
 
@@ -147,9 +245,9 @@ unsigned LongestMatch(DeflateState& s, unsigned candidate) {
   SearchBounds bounds{s.config.maxChain, s.position > kMaxDistance ? s.position - kMaxDistance : 0};
   if (s.prevLength >= s.config.goodLength) bounds.budget >>= 2;
   if (s.position > kWindowBytes - kMinLookahead) s.error.Fail("insufficient lookahead");
-  if (s.config.niceLength >= 4 && s.prevLength >= kMinMatch - 1)
-    return WalkFourByteIndex(s, candidate, bounds);
-  return WalkChain(s, candidate, bounds);
+  unsigned bestLength;
+  if (WalkShortChain(s, candidate, bounds, bestLength)) return bestLength;
+  return WalkPrefixChains(s, candidate, bounds, bestLength);
 }
 
 void SlideChains(DeflateState& s) {
@@ -161,8 +259,20 @@ void SlideChains(DeflateState& s) {
   };
   slide(s.head, kHashSize);
   slide(s.prev, kWindowHalfBytes);
-  slide(s.head4, kHash4Size);
-  slide(s.prev4, kWindowHalfBytes);
+  for (PrefixChains& chains : s.prefixChains) {
+    slide(chains.head, kPrefixHashSize);
+    slide(chains.prev, kWindowHalfBytes);
+  }
+  for (unsigned& end : s.indexedEnd) end = end >= kWindowHalfBytes ? end - kWindowHalfBytes : 0;
+}
+
+void ResetChains(DeflateState& s) {
+  std::memset(s.head, 0, sizeof s.head);
+  for (PrefixChains& chains : s.prefixChains) std::memset(chains.head, 0, sizeof chains.head);
+  for (unsigned& end : s.indexedEnd) end = 0;
+  const unsigned first = s.position > kMaxDistance ? s.position - kMaxDistance : 0;
+  s.hash = ((static_cast<unsigned>(s.window[first]) << kHashShift) ^ s.window[first + 1]) & kHashMask;
+  for (unsigned position = first; position < s.position; ++position) InsertString(s, position);
 }
 
 }  // namespace plenx::deflate

@@ -2,23 +2,14 @@
 #pragma once
 
 #include <cstdint>
-#include <cstring>
 
 #include "archive/deflate_state.h"
 
 namespace plenx::deflate {
 
-inline uint32_t Load32(const uint8_t* bytes) {
-  uint32_t value;
-  std::memcpy(&value, bytes, sizeof value);
-  return value;
-}
-
-// Four-byte search index bucket of the bytes at p.
-inline unsigned Hash4(const uint8_t* p) { return (Load32(p) * kHash4Multiplier) >> (32 - kHash4Bits); }
-
-// Adds position to its hash chain (and to the search index); returns the
-// chain's previous head, the first match candidate (0 when none).
+// Adds position to its three-byte hash chain and records its rank there;
+// returns the chain's previous head, the first match candidate (0 when none).
+// The prefix chains of the search index are filled later, by LongestMatch.
 inline unsigned InsertString(DeflateState& s, unsigned position) {
   s.hash = ((s.hash << kHashShift) ^ s.window[position + kMinMatch - 1]) & kHashMask;
   const unsigned slot = position & kWindowMask;
@@ -26,9 +17,6 @@ inline unsigned InsertString(DeflateState& s, unsigned position) {
   s.prev[slot] = static_cast<uint16_t>(head);
   s.head[s.hash] = static_cast<uint16_t>(position);
   s.rank[slot] = ++s.chainInserts[s.hash];
-  const unsigned bucket4 = Hash4(s.window + position);
-  s.prev4[slot] = s.head4[bucket4];
-  s.head4[bucket4] = static_cast<uint16_t>(position);
   return head;
 }
 
@@ -46,5 +34,11 @@ unsigned LongestMatch(DeflateState& s, unsigned candidate);
 // Moves every chain position down by half a window; positions that fall out
 // become 0, the empty mark.
 void SlideChains(DeflateState& s);
+
+// Starts the chains afresh at the current position, for a window whose
+// earlier positions were not all inserted: the three-byte chains get every
+// position that a search from here on can reach (from kMaxDistance back),
+// the prefix chains fill again as searches need them.
+void ResetChains(DeflateState& s);
 
 }  // namespace plenx::deflate

@@ -29,6 +29,13 @@ struct BlockTrees {
   HuffmanWork work;
 };
 
+// One level of the search index: most recent position per prefix hash (0
+// means none) and, per position modulo the half window, the previous one.
+struct PrefixChains {
+  uint16_t head[kPrefixHashSize];
+  uint16_t prev[kWindowHalfBytes];
+};
+
 struct DeflateState {
   // Input bytes still needed: the lower half is the history that matches
   // reach back into, the upper half fills from the read function.
@@ -37,16 +44,23 @@ struct DeflateState {
   uint16_t head[kHashSize];
   // Previous position with the same hash, per position modulo the half window.
   uint16_t prev[kWindowHalfBytes];
-  // Search index, not part of the format: chains of positions whose first
-  // four bytes hash alike (a sub-sequence of the three-byte chains for equal
-  // strings), and each position's rank in its three-byte chain, so a search
-  // can skip candidates that cannot be longer than three bytes yet still stop
-  // exactly where the three-byte chain walk would.
-  uint16_t head4[kHash4Size];
-  uint16_t prev4[kWindowHalfBytes];
+  // Search index, not part of the format: per prefix length (kPrefixBytes),
+  // chains of positions whose first that many bytes hash alike, each holding
+  // the positions of its strings in the order of the three-byte chains; and
+  // each position's rank in its three-byte chain. A search walks the chain
+  // of the longest prefix a better match must share, skipping candidates
+  // that cannot win, yet stops exactly where the three-byte chain walk would.
+  PrefixChains prefixChains[kPrefixLevels];
   uint16_t rank[kWindowHalfBytes];
   uint16_t chainInserts[kHashSize];  // insertions per three-byte hash, modulo 2^16
+  // Per level, the position the prefix chains are filled up to. Positions
+  // join them only when a search walks that level, by which time their
+  // prefix bytes have been read (a match's positions enter the three-byte
+  // chains before the bytes up to its end plus 16 need be in the window).
+  unsigned indexedEnd[kPrefixLevels] = {};
 
+  // Input offset of window[0]; grows by half a window with every slide.
+  uint64_t windowStart = 0;
   // Matcher position, all offsets into the window.
   unsigned hash = 0;        // running hash of the next three bytes
   unsigned position = 0;    // current position

@@ -48,7 +48,15 @@ int LogFile::LogRecord(const LocalTime& time, std::string_view recordText, const
                        int logEvery, int& recordCount) {
   if (logFileName.empty()) return 0;
 
+  int result = 0;
   if (IsOpen() && IsRecordLogged(recordCount, logEvery)) {
+    // Someone removed or renamed the log (to copy it off, or by mistake):
+    // lines written to the old file would vanish with it, or miss the name
+    // the technician and Stop's archive look for.
+    if (!PathStillNames(m_fd, m_fullPath)) {
+      if (!ReopenUnderItsName()) return -1;
+      result = kLogReopened;
+    }
     // Every write goes to the file's end; a failed one leaves no part of the
     // line, so the next line starts on a line of its own.
     if (!AppendWhole(m_fd, FormatLogLine(time, recordText))) {
@@ -57,7 +65,20 @@ int LogFile::LogRecord(const LocalTime& time, std::string_view recordText, const
   }
   // Wraps to the lowest value after the highest instead of overflowing.
   recordCount = static_cast<int>(static_cast<unsigned>(recordCount) + 1u);
-  return 0;
+  return result;
+}
+
+bool LogFile::ReopenUnderItsName() {
+  const int fd = OpenLockedForAppend(m_fullPath, &m_created);
+  if (fd < 0) return false;
+  CloseFile(m_fd);
+  m_fd = fd;
+  return true;
+}
+
+std::string LogFile::ReopenedText() const {
+  return "The log file " + m_fullPath +
+         " was removed or renamed during the run. Logging goes on in a new file of that name.";
 }
 
 std::string LogFile::WriteFailureText() const { return "Disk full while accessing " + m_fullPath + "."; }

@@ -7,6 +7,9 @@
 #include "decode/user_prompt.h"
 #include "platform/local_time.h"
 
+// LogRecord's result when the line went to a new file of the log's name.
+inline constexpr int kLogReopened = 1;
+
 // The caption of the append question.
 inline constexpr std::string_view kAppendQuestionCaption = "TESSAM  PLENX LOGGER - Request";
 
@@ -41,11 +44,19 @@ class LogFile {
   // The record step, once per record handled. With an empty logFileName does
   // nothing. Otherwise, when IsRecordLogged(recordCount, logEvery), writes the
   // line for recordText stamped with time (skipped while the file is not
-  // open), then advances recordCount. Returns 0, or -1 when the write failed:
-  // the file then holds no part of the line, recordCount is unchanged, and
-  // the caller shows WriteFailureText(); the next record tries again.
+  // open), then advances recordCount. Returns 0; or kLogReopened when the
+  // log's name no longer led to the open file (removed or renamed during the
+  // run), so a new file of that name was opened and the line written there:
+  // the caller shows ReopenedText() and the run goes on; or -1 when the
+  // write failed (or the new file could not be opened): the file then holds
+  // no part of the line, recordCount is unchanged, and the caller shows
+  // WriteFailureText(); the next record tries again.
   int LogRecord(const LocalTime& time, std::string_view recordText, const std::string& logFileName,
                 int logEvery, int& recordCount);
+
+  // The message of kLogReopened: "The log file <full path> was removed or
+  // renamed during the run. Logging goes on in a new file of that name."
+  std::string ReopenedText() const;
 
   // "Disk full while accessing <full path>.", the message of a failed write
   // (whatever its cause).
@@ -68,6 +79,10 @@ class LogFile {
   bool IsOpen() const { return m_fd >= 0; }
 
  private:
+  // Opens a new file of the log's name in place of the open one; false (the
+  // old one kept) when it cannot be opened.
+  bool ReopenUnderItsName();
+
   int m_fd = -1;
   // OpenLog made the file.
   bool m_created = false;

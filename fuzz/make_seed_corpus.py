@@ -157,6 +157,25 @@ def zip_seeds(rng):
           entry(b"cut\x00here.zip", b"stored? no: the name ends before .zip"))
 
 
+# --- logs as plenx-export reads them: piece count (1 byte), piece sizes, filler (1), filler offset (2), bytes
+def log_reader_seeds(rng):
+    whole = bytes([0, 0, 0, 0])
+    write("log_reader", "log_crlf_whole", whole + log_text(rng, 6))
+    write("log_reader", "log_in_odd_pieces", bytes([3, 0, 6, 40, 0, 0, 0]) + log_text(rng, 6))
+    write("log_reader", "awkward_lines",
+          bytes([1, 2, 0, 0, 0]) +
+          b"2015/02/29-14:05:09.042   -   1,\r\n"      # no 29 February in 2015
+          b"2016/02/29-23:59:60.999   -   -32768,0,\n"  # a leap year and a leap second, LF only
+          b"2015/03/07-14:05:09.042   -   12,-3,300\r\n"  # cut short: no last comma
+          b"2015/03/07-14:05:09.042   -   1,-,\r\n"
+          b"2015/03/07 14:05:09.042   -   1,\r\n"
+          b"\r\n\n\x00\xb0\x1b[2J note typed into the log\r\r\n"
+          b"2015/03/07-14:05:09.042   -   ")
+    # A line one byte over the limit, cut and marked, between two good lines.
+    write("log_reader", "line_over_the_limit",
+          bytes([2, 255, 7, 0x31]) + bytes([62, 0]) + log_text(rng, 1) + b"x" + log_text(rng, 1))
+
+
 def main():
     rng = random.Random(20)
     frame_seeds(rng)
@@ -164,6 +183,7 @@ def main():
     record_seeds(rng)
     deflate_seeds(rng)
     zip_seeds(rng)
+    log_reader_seeds(rng)
 
 
 if __name__ == "__main__":

@@ -67,6 +67,14 @@ bool AppendWhole(int fd, std::string_view bytes) {
   return false;
 }
 
+bool PathStillNames(int fd, const std::string& path) {
+  struct stat open {};
+  struct stat named {};
+  if (fstat(fd, &open) != 0) return true;
+  if (stat(path.c_str(), &named) != 0) return errno != ENOENT && errno != ENOTDIR;
+  return open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+}
+
 std::string AppendOpenFailureReason(int error) {
   switch (error) {
     case EWOULDBLOCK:

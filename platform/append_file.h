@@ -28,6 +28,12 @@ void CloseRemovingIfUnused(int fd, const std::string& path, bool createdByOpen);
 // have.
 bool AppendWhole(int fd, std::string_view bytes);
 
+// False when path no longer names the file fd is open on: the file was
+// removed or renamed (and perhaps another one put in its place) since it was
+// opened. A path that cannot be looked up for any other reason (a failing
+// disk) counts as still naming it, so the write itself reports the failure.
+bool PathStillNames(int fd, const std::string& path);
+
 // Why an open of a file for appending failed, for a message to the user:
 // "in use by another program" for EWOULDBLOCK, "no such folder" for ENOENT
 // (the open creates the file, so it is a folder that is missing), "a part

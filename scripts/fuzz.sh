@@ -35,7 +35,7 @@ launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DPLENX_BUILD_FUZZ=ON -DPLENX_BUILD_TESTS=OFF -DPLENX_BUILD_BENCH=OFF \
-  -DPLENX_SANITIZE=address,undefined -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON "${launcher[@]}" >/dev/null
+  -DPLENX_SANITIZE=address,undefined -DPLENX_BUILD_WINDOW=OFF -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON "${launcher[@]}" >/dev/null
 cmake --build build-fuzz -j"$(nproc)" --target fuzzers
 
 export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1

@@ -1,6 +1,7 @@
-// Every stream is byte-for-byte the raw deflate data gzip -8 writes for the
-// same bytes, and inflates back to them; the inputs are built to reach the
-// compressor's block cuts, window slides and match rules.
+// Every stream, with one search thread or two, is byte-for-byte the raw
+// deflate data gzip -8 writes for the same bytes, and inflates back to them;
+// the inputs are built to reach the compressor's block cuts, window slides,
+// match rules and search shortcuts.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -86,6 +87,57 @@ Bytes RepeatAtEnd(size_t sizeBytes, size_t tailBytes) {
   return bytes;
 }
 
+// Telemetry lines as the simulator's records look: mostly runs of "0,"
+// between a few values, so thousands of positions share their first bytes
+// and the chain budget ends most searches.
+Bytes ZeroRunLog(size_t sizeBytes, uint64_t seed) {
+  Random random(seed);
+  std::string log;
+  while (log.size() < sizeBytes) {
+    log += "2026/03/07-08:00:00.000   -   ";
+    for (int value = 0; value < 229; ++value) {
+      log += random.Below(8) == 0 ? std::to_string(random.Below(2000)) + "," : "0,";
+    }
+    log += "\r\n";
+  }
+  log.resize(sizeBytes);
+  return Text(log);
+}
+
+// Words in random letter case: "Abc" and "abc" share a three-byte hash, so
+// the chains hold many strings that differ in their first bytes, and they
+// count against the chain budget all the same.
+Bytes CaseScrambledWords(size_t sizeBytes, uint64_t seed) {
+  static const char* const kWords[] = {"compressor",  "outdoor", "indoor", "valve", "defrost", "pump",
+                                       "temperature", "fault",   "fan",    "coil",  "water",   "mode"};
+  Random random(seed);
+  Bytes text;
+  while (text.size() < sizeBytes) {
+    for (const char* letter = kWords[random.Below(12)]; *letter != '\0'; ++letter) {
+      text.push_back(static_cast<uint8_t>(random.Below(2) == 0 ? *letter : *letter - 'a' + 'A'));
+    }
+    text.push_back(random.Below(4) == 0 ? '\n' : ' ');
+  }
+  text.resize(sizeBytes);
+  return text;
+}
+
+// Lines that share prefixes of 4 to 40 bytes and then differ: the search
+// moves from the four-byte to the eight- and sixteen-byte prefix chains at
+// every length in between.
+Bytes DivergingPrefixes(size_t sizeBytes, uint64_t seed) {
+  Random random(seed);
+  const std::string stem = "Outdoor.Compressor.Discharge.Temperature.Sensor.";
+  std::string text;
+  while (text.size() < sizeBytes) {
+    text += stem.substr(0, 4 + random.Below(37));
+    text += std::to_string(random.Below(100000));
+    text += random.Below(3) == 0 ? "\n" : ";";
+  }
+  text.resize(sizeBytes);
+  return Text(text);
+}
+
 struct OracleCase {
   const char* name;
   Bytes input;
@@ -138,6 +190,13 @@ std::vector<OracleCase> OracleCases() {
       {"EndsAtWindowEnd", RepeatAtEnd(65536, 40)},
       {"EndsOneByteAfterWindowEnd", RepeatAtEnd(65537, 40)},
       {"EndsWithinLookaheadAfterSlide", RepeatAtEnd(65274 + 32768 + 100, 30)},
+      // The search index against long chains, colliding hashes and prefixes
+      // of every length; copies of 3 to 302 bytes, each after 0 to 2 other
+      // bytes, reach the lazy evaluation's limits (32, 128, 258) on both sides.
+      {"RunsOfZeroValuesWithLongChains", ZeroRunLog(700000, 30)},
+      {"ThreeByteHashesSharedByOtherStrings", CaseScrambledWords(400000, 31)},
+      {"PrefixesDivergingAtEveryLength", DivergingPrefixes(400000, 32)},
+      {"CopiesOfEveryLengthUpToTheLongestMatch", LiteralsBetweenCopies(600000, 33, 300, 32768)},
   };
 }
 
@@ -149,17 +208,22 @@ class DeflateGzipOracleTest : public ::testing::Test {
 };
 
 TEST_F(DeflateGzipOracleTest, StreamEqualsGzipRawDeflateAndInflatesBack) {
-  DeflateCompressor compressor;  // one object for all inputs, as a ZIP writer reuses it
+  // One object per search mode for all inputs, as a ZIP writer reuses it.
+  DeflateCompressor oneThread(DeflateCompressor::SearchThreads::kOne);
+  DeflateCompressor twoThreads(DeflateCompressor::SearchThreads::kTwo);
   for (const OracleCase& oracleCase : OracleCases()) {
     SCOPED_TRACE(oracleCase.name);
-    const Compressed compressed = CompressBytes(compressor, oracleCase.input);
-    EXPECT_EQ(compressed.error, "");
-    EXPECT_EQ(compressed.returnedSize, compressed.stream.size());
     const Bytes expected = GzipRawDeflate(oracleCase.input);
     ASSERT_FALSE(expected.empty());
-    EXPECT_EQ(compressed.stream.size(), expected.size());
-    EXPECT_TRUE(compressed.stream == expected);
-    EXPECT_TRUE(InflatesTo(compressed.stream, oracleCase.input));
+    for (DeflateCompressor* compressor : {&oneThread, &twoThreads}) {
+      SCOPED_TRACE(compressor == &oneThread ? "one search thread" : "two search threads");
+      const Compressed compressed = CompressBytes(*compressor, oracleCase.input);
+      EXPECT_EQ(compressed.error, "");
+      EXPECT_EQ(compressed.returnedSize, compressed.stream.size());
+      EXPECT_EQ(compressed.stream.size(), expected.size());
+      EXPECT_TRUE(compressed.stream == expected);
+    }
+    EXPECT_TRUE(InflatesTo(CompressBytes(oneThread, oracleCase.input).stream, oracleCase.input));
   }
 }
 

@@ -85,6 +85,61 @@ inline Bytes TelemetryLog(size_t sizeBytes, uint64_t seed) {
   return log;
 }
 
+// Log lines as TelemetryLog writes them (CR LF endings, as the logger does),
+// but most columns are sensor readings that jitter on every line around a
+// slowly drifting level, so repeats are short and close together: the hard
+// case for a match search.
+inline Bytes NoisyTelemetryLog(size_t sizeBytes, uint64_t seed) {
+  constexpr int kValuesPerRecord = 229;
+  struct Column {
+    int level;   // value around which the readings jitter
+    int jitter;  // readings lie within level +- jitter; 0 for a steady value
+  };
+  Random random(seed);
+  std::vector<Column> columns(kValuesPerRecord);
+  for (Column& column : columns) {
+    switch (random.Below(8)) {
+      case 0:  // a flag or an unused position
+        column = {static_cast<int>(random.Below(2)), 0};
+        break;
+      case 1:  // a count or a setting that rarely changes
+        column = {static_cast<int>(random.Below(1500)), 0};
+        break;
+      case 2:  // a speed or a valve position: large values, coarse noise
+        column = {500 + static_cast<int>(random.Below(4000)), 1 + static_cast<int>(random.Below(40))};
+        break;
+      default:  // a temperature in sixteenths of a degree
+        column = {static_cast<int>(random.Below(1600)) - 300, 1 + static_cast<int>(random.Below(6))};
+        break;
+    }
+  }
+  Bytes log;
+  log.reserve(sizeBytes + 4096);
+  uint64_t milliseconds = 8ull * 3600 * 1000;
+  char text[64];
+  while (log.size() < sizeBytes) {
+    milliseconds += 470 + random.Below(31);
+    const uint64_t seconds = milliseconds / 1000;
+    int length = std::snprintf(text, sizeof text, "2026/03/%02d-%02d:%02d:%02d.%03d   -   ",
+                               static_cast<int>(7 + seconds / 86400 % 20),
+                               static_cast<int>(seconds / 3600 % 24), static_cast<int>(seconds / 60 % 60),
+                               static_cast<int>(seconds % 60), static_cast<int>(milliseconds % 1000));
+    log.insert(log.end(), text, text + length);
+    for (Column& column : columns) {
+      if (random.Below(50) == 0) column.level += static_cast<int>(random.Below(3)) - 1;
+      const int reading =
+          column.jitter == 0
+              ? column.level
+              : column.level + static_cast<int>(random.Below(2 * column.jitter + 1)) - column.jitter;
+      length = std::snprintf(text, sizeof text, "%d,", reading);
+      log.insert(log.end(), text, text + length);
+    }
+    log.push_back('\r');
+    log.push_back('\n');
+  }
+  return log;
+}
+
 // Pieces of text, runs, copies of earlier data and random bytes, as a mix of
 // files in an archive would be, about sizeBytes long.
 inline Bytes MixedCorpus(size_t sizeBytes, uint64_t seed) {

@@ -390,3 +390,71 @@ TEST(LogLine, ZeroPadsEveryField) {
 }
 
 }  // namespace
+
+// A log removed or renamed during the run: the next line goes to a new file
+// of the log's name, once said; what the renamed file holds stays there. A
+// log whose folder went away too is a failed write until the folder is back.
+TEST_F(LogFileTest, LogRemovedOrRenamedGoesOnInANewFileOfItsName) {
+  struct Case {
+    const char* what;
+    void (*move)(const std::string& log, const std::string& folder);
+    const char* keptAs;  // where the first line ends up, or nullptr
+  };
+  const Case cases[] = {
+      {"Removed", [](const std::string& log, const std::string&) { std::filesystem::remove(log); }, nullptr},
+      {"Renamed",
+       [](const std::string& log, const std::string& folder) {
+         std::filesystem::rename(log, folder + "/copied.log");
+       },
+       "copied.log"},
+      {"ReplacedByAnotherFile",
+       [](const std::string& log, const std::string& folder) {
+         std::filesystem::rename(log, folder + "/copied.log");
+         WriteAll(log, "");
+       },
+       "copied.log"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string folder = PathOf(c.what);
+    std::filesystem::create_directory(folder);
+    const std::string path = folder + "/site.log";
+    ScriptedPrompt prompt;
+    LogFile log;
+    int recordCount = 0;
+    ASSERT_EQ(log.OpenLog(prompt, path), 0);
+    ASSERT_EQ(log.LogRecord(kStamp, "1,", path, 1, recordCount), 0);
+    c.move(path, folder);
+    EXPECT_EQ(log.LogRecord(kStamp, "2,", path, 1, recordCount), kLogReopened);
+    EXPECT_EQ(log.ReopenedText(), "The log file " + path +
+                                      " was removed or renamed during the run. Logging goes on in a new file "
+                                      "of that name.");
+    EXPECT_EQ(log.LogRecord(kStamp, "3,", path, 1, recordCount), 0);
+    EXPECT_EQ(recordCount, 3);
+    LogFile otherWriter;
+    EXPECT_EQ(otherWriter.OpenLog(prompt, path), -1) << "the new file is locked like the first";
+    log.CloseLog();
+    EXPECT_EQ(ReadAll(path), std::string(kStampedPrefix) + "2,\r\n" + kStampedPrefix + "3,\r\n");
+    if (c.keptAs != nullptr) {
+      EXPECT_EQ(ReadAll(folder + "/" + c.keptAs), std::string(kStampedPrefix) + "1,\r\n");
+    }
+  }
+
+  // The folder renamed with the log in it: no new file can be made until a
+  // folder of that name is back.
+  const std::string folder = PathOf("stick");
+  std::filesystem::create_directory(folder);
+  const std::string path = folder + "/site.log";
+  ScriptedPrompt prompt;
+  LogFile log;
+  int recordCount = 0;
+  ASSERT_EQ(log.OpenLog(prompt, path), 0);
+  std::filesystem::rename(folder, PathOf("stick-moved"));
+  EXPECT_EQ(log.LogRecord(kStamp, "1,", path, 1, recordCount), -1);
+  EXPECT_EQ(recordCount, 0);
+  std::filesystem::create_directory(folder);
+  EXPECT_EQ(log.LogRecord(kStamp, "2,", path, 1, recordCount), kLogReopened);
+  log.CloseLog();
+  EXPECT_EQ(ReadAll(path), std::string(kStampedPrefix) + "2,\r\n");
+  EXPECT_EQ(ReadAll(PathOf("stick-moved/site.log")), "");
+}
