@@ -10,10 +10,6 @@
 #include "platform/local_time.h"
 #include "ui/message_box.h"
 
-namespace {
-constexpr std::string_view kImproperArgumentText = "Encountered an improper argument.";
-}  // namespace
-
 bool CTESSAMPLENXLOGGERDlg::PostRecord(uint32_t message, std::unique_ptr<std::string> recordText,
                                        int unitIndex) {
   const HWND window = m_recordWindow.load();
@@ -34,8 +30,10 @@ LRESULT CTESSAMPLENXLOGGERDlg::OnLinkRecord(WPARAM wParam, LPARAM) {
   const LocalTime now = ReadLocalTime();
   // A record that cannot be logged is still shown: the values on screen stay
   // live while the disk is full, and the next record tries to log again.
+  // A replayed record was logged when it was recorded: nothing is written.
   const int logResult =
-      m_logFile.LogRecord(now, *record, m_config.logFileName, m_config.logEvery, m_recordCount);
+      m_replaying ? 0
+                  : m_logFile.LogRecord(now, *record, m_config.logFileName, m_config.logEvery, m_recordCount);
 
   const RecordTexts texts = DecodeRecord(m_config.Layout(), *record);
   if (m_trends != nullptr) m_trends->AddRecord(now, *record);

@@ -52,6 +52,7 @@ BOOL CTESSAMPLENXLOGGERApp::InitInstance() {
   if (m_options.headless && !m_options.screenshotPath) {
     unattended = std::make_unique<UnattendedRun>(
         dlg, UnattendedRunTimes{m_options.runMs, m_options.dumpEveryMs}, stdout, stderr, kProgramName);
+    if (m_options.replayPath) unattended->SetReplay(*m_options.replayPath, m_options.replaySpeed);
   }
   // A signal ends an unattended run as Stop does; in the window it closes
   // the window without a question, after the run is stopped and archived.
@@ -71,6 +72,8 @@ BOOL CTESSAMPLENXLOGGERApp::InitInstance() {
       unattended->Begin();
     } else if (unattended) {
       unattended->End();
+    } else if (m_options.replayPath) {
+      dlg.StartReplay(*m_options.replayPath, m_options.replaySpeed);
     } else if (m_options.start && chosen) {
       if (auto* start = dynamic_cast<CButton*>(dlg.GetDlgItem(kStartButtonId))) start->Click();
     }

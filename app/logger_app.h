@@ -29,6 +29,10 @@ struct LoggerRunOptions {
   std::optional<int> runMs;
   // Unattended: the views are also printed this often during the run.
   std::optional<int> dumpEveryMs;
+  // Replay this log instead of a run (StartReplay), at replaySpeed; an
+  // unattended replay prints the views after the last record.
+  std::optional<std::string> replayPath;
+  double replaySpeed = 1.0;
   // Write the window as a PNG to this path once it is shown, then close it.
   std::optional<std::string> screenshotPath;
   // Keep the raw capture of every run in this file.
@@ -45,8 +49,9 @@ class CTESSAMPLENXLOGGERApp : public CWinApp {
   // when the dialog has closed.
   BOOL InitInstance() override;
 
-  // The program's exit status: 1 when the screenshot could not be written
-  // or an unattended run did not start, else 0.
+  // The program's exit status: 1 when the screenshot could not be written,
+  // an unattended run did not start or an unattended replay could not read
+  // its log, else 0.
   int ExitCode() const { return m_exitCode; }
 
  private:

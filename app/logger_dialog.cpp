@@ -13,6 +13,7 @@
 #include "config/persisted_settings.h"
 #include "decode/record_fields.h"
 #include "panels/archive_progress_dialog.h"
+#include "panels/replay_panel.h"
 #include "panels/trend_window.h"
 #include "ui/message_box.h"
 #include "ui/text_codec.h"
@@ -41,6 +42,9 @@ CTESSAMPLENXLOGGERDlg::CTESSAMPLENXLOGGERDlg(std::optional<std::string> configPa
     OnStopDone();
     return LRESULT{0};
   });
+  m_replayTimer.setSingleShot(true);
+  m_replayTimer.setTimerType(Qt::PreciseTimer);
+  QObject::connect(&m_replayTimer, &QTimer::timeout, [this] { OnReplayTimer(); });
   MapCommand(kStartButtonId, BN_CLICKED, [this] { OnBnClickedStart(); });
   MapCommand(kStopButtonId, BN_CLICKED, [this] { OnBnClickedStop(); });
   MapCommand(kSaveAsButtonId, BN_CLICKED, [this] { OnBnClickedSaveAs(); });
@@ -91,8 +95,14 @@ void CTESSAMPLENXLOGGERDlg::InstallWindowMenu() {
     menu.addAction(QStringLiteral("Mi&nimize"))->setData(SC_MINIMIZE);
     menu.addAction(QStringLiteral("&Close"))->setData(SC_CLOSE);
     menu.addSeparator();
+    QAction* replay = menu.addAction(TextToQt(kReplayMenuText));
+    replay->setData(kReplayLogCommand);
+    replay->setEnabled(!IsRunActive());
     menu.addAction(TextToQt(kTrendsMenuText))->setData(kTrendsCommand);
-    if (!kAboutMenuText.empty()) menu.addAction(TextToQt(kAboutMenuText))->setData(kAboutBoxCommand);
+    if (!kAboutMenuText.empty()) {
+      menu.addSeparator();
+      menu.addAction(TextToQt(kAboutMenuText))->setData(kAboutBoxCommand);
+    }
     if (QAction* chosen = menu.exec(window->mapToGlobal(at))) OnSysCommand(chosen->data().toUInt(), 0);
   });
 }
@@ -105,6 +115,10 @@ void CTESSAMPLENXLOGGERDlg::OnSysCommand(UINT nID, LPARAM) {
   }
   if ((nID & kSystemCommandMask) == kTrendsCommand) {
     OpenTrends();
+    return;
+  }
+  if ((nID & kSystemCommandMask) == kReplayLogCommand) {
+    OnReplayLog();
     return;
   }
   QWidget* window = GetWidget();
@@ -181,6 +195,7 @@ void CTESSAMPLENXLOGGERDlg::OnDestroy() {
   if (m_stopTask.IsRunning()) CompleteStop();
   m_archiveProgress.reset();
   m_trends.reset();
+  m_replayPanel.reset();
   // From here on the reader thread's posts fail and it keeps its records.
   m_recordWindow.store(0);
   CDialog::OnDestroy();

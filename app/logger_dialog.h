@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QIcon>
+#include <QTimer>
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -23,6 +24,7 @@
 #include "config/logger_config.h"
 #include "config/window_settings.h"
 #include "decode/log_file.h"
+#include "decode/log_replay.h"
 #include "decode/user_prompt.h"
 #include "decode/view_dump.h"
 #include "link/record_post.h"
@@ -45,6 +47,9 @@ inline constexpr int kUnitListCount = kShownUnitCount;
 inline constexpr UINT WM_SHOW_CONFIG_WARNINGS = WM_APP + 2;
 // How long Stop's archive runs before its progress window appears.
 inline constexpr int kArchiveProgressDelayMs = 500;
+// Shown once at a time when a record does not hold the values its layout
+// needs, live or replayed.
+inline constexpr std::string_view kImproperArgumentText = "Encountered an improper argument.";
 // Asked when Escape or the close box would end a run.
 inline constexpr std::string_view kCloseDuringRunQuestion =
     "A run is active. Stop it and close Plenx Logger?";
@@ -54,6 +59,7 @@ inline constexpr std::string_view kCloseDuringRunQuestion =
 inline constexpr UINT WM_LINK_EVENT = WM_APP + 5;
 
 class ArchiveProgressDialog;
+class ReplayPanel;
 class TrendWindow;
 
 class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt, public RecordWindow {
@@ -96,8 +102,20 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt, public RecordWi
   // RecordWindow, on the reader thread: posts WM_LINK_EVENT.
   bool PostLinkEvent(LinkEvent event, int error) override;
 
-  // True from a successful Start until the run has ended.
-  bool IsRunActive() const { return m_started; }
+  // True from a successful Start until the run has ended, and while a log
+  // is replayed.
+  bool IsRunActive() const { return m_started || m_replaying; }
+
+  // Replay (replay_control.cpp). Shows the records of the log at path in
+  // the unit lists, through the record handler of a live run, at their
+  // recorded pace times speed (kAsFastAsPossible: without waiting); no log
+  // is written and no archive made. Start is disabled and Stop ends the
+  // replay. False, after a message naming the file and the reason, when
+  // the log cannot be opened, or when a run or replay is active.
+  bool StartReplay(const std::string& path, double speed);
+  bool IsReplaying() const { return m_replaying; }
+  // True when the last replay could not open or read its log to the end.
+  bool ReplayFailed() const { return m_replayFailed; }
   // `handler` runs on the user-interface thread each time a run has ended:
   // the link and the log closed and the archive written (the end of Stop).
   // Unattended runs wait for it before they report and close the window.
@@ -141,11 +159,25 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt, public RecordWi
   void OnStopDone();
 
   // Record intake (link_record.cpp): shows, logs and releases one record.
+  // A replayed record is shown only: no log line, no watchdog.
   LRESULT OnLinkRecord(WPARAM wParam, LPARAM lParam);
   // Line events (link_event.cpp): a lost or returning line is written to the
   // link event output; a failed raw capture write is reported as a full
   // disk, with one such box open at a time.
   LRESULT OnLinkEvent(WPARAM wParam, LPARAM lParam);
+
+  // Replay (replay_control.cpp). The menu's "Replay a log...": asks for a
+  // log, then StartReplay at 1x.
+  void OnReplayLog();
+  // The log to replay, from a file dialog; nothing when cancelled.
+  virtual std::optional<std::string> ChooseLogToReplay();
+  // Hands out the records due and schedules the next step.
+  void OnReplayTimer();
+  enum class ReplayEnd { kFinished, kStopped, kReadFailed };
+  // Ends an active replay: the lists keep the last record's values, and
+  // what went wrong (a read failure, skipped lines) is reported unless it
+  // was stopped.
+  void EndReplay(ReplayEnd how);
 
   QIcon m_hIcon;  // icon 128, the window's icon
   // Records of the current run; LogRecord advances it and decimates by it.
@@ -246,4 +278,19 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt, public RecordWi
   std::set<RepeatingError> m_openErrorBoxes;
   std::optional<std::string> m_rawCaptureFile;
   std::FILE* m_linkEventOutput = nullptr;
+
+  // The replay: the log read and paced, its timer (single shot, restarted
+  // after every step), and its control window, which stays after the end
+  // to show the last position until the next run or replay.
+  SteadyReplayClock m_replayClock;
+  std::unique_ptr<LogReplay> m_replay;
+  std::unique_ptr<ReplayPanel> m_replayPanel;
+  QTimer m_replayTimer;
+  std::string m_replayPath;
+  bool m_replaying = false;
+  bool m_replayFailed = false;
+  // Within OnReplayTimer: a tick from a box's loop does nothing.
+  bool m_replayTicking = false;
+  // "Encountered an improper argument." was shown for this replay.
+  bool m_replayLayoutReported = false;
 };

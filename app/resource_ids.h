@@ -18,6 +18,11 @@ inline constexpr UINT kSystemCommandMask = 0xFFF0;
 inline constexpr std::string_view kTrendsMenuText = "&Trends...";
 inline constexpr UINT kTrendsCommand = 0x0050;
 
+// The window menu's entry that replays a log, and its command (outside the
+// About range and the system commands).
+inline constexpr std::string_view kReplayMenuText = "Replay a log...";
+inline constexpr UINT kReplayLogCommand = 0x0200;
+
 // System commands of the window menu; the low four bits are not part of
 // the command (kSystemCommandMask).
 inline constexpr UINT SC_MOVE = 0xF010;

@@ -10,6 +10,7 @@
 #include "archive/log_archive_name.h"
 #include "config/persisted_settings.h"
 #include "panels/archive_progress_dialog.h"
+#include "panels/replay_panel.h"
 #include "panels/trend_window.h"
 #include "platform/append_file.h"
 #include "platform/full_path.h"
@@ -129,7 +130,7 @@ void CTESSAMPLENXLOGGERDlg::EnableRunControls(bool enable) {
 
 void CTESSAMPLENXLOGGERDlg::OnBnClickedStart() {
   // Its button is disabled during Stop; a stray call waits for Stop's end.
-  if (m_stopping) return;
+  if (m_stopping || m_replaying) return;
   if (m_started) {
     MessageBox(kAlreadyStartedText, "", MB_OK);
     return;
@@ -166,6 +167,8 @@ void CTESSAMPLENXLOGGERDlg::OnBnClickedStart() {
   m_linkOpen = true;
   ShowRunLayout(true);
   m_banner.ShowWindow(SW_SHOW);
+  // The last replay's window goes with its values.
+  m_replayPanel.reset();
   BuildOutdoorList();
   BuildUnitLists();
   if (m_trends != nullptr) m_trends->BeginRun();
@@ -173,6 +176,10 @@ void CTESSAMPLENXLOGGERDlg::OnBnClickedStart() {
 }
 
 void CTESSAMPLENXLOGGERDlg::OnBnClickedStop() {
+  if (m_replaying) {
+    EndReplay(ReplayEnd::kStopped);
+    return;
+  }
   if (!m_started || m_stopping) return;
   m_stopping = true;
   EnableRunControls(false);

@@ -21,6 +21,14 @@ UnattendedRun::UnattendedRun(CTESSAMPLENXLOGGERDlg& dlg, UnattendedRunTimes time
   QObject::connect(&m_runTimer, &QTimer::timeout, [this] { End(); });
   QObject::connect(&m_dumpTimer, &QTimer::timeout, [this] { PrintViews(m_dlg.DumpViews()); });
   m_dlg.SetRunEndedHandler([this] {
+    // A replay ends by itself after its last record, with the banner
+    // hidden by that record.
+    if (!m_ending && m_replayPath) {
+      m_ending = true;
+      m_runTimer.stop();
+      m_dumpTimer.stop();
+      m_bannerBeforeStop = false;
+    }
     // Stop may still be on the stack (a synchronous Stop calls this as its
     // last step); the views are printed and the window closed after it.
     if (m_ending) QTimer::singleShot(0, &m_runTimer, [this] { Finish(); });
@@ -31,7 +39,11 @@ UnattendedRun::~UnattendedRun() { m_dlg.SetRunEndedHandler(nullptr); }
 
 void UnattendedRun::Begin() {
   if (m_ending) return;
-  if (auto* start = dynamic_cast<CButton*>(m_dlg.GetDlgItem(kStartButtonId))) start->Click();
+  if (m_replayPath) {
+    m_dlg.StartReplay(*m_replayPath, m_replaySpeed);
+  } else if (auto* start = dynamic_cast<CButton*>(m_dlg.GetDlgItem(kStartButtonId))) {
+    start->Click();
+  }
   if (!m_dlg.IsRunActive()) {
     End();
     return;
@@ -40,6 +52,10 @@ void UnattendedRun::Begin() {
   NoteRunStarted();
   if (m_times.runMs) m_runTimer.start(*m_times.runMs);
   if (m_times.dumpEveryMs) m_dumpTimer.start(*m_times.dumpEveryMs);
+}
+
+int UnattendedRun::ExitStatus() const {
+  return m_ran && !(m_replayPath && m_dlg.ReplayFailed()) ? kExitRunEnded : kExitNoRun;
 }
 
 void UnattendedRun::End() {
@@ -76,6 +92,12 @@ void UnattendedRun::PrintViews(const ViewDump& dump) {
 }
 
 void UnattendedRun::NoteRunStarted() {
+  if (m_replayPath) {
+    // The name is file-system bytes, printed as it is.
+    std::fprintf(m_notes, "%s: replaying %s\n", m_program.c_str(), m_replayPath->c_str());
+    std::fflush(m_notes);
+    return;
+  }
   std::string port;
   if (auto* ports = dynamic_cast<CComboBox*>(m_dlg.GetDlgItem(kPortComboId)))
     ports->GetLBText(ports->GetCurSel(), port);

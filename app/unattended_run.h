@@ -32,7 +32,14 @@ class UnattendedRun {
   UnattendedRun(const UnattendedRun&) = delete;
   UnattendedRun& operator=(const UnattendedRun&) = delete;
 
-  // Clicks Start, as the dialog is set up now. When no run starts (a port,
+  // Begin replays the log at path at speed instead of clicking Start; the
+  // run then ends when the log's last record was shown (or as End says).
+  void SetReplay(std::string path, double speed) {
+    m_replayPath = std::move(path);
+    m_replaySpeed = speed;
+  }
+
+  // Clicks Start (or starts the replay), as the dialog is set up now. When no run starts (a port,
   // log or append refused; the dialog's messages say why), closes the
   // window. Does nothing after End.
   void Begin();
@@ -43,8 +50,9 @@ class UnattendedRun {
   // nothing.
   void End();
 
-  // kExitRunEnded when a run started, else kExitNoRun.
-  int ExitStatus() const { return m_ran ? kExitRunEnded : kExitNoRun; }
+  // kExitRunEnded when a run started (a replay: and read its log to the
+  // end, or until End), else kExitNoRun.
+  int ExitStatus() const;
 
  private:
   void PrintViews(const ViewDump& dump);
@@ -63,4 +71,6 @@ class UnattendedRun {
   bool m_ending = false;
   bool m_bannerBeforeStop = false;
   bool m_printedViews = false;
+  std::optional<std::string> m_replayPath;
+  double m_replaySpeed = 1.0;
 };

@@ -18,12 +18,15 @@ constexpr const char* kUsage =
     "usage: plenx-logger [--start] [--port COMn] [--log FILE]\n"
     "       plenx-logger --headless [--port COMn] [--log FILE] [--append] [--seconds S] [--dump-every S]\n"
     "                    [--raw FILE]\n"
+    "       plenx-logger [--headless] --replay LOG [--speed X] [--seconds S] [--dump-every S]\n"
     "       plenx-logger [--headless] --screenshot FILE.png\n"
     "       plenx-logger --version";
 
 // Longest time a timer of the event loop takes: 2^31 - 1 ms, about 24 days.
 constexpr double kMaxTimerSeconds = 2147483.0;
 constexpr double kShortestTimerSeconds = 0.001;
+// Fastest replay speed that is not "as fast as possible" (0).
+constexpr double kMaxReplaySpeed = 1e6;
 
 int Milliseconds(double seconds) { return static_cast<int>(std::lround(seconds * 1000.0)); }
 
@@ -60,13 +63,16 @@ int main(int argc, char** argv) {
       "as if closed; SIGTERM, SIGINT or SIGHUP stops the run (the log is archived) and the views are "
       "printed on standard output");
   CLI::Option* start = app.add_flag("--start", options.start, "click Start once the window is shown");
-  app.add_option("--port", options.portName, "select this item of the port list (COM1 to COM24)")
-      ->type_name("COMn")
-      ->transform(PortListItem());
-  app.add_option("--log", options.logFile,
-                 "log to FILE, as if chosen with \"Save log file as...\" (relative to the current folder)")
-      ->type_name("FILE")
-      ->check([](const std::string& name) { return name.empty() ? std::string("empty file name") : ""; });
+  CLI::Option* port =
+      app.add_option("--port", options.portName, "select this item of the port list (COM1 to COM24)")
+          ->type_name("COMn")
+          ->transform(PortListItem());
+  CLI::Option* log =
+      app.add_option(
+             "--log", options.logFile,
+             "log to FILE, as if chosen with \"Save log file as...\" (relative to the current folder)")
+          ->type_name("FILE")
+          ->check([](const std::string& name) { return name.empty() ? std::string("empty file name") : ""; });
   CLI::Option* append =
       app.add_flag("--append", options.append, "append to an existing log file (else the run does not start)")
           ->needs(headless);
@@ -86,13 +92,30 @@ int main(int argc, char** argv) {
           ->type_name("FILE")
           ->check([](const std::string& name) { return name.empty() ? std::string("empty file name") : ""; })
           ->needs(headless);
+  CLI::Option* replay =
+      app.add_option("--replay", options.replayPath,
+                     "show the records of the log LOG at their recorded pace instead of a run; no log is "
+                     "written and no archive made; with --headless, print the views after its last record")
+          ->type_name("LOG")
+          ->check([](const std::string& name) { return name.empty() ? std::string("empty file name") : ""; })
+          ->excludes(start)
+          ->excludes(port)
+          ->excludes(log)
+          ->excludes(append)
+          ->excludes(raw);
+  app.add_option("--speed", options.replaySpeed,
+                 "replay X times as fast as recorded; 0: as fast as possible (default 1)")
+      ->type_name("X")
+      ->check(CLI::Range(0.0, kMaxReplaySpeed))
+      ->needs(replay);
   app.add_option("--screenshot", options.screenshotPath, "write the window as PNG once shown, then close")
       ->type_name("FILE")
       ->excludes(start)
       ->excludes(append)
       ->excludes(runFor)
       ->excludes(dumpEvery)
-      ->excludes(raw);
+      ->excludes(raw)
+      ->excludes(replay);
   if (const std::optional<int> exitStatus = ParseCommandLine(app, argc, argv)) return *exitStatus;
   if (seconds) options.runMs = Milliseconds(*seconds);
   if (dumpEverySeconds) options.dumpEveryMs = Milliseconds(*dumpEverySeconds);

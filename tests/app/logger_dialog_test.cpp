@@ -292,8 +292,8 @@ TEST_F(DialogStartTest, WindowMenuOffersTheTrendsAndAboutEntries) {
   });
   chooser.start(0);
   emit dlg.GetWidget()->customContextMenuRequested(QPoint(20, 20));
-  EXPECT_EQ(entries,
-            (std::vector<std::string>{"Mi&nimize", "&Close", "-", "&Trends...", "&About Plenx Logger..."}));
+  EXPECT_EQ(entries, (std::vector<std::string>{"Mi&nimize", "&Close", "-", "Replay a log...", "&Trends...",
+                                               "-", "&About Plenx Logger..."}));
   EXPECT_EQ(aboutCaption, "About Plenx Logger");
 }
 
