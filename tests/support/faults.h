@@ -1,6 +1,7 @@
 // Real faults of a site made for tests: a small or read-only file system of
-// its own, a folder the process may not write even as root, and a file-size
-// limit that refuses writes as a full disk would.
+// its own, a folder the process may not write even as root, and (from
+// file_size_limit.h) a file-size limit that refuses writes as a full disk
+// would.
 //
 // The mounts are private to the test process: it first moves its
 // user-interface thread into a mount namespace of its own, which threads it
@@ -11,14 +12,14 @@
 
 #include <linux/capability.h>
 #include <sched.h>
-#include <signal.h>
 #include <sys/mount.h>
-#include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cstddef>
 #include <string>
+
+#include "tests/support/file_size_limit.h"
 
 // Why a fault cannot be made here, for GTEST_SKIP.
 inline constexpr const char* kNoMountReason =
@@ -82,31 +83,4 @@ class PermissionBitsApply {
   __user_cap_header_struct m_header{};
   __user_cap_data_struct m_saved[2]{};
   bool m_changed = false;
-};
-
-// Lets files grow only to limitBytes while alive, as a full disk would:
-// writes beyond it fail with EFBIG instead of raising SIGXFSZ. The limit is
-// the whole process's.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t limitBytes) {
-    m_previousHandler = signal(SIGXFSZ, SIG_IGN);
-    getrlimit(RLIMIT_FSIZE, &m_previous);
-    struct rlimit limit = m_previous;
-    limit.rlim_cur = limitBytes;
-    m_active = setrlimit(RLIMIT_FSIZE, &limit) == 0;
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &m_previous);
-    signal(SIGXFSZ, m_previousHandler);
-  }
-  FileSizeLimit(const FileSizeLimit&) = delete;
-  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-  bool Active() const { return m_active; }
-
- private:
-  struct rlimit m_previous {};
-  sighandler_t m_previousHandler;
-  bool m_active = false;
 };
