@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <limits>
 
 #include "config/text_encoding.h"
@@ -96,7 +97,15 @@ std::string DecodeConfigText(std::string_view bytes) {
 IniReadResult ReadIniFile(const std::string& path) {
   IniReadResult result;
   const int fd = OpenFile(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-  if (fd < 0) return result;
+  if (fd < 0) {
+    // A file that is there but cannot be opened (no permission) is not the
+    // same as no file: the user expects its settings and must hear why not.
+    if (errno != ENOENT && errno != ENOTDIR) {
+      result.status = IniReadStatus::kUnreadable;
+      result.error = errno;
+    }
+    return result;
+  }
 
   struct stat info {};
   std::optional<std::string> bytes;
@@ -107,6 +116,10 @@ IniReadResult ReadIniFile(const std::string& path) {
     } else {
       // One byte more than allowed shows a file that grew while being read.
       bytes = ReadToEnd(fd, static_cast<size_t>(kMaxConfigFileBytes) + 1);
+      if (!bytes) {
+        result.status = IniReadStatus::kUnreadable;
+        result.error = errno;
+      }
     }
   }
   CloseFile(fd);

@@ -54,13 +54,15 @@ inline constexpr int64_t kMaxConfigFileBytes = 16 * 1024 * 1024;
 
 enum class IniReadStatus {
   kRead,         // the file was read
-  kUnavailable,  // missing, not a regular file, or unreadable
+  kUnavailable,  // missing, or not a regular file
+  kUnreadable,   // there, but its open or read failed (error says why)
   kTooLarge,     // larger than kMaxConfigFileBytes; not read
 };
 
 struct IniReadResult {
   IniReadStatus status = IniReadStatus::kUnavailable;
-  IniFile file;  // empty unless status is kRead
+  IniFile file;   // empty unless status is kRead
+  int error = 0;  // the errno of kUnreadable
 };
 
 // Reads and parses the file at path (bytes as the file system has them),

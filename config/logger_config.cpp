@@ -10,6 +10,7 @@
 #include "config/ini_file.h"
 #include "link/frame_format.h"
 #include "platform/executable_path.h"
+#include "platform/system_error_text.h"
 
 namespace {
 
@@ -149,6 +150,8 @@ ConfigWarnings LoggerConfig::Load(const std::string& iniPath) {
   if (read.status == IniReadStatus::kTooLarge) {
     list.Add("larger than " + std::to_string(kMaxConfigFileBytes) +
              " bytes, not read; using the built-in settings and labels");
+  } else if (read.status == IniReadStatus::kUnreadable) {
+    list.Add("cannot be read: " + SystemErrorText(read.error) + "; using the built-in settings and labels");
   }
   Apply(read.file, list, *this);
   return warnings;

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/faults.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -163,6 +164,15 @@ TEST(IniFile, ReadFailuresGiveAnEmptyFile) {
   const IniReadResult hugeRead = ReadIniFile(huge);
   EXPECT_EQ(hugeRead.status, IniReadStatus::kTooLarge);
   EXPECT_EQ(hugeRead.file.Find("S", "k"), std::nullopt);
+
+  // There but not readable: not the same as missing, and the reason is kept.
+  const std::string locked = folder.Write("locked.ini", "[S]\nk=v\n");
+  ASSERT_EQ(chmod(locked.c_str(), 0), 0);
+  const PermissionBitsApply asUser;
+  const IniReadResult lockedRead = ReadIniFile(locked);
+  EXPECT_EQ(lockedRead.status, IniReadStatus::kUnreadable);
+  EXPECT_EQ(lockedRead.error, EACCES);
+  EXPECT_EQ(lockedRead.file.Find("S", "k"), std::nullopt);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // and their start-up warnings, and the file beside the executable.
 #include "config/logger_config.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -14,6 +15,7 @@
 #include "config/config_file_path.h"
 #include "config/default_param_labels.h"
 #include "platform/executable_path.h"
+#include "tests/support/faults.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -305,6 +307,17 @@ TEST_F(LoggerConfigTest, OversizedFileIsReportedAndIgnored) {
   EXPECT_EQ(warnings[0], m_path +
                              ": larger than 16777216 bytes, not read; "
                              "using the built-in settings and labels");
+  EXPECT_EQ(m_config.numDevices, 4);
+}
+
+TEST_F(LoggerConfigTest, UnreadableFileIsReportedWithItsReason) {
+  LoadText("[CONFIG]\nNUMDEVICES=2\n");
+  ASSERT_EQ(chmod(m_path.c_str(), 0), 0);
+  const PermissionBitsApply asUser;
+  const ConfigWarnings warnings = m_config.Load(m_path);
+  ASSERT_EQ(warnings.size(), 1u);
+  EXPECT_EQ(warnings[0],
+            m_path + ": cannot be read: permission denied; using the built-in settings and labels");
   EXPECT_EQ(m_config.numDevices, 4);
 }
 
