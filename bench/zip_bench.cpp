@@ -11,41 +11,11 @@
 
 #include "archive/crc32.h"
 #include "archive/zip_writer.h"
-#include "config/record_layout.h"
+#include "bench/telemetry_log.h"
 
 namespace {
 
-// Values per record with the default layout: STATUSPARAMS + NUMDEVICES x ACPARAMS.
-constexpr int kValuesPerRecord = static_cast<int>(RecordValueCount(RecordLayout{}));
 constexpr size_t kLogBytes = 100u * 1000u * 1000u;
-
-// Log lines as the logger writes them: a time stamp, then one record of
-// slowly drifting values with some noise, so the text both repeats and varies.
-std::string TelemetryLog(size_t sizeBytes) {
-  std::string log;
-  log.reserve(sizeBytes + 4096);
-  std::vector<int> values(kValuesPerRecord);
-  for (int i = 0; i < kValuesPerRecord; ++i) values[i] = (i * 37) % 600 - 50;
-  uint32_t state = 12345;
-  long long milliseconds = 0;
-  char field[32];
-  while (log.size() < sizeBytes) {
-    const long long second = milliseconds / 1000;
-    std::snprintf(field, sizeof field, "2015/03/07-%02lld:%02lld:%02lld.%03lld   -   ", second / 3600 % 24,
-                  second / 60 % 60, second % 60, milliseconds % 1000);
-    log += field;
-    for (int& value : values) {
-      state = state * 1103515245u + 12345u;
-      if ((state >> 28) == 0) value += static_cast<int>((state >> 16) % 5) - 2;
-      std::snprintf(field, sizeof field, "%d,", value);
-      log += field;
-    }
-    log += "\r\n";
-    milliseconds += 480;
-  }
-  log.resize(sizeBytes);
-  return log;
-}
 
 // The log written once to a scratch folder, removed at exit.
 class LogFixture {
