@@ -5,9 +5,6 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -15,6 +12,7 @@
 
 #include "app/logger_dialog.h"
 #include "tests/support/temp_folder.h"
+#include "tests/ui/process_events.h"
 #include "tests/ui/qt_test_application.h"
 
 class DialogProbe : public CTESSAMPLENXLOGGERDlg {
@@ -67,15 +65,4 @@ inline std::string RecordText(const std::vector<int>& values) {
   std::string text;
   for (int value : values) text += std::to_string(value) + ",";
   return text;
-}
-
-// Runs the event loop until `done` holds or `timeoutMs` have passed.
-inline bool ProcessEventsUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done()) {
-    if (clock.elapsed() > timeoutMs) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return true;
 }

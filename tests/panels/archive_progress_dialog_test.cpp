@@ -5,22 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <functional>
 
+#include "tests/ui/process_events.h"
 #include "tests/ui/qt_test_application.h"
 
 namespace {
-
-bool ProcessEventsUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done()) {
-    if (clock.elapsed() > timeoutMs) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return true;
-}
 
 TEST(ArchiveProgressDialog, AppearsOnlyAfterItsDelay) {
   EnsureQtTestApplication();

@@ -6,12 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QListWidget>
 #include <cmath>
 #include <cstdlib>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,26 +20,21 @@
 #include "panels/trend_chart_view.h"
 #include "tests/support/simulated_log.h"
 #include "tests/support/temp_folder.h"
+#include "tests/ui/process_events.h"
 #include "tests/ui/qt_test_application.h"
 
 namespace {
 
 const LocalTime kStart{2015, 3, 7, 14, 0, 0, 0};
 
+// A log is read on a worker; under a sanitizer on a loaded machine that can
+// take a while.
+constexpr int kLogReadTimeoutMs = 30000;
+
 LoggerConfig DefaultConfig() {
   LoggerConfig config;
   config.Load("");
   return config;
-}
-
-bool ProcessEventsUntil(const std::function<bool()>& done, int timeoutMs = 30000) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done()) {
-    if (clock.elapsed() > timeoutMs) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return true;
 }
 
 // A window whose failures are collected instead of boxed.
@@ -54,7 +47,7 @@ struct WindowUnderTest {
   // Opens path and waits until it is read.
   void Open(const std::string& path) {
     window.OpenLog(path);
-    ASSERT_TRUE(ProcessEventsUntil([this] { return !window.ReadingLog(); }));
+    ASSERT_TRUE(ProcessEventsUntil([this] { return !window.ReadingLog(); }, kLogReadTimeoutMs));
   }
   TrendWindow window;
   std::vector<std::string> errors;
