@@ -18,7 +18,7 @@
 
 #include "app/resource_ids.h"
 #include "archive/log_archive_name.h"
-#include "decode/log_file.h"
+#include "decode/log_line.h"
 #include "tests/app/run_probe.h"
 #include "tests/link/pty_line.h"
 #include "tests/support/faults.h"

@@ -9,7 +9,7 @@
 
 #include "app/headless_responder.h"
 #include "app/run_choices.h"
-#include "decode/log_file.h"
+#include "run/log_file.h"
 #include "tests/app/dialog_probe.h"
 #include "tests/ui/scripted_dialog_responder.h"
 
