@@ -59,7 +59,7 @@ TerminationSignalWatch::TerminationSignalWatch(std::function<void()> onSignal)
 
 TerminationSignalWatch::~TerminationSignalWatch() {
   if (!Active()) return;
-  SetDisposition(SIG_DFL);
+  SetDisposition(SIG_IGN);
   // Blocking is fine here: the thread reads until it sees this byte.
   ::fcntl(g_pipe[1], F_SETFL, 0);
   WriteAll(g_pipe[1], &kEndByte, 1);

@@ -12,7 +12,9 @@
 class TerminationSignalWatch {
  public:
   explicit TerminationSignalWatch(std::function<void()> onSignal);
-  // Gives the signals their default handling back and ends the thread.
+  // Ends the thread; the signals are ignored from then on, since the
+  // program is ending and what it ends with is decided: a signal during its
+  // last steps must not turn a finished run into one killed.
   ~TerminationSignalWatch();
   TerminationSignalWatch(const TerminationSignalWatch&) = delete;
   TerminationSignalWatch& operator=(const TerminationSignalWatch&) = delete;

@@ -122,7 +122,7 @@ TEST_F(DeviceViewsTest, EveryBuildLeavesOneFreshWindowPerList) {
   dlg.BuildLists();
   std::vector<int> values(229);
   for (int i = 0; i < 229; ++i) values[static_cast<size_t>(i)] = i;
-  dlg.PostRecord(WM_LINK_RECORD, std::make_unique<std::string>(RecordText(values)), 0);
+  dlg.PostRecord(RecordText(values), 0);
   PumpPostedMessages();
   ASSERT_EQ(dlg.m_outdoorList.GetItemText(9, 1), "67");
   dlg.m_tabs.ClickTab(2);
@@ -151,7 +151,7 @@ TEST_F(DeviceViewsTest, UnitsPastTheTenthAreNotShown) {
   const int valueCount = 69 + 12 * 40;
   std::vector<int> values(static_cast<size_t>(valueCount));
   for (int i = 0; i < valueCount; ++i) values[static_cast<size_t>(i)] = i;
-  dlg.PostRecord(WM_LINK_RECORD, std::make_unique<std::string>(RecordText(values)), 0);
+  dlg.PostRecord(RecordText(values), 0);
   PumpPostedMessages();
   EXPECT_EQ(dlg.m_unitLists[9].GetItemText(15, 1), "468");  // Software Version, 69 + 9 * 40 + 39
   dlg.m_tabs.ClickTab(10);
@@ -170,7 +170,7 @@ TEST_F(DeviceViewsTest, DumpHoldsEveryTabWithTheRowsOfItsList) {
   dlg.BuildLists();
   std::vector<int> values(109);
   for (int i = 0; i < 109; ++i) values[static_cast<size_t>(i)] = i;
-  dlg.PostRecord(WM_LINK_RECORD, std::make_unique<std::string>(RecordText(values)), 0);
+  dlg.PostRecord(RecordText(values), 0);
   PumpPostedMessages();
   dlg.m_banner.ShowWindow(SW_SHOW);
   dump = dlg.DumpViews();
