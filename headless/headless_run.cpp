@@ -156,8 +156,9 @@ int RunHeadless(const HeadlessOptions& options, std::FILE* views, std::FILE* not
 
   const RunConfig loaded = LoadRunConfig();
   if (!loaded.warnings.empty()) notesFace.Message({}, ConfigWarningsText(loaded.warnings));
-  RunCore core(loaded.config, loaded.path);
+  // The faces outlive the run, which ends before they go.
   RunViews viewsFace(loaded.config);
+  RunCore core(loaded.config, loaded.path);
   core.Subscribe(viewsFace);
   core.Subscribe(notesFace);
 
