@@ -55,7 +55,8 @@ std::string UnitOfMeasurement(const std::string& label, int quantity) {
 
 std::vector<DiscoveryMessage> MakeDiscoveryMessages(const std::string& prefix, const std::string& site,
                                                     const RunLayout& layout, const LayoutTopicNames& names) {
-  std::string siteId = TopicSafeName(site);
+  // The site is UTF-8 (a topic level), the folding Windows-1252.
+  std::string siteId = TopicSafeName(Utf8ToWindows1252(site));
   if (siteId.empty()) siteId = "site";
   const std::string deviceId = "plenx_" + siteId;
 

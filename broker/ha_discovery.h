@@ -8,8 +8,9 @@
 // same from run to run ("plenx_<site>_<unit>_<param>"), its state topic,
 // the availability bound to plenx/<site>/status, and for numbers the unit
 // of measurement, "measurement" as state class and, for temperatures,
-// "temperature" as device class. <site> is the site's name made topic-safe
-// (TopicSafeName) for the ids, which Home Assistant wants plain.
+// "temperature" as device class. In the ids, which Home Assistant wants
+// plain, <site> is the site's name made topic-safe ("Café North" ->
+// "cafe_north", see TopicSafeName).
 #pragma once
 
 #include <string>

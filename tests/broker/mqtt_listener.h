@@ -22,12 +22,13 @@ struct HeardMessage {
 
 class MqttListener {
  public:
-  // Subscribes to filter on the broker at localhost:port; Connected() tells
-  // when the subscription stands.
-  MqttListener(int port, const std::string& filter, const std::string& user = {},
-               const std::string& password = {}) {
+  // Subscribes to filter on the broker at localhost:port; WaitSubscribed
+  // tells when the subscription stands. With a clientId the session is
+  // persistent: the broker keeps what comes for it while it is away.
+  explicit MqttListener(int port, const std::string& filter, const std::string& clientId = {}) {
     InitMqttLibrary();
-    m_client = mosquitto_new(nullptr, true, this);
+    m_client = mosquitto_new(clientId.empty() ? nullptr : clientId.c_str(), clientId.empty(), this);
+    mosquitto_reconnect_delay_set(m_client, 1, 1, false);
     mosquitto_message_callback_set(m_client, [](mosquitto*, void* self, const mosquitto_message* message) {
       auto& listener = *static_cast<MqttListener*>(self);
       std::lock_guard lock(listener.m_mutex);
@@ -45,7 +46,6 @@ class MqttListener {
       if (result == 0)
         mosquitto_subscribe(client, nullptr, static_cast<MqttListener*>(self)->m_filter.c_str(), 1);
     });
-    if (!user.empty()) mosquitto_username_pw_set(m_client, user.c_str(), password.c_str());
     mosquitto_connect(m_client, "127.0.0.1", port, 30);
     mosquitto_loop_start(m_client);
   }
