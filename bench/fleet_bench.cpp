@@ -57,8 +57,8 @@ double ProcessCpuSeconds(pid_t pid) {
 int64_t LineStampMs(const std::string& line) {
   std::tm fields{};
   int milliseconds = 0;
-  if (std::sscanf(line.c_str(), "%4d/%2d/%2d-%2d:%2d:%2d.%3d", &fields.tm_year, &fields.tm_mon, &fields.tm_mday,
-                  &fields.tm_hour, &fields.tm_min, &fields.tm_sec, &milliseconds) != 7) {
+  if (std::sscanf(line.c_str(), "%4d/%2d/%2d-%2d:%2d:%2d.%3d", &fields.tm_year, &fields.tm_mon,
+                  &fields.tm_mday, &fields.tm_hour, &fields.tm_min, &fields.tm_sec, &milliseconds) != 7) {
     return -1;
   }
   fields.tm_year -= 1900;
@@ -160,7 +160,8 @@ void BM_FleetThroughBrokerKill(benchmark::State& state) {
     std::filesystem::create_directories(logs);
     DiskWatcher watcher(office);
     ChildProcess collector;
-    collector.Start({kCollect, "--mqtt", broker.Url(), "--dir", office, "--client-id", "bench"}, work.Path("collect.out"));
+    collector.Start({kCollect, "--mqtt", broker.Url(), "--dir", office, "--client-id", "bench"},
+                    work.Path("collect.out"));
     WaitUntil([&] { return collector.Output().find("collecting") != std::string::npos; }, 10'000);
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // the broker saves the session
 
@@ -173,9 +174,9 @@ void BM_FleetThroughBrokerKill(benchmark::State& state) {
       const std::string prefix = "p" + std::to_string(part) + "-site";
       for (int i = 0; i < count; ++i) names.push_back(prefix + std::to_string(i));
       fleets.push_back(std::make_unique<ChildProcess>());
-      fleets.back()->Start({kFleetSim, "--mqtt", broker.Url(), "--sites", std::to_string(count), "--prefix", prefix,
-                            "--rate", "2", "--seconds", std::to_string(seconds), "--spool-root", work.Path("spools"),
-                            "--log-root", logs},
+      fleets.back()->Start({kFleetSim, "--mqtt", broker.Url(), "--sites", std::to_string(count), "--prefix",
+                            prefix, "--rate", "2", "--seconds", std::to_string(seconds), "--spool-root",
+                            work.Path("spools"), "--log-root", logs},
                            work.Path("fleet.out"));
     }
     std::this_thread::sleep_for(std::chrono::seconds(seconds / 2));
@@ -211,13 +212,15 @@ void BM_FleetThroughBrokerKill(benchmark::State& state) {
     std::vector<int64_t> latencies = watcher.LatenciesMs();
     std::sort(latencies.begin(), latencies.end());
     const auto percentile = [&](double p) {
-      return latencies.empty() ? 0.0
-                               : static_cast<double>(latencies[static_cast<size_t>(p * (latencies.size() - 1))]);
+      return latencies.empty()
+                 ? 0.0
+                 : static_cast<double>(latencies[static_cast<size_t>(p * (latencies.size() - 1))]);
     };
     state.counters["records"] = static_cast<double>(expected);
     state.counters["lost"] = static_cast<double>(lost);
     state.counters["twice"] = static_cast<double>(twice);
-    state.counters["collector_cpu_ms_per_1000"] = expected > 0 ? 1e6 * cpuSeconds / static_cast<double>(expected) : 0;
+    state.counters["collector_cpu_ms_per_1000"] =
+        expected > 0 ? 1e6 * cpuSeconds / static_cast<double>(expected) : 0;
     state.counters["latency_p50_ms"] = percentile(0.50);
     state.counters["latency_p99_ms"] = percentile(0.99);
     state.counters["latency_max_ms"] = percentile(1.0);
@@ -242,9 +245,9 @@ void BM_OneLoggerPublishing(benchmark::State& state) {
     }
     TempFolder work;
     std::filesystem::create_directories(work.Path("logs"));
-    const CommandResult result =
-        RunCommand(kFleetSim + " --mqtt " + broker.Url() + " --sites 1 --rate 2 --seconds " + std::to_string(seconds) +
-                   " --spool-root " + work.Path("spools") + " --log-root " + work.Path("logs"));
+    const CommandResult result = RunCommand(
+        kFleetSim + " --mqtt " + broker.Url() + " --sites 1 --rate 2 --seconds " + std::to_string(seconds) +
+        " --spool-root " + work.Path("spools") + " --log-root " + work.Path("logs"));
     unsigned long long records = 0;
     long long cpuMs = 0;
     std::sscanf(result.output.c_str(), "records %llu cpu_ms %lld", &records, &cpuMs);
@@ -252,7 +255,12 @@ void BM_OneLoggerPublishing(benchmark::State& state) {
     state.counters["cpu_percent_of_core"] = 100.0 * static_cast<double>(cpuMs) / (1000.0 * seconds);
   }
 }
-BENCHMARK(BM_OneLoggerPublishing)->Arg(60)->ArgName("seconds")->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK(BM_OneLoggerPublishing)
+    ->Arg(60)
+    ->ArgName("seconds")
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime();
 
 }  // namespace
 

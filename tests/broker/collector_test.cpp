@@ -44,20 +44,23 @@ std::vector<std::string> Lines(const std::string& text) {
 class CollectorTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!TestBroker::Available()) GTEST_SKIP() << "mosquitto is not installed (scripts/install-deps.sh installs it)";
+    if (!TestBroker::Available())
+      GTEST_SKIP() << "mosquitto is not installed (scripts/install-deps.sh installs it)";
   }
   // Starts a collector on broker into folder and waits until it collects.
   void StartCollector(ChildProcess& collector, const TestBroker& broker, const std::string& folder,
                       const std::string& clientId = "test-collector", const std::string& group = {}) {
-    std::vector<std::string> argv = {kCollect, "--mqtt", broker.Url(), "--dir", folder, "--client-id", clientId};
+    std::vector<std::string> argv = {kCollect, "--mqtt",      broker.Url(), "--dir",
+                                     folder,   "--client-id", clientId};
     if (!group.empty()) argv.insert(argv.end(), {"--share", group});
     const size_t said = Lines(ReadFileBytes(m_output.Path(clientId))).size();
     ASSERT_TRUE(collector.Start(argv, m_output.Path(clientId)));
     ASSERT_TRUE(WaitUntil(
         [&] {
           const std::vector<std::string> lines = Lines(ReadFileBytes(m_output.Path(clientId)));
-          return std::any_of(lines.begin() + static_cast<ptrdiff_t>(std::min(said, lines.size())), lines.end(),
-                             [](const std::string& line) { return line.find("collecting") != std::string::npos; });
+          return std::any_of(
+              lines.begin() + static_cast<ptrdiff_t>(std::min(said, lines.size())), lines.end(),
+              [](const std::string& line) { return line.find("collecting") != std::string::npos; });
         },
         20'000))
         << collector.Output();
@@ -81,7 +84,8 @@ TEST_F(CollectorTest, RebuildsEachSitesLogAndArchivesEachFinishedDay) {
     north.OnRunStarted(MakeTestStart("/home/tech/site.log"));
     south.OnRunStarted(MakeTestStart("C3.log"));
     // Four records before midnight, three after, a skipped one between.
-    const int64_t times[] = {86'397'000, 86'398'000, 86'399'000, 86'399'999, 86'400'000, 86'401'000, 90'000'000};
+    const int64_t times[] = {86'397'000, 86'398'000, 86'399'000, 86'399'999,
+                             86'400'000, 86'401'000, 90'000'000};
     uint64_t n = 0;
     for (const int64_t ms : times) {
       ++n;
@@ -93,8 +97,8 @@ TEST_F(CollectorTest, RebuildsEachSitesLogAndArchivesEachFinishedDay) {
       (ms < 86'400'000 ? dayOne : dayTwo)["north"] += line;
       (ms < 86'400'000 ? dayOne : dayTwo)["south"] += line;
     }
-    ASSERT_TRUE(WaitUntil([&] { return north.GetCounts().recordsAcked == 6 && south.GetCounts().recordsAcked == 6; },
-                          20'000));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return north.GetCounts().recordsAcked == 6 && south.GetCounts().recordsAcked == 6; }, 20'000));
   }
   ASSERT_TRUE(WaitUntil([&] { return ReadFileBytes(dir + "/south/C3.log") == dayTwo["south"]; }, 20'000))
       << ReadFileBytes(dir + "/south/C3.log");
@@ -117,9 +121,19 @@ TEST_F(CollectorTest, KillNineOfCollectorBrokerOrLoggerLosesNoLineAndWritesNoneT
 
   const std::string logs = m_folder.Path("logs");
   std::filesystem::create_directories(logs);
-  const std::vector<std::string> fleetArgs = {kFleetSim,     "--mqtt",         broker.Url(), "--sites", "3",
-                                              "--rate",      "40",             "--records",  "400",     "--spool-root",
-                                              m_folder.Path("spools"), "--log-root", logs};
+  const std::vector<std::string> fleetArgs = {kFleetSim,
+                                              "--mqtt",
+                                              broker.Url(),
+                                              "--sites",
+                                              "3",
+                                              "--rate",
+                                              "40",
+                                              "--records",
+                                              "400",
+                                              "--spool-root",
+                                              m_folder.Path("spools"),
+                                              "--log-root",
+                                              logs};
   ChildProcess fleet;
   ASSERT_TRUE(fleet.Start(fleetArgs, m_output.Path("fleet")));
   const auto logged = [&] { return ReadFileBytes(logs + "/site0.log").size(); };
@@ -148,7 +162,8 @@ TEST_F(CollectorTest, KillNineOfCollectorBrokerOrLoggerLosesNoLineAndWritesNoneT
   for (const char* site : {"site0", "site1", "site2"}) {
     const std::string expected = ReadFileBytes(logs + "/" + site + ".log");
     const std::string collected = dir + "/" + site + "/" + site + ".log";
-    EXPECT_TRUE(WaitUntil([&] { return ReadFileBytes(collected).size() >= expected.size(); }, 90'000)) << site;
+    EXPECT_TRUE(WaitUntil([&] { return ReadFileBytes(collected).size() >= expected.size(); }, 90'000))
+        << site;
     const std::vector<std::string> want = Lines(expected);
     const std::vector<std::string> got = Lines(ReadFileBytes(collected));
     // The logger's log has a line once its record is in the spool, so the
@@ -164,10 +179,12 @@ TEST_F(CollectorTest, KillNineOfCollectorBrokerOrLoggerLosesNoLineAndWritesNoneT
       }
     }
     EXPECT_EQ(next, want.size()) << site << ": a line of the logger's log was not collected: " << want[next];
-    EXPECT_LE(extra.size(), 1u) << site << ": lines collected twice or out of order, first: " << extra.front();
+    EXPECT_LE(extra.size(), 1u) << site
+                                << ": lines collected twice or out of order, first: " << extra.front();
     std::vector<std::string> sorted = got;
     std::sort(sorted.begin(), sorted.end());
-    EXPECT_EQ(std::adjacent_find(sorted.begin(), sorted.end()), sorted.end()) << site << ": a line written twice";
+    EXPECT_EQ(std::adjacent_find(sorted.begin(), sorted.end()), sorted.end())
+        << site << ": a line written twice";
   }
   collector.Stop();
   EXPECT_NE(collector.Output().find("0 never came"), std::string::npos) << collector.Output();
@@ -218,7 +235,8 @@ TEST_F(CollectorTest, SkipsWhatCannotBeASiteOrALogFileAndSaysWhy) {
   mosquitto* client = mosquitto_new(nullptr, true, nullptr);
   ASSERT_EQ(mosquitto_connect(client, "127.0.0.1", broker.Port(), 30), 0);
   const auto publish = [&](const std::string& topic, const std::string& payload) {
-    mosquitto_publish(client, nullptr, topic.c_str(), static_cast<int>(payload.size()), payload.data(), 1, false);
+    mosquitto_publish(client, nullptr, topic.c_str(), static_cast<int>(payload.size()), payload.data(), 1,
+                      false);
   };
   const std::string line = "2015/03/07-14:05:09.042   -   1,2,\r\n";
   publish("plenx/../record", "seq=1 run=r log=a.log\n" + line);
@@ -238,8 +256,10 @@ TEST_F(CollectorTest, SkipsWhatCannotBeASiteOrALogFileAndSaysWhy) {
       << said;
   EXPECT_NE(said.find("log name '../../escaped.log' starts with '.'; it is skipped."), std::string::npos)
       << said;
-  EXPECT_NE(said.find("log name 'a/b.log' contains a folder separator; it is skipped."), std::string::npos) << said;
-  EXPECT_NE(said.find("a message on plenx/north/record is not a record; it is skipped"), std::string::npos) << said;
+  EXPECT_NE(said.find("log name 'a/b.log' contains a folder separator; it is skipped."), std::string::npos)
+      << said;
+  EXPECT_NE(said.find("a message on plenx/north/record is not a record; it is skipped"), std::string::npos)
+      << said;
   EXPECT_FALSE(std::filesystem::exists(m_folder.Path("escaped.log")));
   EXPECT_FALSE(std::filesystem::exists(dir + "/../escaped.log"));
 }
