@@ -307,8 +307,18 @@ void BrokerPublisher::Worker::Handle(Work& work) {
 void BrokerPublisher::Worker::StartRun(const RunStart& start) {
   m_publishRun = !start.replay;
   if (!m_publishRun) return;
-  if (m_site.empty()) {
-    m_site = m_config.site.empty() ? DefaultSiteName(LocalHostName(), start.portName) : m_config.site;
+  const std::string site =
+      m_config.site.empty() ? DefaultSiteName(LocalHostName(), start.portName) : m_config.site;
+  if (site != m_site) {
+    // Another port makes another default site: its own session and spool.
+    // What the old one's spool holds waits for a run of that site.
+    if (m_connection.IsConnected() || m_connecting) m_connection.Disconnect();
+    m_connecting = false;
+    m_spool.Close();
+    m_spoolFailed = false;
+    m_inFlight.clear();
+    m_kept.clear();
+    m_site = site;
   }
   m_runActive = true;
   m_runId = MakeRunId(start.time);
