@@ -121,21 +121,24 @@ TEST_F(CollectorTest, KillNineOfCollectorBrokerOrLoggerLosesNoLineAndWritesNoneT
 
   const std::string logs = m_folder.Path("logs");
   std::filesystem::create_directories(logs);
-  const std::vector<std::string> fleetArgs = {kFleetSim,
-                                              "--mqtt",
-                                              broker.Url(),
-                                              "--sites",
-                                              "3",
-                                              "--rate",
-                                              "40",
-                                              "--records",
-                                              "400",
-                                              "--spool-root",
-                                              m_folder.Path("spools"),
-                                              "--log-root",
-                                              logs};
+  const auto fleetArgs = [&](const char* records) {
+    return std::vector<std::string>{kFleetSim,
+                                    "--mqtt",
+                                    broker.Url(),
+                                    "--sites",
+                                    "3",
+                                    "--rate",
+                                    "40",
+                                    "--records",
+                                    records,
+                                    "--spool-root",
+                                    m_folder.Path("spools"),
+                                    "--log-root",
+                                    logs};
+  };
   ChildProcess fleet;
-  ASSERT_TRUE(fleet.Start(fleetArgs, m_output.Path("fleet")));
+  // The first run lasts until it is killed, the second ends by itself.
+  ASSERT_TRUE(fleet.Start(fleetArgs("1000000"), m_output.Path("fleet")));
   const auto logged = [&] { return ReadFileBytes(logs + "/site0.log").size(); };
   const auto pause = [&](size_t moreBytes) {
     const size_t target = logged() + moreBytes;
@@ -153,7 +156,7 @@ TEST_F(CollectorTest, KillNineOfCollectorBrokerOrLoggerLosesNoLineAndWritesNoneT
   ASSERT_TRUE(broker.Start());
   pause(40 * lineBytes);
   fleet.Kill();  // a logger killed mid-run: its next run takes up its spool
-  ASSERT_TRUE(fleet.Start(fleetArgs, m_output.Path("fleet")));
+  ASSERT_TRUE(fleet.Start(fleetArgs("200"), m_output.Path("fleet")));
   pause(40 * lineBytes);
   collector.Kill();
   StartCollector(collector, broker, dir);
