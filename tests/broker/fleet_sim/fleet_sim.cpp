@@ -151,7 +151,7 @@ int main(int argc, char** argv) {
     }
     for (size_t i = 0; i < fleet.size(); ++i) {
       while (fleet[i].publisher->GetCounts().recordsSpooled == spooledBefore[i]) {
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
       }
       const std::string line = FormatLogLine(tick[i]->time, tick[i]->text);
       if (write(fleet[i].logFd, line.data(), line.size()) != static_cast<ssize_t>(line.size())) return 1;
