@@ -22,6 +22,7 @@ packages=(
   zlib1g-dev       # zlib, the fuzz targets' independent checker of deflate data and archives
   gzip             # the deflate compressor's byte-for-byte oracle in the tests
   unzip            # checks the archives the tests write
+  7zip             # 7zz, a third reader of the tests' archives (ZIP64 records included)
   python3          # its zlib and zipfile read back the tests' deflate streams and archives
   dpkg-dev         # dpkg-shlibdeps, which finds the package's dependencies; dpkg-buildflags
   desktop-file-utils  # desktop-file-validate, the package test's check of the desktop entry
