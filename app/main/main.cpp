@@ -11,7 +11,7 @@
 #include "app/logger_options.h"
 #include "headless/headless_run.h"
 #include "run/port_list.h"
-#include "tools/command_line.h"
+#include "cli/command_line.h"
 
 namespace {
 

@@ -19,7 +19,7 @@
 #include "platform/serial_port.h"
 #include "sim_options.h"
 #include "stop_signal.h"
-#include "tools/command_line.h"
+#include "cli/command_line.h"
 
 namespace {
 

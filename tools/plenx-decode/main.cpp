@@ -18,7 +18,7 @@
 #include "link/frame_format.h"
 #include "link/record_text.h"
 #include "platform/posix_io.h"
-#include "tools/command_line.h"
+#include "cli/command_line.h"
 #include "tools/plenx-decode/decode_options.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "decode/time_stamp.h"
-#include "tools/command_line.h"
+#include "cli/command_line.h"
 #include "tools/plenx-export/time_bound.h"
 
 namespace {
