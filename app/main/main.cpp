@@ -9,9 +9,9 @@
 #include <string>
 
 #include "app/logger_options.h"
+#include "cli/command_line.h"
 #include "headless/headless_run.h"
 #include "run/port_list.h"
-#include "cli/command_line.h"
 
 namespace {
 

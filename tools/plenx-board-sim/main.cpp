@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "board_model.h"
+#include "cli/command_line.h"
 #include "fault_dice.h"
 #include "line_output.h"
 #include "link/frame_encoder.h"
@@ -19,7 +20,6 @@
 #include "platform/serial_port.h"
 #include "sim_options.h"
 #include "stop_signal.h"
-#include "cli/command_line.h"
 
 namespace {
 

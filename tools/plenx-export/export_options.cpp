@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "decode/time_stamp.h"
 #include "cli/command_line.h"
+#include "decode/time_stamp.h"
 #include "tools/plenx-export/time_bound.h"
 
 namespace {
