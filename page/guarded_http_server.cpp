@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <string_view>
 
 #include "page/connection_threads.h"
 #include "platform/posix_io.h"
@@ -27,7 +28,14 @@ constexpr size_t kRefusingThreads = 4;
 constexpr int kDrainTimeoutMs = 500;
 constexpr size_t kMaxDrainBytes = 64 * 1024;
 
-thread_local const ConnectionContext* t_connection = nullptr;
+thread_local ConnectionContext* t_connection = nullptr;
+
+// The answers to a request that broke off before the library had read its
+// request line, which it closes without an answer: the client learns why.
+constexpr std::string_view kRequestTimeoutAnswer =
+    "HTTP/1.1 408 Request Timeout\r\nConnection: close\r\nContent-Length: 0\r\n\r\n";
+constexpr std::string_view kRequestTooLargeAnswer =
+    "HTTP/1.1 431 Request Header Fields Too Large\r\nConnection: close\r\nContent-Length: 0\r\n\r\n";
 
 void DrainAndClose(int sock) {
   shutdown(sock, SHUT_WR);
@@ -109,7 +117,7 @@ void GuardedHttpServer::WakeConnections() {
   WriteSome(m_wakeFd, &one, sizeof one);
 }
 
-const ConnectionContext* GuardedHttpServer::Current() { return t_connection; }
+ConnectionContext* GuardedHttpServer::Current() { return t_connection; }
 
 SSL* GuardedHttpServer::AcceptTls(int sock, int timeoutMs) {
   SSL* tls = SSL_new(m_tls);
@@ -159,12 +167,12 @@ bool GuardedHttpServer::process_and_close_socket(socket_t sock) {
     context.stream = &stream;
     context.tls = tls != nullptr;
     t_connection = &context;
-    Serve(stream, refused);
+    Serve(stream, context);
     t_connection = nullptr;
     if (tls) {
       SSL_shutdown(tls);
       SSL_free(tls);
-    } else if (refused || stream.deadlinePassed() || stream.budgetExceeded()) {
+    } else if (refused || context.closeAfterAnswer) {
       DrainAndClose(sock);
     }
   }
@@ -174,8 +182,9 @@ bool GuardedHttpServer::process_and_close_socket(socket_t sock) {
   return true;
 }
 
-void GuardedHttpServer::Serve(ConnectionStream& stream, bool refused) {
+void GuardedHttpServer::Serve(ConnectionStream& stream, ConnectionContext& context) {
   using Clock = ConnectionStream::Clock;
+  const bool refused = context.refusal != Refusal::kNone;
   // A refused connection is answered once, and quickly.
   const int requestTimeoutMs = refused ? m_limits.refusalTimeoutMs : m_limits.requestTimeoutMs;
   int requestsLeft = refused ? 1 : m_limits.maxRequestsPerConnection;
@@ -184,7 +193,16 @@ void GuardedHttpServer::Serve(ConnectionStream& stream, bool refused) {
     stream.BeginRequest(Clock::now() + std::chrono::milliseconds(requestTimeoutMs), m_limits.maxRequestBytes);
     bool closed = false;
     const bool answered = process_request(stream, requestsLeft == 0, closed, nullptr);
-    if (!answered || closed || stream.deadlinePassed() || stream.budgetExceeded()) break;
+    if (stream.deadlinePassed() || stream.budgetExceeded()) {
+      context.closeAfterAnswer = true;
+      // Cut off within its request line, which the library answers with nothing.
+      if (!answered) {
+        const std::string_view answer =
+            stream.deadlinePassed() ? kRequestTimeoutAnswer : kRequestTooLargeAnswer;
+        stream.write(answer.data(), answer.size());
+      }
+    }
+    if (!answered || closed || context.closeAfterAnswer) break;
     waitMs = m_limits.idleTimeoutMs;
   }
 }

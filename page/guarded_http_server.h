@@ -21,6 +21,10 @@ struct ConnectionContext {
   Refusal refusal = Refusal::kNone;
   const ConnectionStream* stream = nullptr;
   bool tls = false;
+  // The request was answered with an error after which the rest of what the
+  // client sent cannot be read as requests (a head or body too large, a
+  // request cut off): the connection closes after the answer.
+  bool closeAfterAnswer = false;
 };
 
 class GuardedHttpServer final : public httplib::Server {
@@ -43,13 +47,13 @@ class GuardedHttpServer final : public httplib::Server {
   void WakeConnections();
 
   // The connection the calling thread serves; nullptr outside a handler.
-  static const ConnectionContext* Current();
+  static ConnectionContext* Current();
 
  private:
   bool process_and_close_socket(socket_t sock) override;
   // Answers the connection's requests until it closes, idles, misbehaves
   // or the server stops.
-  void Serve(ConnectionStream& stream, bool refused);
+  void Serve(ConnectionStream& stream, ConnectionContext& context);
   // The TLS session of sock after its handshake; nullptr when it failed.
   SSL* AcceptTls(int sock, int timeoutMs);
 

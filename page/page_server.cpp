@@ -188,12 +188,15 @@ void PageServer::SetUpRoutes() {
       [this](const Request& request, Response& response) { return Screen(request, response); });
   m_http.set_error_handler([](const Request& request, Response& response) {
     // The library answers 400 to a request it could not read; say why.
-    const ConnectionContext* connection = GuardedHttpServer::Current();
-    if (response.status == 400 && connection && connection->stream) {
-      if (connection->stream->deadlinePassed()) response.status = 408;
-      if (connection->stream->budgetExceeded()) response.status = 431;
+    ConnectionContext* connection = GuardedHttpServer::Current();
+    if (response.status == 400 && connection->stream->deadlinePassed()) response.status = 408;
+    if (response.status == 400 && connection->stream->budgetExceeded()) response.status = 431;
+    // After these, what else the client sent cannot be read as requests.
+    if (response.status == 400 || response.status == 408 || response.status == 413 ||
+        response.status == 414 || response.status == 431) {
+      connection->closeAfterAnswer = true;
+      response.set_header("Connection", "close");
     }
-    if (response.status == 408 || response.status == 431) response.set_header("Connection", "close");
     if (response.body.empty()) SetText(response.status, ErrorText(response.status), request, response);
   });
 

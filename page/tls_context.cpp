@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <openssl/err.h>
+#include <openssl/x509.h>
 
 #include "platform/posix_io.h"
 #include "platform/system_error_text.h"
@@ -21,8 +22,7 @@ bool CheckReadable(const std::string& what, const std::string& path, std::string
 }
 
 // OpenSSL's reason for the last failure, taken off its error queue.
-std::string TlsReason() {
-  const unsigned long code = ERR_peek_last_error();
+std::string TlsReason(unsigned long code = ERR_peek_last_error()) {
   ERR_clear_error();
   const char* reason = code != 0 ? ERR_reason_error_string(code) : nullptr;
   return reason ? reason : "not in PEM form";
@@ -45,13 +45,16 @@ TlsContext MakeTlsContext(const std::string& certPath, const std::string& keyPat
     error = "Cannot use the certificate " + certPath + ": " + TlsReason() + ".";
     return nullptr;
   }
-  if (SSL_CTX_use_PrivateKey_file(context.get(), keyPath.c_str(), SSL_FILETYPE_PEM) != 1) {
-    error = "Cannot use the private key " + keyPath + ": " + TlsReason() + ".";
-    return nullptr;
-  }
-  if (SSL_CTX_check_private_key(context.get()) != 1) {
+  const bool keyUsed = SSL_CTX_use_PrivateKey_file(context.get(), keyPath.c_str(), SSL_FILETYPE_PEM) == 1;
+  const unsigned long keyError = ERR_peek_last_error();
+  if ((!keyUsed && ERR_GET_REASON(keyError) == X509_R_KEY_VALUES_MISMATCH) ||
+      (keyUsed && SSL_CTX_check_private_key(context.get()) != 1)) {
     ERR_clear_error();
     error = "The private key " + keyPath + " does not belong to the certificate " + certPath + ".";
+    return nullptr;
+  }
+  if (!keyUsed) {
+    error = "Cannot use the private key " + keyPath + ": " + TlsReason(keyError) + ".";
     return nullptr;
   }
   return context;

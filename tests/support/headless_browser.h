@@ -148,19 +148,23 @@ class HeadlessBrowser {
     return (*result)["result"]["value"];
   }
 
-  // Waits in the page until condition (a JavaScript expression) holds, then
-  // gives the value of expression; nullopt when it does not within timeoutMs.
+  // Waits until condition (a JavaScript expression) holds in the page, then
+  // gives the value of expression; nullopt when it does not within
+  // timeoutMs. Asked again and again, so a page that navigates meanwhile
+  // (a redirect, a refresh) is asked again once it is there.
   std::optional<JsonValue> WaitFor(const std::string& condition, const std::string& expression,
                                    int timeoutMs) {
-    const std::string poll =
-        "new Promise((done) => { const start = Date.now(); (function check() { "
-        "let ok = false; try { ok = (" +
-        condition + "); } catch (e) {} if (ok) done({ value: (" + expression +
-        ") }); else if (Date.now() - start > " + std::to_string(timeoutMs) +
-        ") done(null); else setTimeout(check, 20); })(); })";
-    const std::optional<JsonValue> result = Evaluate(poll, timeoutMs + kCallTimeoutMs);
-    if (!result || result->isNull()) return std::nullopt;
-    return (*result)["value"];
+    const std::string check = "(() => { try { if (" + condition + ") return { value: (" + expression +
+                              ") }; } catch (e) {} return null; })()";
+    std::optional<JsonValue> found;
+    WaitUntil(
+        [&] {
+          const std::optional<JsonValue> result = Evaluate(check, kCallTimeoutMs);
+          if (result && !result->isNull()) found = (*result)["value"];
+          return found.has_value();
+        },
+        timeoutMs);
+    return found;
   }
 
   // A PNG of the whole page as laid out now; empty when it failed.
