@@ -16,7 +16,7 @@ inline constexpr int64_t kSeriesSpanMs = 10 * 60 * 1000;
 inline constexpr size_t kSeriesMaxRecords = 8192;
 // Points a sparkline is drawn from: per column at most four (the first,
 // lowest, highest and last record), whatever the record count.
-inline constexpr int kSparklineColumns = 120;
+inline constexpr int kSparklineColumns = 60;
 // Records further apart than this are not joined by the line.
 inline constexpr int64_t kSeriesBreakMs = 15 * 1000;
 

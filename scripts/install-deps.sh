@@ -9,6 +9,9 @@ packages=(
   build-essential  # g++ and make; its libgcc-12-dev brings the sanitizer runtimes
   cmake
   libcli11-dev     # CLI11, the programs' command lines
+  pkg-config       # finds cpp-httplib
+  libcpp-httplib-dev  # cpp-httplib, the live page's HTTP server (a header and a shared library)
+  libssl-dev       # OpenSSL: the live page's TLS and the digests its tokens are compared by
   qt6-base-dev     # Qt 6 Widgets for plenx-logger (it brings the OpenGL headers Qt's CMake files need)
   qt6-charts-dev   # Qt 6 Charts, plenx-logger's trend charts
   libqt6opengl6-dev  # the Qt 6 OpenGL CMake files, without which Debian 12's Qt Charts is not found
@@ -19,6 +22,7 @@ packages=(
   gzip             # the deflate compressor's byte-for-byte oracle in the tests
   unzip            # checks the archives the tests write
   python3          # its zlib and zipfile read back the tests' deflate streams and archives
+  chromium         # the live page's tests and benchmark in a real browser, headless
   dpkg-dev         # dpkg-shlibdeps, which finds the package's dependencies; dpkg-buildflags
   desktop-file-utils  # desktop-file-validate, the package test's check of the desktop entry
   appstream        # appstreamcli, the package test's check of the AppStream metainfo
