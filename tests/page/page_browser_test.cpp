@@ -74,10 +74,21 @@ class PageBrowserTest : public ::testing::Test {
 
 TEST_F(PageBrowserTest, ShowsTheWindowsTextsOnEveryTabAndFollowsTheRun) {
   StartPage();
-  RunStart start = TestRunStart(m_config, m_folder.Write("site.log", ""));
-  m_page->face().OnRunStarted(start);
+  m_page->face().OnRunStarted(TestRunStart(m_config, "/home/tech/site.log"));
   // Ten minutes of records, so the sparklines are full.
   Feed(1250);
+  // A value's change, as the events face finds it.
+  PageEvent defrost;
+  defrost.time = WallClockTime(m_records.nextMs() - 60'000);
+  defrost.timeMs = m_records.nextMs() - 60'000;
+  defrost.severity = PageEventSeverity::kState;
+  defrost.kind = "value";
+  defrost.tab = "OUTDOOR";
+  defrost.parameter = "Defrost Status";
+  defrost.before = "Off";
+  defrost.after = "Starting";
+  defrost.text = "OUTDOOR Defrost Status: Off -> Starting";
+  m_page->AddEvent(defrost);
 
   HeadlessBrowser browser;
   ASSERT_TRUE(browser.started());
@@ -102,10 +113,14 @@ TEST_F(PageBrowserTest, ShowsTheWindowsTextsOnEveryTabAndFollowsTheRun) {
   views = browser.WaitFor("!document.getElementById('banner').hidden", kViewsFromDom, kUpdateTimeoutMs);
   ASSERT_TRUE(views);
   EXPECT_EQ(views->string(), ExpectedViews(m_config, m_records.lastText(), true));
-  const std::optional<JsonValue> event =
-      browser.Evaluate("document.querySelector('#events .event-fault').textContent");
-  ASSERT_TRUE(event);
-  EXPECT_NE(event->string().find("COMMUNICATION ERROR"), std::string::npos);
+  const std::optional<JsonValue> events = browser.Evaluate(
+      "[...document.querySelectorAll('#events .event')].map((e) => e.className + ': ' + "
+      "e.textContent).join('\\n')");
+  ASSERT_TRUE(events);
+  EXPECT_EQ(events->string(),
+            "event event-fault: 14:15:19COMMUNICATION ERROR\n"
+            "event event-state: 14:14:09OUTDOOR \xC2\xB7 Defrost Status: Off \xE2\x86\x92 Starting\n"
+            "event event-info: 14:05:09Run started on COM9, logging to /home/tech/site.log.");
 
   SaveScreenshot(browser, "page-phone.png");
   ASSERT_TRUE(browser.SetViewport(1100, 900, false));
