@@ -209,8 +209,9 @@ new MutationObserver((changes, observer) => {
     browser.Navigate(url);
     const std::optional<JsonValue> painted =
         browser.WaitFor("window.valuesPaintedMs !== undefined", "window.valuesPaintedMs", kPaintTimeoutMs);
-    const std::optional<JsonValue> contentful =
-        browser.Evaluate("performance.getEntriesByName('first-contentful-paint')[0].startTime");
+    const std::optional<JsonValue> contentful = browser.WaitFor(
+        "performance.getEntriesByName('first-contentful-paint').length > 0",
+        "performance.getEntriesByName('first-contentful-paint')[0].startTime", kPaintTimeoutMs);
     const std::optional<JsonValue> html =
         browser.Evaluate("performance.getEntriesByType('navigation')[0].responseEnd");
     if (!painted) return state.SkipWithError("the page did not paint its values");

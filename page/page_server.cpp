@@ -39,7 +39,6 @@ const httplib::Headers kSecurityHeaders = {
     {"X-Content-Type-Options", "nosniff"},
     {"Referrer-Policy", "no-referrer"},
     {"Cache-Control", "no-store"},
-    {"Cross-Origin-Opener-Policy", "same-origin"},
     {"Cross-Origin-Resource-Policy", "same-origin"},
 };
 
@@ -50,15 +49,36 @@ bool IsPublicPath(const std::string& path) {
 
 bool IsApiPath(const std::string& path) { return path.rfind("/api/", 0) == 0; }
 
+// Sends bytes as they are. The library would compress a body set otherwise,
+// with brotli at its slowest setting when the client offers it (36 ms of
+// processor time for the script, 300 ms for the state), and a client could
+// ask for that again and again; the page is small and goes over a local
+// network, so it goes uncompressed. bytes must outlive the response.
+void SetUncompressed(std::string_view bytes, const std::string& contentType, Response& response) {
+  response.set_content_provider(bytes.size(), contentType,
+                                [bytes](size_t offset, size_t length, httplib::DataSink& sink) {
+                                  return sink.write(bytes.data() + offset, length);
+                                });
+}
+
+// As above, for bytes made for this response.
+void SetUncompressed(std::string bytes, const std::string& contentType, Response& response) {
+  auto kept = std::make_shared<const std::string>(std::move(bytes));
+  response.set_content_provider(kept->size(), contentType,
+                                [kept](size_t offset, size_t length, httplib::DataSink& sink) {
+                                  return sink.write(kept->data() + offset, length);
+                                });
+}
+
 void SetText(int status, const std::string& text, const Request& request, Response& response) {
   response.status = status;
   if (IsApiPath(request.path)) {
     std::string json = "{\"error\":";
     AppendJsonString(text, json);
     json += '}';
-    response.set_content(json, "application/json");
+    SetUncompressed(std::move(json), "application/json", response);
   } else {
-    response.set_content(text + "\n", "text/plain; charset=utf-8");
+    SetUncompressed(text + "\n", "text/plain; charset=utf-8", response);
   }
 }
 
@@ -197,7 +217,8 @@ void PageServer::SetUpRoutes() {
       connection->closeAfterAnswer = true;
       response.set_header("Connection", "close");
     }
-    if (response.body.empty()) SetText(response.status, ErrorText(response.status), request, response);
+    if (!response.has_header("Content-Type"))
+      SetText(response.status, ErrorText(response.status), request, response);
   });
 
   m_http.Get("/", [this](const Request&, Response& response) { ServeAsset("index.html", response); });
@@ -216,10 +237,10 @@ void PageServer::SetUpRoutes() {
   m_http.Post("/login",
               [this](const Request& request, Response& response) { ServeSignIn(request, response); });
   m_http.Get("/api/state", [this](const Request&, Response& response) {
-    response.set_content(m_state.StateJson(), "application/json");
+    SetUncompressed(m_state.StateJson(), "application/json", response);
   });
   m_http.Get("/api/events", [this](const Request&, Response& response) {
-    response.set_content(m_state.EventsJson(), "application/json");
+    SetUncompressed(m_state.EventsJson(), "application/json", response);
   });
   m_http.Get("/api/stream", [this](const Request&, Response& response) { ServeStream(response); });
   m_http.Get("/log", [this](const Request&, Response& response) { ServeLog(response); });
@@ -275,7 +296,7 @@ void PageServer::ServeAsset(const char* name, Response& response) const {
     response.status = 404;
     return;
   }
-  response.set_content(asset->bytes.data(), asset->bytes.size(), std::string(asset->contentType));
+  SetUncompressed(asset->bytes, std::string(asset->contentType), response);
 }
 
 void PageServer::SetSessionCookie(const std::string& session, Response& response) const {
@@ -312,7 +333,7 @@ void PageServer::ServeSignIn(const Request& request, Response& response) {
   if (mark != std::string::npos && !message.empty()) {
     html.replace(mark, kMessageMark.size(), "<p class=\"sign-in-message\">" + HtmlEscaped(message) + "</p>");
   }
-  response.set_content(html, std::string(form->contentType));
+  SetUncompressed(std::move(html), std::string(form->contentType), response);
 }
 
 void PageServer::ServeStream(Response& response) {
@@ -369,7 +390,7 @@ void PageServer::ServeLog(Response& response) const {
   const std::string path = m_state.LogPath();
   if (path.empty()) {
     response.status = 404;
-    response.set_content("This run keeps no log.\n", "text/plain; charset=utf-8");
+    SetUncompressed(std::string_view("This run keeps no log.\n"), "text/plain; charset=utf-8", response);
     return;
   }
   // Non-blocking, so a FIFO in the log's place cannot hold the thread.
@@ -378,7 +399,8 @@ void PageServer::ServeLog(Response& response) const {
   if (fd < 0 || fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
     if (fd >= 0) CloseFile(fd);
     response.status = 404;
-    response.set_content("The log file is not there now.\n", "text/plain; charset=utf-8");
+    SetUncompressed(std::string_view("The log file is not there now.\n"), "text/plain; charset=utf-8",
+                    response);
     return;
   }
   const off_t size = WholeLinesSize(fd, status.st_size);
