@@ -1,7 +1,8 @@
 // The live page's costs: the processor time of the whole logger process
 // while browsers' event streams are open and records come at the control
 // board's pace; the first paint of the page's values in a real browser on
-// loopback; and the face's own time per record.
+// loopback; the face's own time per record, and the time to make the whole
+// state.
 //
 // The stream clients run in a child process forked before the page starts
 // any thread, so the process measured holds only the page (its server
@@ -244,6 +245,21 @@ void BM_FaceRecord(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_FaceRecord)->ArgName("streams")->Arg(0)->Arg(50)->Unit(benchmark::kMicrosecond);
+
+// The whole state of a run with ten minutes of records, as /api/state and a
+// stream's first message send it; the face waits for it while it is made.
+void BM_StateJson(benchmark::State& state) {
+  LoggerConfig config;
+  config.Load("");
+  SimulatedRecords records(config, 1);
+  LiveState live;
+  live.StartRun(TestRunStart(config, ""));
+  for (int r = 0; r < kTenMinutesOfRecords; ++r) live.TakeRecord(records.Next());
+  size_t bytes = 0;
+  for (auto _ : state) bytes = live.StateJson().size();
+  state.counters["bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK(BM_StateJson)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
