@@ -178,6 +178,16 @@ TEST_F(PageServerTest, TheLogDownloadSendsTheRunsLogInWholeLinesAndNoOtherFile) 
   }
 }
 
+TEST_F(PageServerTest, APortInUseStopsTheStartWithTheAddressAndTheReason) {
+  PageSettings settings;
+  settings.serve = true;
+  settings.port = m_page->port();
+  std::string error;
+  EXPECT_FALSE(LivePage::Start(settings, error));
+  EXPECT_EQ(error, "Cannot serve the page on 127.0.0.1:" + std::to_string(settings.port) +
+                       ": address already in use.");
+}
+
 TEST_F(PageServerTest, NoLogIsNotFound) {
   EXPECT_EQ(m_client->Get("/log")->status, 404);  // before any run
   StartRun();
