@@ -76,7 +76,7 @@ void BM_LiveCostPerRecord(benchmark::State& state) {
   }
   EventFace face;
   size_t events = 0;
-  face.AddListener([&events](const ChangeEvent&) { ++events; });
+  face.AddListener([&events](const ChangeEvent&, const std::shared_ptr<const RunRecord>&) { ++events; });
   RunStart start;
   start.layout = layout;
   start.timeMs = startMs;

@@ -64,7 +64,7 @@ void EventFace::OnRecord(const std::shared_ptr<const RunRecord>& record) {
     m_deriver->Feed(record->time, record->timeMs, record->sequence, record->texts, record->numbers,
                     record->filledRows, m_made);
   }
-  Hand();
+  Hand(record);
 }
 
 void EventFace::OnRunEvent(const RunEvent& event) {
@@ -97,9 +97,11 @@ void EventFace::OnRunEnded(const RunEnd& end) {
   m_deriver.reset();
 }
 
-void EventFace::Hand() {
+void EventFace::Hand(const std::shared_ptr<const RunRecord>& record) {
+  static const std::shared_ptr<const RunRecord> kNoRecord;
   for (const ChangeEvent& event : m_made) {
-    for (const Listener& listener : m_listeners) listener(event);
+    const std::shared_ptr<const RunRecord>& cameWith = event.record != 0 ? record : kNoRecord;
+    for (const Listener& listener : m_listeners) listener(event, cameWith);
   }
   m_made.clear();
 }

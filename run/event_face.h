@@ -21,9 +21,12 @@ std::vector<WatchedRow> WatchedRowsOf(const RunLayout& layout);
 class EventFace : public RunObserver {
  public:
   // Called with each event as the run's calls bring it, on the run's
-  // thread, in time order within a run. A listener returns quickly and
-  // hands slow work to its own thread (see RunObserver).
-  using Listener = std::function<void(const ChangeEvent& event)>;
+  // thread, in time order within a run, and with the record it came with
+  // (null for an event between records), so that a listener can keep the
+  // values of that record. A listener returns quickly and hands slow work
+  // to its own thread (see RunObserver).
+  using Listener =
+      std::function<void(const ChangeEvent& event, const std::shared_ptr<const RunRecord>& record)>;
 
   // Adds a listener; only while no run calls the face (before the run
   // starts).
@@ -43,7 +46,9 @@ class EventFace : public RunObserver {
   void OnRunEnded(const RunEnd& end) override;
 
  private:
-  void Hand();
+  // Hands the events made so far to the listeners, with record for those
+  // that came with it.
+  void Hand(const std::shared_ptr<const RunRecord>& record = nullptr);
 
   std::vector<Listener> m_listeners;
   // The watched rows of the run's layout, from OnRunStarted to OnRunEnded.

@@ -111,7 +111,9 @@ TEST(EventFaceTest, LiveEqualsFromLogForEveryScenario) {
   for (const auto& c : cases) {
     EventFace face;
     std::vector<ChangeEvent> live;
-    face.AddListener([&live](const ChangeEvent& event) { live.push_back(event); });
+    face.AddListener([&live](const ChangeEvent& event, const std::shared_ptr<const RunRecord>&) {
+      live.push_back(event);
+    });
     BoardModel model{RecordLayout{}, 11};
     ScenarioScript script(c.scenario, model);
     RecordDecoder decoder(config.ShownLayout());
@@ -169,7 +171,9 @@ TEST(EventFaceTest, TheRunsOwnEvents) {
   };
   EventFace face;
   std::vector<std::string> seen;
-  face.AddListener([&seen](const ChangeEvent& event) {
+  // Each event comes with the record it came with, none between records.
+  face.AddListener([&seen](const ChangeEvent& event, const std::shared_ptr<const RunRecord>& record) {
+    EXPECT_EQ(record ? record->sequence : 0, event.record) << Describe(event);
     seen.push_back(std::to_string(event.timeMs) + " " + Describe(event));
   });
 
