@@ -9,6 +9,10 @@ packages=(
   build-essential  # g++ and make; its libgcc-12-dev brings the sanitizer runtimes
   cmake
   libcli11-dev     # CLI11, the programs' command lines
+  pkg-config       # finds libmosquitto for the build
+  libmosquitto-dev # the MQTT client library of MQTT publishing and plenx-collect
+  mosquitto        # the MQTT broker the broker tests start on a loopback port (never as a service)
+  openssl          # makes the broker tests' TLS certificates
   qt6-base-dev     # Qt 6 Widgets for plenx-logger (it brings the OpenGL headers Qt's CMake files need)
   qt6-charts-dev   # Qt 6 Charts, plenx-logger's trend charts
   libqt6opengl6-dev  # the Qt 6 OpenGL CMake files, without which Debian 12's Qt Charts is not found
