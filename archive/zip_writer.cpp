@@ -17,6 +17,7 @@
 #include "archive/zip_file.h"
 #include "archive/zip_format.h"
 #include "archive/zip_method.h"
+#include "archive/zip_name_flag.h"
 #include "archive/zip_records.h"
 #include "archive/zip_times.h"
 #include "platform/file_status.h"
@@ -193,7 +194,7 @@ uint32_t ArchiveWriter::AddFile(const char* entryName, const char* sourcePath,
 
   // Provisional values; the sizes are the low 32 bits of the reported size.
   const uint32_t reportedSize = static_cast<uint32_t>(status.sizeBytes);
-  record.generalPurposeFlag = kFlagDataDescriptor;
+  record.generalPurposeFlag = kFlagDataDescriptor | NameEncodingFlag(record.entryName);
   record.dosDateTime = DosDateTime(status.lastWriteTime);
   record.crc32 = 0;
   record.compressedSize = stored ? reportedSize : 0;
