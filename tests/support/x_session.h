@@ -19,6 +19,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <functional>
 #include <optional>
@@ -38,6 +39,14 @@ extern char** environ;
 
 // An X window id as xdotool and xprop print it (decimal or 0x hex).
 using XWindowId = unsigned long;
+
+// A window's picture in 8-bit grey, row by row.
+struct XGrayImage {
+  int width = 0;
+  int height = 0;
+  std::string pixels;  // width * height bytes
+  uint8_t At(int x, int y) const { return static_cast<uint8_t>(pixels[static_cast<size_t>(y * width + x)]); }
+};
 
 struct XGeometry {
   int x = 0;  // the client area's upper left corner on the screen
@@ -161,6 +170,23 @@ class XSession {
   bool Screenshot(const std::string& pngPath, XWindowId window = 0) const {
     const std::string which = window == 0 ? "root" : std::to_string(window);
     return Run("import -window " + which + " " + Quoted(pngPath)).exitCode == 0;
+  }
+
+  // The window as it is drawn now, in grey; empty when it cannot be read.
+  XGrayImage GrayImage(XWindowId window) const {
+    const CommandResult pgm = RunCommand("DISPLAY=" + m_display + " import -window " +
+                                         std::to_string(window) + " -depth 8 pgm:- 2>/dev/null");
+    // Binary PGM: "P5", width, height, 255, one blank, then the pixels.
+    std::istringstream header(pgm.output);
+    std::string magic;
+    int maxValue = 0;
+    XGrayImage image;
+    header >> magic >> image.width >> image.height >> maxValue;
+    const size_t size = static_cast<size_t>(image.width) * static_cast<size_t>(image.height);
+    const auto start = static_cast<size_t>(header.tellg()) + 1;
+    if (magic != "P5" || maxValue != 255 || header.fail() || pgm.output.size() != start + size) return {};
+    image.pixels = pgm.output.substr(start);
+    return image;
   }
 
   // Checks done() every few tens of milliseconds for up to timeoutMs: the
