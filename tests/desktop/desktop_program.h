@@ -16,13 +16,18 @@
 
 // The main window's title, as a pattern for XSession::FindWindows.
 inline const std::string kMainWindowTitle = "Plenx Logger Service$";
+// A place in the main window's unit list, where a right click brings the
+// window menu.
+inline constexpr int kMainListX = 400;
+inline constexpr int kMainListY = 150;
 
 class DesktopRun {
  public:
   // Starts the program with `arguments`; without any, it logs COM9 to
   // site.log from the start (--start).
   explicit DesktopRun(const XSession& x, std::vector<std::string> arguments = {})
-      : m_display("DISPLAY", x.Display().c_str()),
+      : m_x(x),
+        m_display("DISPLAY", x.Display().c_str()),
         m_platform("QT_QPA_PLATFORM", "xcb"),
         m_board(m_folder.Files()) {
     const std::string device = m_board.Device();
@@ -44,10 +49,20 @@ class DesktopRun {
   DesktopRun(const DesktopRun&) = delete;
   DesktopRun& operator=(const DesktopRun&) = delete;
 
+  // Right-clicks the main window and waits for its menu, whose entries
+  // then take their mnemonic keys ("t" for Trends...).
+  bool OpenWindowMenu() const {
+    const size_t before = ProgramWindows();
+    m_x.Click(m_main, kMainListX, kMainListY, 3);
+    return XSession::Poll([&] { return ProgramWindows() > before; });
+  }
+
   bool Started() const { return m_problem.empty(); }
   const std::string& Problem() const { return m_problem; }
   XWindowId MainWindow() const { return m_main; }
   const ProgramFolder& Folder() const { return m_folder; }
+  // The program's windows on screen, menus included (which have no title).
+  size_t ProgramWindows() const { return m_x.FindWindowsOfClass("^plenx-logger$").size(); }
   LoggerProcess& Logger() { return *m_logger; }
 
   // Lines in the log so far.
@@ -57,6 +72,7 @@ class DesktopRun {
   }
 
  private:
+  const XSession& m_x;
   ProgramFolder m_folder;
   ScopedEnv m_display;
   ScopedEnv m_platform;

@@ -12,11 +12,8 @@
 
 namespace {
 
-// Places in the windows' client areas, in pixels: the main window's unit
-// list (anywhere in it brings the window menu), the Trends window's chart
-// and its parameter list (below the row of buttons).
-constexpr int kMainListX = 400;
-constexpr int kMainListY = 150;
+// Places in the Trends window's client area, in pixels: its chart and its
+// parameter list (below the row of buttons).
 constexpr int kTrendsChartX = 700;
 constexpr int kTrendsChartY = 300;
 constexpr int kTrendsListX = 60;
@@ -37,7 +34,7 @@ TEST(TrendsWindowTest, TakesInputAndClosesWhileTheRunGoesOn) {
   ASSERT_TRUE(run.Started()) << run.Problem();
   const XWindowId main = run.MainWindow();
 
-  x.Click(main, kMainListX, kMainListY, 3);
+  ASSERT_TRUE(run.OpenWindowMenu());
   x.Key("t");  // &Trends...
   const XWindowId trends = x.WaitForWindow("^Trends$");
   ASSERT_NE(trends, 0u);
@@ -53,7 +50,9 @@ TEST(TrendsWindowTest, TakesInputAndClosesWhileTheRunGoesOn) {
   x.Click(trends, kTrendsListX, kTrendsListY);
   x.Key("space");
   x.Key("alt+c");
-  ASSERT_NE(x.WaitForWindow("^Save visible range as CSV$"), 0u);
+  const XWindowId save = x.WaitForWindow("^Save visible range as CSV$");
+  ASSERT_NE(save, 0u);
+  ASSERT_TRUE(x.WaitForActive(save));
   x.Key("ctrl+a");
   x.Type("visible.csv");
   x.Key("Return");
@@ -80,7 +79,7 @@ TEST(TrendsWindowTest, TheMainWindowsBoxesBlockOnlyTheMainWindow) {
   DesktopRun run(x);
   ASSERT_TRUE(run.Started()) << run.Problem();
   const XWindowId main = run.MainWindow();
-  x.Click(main, kMainListX, kMainListY, 3);
+  ASSERT_TRUE(run.OpenWindowMenu());
   x.Key("t");
   const XWindowId trends = x.WaitForWindow("^Trends$");
   ASSERT_NE(trends, 0u);
@@ -92,7 +91,9 @@ TEST(TrendsWindowTest, TheMainWindowsBoxesBlockOnlyTheMainWindow) {
     x.Click(trends, kTrendsChartX, kTrendsChartY);
     EXPECT_TRUE(x.WaitForActive(trends));
     x.Key("alt+c");
-    EXPECT_NE(x.WaitForWindow("^Save visible range as CSV$"), 0u);
+    const XWindowId save = x.WaitForWindow("^Save visible range as CSV$");
+    EXPECT_NE(save, 0u);
+    EXPECT_TRUE(x.WaitForActive(save));
     x.Key("Escape");
     EXPECT_TRUE(x.WaitForNoWindow("^Save visible range as CSV$"));
     x.Click(main, kMainListX, kMainListY);
@@ -102,7 +103,7 @@ TEST(TrendsWindowTest, TheMainWindowsBoxesBlockOnlyTheMainWindow) {
 
   {
     SCOPED_TRACE("About box");
-    x.Click(main, kMainListX, kMainListY, 3);
+    ASSERT_TRUE(run.OpenWindowMenu());
     x.Key("a");  // &About Plenx Logger...
     const XWindowId about = x.WaitForWindow("^About Plenx Logger$");
     ASSERT_NE(about, 0u);

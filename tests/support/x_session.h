@@ -102,6 +102,11 @@ class XSession {
   std::vector<XWindowId> FindWindows(const std::string& titlePattern) const {
     return Ids(Run("xdotool search --onlyvisible --name " + Quoted(titlePattern)).output);
   }
+  // The visible windows whose class name (the program's file name) matches
+  // the pattern, menus and other windows without a title included.
+  std::vector<XWindowId> FindWindowsOfClass(const std::string& classPattern) const {
+    return Ids(Run("xdotool search --onlyvisible --classname " + Quoted(classPattern)).output);
+  }
   // Waits until exactly one visible window's title matches; its id, or 0.
   XWindowId WaitForWindow(const std::string& titlePattern) const {
     std::vector<XWindowId> found;
