@@ -128,6 +128,10 @@ class XSession {
     const size_t hash = out.find('#');
     return hash == std::string::npos ? std::vector<XWindowId>{} : Ids(out.substr(hash + 1));
   }
+  // Waits until `upper` lies above `lower` in the window manager's stack.
+  bool WaitForAbove(XWindowId upper, XWindowId lower) const {
+    return Poll([&] { return IsAbove(upper, lower); });
+  }
   // True when `upper` lies above `lower` in the window manager's stack.
   bool IsAbove(XWindowId upper, XWindowId lower) const {
     const std::vector<XWindowId> stack = StackingOrder();
