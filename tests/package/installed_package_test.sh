@@ -54,6 +54,7 @@ share=$root/usr/share
 
 programs=(plenx-logger plenx-board-sim plenx-decode plenx-zip)
 [ -e "$build/bin/plenx-export" ] && programs+=(plenx-export)
+[ -e "$build/bin/plenx-collect" ] && programs+=(plenx-collect)
 installed=$(cd "$bin" && ls)
 [ "$installed" = "$(printf '%s\n' "${programs[@]}" | sort)" ] ||
   fail "usr/bin holds $(echo $installed), not ${programs[*]}"
@@ -104,6 +105,11 @@ else
       fail "the metainfo does not launch $id.desktop"
   fi
 fi
+
+for unit in plenx-logger@.service plenx-collect@.service; do
+  [ "$unit" = plenx-collect@.service ] && [ ! -e "$build/bin/plenx-collect" ] && continue
+  [ -f "$root/usr/lib/systemd/user/$unit" ] || fail "the systemd user unit $unit is not installed"
+done
 
 copyright=$share/doc/plenx-logger/copyright
 grep -q "^License: GPL-3+$" "$copyright" && grep -qF "/usr/share/common-licenses/GPL-3" "$copyright" ||
