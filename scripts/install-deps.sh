@@ -28,6 +28,11 @@ packages=(
   desktop-file-utils  # desktop-file-validate, the package test's check of the desktop entry
   appstream        # appstreamcli, the package test's check of the AppStream metainfo
   groff-base       # groff, the package test's check of the man pages
+  xvfb             # an X server of its own for the window tests of tests/desktop/
+  openbox          # the window manager there: stacking, focus and modal windows as on a desktop
+  xdotool          # the mouse and the keys of those tests
+  x11-utils        # xprop and xwininfo: what the window manager did
+  imagemagick      # import: screenshots of those tests
 )
 # scripts/package.sh adds the package checker.
 if [ "${1:-}" = "--packaging" ]; then
