@@ -11,6 +11,7 @@
 #include "page/access_guard.h"
 #include "page/connection_stream.h"
 #include "page/page_server.h"
+#include "page/run_event_text.h"
 #include "page/tls_context.h"
 
 namespace {
@@ -100,6 +101,10 @@ LivePage::~LivePage() {
 }
 
 int LivePage::port() const { return m_server->port(); }
+
+void LivePage::AddChange(const ChangeEvent& change) {
+  if (const std::optional<PageEvent> entry = PageEventOfChange(change)) m_state.AddEvent(*entry);
+}
 
 std::vector<std::string> FormatPageAccess(const PageAccess& access) {
   std::vector<std::string> lines;

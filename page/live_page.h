@@ -7,12 +7,14 @@
 //   if (!page) -> tell the user error
 //   for (line : FormatPageAccess(page->access())) -> show once
 //   run.Subscribe(&page->face());
+//   eventFace.AddListener([&](const ChangeEvent& change, const auto&) { page->AddChange(change); });
 #pragma once
 
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "decode/change_event.h"
 #include "page/live_state.h"
 #include "page/page_event.h"
 #include "page/page_limits.h"
@@ -53,9 +55,12 @@ class LivePage {
   // The face to subscribe to the run: it keeps the page's state and returns
   // at once; the server's threads do the rest.
   RunObserver& face() { return m_face; }
-  // Adds an entry to the page's event list (a value's change found by the
-  // events face). Any thread.
+  // Adds an entry to the page's event list. Any thread.
   void AddEvent(const PageEvent& event) { m_state.AddEvent(event); }
+  // Adds a value's change that the events face found (EventFace's listener);
+  // the run's own events it also hands on are passed over, since the face
+  // above takes them from the run. Any thread.
+  void AddChange(const ChangeEvent& change);
 
   const PageAccess& access() const { return m_access; }
   int port() const;

@@ -116,3 +116,17 @@ std::vector<PageEvent> RunEndedEvents(const RunEnd& end) {
   }
   return entries;
 }
+
+std::optional<PageEvent> PageEventOfChange(const ChangeEvent& change) {
+  if (change.kind != ChangeKind::kValue) return std::nullopt;
+  PageEventSeverity severity = PageEventSeverity::kState;
+  if (change.severity == EventSeverity::kFault) severity = PageEventSeverity::kFault;
+  if (change.severity == EventSeverity::kCleared) severity = PageEventSeverity::kInfo;
+  PageEvent entry = Entry(change.time, change.timeMs, severity, "value",
+                          change.tab + " " + change.parameter + ": " + change.before + " -> " + change.after);
+  entry.tab = change.tab;
+  entry.parameter = change.parameter;
+  entry.before = change.before;
+  entry.after = change.after;
+  return entry;
+}

@@ -4,6 +4,7 @@
 #include <optional>
 #include <vector>
 
+#include "decode/change_event.h"
 #include "page/page_event.h"
 #include "run/run_observer.h"
 
@@ -15,3 +16,8 @@ std::optional<PageEvent> PageEventOf(const RunEvent& event, const RunStart& star
 // failure the user must still be told of.
 PageEvent RunStartedEvent(const RunStart& start);
 std::vector<PageEvent> RunEndedEvents(const RunEnd& end);
+
+// The entry for a value's change that the events face found; nullopt for
+// the run's own events it also hands on, which the page takes from the run
+// itself.
+std::optional<PageEvent> PageEventOfChange(const ChangeEvent& change);

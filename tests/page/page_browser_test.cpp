@@ -77,18 +77,23 @@ TEST_F(PageBrowserTest, ShowsTheWindowsTextsOnEveryTabAndFollowsTheRun) {
   m_page->face().OnRunStarted(TestRunStart(m_config, "/home/tech/site.log"));
   // Ten minutes of records, so the sparklines are full.
   Feed(1250);
-  // A value's change, as the events face finds it.
-  PageEvent defrost;
+  // A value's change, as the events face hands it on, and one of the run's
+  // own events, which the page takes from the run instead.
+  ChangeEvent defrost;
+  defrost.severity = EventSeverity::kState;
   defrost.time = WallClockTime(m_records.nextMs() - 60'000);
   defrost.timeMs = m_records.nextMs() - 60'000;
-  defrost.severity = PageEventSeverity::kState;
-  defrost.kind = "value";
+  defrost.listIndex = 0;
   defrost.tab = "OUTDOOR";
   defrost.parameter = "Defrost Status";
   defrost.before = "Off";
   defrost.after = "Starting";
-  defrost.text = "OUTDOOR Defrost Status: Off -> Starting";
-  m_page->AddEvent(defrost);
+  m_page->AddChange(defrost);
+  ChangeEvent started;
+  started.kind = ChangeKind::kRunStarted;
+  started.parameter = "Run";
+  started.after = "Started";
+  m_page->AddChange(started);
 
   HeadlessBrowser browser;
   ASSERT_TRUE(browser.started());
