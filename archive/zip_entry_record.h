@@ -15,7 +15,8 @@
 struct ArchiveEntryRecord {
   uint16_t versionMadeBy = plenx::zip::kVersionMadeBy;
   // Final flags: 0x0002 for a deflated entry (the compressor's level mark),
-  // 0 for a stored one; 0x0008 while the entry is provisional.
+  // 0 for a stored one; 0x0800 added for a non-ASCII UTF-8 name; 0x0008
+  // while the entry is provisional.
   uint16_t generalPurposeFlag = 0;
   uint16_t compressionMethod = plenx::zip::kMethodStored;
   // DOS time in the low 16 bits, DOS date in the high 16 bits.

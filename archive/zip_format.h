@@ -40,6 +40,10 @@ inline constexpr uint16_t kMethodDeflated = 8;
 // General purpose bit 3: sizes and CRC-32 follow the data. Set only in the
 // provisional local header, which is rewritten with the final values.
 inline constexpr uint16_t kFlagDataDescriptor = 0x0008;
+// General purpose bit 11 (language encoding): the name is UTF-8. Set only for
+// names that hold non-ASCII UTF-8; readers take any other name as code page
+// 437, which ASCII names read the same in.
+inline constexpr uint16_t kFlagUtf8Name = 0x0800;
 
 // Extended timestamp extra field ("UT"): local form with modification,
 // access and creation time; central form with the modification time only.

@@ -18,6 +18,7 @@
 #include "archive/zip_file.h"
 #include "archive/zip_format.h"
 #include "archive/zip_method.h"
+#include "archive/zip_name_flag.h"
 #include "archive/zip_records.h"
 #include "archive/zip_times.h"
 #include "platform/file_status.h"
@@ -205,7 +206,7 @@ uint32_t ArchiveWriter::AddFile(const char* entryName, const char* sourcePath,
   const uint64_t reportedSize = status.sizeBytes;
   const uint64_t largestData = stored ? reportedSize : DeflatedSizeBound(reportedSize);
   record.zip64Sizes = std::max(reportedSize, largestData) > m_limits.maxValue32;
-  record.generalPurposeFlag = kFlagDataDescriptor;
+  record.generalPurposeFlag = kFlagDataDescriptor | NameEncodingFlag(record.entryName);
   record.dosDateTime = DosDateTime(status.lastWriteTime);
   record.crc32 = 0;
   // Without ZIP64 sizes the fields hold the low 32 bits of the reported size.
