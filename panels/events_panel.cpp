@@ -22,9 +22,12 @@ constexpr int kMinimumWidthPx = 640;
 constexpr int kMinimumHeightPx = 280;
 // Wide enough for a fault's long texts ("NO Fault -> Error detected on
 // outdoor unit") beside the time, unit and parameter, and for the values.
-constexpr int kStartWidthPx = 1180;
+constexpr int kStartWidthPx = 1280;
 constexpr int kStartHeightPx = 520;
-constexpr int kStartListWidthPx = 760;
+constexpr int kStartListWidthPx = 660;
+// The values' rows under their tab: a small step in, so that long labels
+// and values fit beside each other.
+constexpr int kValuesIndentPx = 10;
 // The item's data role that holds its event's serial.
 constexpr int kEventSerialRole = Qt::UserRole;
 // Row colours: a light red for faults, a light green for their end; dark
@@ -81,13 +84,14 @@ EventsPanel::EventsPanel(QWidget* parent, Handlers handlers)
   m_values->setColumnCount(kValueColumnCount);
   m_values->setHeaderLabels({QStringLiteral("Parameter"), QStringLiteral("Value")});
   m_values->setUniformRowHeights(true);
+  m_values->setIndentation(kValuesIndentPx);
   m_values->setSelectionMode(QAbstractItemView::NoSelection);
   m_values->setFocusPolicy(Qt::NoFocus);
   m_values->header()->setStretchLastSection(true);
   valuesLayout->addWidget(m_values);
   splitter->addWidget(valuesPane);
   splitter->setSizes({kStartListWidthPx, kStartWidthPx - kStartListWidthPx});
-  layout->addWidget(splitter);
+  layout->addWidget(splitter, 1);
 
   m_summary->setTextFormat(Qt::PlainText);
   layout->addWidget(m_summary);
@@ -128,9 +132,12 @@ void EventsPanel::AddEvents(std::span<const ChangeEvent> events) {
     items.prepend(item);
   }
   m_list->insertTopLevelItems(0, items);
-  // Sized once, to the first events: later ones have texts of the same kinds.
-  if (firstEvents) {
-    for (int column = kTimeColumn; column < kChangeColumn; ++column) m_list->resizeColumnToContents(column);
+  // The columns widen to the texts in view, and never narrow: the run's
+  // start has no unit, the changes after it do.
+  for (int column = kTimeColumn; column < kChangeColumn; ++column) {
+    const int before = m_list->columnWidth(column);
+    m_list->resizeColumnToContents(column);
+    if (!firstEvents && m_list->columnWidth(column) < before) m_list->setColumnWidth(column, before);
   }
   UpdateSummary();
 }
