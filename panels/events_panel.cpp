@@ -22,9 +22,9 @@ constexpr int kMinimumWidthPx = 640;
 constexpr int kMinimumHeightPx = 280;
 // Wide enough for a fault's long texts ("NO Fault -> Error detected on
 // outdoor unit") beside the time, unit and parameter, and for the values.
-constexpr int kStartWidthPx = 1280;
+constexpr int kStartWidthPx = 1180;
 constexpr int kStartHeightPx = 520;
-constexpr int kStartListWidthPx = 660;
+constexpr int kStartListWidthPx = 640;
 // The values' rows under their tab: a small step in, so that long labels
 // and values fit beside each other.
 constexpr int kValuesIndentPx = 10;

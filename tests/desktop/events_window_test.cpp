@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include "tests/desktop/desktop_program.h"
 #include "tests/support/run_command.h"
@@ -71,6 +72,26 @@ bool Shows(const ColourImage& image, uint32_t rgb) {
   return false;
 }
 
+// A place in the main window's unit list (client coordinates of `under`)
+// that window `over` does not cover; none: (-1, -1).
+std::pair<int, int> UncoveredPlace(const XGeometry& under, const XGeometry& over) {
+  // The list fills the tab area, right of the controls and above the buttons.
+  constexpr int kLowerListY = 300;
+  constexpr int kRightMarginPx = 60;
+  const std::pair<int, int> candidates[] = {{kMainListX, kMainListY},
+                                            {kMainListX, kLowerListY},
+                                            {under.width - kRightMarginPx, kMainListY},
+                                            {under.width - kRightMarginPx, kLowerListY}};
+  for (const auto& [x, y] : candidates) {
+    const int screenX = under.x + x;
+    const int screenY = under.y + y;
+    const bool covered = screenX >= over.x && screenX < over.x + over.width && screenY >= over.y &&
+                         screenY < over.y + over.height;
+    if (!covered) return {x, y};
+  }
+  return {-1, -1};
+}
+
 TEST(EventsWindowTest, ShowsTheTripAsAFaultAndTheValuesAtItDuringTheRun) {
   XSession x;
   SKIP_WITHOUT_X_SESSION(x);
@@ -104,7 +125,9 @@ TEST(EventsWindowTest, ShowsTheTripAsAFaultAndTheValuesAtItDuringTheRun) {
   // The main window is not blocked: the run logs on, and it takes a click.
   const size_t logged = run.LogLines();
   EXPECT_TRUE(XSession::Poll([&] { return run.LogLines() > logged; }));
-  x.Click(run.MainWindow(), kMainListX, kMainListY);
+  const auto [mainX, mainY] = UncoveredPlace(x.Geometry(run.MainWindow()), x.Geometry(events));
+  ASSERT_GE(mainX, 0) << "the Events window covers the main window";
+  x.Click(run.MainWindow(), mainX, mainY);
   EXPECT_TRUE(x.WaitForActive(run.MainWindow()));
   x.Click(events, kListClickX, faultRowY);
   EXPECT_TRUE(x.WaitForActive(events));
