@@ -17,19 +17,6 @@ constexpr unsigned kShortChainSteps = 4;
 // Prefix chain steps between checks of the chain budget.
 constexpr unsigned kRankCheckSteps = 8;
 
-// Reads two bytes as one 16-bit value (host order; only compared for equality).
-inline uint16_t Load16(const uint8_t* bytes) {
-  uint16_t value;
-  std::memcpy(&value, bytes, sizeof value);
-  return value;
-}
-
-inline uint64_t Load64(const uint8_t* bytes) {
-  uint64_t value;
-  std::memcpy(&value, bytes, sizeof value);
-  return value;
-}
-
 // Number of equal leading bytes of scan and match, counted from offset 2 on
 // (callers have compared offsets 0 and 1), at most kMaxMatch. Reads no byte
 // beyond offset kMaxMatch - 1.
@@ -66,12 +53,6 @@ inline bool MeasureCandidate(DeflateState& s, unsigned candidate, unsigned& best
     scanEnd = Load16(scan + bestLength - 1);
   }
   return false;
-}
-
-inline uint32_t Load32(const uint8_t* bytes) {
-  uint32_t value;
-  std::memcpy(&value, bytes, sizeof value);
-  return value;
 }
 
 // The first count bytes (1 to 8) as one number, the others' bits cleared;
@@ -267,6 +248,7 @@ void SlideChains(DeflateState& s) {
 }
 
 void ResetChains(DeflateState& s) {
+  s.chainsStale = false;
   std::memset(s.head, 0, sizeof s.head);
   for (PrefixChains& chains : s.prefixChains) std::memset(chains.head, 0, sizeof chains.head);
   for (unsigned& end : s.indexedEnd) end = 0;

@@ -16,7 +16,7 @@ void SlideWindow(DeflateState& s) {
   s.matchStart -= kWindowHalfBytes;
   s.position -= kWindowHalfBytes;
   s.blockStart -= kWindowHalfBytes;
-  SlideChains(s);
+  if (!s.chainsStale) SlideChains(s);
 }
 
 }  // namespace

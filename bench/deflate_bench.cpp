@@ -5,7 +5,7 @@
 //
 //   deflate_bench [--benchmark_...]         Google Benchmark runs
 //   deflate_bench --write-inputs DIR        writes the generated inputs to DIR
-//   deflate_bench --compress-file IN [--output OUT] [--threads 1|2]
+//   deflate_bench --compress-file IN [--output OUT] [--threads 0..8]
 //                                           compresses IN as the ZIP writer does
 //                                           (raw deflate to OUT, or discarded)
 #include <benchmark/benchmark.h>
@@ -45,13 +45,9 @@ const Bytes& NoisyLogInput() {
   return input;
 }
 
-DeflateCompressor::SearchThreads ThreadsOption(int64_t threads) {
-  return threads > 1 ? DeflateCompressor::SearchThreads::kTwo : DeflateCompressor::SearchThreads::kOne;
-}
-
 // state.range(0): search threads.
 void CompressInput(benchmark::State& state, const Bytes& input) {
-  DeflateCompressor compressor(ThreadsOption(state.range(0)));  // reused, as the ZIP writer reuses it
+  DeflateCompressor compressor(static_cast<unsigned>(state.range(0)));  // reused, as the ZIP writer reuses it
   uint64_t compressedBytes = 0;
   for (auto _ : state) {
     size_t offset = 0;
@@ -112,7 +108,7 @@ int CompressFile(const std::string& inputPath, const std::string& outputPath, in
     CloseFile(input);
     return 1;
   }
-  DeflateCompressor compressor(ThreadsOption(threads));
+  DeflateCompressor compressor(static_cast<unsigned>(threads));
   uint16_t flags = 0;
   std::string error;
   const uint64_t size = compressor.Compress(
@@ -141,11 +137,13 @@ int main(int argc, char** argv) {
   std::string inputsDirectory;
   std::string inputPath;
   std::string outputPath;
-  int threads = 2;
+  int threads = 0;
   app.add_option("--write-inputs", inputsDirectory, "Write the generated inputs to this folder and exit");
   app.add_option("--compress-file", inputPath, "Compress this file once and exit");
   app.add_option("--output", outputPath, "Raw deflate stream of --compress-file (default: discarded)");
-  app.add_option("--threads", threads, "Search threads for --compress-file")->check(CLI::Range(1, 2));
+  app.add_option("--threads", threads,
+                 "Search threads for --compress-file: 1 to 8, or 0 to decide from the CPUs and their load")
+      ->check(CLI::Range(0, 8));
   CLI11_PARSE(app, argc, argv);
 
   if (!inputsDirectory.empty()) return WriteInputs(inputsDirectory) ? 0 : 1;
