@@ -38,7 +38,7 @@ inline bool RecordMatch(DeflateState& state, unsigned distance, unsigned lengthM
   const unsigned distanceMinusOne = distance - 1;
   const unsigned distanceCode = DistanceCode(state.tables, distanceMinusOne & 0x7FFF);
   if (distanceMinusOne >= kMaxDistance || lengthMinus3 > kMaxMatch - kMinMatch) {
-    state.error.Fail("ct_tally: bad match");
+    state.error.Fail("a match longer or farther than the format allows");
     return false;
   }
   state.literalOrLength[state.literalCount++] = static_cast<uint8_t>(lengthMinus3);

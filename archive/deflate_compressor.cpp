@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "archive/deflate_block_writer.h"
 #include "archive/deflate_lazy_step.h"
@@ -96,7 +97,7 @@ void TakeOver(DeflateState& s, LazyParse& parse, const SpeculatedSegment& segmen
       const uint64_t length = lengthMinus3 + kMinMatch;
       if (cursor.position < codedFrom ? cursor.position + length > codedFrom
                                       : cursor.position + length > codedTo) {
-        s.error.Fail("the threads' evaluations disagree");
+        s.error.Fail("a worker thread's match straddles the point where its symbols were taken over");
         break;
       }
       if (cursor.position >= codedFrom) {
@@ -112,7 +113,8 @@ void TakeOver(DeflateState& s, LazyParse& parse, const SpeculatedSegment& segmen
     ++cursor.entry;
     cursor.literalsPassed = 0;
   }
-  if (cursor.position != codedTo) s.error.Fail("the threads' evaluations disagree");
+  if (cursor.position != codedTo)
+    s.error.Fail("a worker thread's symbols end short of where they were taken over to");
   AdvanceTo(s, to, read);
   parse.matchLength = kMinMatch - 1;
   parse.literalPending = toPending;
@@ -226,24 +228,32 @@ uint64_t DeflateCompressor::Compress(int level, const ReadFunction& read, const 
   if (level < kMinLevel || level > kMaxLevel) {
     // Still write a complete stream (at the ZIP level) so the archive stays
     // readable; the caller drops the entry because of the message.
-    s.error.Fail("bad pack level");
+    s.error.Fail("compression level outside 1 to 8");
   } else if (level == kZipLevel) {
     generalPurposeFlag |= kLevel8FlagMark;
   }
   const bool levelValid = level >= kMinLevel && level <= kMaxLevel;
   const LevelConfig& config = kLevelConfigs[levelValid ? level : kZipLevel];
+  SpeculativeSearch* speculation = nullptr;
   if (m_searchThreads != 1) {
-    if (!m_speculation) m_speculation = std::make_unique<SpeculativeSearch>();
-    SpeculativeSearch& speculation = *m_speculation;
-    speculation.BeginEntry(config, read, m_searchThreads, [] { return SearchWorkersFor(ReadCpuCapacity()); });
+    try {
+      if (!m_speculation) m_speculation = std::make_unique<SpeculativeSearch>();
+      m_speculation->BeginEntry(config, read, m_searchThreads,
+                                [] { return SearchWorkersFor(ReadCpuCapacity()); });
+      speculation = m_speculation.get();
+    } catch (const std::bad_alloc&) {
+      // Nothing was read yet: the calling thread compresses alone.
+    }
+  }
+  if (speculation != nullptr) {
     // However the entry ends, the workers are idle afterwards.
     const std::unique_ptr<SpeculativeSearch, void (*)(SpeculativeSearch*)> entry(
-        &speculation, [](SpeculativeSearch* ended) { ended->EndEntry(); });
-    const ReadFunction windowRead = [&speculation](uint8_t* buffer, uint32_t count) {
-      return speculation.ReadForWindow(buffer, count);
+        speculation, [](SpeculativeSearch* ended) { ended->EndEntry(); });
+    const ReadFunction windowRead = [speculation](uint8_t* buffer, uint32_t count) {
+      return speculation->ReadForWindow(buffer, count);
     };
     StartEntry(s, config, windowRead, output);
-    DeflateLazySpeculative(s, speculation, windowRead);
+    DeflateLazySpeculative(s, *speculation, windowRead);
   } else {
     StartEntry(s, config, read, output);
     DeflateLazy(s, read);

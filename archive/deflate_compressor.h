@@ -66,15 +66,18 @@ class DeflateCompressor {
   // Returns the compressed size in bytes, which always equals the total count
   // handed to output. errorMessage is cleared at the start and, when an
   // internal consistency check failed (or level is outside 1 to 8), holds
-  // that check's message; the stream is still completed, but the caller must
-  // treat the entry as failed. Output for a given input is the same whatever
-  // earlier entries this object compressed.
+  // what that check found, in words that follow "failed an internal check:"
+  // ("a match running past the window"); the stream is still completed, but
+  // the caller must treat the entry as failed. Output for a given input is
+  // the same whatever earlier entries this object compressed and however
+  // many threads it used; where memory or threads for the workers cannot be
+  // had, the calling thread does their work.
   uint64_t Compress(int level, const ReadFunction& read, const OutputFunction& output,
                     uint16_t& generalPurposeFlag, std::string& errorMessage);
 
  private:
   std::unique_ptr<plenx::deflate::DeflateState> m_state;
-  std::unique_ptr<plenx::deflate::SpeculativeSearch>
-      m_speculation;  // made with the first entry that may use it
+  // Made with the first entry that may use worker threads.
+  std::unique_ptr<plenx::deflate::SpeculativeSearch> m_speculation;
   unsigned m_searchThreads;
 };

@@ -41,12 +41,12 @@ inline bool MeasureCandidate(DeflateState& s, unsigned candidate, unsigned& best
   const unsigned position = s.position;
   const uint8_t* const scan = s.window + position;
   if (candidate >= position) {
-    s.error.Fail("no future");
+    s.error.Fail("a match candidate at or after the position searched");
     return true;
   }
   const unsigned length = MatchLength(scan, s.window + candidate);
   if (length > bestLength) {
-    if (position + length > kWindowBytes) s.error.Fail("wild scan");
+    if (position + length > kWindowBytes) s.error.Fail("a match running past the window");
     s.matchStart = candidate;
     bestLength = length;
     if (length >= s.config.niceLength) return true;
@@ -228,7 +228,7 @@ unsigned WalkPrefixChains(DeflateState& s, unsigned firstCandidate, SearchBounds
   do {
     if (Load16(window + candidate) == scanFirstTwo && window[candidate + 2] == scan[2]) {
       if (candidate >= position) {
-        s.error.Fail("no future");
+        s.error.Fail("a match candidate at or after the position searched");
         return bestLength;
       }
       s.matchStart = candidate;
@@ -243,7 +243,8 @@ unsigned WalkPrefixChains(DeflateState& s, unsigned firstCandidate, SearchBounds
 unsigned LongestMatch(DeflateState& s, unsigned candidate) {
   SearchBounds bounds{s.config.maxChain, s.position > kMaxDistance ? s.position - kMaxDistance : 0};
   if (s.prevLength >= s.config.goodLength) bounds.budget >>= 2;
-  if (s.position > kWindowBytes - kMinLookahead) s.error.Fail("insufficient lookahead");
+  if (s.position > kWindowBytes - kMinLookahead)
+    s.error.Fail("a match search too close to the end of the window");
   unsigned bestLength;
   if (WalkShortChain(s, candidate, bounds, bestLength)) return bestLength;
   return WalkPrefixChains(s, candidate, bounds, bestLength);

@@ -55,16 +55,17 @@ struct SegmentSink {
 }  // namespace
 
 void SpeculatedSegment::Begin(uint64_t segment) {
+  m_usable = false;
   m_start = segment * kSegmentBytes;
   m_stop = m_start + kSegmentBytes + kSegmentExtensionBytes;
   m_ownEnd = UINT64_MAX;
   m_end = m_start;
   m_endPending = false;
-  m_usable = true;
   m_pendingLiterals = 0;
   m_entries.clear();
   for (std::vector<uint64_t>& reached : m_reached) reached.assign(kReachBits / 64, 0);
   m_error = {};
+  m_usable = true;
 }
 
 bool SpeculatedSegment::Reached(uint64_t position, bool literalPending) {
@@ -171,6 +172,7 @@ bool SpeculativeSearch::StartWorkers(unsigned count) {
 
 void SpeculativeSearch::BeginEntry(const LevelConfig& config, const DeflateCompressor::ReadFunction& read,
                                    unsigned workers, const std::function<unsigned()>& workersFor) {
+  if (!m_ring) m_ring = std::make_unique<InputRing>(RingBytes(kMaxSearchWorkers + 2));
   std::unique_lock<std::mutex> lock(m_mutex);
   // An entry that ended early (its output threw) may have left work running.
   m_entryActive = false;
@@ -180,7 +182,6 @@ void SpeculativeSearch::BeginEntry(const LevelConfig& config, const DeflateCompr
   });
   m_config = config;
   m_activeWorkers = 0;
-  if (!m_ring) m_ring = std::make_unique<InputRing>(RingBytes(kMaxSearchWorkers + 2));
   m_ring->Begin(read, RingBytes(SlotCount()));
   m_inputEnd = 0;
   m_inputEnded = false;
@@ -302,7 +303,12 @@ void SpeculativeSearch::WorkerLoop(Worker& worker) {
     lock.unlock();
     m_workerWake.notify_all();  // the next segment may be ready for another worker
     if (m_segmentStarts) m_segmentStarts(segment);
-    Evaluate(worker, segment, slot.result);
+    try {
+      Evaluate(worker, segment, slot.result);
+    } catch (const std::bad_alloc&) {
+      // Without the memory for its symbols the segment is left to the compressor.
+      slot.result.MarkUnusable();
+    }
     lock.lock();
     slot.state = SlotState::kDone;
     m_slotDone.notify_all();

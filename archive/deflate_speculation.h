@@ -127,7 +127,8 @@ class SpeculativeSearch {
   // `workers` threads (2 to kMaxSearchWorkers), or by as many as
   // workersFor() says (0 or 1: none) when workers is 0. Reads ahead, and
   // uses no worker when the input ends too soon to give one a segment, or
-  // when no thread can be started.
+  // when no thread can be started. Throws std::bad_alloc, before reading
+  // anything, when the input ring cannot be had.
   void BeginEntry(const LevelConfig& config, const DeflateCompressor::ReadFunction& read, unsigned workers,
                   const std::function<unsigned()>& workersFor = {});
   // The compressor window's read function during the entry: every request is

@@ -23,11 +23,16 @@ inline constexpr uint32_t kArchiveBadArgument = 0x00010000;
 // Why the last failed call on an archive failed.
 struct ArchiveError {
   // errno of the system call that failed; EFBIG when the archive or an
-  // entry outgrew the format's 32-bit fields; 0 when no system call failed
-  // (a source that is not a regular file, an internal compressor check).
+  // entry outgrew the format's 32-bit fields; ENOMEM when memory ran out;
+  // 0 when no system call failed (a source that is not a regular file, an
+  // internal compressor check).
   int systemError = 0;
   // The failure concerned the source file being added, not the archive.
   bool inSource = false;
+  // What the compressor's failed internal check found, in words that follow
+  // "failed an internal check:"; null for any other failure. Valid until the
+  // archive is closed or abandoned.
+  const char* failedCheck = nullptr;
 };
 
 // Told after each read of an entry's source: the bytes read so far and the
