@@ -84,8 +84,13 @@ void TakeOver(DeflateState& s, LazyParse& parse, const SpeculatedSegment& segmen
       const uint64_t count = std::min<uint64_t>(literals - cursor.literalsPassed, codedTo - cursor.position);
       uint64_t skipped = 0;
       if (cursor.position < codedFrom) skipped = std::min(count, codedFrom - cursor.position);
-      for (uint64_t literal = cursor.position + skipped; literal < cursor.position + count; ++literal) {
-        AdvanceTo(s, literal + 1, read);
+      if (skipped < count) AdvanceTo(s, cursor.position + skipped + 1, read);
+      for (uint64_t literal = skipped; literal < count; ++literal) {
+        if (literal != skipped) {
+          ++s.position;
+          --s.lookahead;
+          KeepLookahead(s, read);
+        }
         if (RecordLiteral(s, s.window[s.position - 1])) sink.Cut();
       }
       cursor.position += count;

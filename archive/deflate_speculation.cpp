@@ -54,10 +54,10 @@ struct SegmentSink {
 
 }  // namespace
 
-void SpeculatedSegment::Begin(uint64_t segment) {
+void SpeculatedSegment::Begin(uint64_t segment, uint64_t stop) {
   m_usable = false;
   m_start = segment * kSegmentBytes;
-  m_stop = m_start + kSegmentBytes + kSegmentExtensionBytes;
+  m_stop = stop;
   m_ownEnd = UINT64_MAX;
   m_end = m_start;
   m_endPending = false;
@@ -66,20 +66,6 @@ void SpeculatedSegment::Begin(uint64_t segment) {
   for (std::vector<uint64_t>& reached : m_reached) reached.assign(kReachBits / 64, 0);
   m_error = {};
   m_usable = true;
-}
-
-bool SpeculatedSegment::Reached(uint64_t position, bool literalPending) {
-  const uint64_t index = position - m_start;
-  if (index >= kReachBits) {
-    m_usable = false;
-    return true;
-  }
-  m_reached[literalPending][index / 64] |= uint64_t{1} << (index % 64);
-  if (m_ownEnd == UINT64_MAX && position >= m_start + kSegmentBytes) {
-    m_ownEnd = position;
-    m_ownEndPending = literalPending;
-  }
-  return position >= m_stop;
 }
 
 void SpeculatedSegment::AddMatch(unsigned distance, unsigned lengthMinus3) {
@@ -134,6 +120,7 @@ struct SpeculativeSearch::Worker {
   std::vector<uint8_t> input = std::vector<uint8_t>(kHistoryBytes + InputEnd(0));
   size_t inputRead = 0;  // bytes of input in the window so far
   size_t inputBytes = 0;
+  uint64_t stop = 0;  // where its evaluation of the segment stops
   std::thread thread;
 };
 
@@ -233,7 +220,13 @@ uint32_t SpeculativeSearch::ReadForWindow(uint8_t* buffer, uint32_t count) {
 }
 
 bool SpeculativeSearch::Evaluable(uint64_t segment) const {
-  return m_activeWorkers != 0 && m_inputEnd >= InputEnd(segment);
+  if (m_activeWorkers == 0) return false;
+  if (m_inputEnd >= InputEnd(segment)) return true;
+  return m_inputEnded && m_inputEnd >= segment * kSegmentBytes + kMinLastSegmentBytes + kSegmentOverrunBytes;
+}
+
+uint64_t SpeculativeSearch::SegmentInputEnd(uint64_t segment) const {
+  return std::min(InputEnd(segment), m_inputEnd);
 }
 
 void SpeculativeSearch::EnterSegment(uint64_t segment) {
@@ -260,7 +253,7 @@ void SpeculativeSearch::FillRing(std::unique_lock<std::mutex>& lock, uint64_t ta
   // only copy input read before and at or above keepFrom, which the ring
   // keeps.
   const bool moreSegments =
-      m_activeWorkers != 0 && m_entryActive && !(m_inputEnded && m_inputEnd < InputEnd(m_nextSegment));
+      m_entryActive && (Evaluable(m_nextSegment) || (m_activeWorkers != 0 && !m_inputEnded));
   const uint64_t keepFrom =
       moreSegments ? std::min(m_windowReadDone, InputStart(m_nextSegment)) : m_windowReadDone;
   lock.unlock();
@@ -298,8 +291,11 @@ void SpeculativeSearch::WorkerLoop(Worker& worker) {
     slot.segment = segment;
     slot.state = SlotState::kRunning;
     m_nextSegment = segment + 1;
-    worker.inputBytes = static_cast<size_t>(InputEnd(segment) - InputStart(segment));
+    worker.inputBytes = static_cast<size_t>(SegmentInputEnd(segment) - InputStart(segment));
     m_ring->CopyOut(InputStart(segment), worker.input.data(), worker.inputBytes);
+    // Short of the input's end, so that the evaluation never meets it.
+    worker.stop = std::min((segment + 1) * kSegmentBytes + kSegmentExtensionBytes,
+                           SegmentInputEnd(segment) - kSegmentOverrunBytes);
     lock.unlock();
     m_workerWake.notify_all();  // the next segment may be ready for another worker
     if (m_segmentStarts) m_segmentStarts(segment);
@@ -324,7 +320,7 @@ void SpeculativeSearch::Evaluate(Worker& worker, uint64_t segment, SpeculatedSeg
   DeflateState& s = *worker.state;
   const uint64_t start = segment * kSegmentBytes;
   const uint64_t history = start - InputStart(segment);
-  result.Begin(segment);
+  result.Begin(segment, worker.stop);
 
   s.error = {};
   s.config = m_config;

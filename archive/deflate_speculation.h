@@ -34,6 +34,10 @@ inline constexpr uint64_t kSegmentExtensionBytes = 8192;
 // position from there on where no match is carried (at most a few hundred
 // bytes on), plus the lookahead of the searches there.
 inline constexpr uint64_t kSegmentOverrunBytes = 1024;
+// Once the input has ended, a worker also takes the last segment, up to
+// the overrun before the end, when it holds this much; the compressor
+// evaluates the rest itself.
+inline constexpr uint64_t kMinLastSegmentBytes = 65536;
 // Most worker threads a compressor uses, whatever the machine has.
 inline constexpr unsigned kMaxSearchWorkers = 8;
 
@@ -41,13 +45,24 @@ inline constexpr unsigned kMaxSearchWorkers = 8;
 // carried no match.
 class SpeculatedSegment {
  public:
-  // Empties the segment for an evaluation from segment * kSegmentBytes on.
-  void Begin(uint64_t segment);
+  // Empties the segment for an evaluation from segment * kSegmentBytes on
+  // that stops at the first position from stop on where no match is carried.
+  void Begin(uint64_t segment, uint64_t stop);
   // Notes that the evaluation reached position carrying no match; true once
   // it is at or past the end of its extension, where it stops. False and
   // marked unusable when the position lies beyond what a segment records
   // (it never should).
-  bool Reached(uint64_t position, bool literalPending);
+  bool Reached(uint64_t position, bool literalPending) {
+    const uint64_t index = position - m_start;
+    if (index >= kReachBits) return Unreachable();
+    m_reached[literalPending][index / 64] |= uint64_t{1} << (index % 64);
+    if (position < m_start + kSegmentBytes) return false;
+    if (m_ownEnd == UINT64_MAX) {
+      m_ownEnd = position;
+      m_ownEndPending = literalPending;
+    }
+    return position >= m_stop;
+  }
   void AddLiteral() { ++m_pendingLiterals; }
   void AddMatch(unsigned distance, unsigned lengthMinus3);
   // Ends the evaluation at position, where it stopped.
@@ -66,9 +81,10 @@ class SpeculatedSegment {
   // End() when there is none.
   uint64_t FirstMeeting(const SpeculatedSegment& next, uint64_t from, bool& literalPending) const;
   // The first position at or past the segment's end that the evaluation
-  // reached carrying no match.
-  uint64_t OwnEnd() const { return m_ownEnd; }
-  bool OwnEndPending() const { return m_ownEndPending; }
+  // reached carrying no match; its end when it stopped before (the input's
+  // last segment).
+  uint64_t OwnEnd() const { return m_ownEnd != UINT64_MAX ? m_ownEnd : m_end; }
+  bool OwnEndPending() const { return m_ownEnd != UINT64_MAX ? m_ownEndPending : m_endPending; }
   uint64_t Start() const { return m_start; }
   uint64_t End() const { return m_end; }
   bool EndPending() const { return m_endPending; }
@@ -94,8 +110,13 @@ class SpeculatedSegment {
   static constexpr uint32_t kMaxLiteralsInMatch = 255;
   static constexpr uint64_t kReachBits = kSegmentBytes + kSegmentExtensionBytes + kSegmentOverrunBytes;
 
+  bool Unreachable() {
+    m_usable = false;
+    return true;
+  }
+
   uint64_t m_start = 0;
-  uint64_t m_stop = 0;  // the extension's end
+  uint64_t m_stop = 0;  // the extension's end, or short of the input's
   uint64_t m_ownEnd = 0;
   bool m_ownEndPending = false;
   uint64_t m_end = 0;  // where the evaluation stopped, no match carried
@@ -160,6 +181,7 @@ class SpeculativeSearch {
   void FillRing(std::unique_lock<std::mutex>& lock, uint64_t target);
   void ReadAhead(std::unique_lock<std::mutex>& lock);
   bool Evaluable(uint64_t segment) const;
+  uint64_t SegmentInputEnd(uint64_t segment) const;
   bool NextJob(unsigned worker, uint64_t& segment) const;
   void WorkerLoop(Worker& worker);
   void Evaluate(Worker& worker, uint64_t segment, SpeculatedSegment& result);

@@ -17,6 +17,7 @@
 namespace plenx::deflate_test {
 namespace {
 
+using plenx::deflate::kMinLastSegmentBytes;
 using plenx::deflate::kSegmentBytes;
 using plenx::deflate::kSegmentExtensionBytes;
 using plenx::deflate::kSegmentOverrunBytes;
@@ -79,9 +80,9 @@ struct SpeculationCase {
 
 std::vector<SpeculationCase> SpeculationCases() {
   const uint64_t s = kSegmentBytes;
-  // A worker takes a segment once the input goes on past its extension and
-  // overrun.
-  const size_t justEnough = 2 * s + kSegmentExtensionBytes + kSegmentOverrunBytes;
+  // A worker takes the last segment up to the overrun before the input's
+  // end when it holds kMinLastSegmentBytes.
+  const size_t lastSegment = 2 * s + kMinLastSegmentBytes + kSegmentOverrunBytes;
   return {
       {"TelemetryLog", TelemetryLog(3 * s, 50)},
       {"NoisyTelemetryLog", NoisyTelemetryLog(3 * s, 51)},
@@ -99,10 +100,13 @@ std::vector<SpeculationCase> SpeculationCases() {
       {"MatchesAcrossSegmentStarts", CopiesAcross({s, 2 * s}, 3 * s, 200, 5000)},
       // A worker's search at its segment's first byte reaches as far back as any.
       {"MatchesAtTheLargestDistanceFromSegmentStarts", TokensAtTheLargestDistance({s, 2 * s}, 3 * s)},
-      // Where the input ends decides whether the last segment is a worker's.
-      {"EndsOneByteShortOfTheSecondSegment", Prefix(TelemetryLog(justEnough, 56), justEnough - 1)},
-      {"EndsJustWhereAWorkerMayTakeIt", Prefix(TelemetryLog(justEnough, 57), justEnough)},
-      {"EndsInsideTheLastSegmentsOverrun", MixedCorpus(2 * s + kSegmentExtensionBytes + 500, 59)},
+      // Where the input ends decides whether the last segment is a worker's,
+      // and how far it evaluates it.
+      {"LastSegmentOneByteTooShortForAWorker", Prefix(TelemetryLog(lastSegment, 56), lastSegment - 1)},
+      {"LastSegmentJustLongEnoughForAWorker", Prefix(TelemetryLog(lastSegment, 57), lastSegment)},
+      {"EndsInsideTheExtension", MixedCorpus(2 * s + kSegmentExtensionBytes - 500, 59)},
+      {"EndsJustPastTheExtensionAndOverrun",
+       MixedCorpus(2 * s + kSegmentExtensionBytes + kSegmentOverrunBytes + 1, 58)},
   };
 }
 
@@ -162,8 +166,8 @@ TEST(DeflateSpeculationTest, ALaterSegmentFinishingFirstChangesNothing) {
   };
   speculation.BeginEntry(plenx::deflate::kLevelConfigs[DeflateCompressor::kZipLevel], read, 3);
   ASSERT_EQ(speculation.ActiveWorkers(), 3u);
-  // Every segment a worker takes is finished by the time the compressor
-  // asks for it, and covers the input from its start on.
+  // Every segment is finished by the time the compressor asks for it, and
+  // covers the input from its start on.
   for (uint64_t segment = 0; segment < 4; ++segment) {
     const plenx::deflate::SpeculatedSegment* evaluated = speculation.SegmentAt(segment * kSegmentBytes);
     ASSERT_NE(evaluated, nullptr);
@@ -171,8 +175,11 @@ TEST(DeflateSpeculationTest, ALaterSegmentFinishingFirstChangesNothing) {
     EXPECT_TRUE(evaluated->Meets(segment * kSegmentBytes, false));
     EXPECT_GE(evaluated->End(), (segment + 1) * kSegmentBytes + kSegmentExtensionBytes);
   }
-  // The last segment's input ends too soon for a worker.
-  EXPECT_EQ(speculation.SegmentAt(4 * kSegmentBytes), nullptr);
+  // The last segment is a worker's too, up to the overrun before the end.
+  const plenx::deflate::SpeculatedSegment* last = speculation.SegmentAt(4 * kSegmentBytes);
+  ASSERT_NE(last, nullptr);
+  EXPECT_GE(last->End(), input.size() - kSegmentOverrunBytes);
+  EXPECT_LT(last->End(), input.size() - kSegmentOverrunBytes + 1000);
   std::vector<uint8_t> buffer(65536);
   while (speculation.ReadForWindow(buffer.data(), static_cast<uint32_t>(buffer.size())) != 0) {
   }
