@@ -153,8 +153,8 @@ void DeflateLazySpeculative(DeflateState& s, SpeculativeSearch& speculation,
       const uint64_t position = s.windowStart + s.position;
       const bool pending = parse.literalPending;
       const SpeculatedSegment* segment = speculation.SegmentAt(position);
-      if (segment != nullptr && segment->Meets(position, pending)) {
-        previousCursor = SymbolCursor{0, 0, segment->Start()};
+      if (segment != nullptr && segment->Meets(position, pending) && segment->OwnEnd() > position) {
+        previousCursor = SymbolCursor{0, 0, segment->SymbolsStart()};
         TakeOver(s, parse, *segment, previousCursor, position, pending, segment->OwnEnd(),
                  segment->OwnEndPending(), read);
         previous = segment;

@@ -28,35 +28,20 @@ uint64_t InputEnd(uint64_t segment) {
   return (segment + 1) * kSegmentBytes + kSegmentExtensionBytes + kSegmentOverrunBytes;
 }
 
+// Segment results in flight at most: SlotCount() for any number of workers.
+static_assert(kMaxSearchWorkers <= kSegmentsInRunsOfAllWorkers);
+constexpr uint64_t kMaxSlots = kSegmentsInRunsOfAllWorkers + 2;
+
 // The ring holds the input from the compressor window's next read to the
 // end of the segment furthest ahead that a worker may take.
 size_t RingBytes(uint64_t slots) { return static_cast<size_t>((slots + 1) * kSegmentBytes); }
 
-// Records a worker's symbols and the positions it reached with no match
-// carried; a segment never cuts blocks. Stops at the first such position
-// past the extension.
-struct SegmentSink {
-  const DeflateState& s;
-  SpeculatedSegment& segment;
-  bool NoMatchCarried(unsigned windowPosition, bool literalPending) {
-    return segment.Reached(s.windowStart + windowPosition, literalPending);
-  }
-  bool Literal(uint8_t) {
-    segment.AddLiteral();
-    return false;
-  }
-  bool Match(unsigned distance, unsigned lengthMinus3) {
-    segment.AddMatch(distance, lengthMinus3);
-    return false;
-  }
-  void Cut() {}
-};
-
 }  // namespace
 
-void SpeculatedSegment::Begin(uint64_t segment, uint64_t stop) {
+void SpeculatedSegment::Begin(uint64_t segment, uint64_t stop, uint64_t symbolsStart) {
   m_usable = false;
   m_start = segment * kSegmentBytes;
+  m_symbolsStart = symbolsStart;
   m_stop = stop;
   m_ownEnd = UINT64_MAX;
   m_end = m_start;
@@ -115,17 +100,23 @@ uint64_t SpeculatedSegment::FirstMeeting(const SpeculatedSegment& next, uint64_t
 struct SpeculativeSearch::Worker {
   unsigned index = 0;
   std::unique_ptr<DeflateState> state = std::make_unique<DeflateState>();
-  // The segment's input with its history, copied out of the ring when the
-  // segment starts, so that the ring never waits for a worker.
-  std::vector<uint8_t> input = std::vector<uint8_t>(kHistoryBytes + InputEnd(0));
+  // The run's input with the history before it, copied out of the ring when
+  // the run starts, so that the ring never waits for a worker.
+  std::vector<uint8_t> input;
   size_t inputRead = 0;  // bytes of input in the window so far
   size_t inputBytes = 0;
-  uint64_t stop = 0;  // where its evaluation of the segment stops
+  // The run: its first segment, the results of its segments and how many
+  // of them are published, and where the last one's evaluation stops.
+  uint64_t first = 0;
+  unsigned count = 0;
+  SpeculatedSegment* results[kSegmentsInRunsOfAllWorkers] = {};
+  unsigned published = 0;
+  uint64_t stop = 0;
   std::thread thread;
 };
 
 SpeculativeSearch::SpeculativeSearch(std::function<void(uint64_t segment)> segmentStarts)
-    : m_segmentStarts(std::move(segmentStarts)), m_slots(kMaxSearchWorkers + 2) {
+    : m_segmentStarts(std::move(segmentStarts)), m_slots(kMaxSlots) {
   // Adding a started worker must not fail.
   m_workers.reserve(kMaxSearchWorkers);
 }
@@ -159,7 +150,7 @@ bool SpeculativeSearch::StartWorkers(unsigned count) {
 
 void SpeculativeSearch::BeginEntry(const LevelConfig& config, const DeflateCompressor::ReadFunction& read,
                                    unsigned workers, const std::function<unsigned()>& workersFor) {
-  if (!m_ring) m_ring = std::make_unique<InputRing>(RingBytes(kMaxSearchWorkers + 2));
+  if (!m_ring) m_ring = std::make_unique<InputRing>(RingBytes(kMaxSlots));
   std::unique_lock<std::mutex> lock(m_mutex);
   // An entry that ended early (its output threw) may have left work running.
   m_entryActive = false;
@@ -271,56 +262,140 @@ void SpeculativeSearch::ReadAhead(std::unique_lock<std::mutex>& lock) {
   FillRing(lock, InputEnd(m_stitchSegment + SlotCount() - 2));
 }
 
-bool SpeculativeSearch::NextJob(unsigned worker, uint64_t& segment) const {
+bool SpeculativeSearch::NextJob(unsigned worker, uint64_t& first, unsigned& count) const {
   if (!m_entryActive || worker >= m_activeWorkers) return false;
-  segment = m_nextSegment;
-  if (segment + 2 > m_stitchSegment + SlotCount() || !Evaluable(segment)) return false;
-  // The slot's earlier segment is free once the compressor is two segments on.
-  const Slot& slot = m_slots[segment % SlotCount()];
-  return slot.state == SlotState::kFree ||
-         (slot.state == SlotState::kDone && slot.segment + 2 <= m_stitchSegment);
+  first = m_nextSegment;
+  if (!Evaluable(first)) return false;
+  count = m_inputEnded ? 1 : RunSegments();
+  const uint64_t last = first + count - 1;
+  // The compressor keeps the segment before its own.
+  if (last + 2 > m_stitchSegment + SlotCount() || !Evaluable(last)) return false;
+  for (uint64_t segment = first; segment <= last; ++segment) {
+    // A slot's earlier segment is free once the compressor is two segments on.
+    const Slot& slot = m_slots[segment % SlotCount()];
+    if (slot.state == SlotState::kRunning ||
+        (slot.state == SlotState::kDone && slot.segment + 2 > m_stitchSegment))
+      return false;
+  }
+  return true;
 }
 
 void SpeculativeSearch::WorkerLoop(Worker& worker) {
   std::unique_lock<std::mutex> lock(m_mutex);
   for (;;) {
-    uint64_t segment = 0;
-    m_workerWake.wait(lock, [&] { return m_stop || NextJob(worker.index, segment); });
+    uint64_t first = 0;
+    unsigned count = 0;
+    m_workerWake.wait(lock, [&] { return m_stop || NextJob(worker.index, first, count); });
     if (m_stop) return;
-    Slot& slot = m_slots[segment % SlotCount()];
-    slot.segment = segment;
-    slot.state = SlotState::kRunning;
-    m_nextSegment = segment + 1;
-    worker.inputBytes = static_cast<size_t>(SegmentInputEnd(segment) - InputStart(segment));
-    m_ring->CopyOut(InputStart(segment), worker.input.data(), worker.inputBytes);
-    // Short of the input's end, so that the evaluation never meets it.
-    worker.stop = std::min((segment + 1) * kSegmentBytes + kSegmentExtensionBytes,
-                           SegmentInputEnd(segment) - kSegmentOverrunBytes);
-    lock.unlock();
-    m_workerWake.notify_all();  // the next segment may be ready for another worker
-    if (m_segmentStarts) m_segmentStarts(segment);
+    worker.first = first;
+    worker.count = count;
+    worker.published = 0;
+    for (unsigned n = 0; n < count; ++n) {
+      Slot& slot = m_slots[(first + n) % SlotCount()];
+      slot.segment = first + n;
+      slot.state = SlotState::kRunning;
+      slot.result.MarkUnusable();  // until its evaluation finishes
+      worker.results[n] = &slot.result;
+    }
+    m_nextSegment = first + count;
+    const uint64_t last = first + count - 1;
+    bool copied = false;
     try {
-      Evaluate(worker, segment, slot.result);
+      worker.inputBytes = static_cast<size_t>(SegmentInputEnd(last) - InputStart(first));
+      if (worker.input.size() < worker.inputBytes) worker.input.resize(worker.inputBytes);
+      m_ring->CopyOut(InputStart(first), worker.input.data(), worker.inputBytes);
+      copied = true;
     } catch (const std::bad_alloc&) {
-      // Without the memory for its symbols the segment is left to the compressor.
-      slot.result.MarkUnusable();
+      // Without memory for the input the run is left to the compressor.
+    }
+    // Short of the input's end, so that the evaluation never meets it.
+    worker.stop = std::min((last + 1) * kSegmentBytes + kSegmentExtensionBytes,
+                           SegmentInputEnd(last) - kSegmentOverrunBytes);
+    lock.unlock();
+    m_workerWake.notify_all();  // the next run may be ready for another worker
+    if (m_segmentStarts) m_segmentStarts(first);
+    if (copied) {
+      try {
+        EvaluateRun(worker);
+      } catch (const std::bad_alloc&) {
+        // Without the memory for their symbols the rest is left to the compressor.
+        for (unsigned n = worker.published; n < count; ++n) worker.results[n]->MarkUnusable();
+      }
     }
     lock.lock();
-    slot.state = SlotState::kDone;
+    for (unsigned n = worker.published; n < count; ++n)
+      m_slots[(first + n) % SlotCount()].state = SlotState::kDone;
     m_slotDone.notify_all();
   }
 }
 
-// Evaluates the segment as the compressor would had it arrived at its start
-// with no match carried and nothing pending: a window whose upper half
-// begins at the segment (or the input's start), chains holding the half
-// window before it (all the searches there can reach), then lazy steps to
-// the first position past the extension that carries no match.
-void SpeculativeSearch::Evaluate(Worker& worker, uint64_t segment, SpeculatedSegment& result) {
+void SpeculativeSearch::Publish(Worker& worker) {
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_slots[(worker.first + worker.published) % SlotCount()].state = SlotState::kDone;
+    ++worker.published;
+  }
+  m_slotDone.notify_all();
+}
+
+namespace {
+
+// Records a run's symbols and the positions it reached with no match
+// carried, segment by segment; a segment never cuts blocks. Where the
+// evaluation first reaches a position past a segment that is not the
+// run's last, that segment ends and the next begins; the evaluation stops
+// at the first such position past the last segment's stop.
+template <typename Publish>
+struct RunSink {
+  const DeflateState& s;
+  SpeculatedSegment* const* results;
+  const uint64_t first;
+  const unsigned count;
+  const uint64_t stop;
+  Publish publish;
+  unsigned current = 0;
+  SpeculatedSegment* result = results[0];
+  // Where the evaluation passes into the next segment of the run.
+  uint64_t nextSegmentStart = count > 1 ? (first + 1) * kSegmentBytes : UINT64_MAX;
+
+  bool NoMatchCarried(unsigned windowPosition, bool literalPending) {
+    const uint64_t position = s.windowStart + windowPosition;
+    if (position >= nextSegmentStart) NextSegment(position, literalPending);
+    return result->Reached(position, literalPending);
+  }
+  [[gnu::noinline]] void NextSegment(uint64_t position, bool literalPending) {
+    result->Finish(position, literalPending, s.error);
+    publish();
+    ++current;
+    const bool last = current + 1 == count;
+    result = results[current];
+    result->Begin(first + current, last ? stop : UINT64_MAX, position - (literalPending ? 1 : 0));
+    nextSegmentStart = last ? UINT64_MAX : (first + current + 1) * kSegmentBytes;
+  }
+  bool Literal(uint8_t) {
+    result->AddLiteral();
+    return false;
+  }
+  bool Match(unsigned distance, unsigned lengthMinus3) {
+    result->AddMatch(distance, lengthMinus3);
+    return false;
+  }
+  void Cut() {}
+};
+
+}  // namespace
+
+// Evaluates the run as the compressor would had it arrived at its first
+// segment's start with no match carried and nothing pending: a window whose
+// upper half begins there (or at the input's start), chains holding the
+// half window before it (all the searches there can reach), then lazy
+// steps through the run's segments to the first position past the stop
+// that carries no match. Publishes each segment as it finishes.
+void SpeculativeSearch::EvaluateRun(Worker& worker) {
   DeflateState& s = *worker.state;
-  const uint64_t start = segment * kSegmentBytes;
-  const uint64_t history = start - InputStart(segment);
-  result.Begin(segment, worker.stop);
+  const uint64_t start = worker.first * kSegmentBytes;
+  const uint64_t history = start - InputStart(worker.first);
+  worker.results[0]->Begin(worker.first, worker.count == 1 ? worker.stop : UINT64_MAX, start);
 
   s.error = {};
   s.config = m_config;
@@ -342,21 +417,24 @@ void SpeculativeSearch::Evaluate(Worker& worker, uint64_t segment, SpeculatedSeg
     worker.inputRead += delivered;
     return static_cast<uint32_t>(delivered);
   };
+  const auto publish = [this, &worker] {
+    Publish(worker);
+    worker.state->error = {};
+  };
   LazyParse parse;
-  SegmentSink sink{s, result};
+  RunSink<decltype(publish)> sink{s, worker.results, worker.first, worker.count, worker.stop, publish};
   for (;;) {
-    if (LazySteps(s, parse, sink)) {
-      result.Finish(s.windowStart + s.position, parse.literalPending, s.error);
-      return;
-    }
+    if (LazySteps(s, parse, sink)) break;
     KeepLookahead(s, read);
     if (s.endOfInput) {
       // The overrun is too short (it never should be): unusable.
-      result.MarkUnusable();
-      result.Finish(s.windowStart + s.position, parse.literalPending, s.error);
+      worker.results[sink.current]->MarkUnusable();
       return;
     }
   }
+  SpeculatedSegment& last = *worker.results[sink.current];
+  last.Finish(s.windowStart + s.position, parse.literalPending, s.error);
+  if (sink.current + 1 == worker.count) Publish(worker);
 }
 
 }  // namespace plenx::deflate
