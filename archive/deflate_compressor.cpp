@@ -84,14 +84,19 @@ void TakeOver(DeflateState& s, LazyParse& parse, const SpeculatedSegment& segmen
       const uint64_t count = std::min<uint64_t>(literals - cursor.literalsPassed, codedTo - cursor.position);
       uint64_t skipped = 0;
       if (cursor.position < codedFrom) skipped = std::min(count, codedFrom - cursor.position);
-      if (skipped < count) AdvanceTo(s, cursor.position + skipped + 1, read);
-      for (uint64_t literal = skipped; literal < count; ++literal) {
-        if (literal != skipped) {
-          ++s.position;
-          --s.lookahead;
-          KeepLookahead(s, read);
-        }
-        if (RecordLiteral(s, s.window[s.position - 1])) sink.Cut();
+      // In stretches over whose steps the window would not be refilled.
+      const uint64_t end = cursor.position + count;
+      for (uint64_t literal = cursor.position + skipped; literal < end;) {
+        AdvanceTo(s, literal + 1, read);
+        const uint64_t stretch = s.lookahead >= kMinLookahead ? s.lookahead - kMinLookahead + 1 : 1;
+        const auto wanted = static_cast<unsigned>(std::min(stretch, end - literal));
+        const unsigned firstStep = s.position;
+        bool cut = false;
+        const unsigned recorded = RecordLiterals(s, s.window + firstStep - 1, wanted, cut);
+        s.position = firstStep + recorded - 1;
+        s.lookahead -= recorded - 1;
+        if (cut) sink.Cut();
+        literal += recorded;
       }
       cursor.position += count;
       cursor.literalsPassed += static_cast<uint32_t>(count);

@@ -2,6 +2,7 @@
 // search further on while the window is still behind.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 
@@ -31,7 +32,7 @@ class InputRing {
   // Widens the capacity in use (at most to the capacity reserved) while
   // nothing has wrapped yet, i.e. End() is within the old capacity.
   void Widen(size_t capacityBytes) {
-    if (m_end <= m_capacity) m_capacity = capacityBytes < m_reserved ? capacityBytes : m_reserved;
+    if (m_end <= m_capacity && capacityBytes > m_capacity) m_capacity = std::min(capacityBytes, m_reserved);
   }
 
   // Reads until the ring holds the input up to target (or the input ends),

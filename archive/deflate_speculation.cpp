@@ -28,13 +28,18 @@ uint64_t InputEnd(uint64_t segment) {
   return (segment + 1) * kSegmentBytes + kSegmentExtensionBytes + kSegmentOverrunBytes;
 }
 
-// Segment results in flight at most: SlotCount() for any number of workers.
-static_assert(kMaxSearchWorkers <= kSegmentsInRunsOfAllWorkers);
-constexpr uint64_t kMaxSlots = kSegmentsInRunsOfAllWorkers + 2;
+// Segment results in flight at most: SlotCount() for any number of workers,
+// whose runs together hold the larger of kSegmentsInRunsOfAllWorkers and
+// the workers.
+constexpr uint64_t kMaxSlots = std::max(kSegmentsInRunsOfAllWorkers, kMaxSearchWorkers) + 2;
 
-// The ring holds the input from the compressor window's next read to the
-// end of the segment furthest ahead that a worker may take.
-size_t RingBytes(uint64_t slots) { return static_cast<size_t>((slots + 1) * kSegmentBytes); }
+// The ring holds the input from the compressor window's next read, or from
+// the history of the oldest run a worker still reads (which may have begun
+// a run before the compressor's segment), to the end of the segment
+// furthest ahead that a worker may take.
+size_t RingBytes(uint64_t slots, unsigned runSegments) {
+  return static_cast<size_t>((slots + runSegments + 1) * kSegmentBytes);
+}
 
 }  // namespace
 
@@ -46,26 +51,28 @@ void SpeculatedSegment::Begin(uint64_t segment, uint64_t stop, uint64_t symbolsS
   m_ownEnd = UINT64_MAX;
   m_end = m_start;
   m_endPending = false;
-  m_pendingLiterals = 0;
+  m_symbolEnd = symbolsStart;
   m_entries.clear();
   for (std::vector<uint64_t>& reached : m_reached) reached.assign(kReachBits / 64, 0);
   m_error = {};
   m_usable = true;
 }
 
-void SpeculatedSegment::AddMatch(unsigned distance, unsigned lengthMinus3) {
-  uint32_t literals = m_pendingLiterals;
+void SpeculatedSegment::AddMatch(uint64_t start, unsigned distance, unsigned lengthMinus3) {
+  auto literals = static_cast<uint32_t>(start - m_symbolEnd);
   if (literals > kMaxLiteralsInMatch) {
     m_entries.push_back(kLiteralRunMark | literals);
     literals = 0;
   }
   m_entries.push_back(literals << kLiteralsShift | lengthMinus3 << kLengthShift | (distance - 1));
-  m_pendingLiterals = 0;
+  m_symbolEnd = start + lengthMinus3 + kMinMatch;
 }
 
 void SpeculatedSegment::Finish(uint64_t position, bool literalPending, const DeflateError& error) {
-  if (m_pendingLiterals != 0) m_entries.push_back(kLiteralRunMark | m_pendingLiterals);
-  m_pendingLiterals = 0;
+  // Bytes up to the position, but for a pending one, are coded as literals.
+  const uint64_t coded = position - (literalPending ? 1 : 0);
+  if (coded > m_symbolEnd) m_entries.push_back(kLiteralRunMark | static_cast<uint32_t>(coded - m_symbolEnd));
+  m_symbolEnd = coded;
   m_end = position;
   m_endPending = literalPending;
   m_error = error;
@@ -100,11 +107,12 @@ uint64_t SpeculatedSegment::FirstMeeting(const SpeculatedSegment& next, uint64_t
 struct SpeculativeSearch::Worker {
   unsigned index = 0;
   std::unique_ptr<DeflateState> state = std::make_unique<DeflateState>();
-  // The run's input with the history before it, copied out of the ring when
-  // the run starts, so that the ring never waits for a worker.
-  std::vector<uint8_t> input;
-  size_t inputRead = 0;  // bytes of input in the window so far
-  size_t inputBytes = 0;
+  // The run's input with the history before it, read from the ring, which
+  // keeps it while the run lasts; reading means the run lasts.
+  bool reading = false;
+  uint64_t inputFrom = 0;
+  uint64_t inputEnd = 0;
+  uint64_t inputRead = 0;  // input offset of the window's next read
   // The run: its first segment, the results of its segments and how many
   // of them are published, and where the last one's evaluation stops.
   uint64_t first = 0;
@@ -150,7 +158,8 @@ bool SpeculativeSearch::StartWorkers(unsigned count) {
 
 void SpeculativeSearch::BeginEntry(const LevelConfig& config, const DeflateCompressor::ReadFunction& read,
                                    unsigned workers, const std::function<unsigned()>& workersFor) {
-  if (!m_ring) m_ring = std::make_unique<InputRing>(RingBytes(kMaxSlots));
+  // The most any number of workers has in flight.
+  if (!m_ring) m_ring = std::make_unique<InputRing>(RingBytes(kMaxSlots, kSegmentsInRunsOfAllWorkers / 2));
   std::unique_lock<std::mutex> lock(m_mutex);
   // An entry that ended early (its output threw) may have left work running.
   m_entryActive = false;
@@ -160,7 +169,7 @@ void SpeculativeSearch::BeginEntry(const LevelConfig& config, const DeflateCompr
   });
   m_config = config;
   m_activeWorkers = 0;
-  m_ring->Begin(read, RingBytes(SlotCount()));
+  m_ring->Begin(read, RingBytes(SlotCount(), RunSegments()));
   m_inputEnd = 0;
   m_inputEnded = false;
   m_stitchSegment = 0;
@@ -179,7 +188,7 @@ void SpeculativeSearch::BeginEntry(const LevelConfig& config, const DeflateCompr
       if (StartWorkers(workers)) m_activeWorkers = std::min<unsigned>(workers, m_workers.size());
     }
   }
-  m_ring->Widen(RingBytes(SlotCount()));
+  m_ring->Widen(RingBytes(SlotCount(), RunSegments()));
   m_entryActive = true;
   ReadAhead(lock);
   lock.unlock();
@@ -243,10 +252,13 @@ void SpeculativeSearch::FillRing(std::unique_lock<std::mutex>& lock, uint64_t ta
   // Reading can take a while; meanwhile a worker may take a segment, but
   // only copy input read before and at or above keepFrom, which the ring
   // keeps.
-  const bool moreSegments =
-      m_entryActive && (Evaluable(m_nextSegment) || (m_activeWorkers != 0 && !m_inputEnded));
-  const uint64_t keepFrom =
-      moreSegments ? std::min(m_windowReadDone, InputStart(m_nextSegment)) : m_windowReadDone;
+  uint64_t keepFrom = m_windowReadDone;
+  if (m_entryActive && (Evaluable(m_nextSegment) || (m_activeWorkers != 0 && !m_inputEnded))) {
+    keepFrom = std::min(keepFrom, InputStart(m_nextSegment));
+  }
+  for (const std::unique_ptr<Worker>& worker : m_workers) {
+    if (worker->reading) keepFrom = std::min(keepFrom, worker->inputFrom);
+  }
   lock.unlock();
   m_ring->FillTo(target, keepFrom);
   lock.lock();
@@ -299,30 +311,23 @@ void SpeculativeSearch::WorkerLoop(Worker& worker) {
     }
     m_nextSegment = first + count;
     const uint64_t last = first + count - 1;
-    bool copied = false;
-    try {
-      worker.inputBytes = static_cast<size_t>(SegmentInputEnd(last) - InputStart(first));
-      if (worker.input.size() < worker.inputBytes) worker.input.resize(worker.inputBytes);
-      m_ring->CopyOut(InputStart(first), worker.input.data(), worker.inputBytes);
-      copied = true;
-    } catch (const std::bad_alloc&) {
-      // Without memory for the input the run is left to the compressor.
-    }
+    worker.reading = true;
+    worker.inputFrom = InputStart(first);
+    worker.inputEnd = SegmentInputEnd(last);
     // Short of the input's end, so that the evaluation never meets it.
     worker.stop = std::min((last + 1) * kSegmentBytes + kSegmentExtensionBytes,
                            SegmentInputEnd(last) - kSegmentOverrunBytes);
     lock.unlock();
     m_workerWake.notify_all();  // the next run may be ready for another worker
     if (m_segmentStarts) m_segmentStarts(first);
-    if (copied) {
-      try {
-        EvaluateRun(worker);
-      } catch (const std::bad_alloc&) {
-        // Without the memory for their symbols the rest is left to the compressor.
-        for (unsigned n = worker.published; n < count; ++n) worker.results[n]->MarkUnusable();
-      }
+    try {
+      EvaluateRun(worker);
+    } catch (const std::bad_alloc&) {
+      // Without the memory for their symbols the rest is left to the compressor.
+      for (unsigned n = worker.published; n < count; ++n) worker.results[n]->MarkUnusable();
     }
     lock.lock();
+    worker.reading = false;
     for (unsigned n = worker.published; n < count; ++n)
       m_slots[(first + n) % SlotCount()].state = SlotState::kDone;
     m_slotDone.notify_all();
@@ -372,12 +377,11 @@ struct RunSink {
     result->Begin(first + current, last ? stop : UINT64_MAX, position - (literalPending ? 1 : 0));
     nextSegmentStart = last ? UINT64_MAX : (first + current + 1) * kSegmentBytes;
   }
-  bool Literal(uint8_t) {
-    result->AddLiteral();
-    return false;
-  }
+  // Literals are the bytes between matches: nothing to record.
+  bool Literal(uint8_t) { return false; }
   bool Match(unsigned distance, unsigned lengthMinus3) {
-    result->AddMatch(distance, lengthMinus3);
+    // The step is one past the match's first byte.
+    result->AddMatch(s.windowStart + s.position - 1, distance, lengthMinus3);
     return false;
   }
   void Cut() {}
@@ -400,8 +404,8 @@ void SpeculativeSearch::EvaluateRun(Worker& worker) {
   s.error = {};
   s.config = m_config;
   s.windowStart = start - history;
-  std::memcpy(s.window, worker.input.data(), kWindowBytes);
-  worker.inputRead = kWindowBytes;
+  m_ring->CopyOut(worker.inputFrom, s.window, kWindowBytes);
+  worker.inputRead = worker.inputFrom + kWindowBytes;
   s.position = static_cast<unsigned>(history);
   s.lookahead = static_cast<unsigned>(kWindowBytes - history);
   s.endOfInput = false;
@@ -411,11 +415,12 @@ void SpeculativeSearch::EvaluateRun(Worker& worker) {
   s.prevLength = kMinMatch - 1;
   ResetChains(s);
 
-  const DeflateCompressor::ReadFunction read = [&worker](uint8_t* buffer, uint32_t count) -> uint32_t {
-    const size_t delivered = std::min<size_t>(count, worker.inputBytes - worker.inputRead);
-    std::memcpy(buffer, worker.input.data() + worker.inputRead, delivered);
+  const DeflateCompressor::ReadFunction read = [this, &worker](uint8_t* buffer, uint32_t count) -> uint32_t {
+    const auto delivered =
+        static_cast<uint32_t>(std::min<uint64_t>(count, worker.inputEnd - worker.inputRead));
+    m_ring->CopyOut(worker.inputRead, buffer, delivered);
     worker.inputRead += delivered;
-    return static_cast<uint32_t>(delivered);
+    return delivered;
   };
   const auto publish = [this, &worker] {
     Publish(worker);

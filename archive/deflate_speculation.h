@@ -30,7 +30,7 @@ inline constexpr uint64_t kSegmentBytes = uint64_t{1} << 19;
 // evaluation of the next segment starts from its own guess: the stitching
 // moves from one to the other where both reached the same state, without
 // evaluating anything itself.
-inline constexpr uint64_t kSegmentExtensionBytes = 8192;
+inline constexpr uint64_t kSegmentExtensionBytes = 4096;
 // Input an evaluation may need past its extension: it ends at the first
 // position from there on where no match is carried (at most a few hundred
 // bytes on), plus the lookahead of the searches there.
@@ -47,7 +47,7 @@ inline constexpr unsigned kMaxSearchWorkers = 8;
 // divided by the workers (at least one), which keeps the segments in
 // flight, and their memory, alike for any number of workers. Once the
 // input has ended, runs are single segments, to share the last ones out.
-inline constexpr unsigned kSegmentsInRunsOfAllWorkers = 8;
+inline constexpr unsigned kSegmentsInRunsOfAllWorkers = 4;
 
 // The symbols of one segment's evaluation and the positions where it
 // carried no match.
@@ -73,8 +73,9 @@ class SpeculatedSegment {
     }
     return position >= m_stop;
   }
-  void AddLiteral() { ++m_pendingLiterals; }
-  void AddMatch(unsigned distance, unsigned lengthMinus3);
+  // A match from input position start on; the bytes since the last symbol
+  // are literals.
+  void AddMatch(uint64_t start, unsigned distance, unsigned lengthMinus3);
   // Ends the evaluation at position, where it stopped.
   void Finish(uint64_t position, bool literalPending, const DeflateError& error);
   void MarkUnusable() { m_usable = false; }
@@ -134,7 +135,7 @@ class SpeculatedSegment {
   uint64_t m_end = 0;  // where the evaluation stopped, no match carried
   bool m_endPending = false;
   bool m_usable = false;
-  uint32_t m_pendingLiterals = 0;
+  uint64_t m_symbolEnd = 0;  // input position past the last symbol recorded
   std::vector<uint32_t> m_entries;
   // One bit per position from m_start: reached with no match carried and
   // no literal pending [0], or with one pending [1].
@@ -189,7 +190,7 @@ class SpeculativeSearch {
   struct Worker;
 
   unsigned RunSegments() const {
-    return std::max(1u, kSegmentsInRunsOfAllWorkers / std::max(m_activeWorkers, 1u));
+    return m_activeWorkers == 0 ? 1 : std::max(1u, kSegmentsInRunsOfAllWorkers / m_activeWorkers);
   }
   uint64_t SlotCount() const { return uint64_t{m_activeWorkers} * RunSegments() + 2; }
   void EnterSegment(uint64_t segment);
