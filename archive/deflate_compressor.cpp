@@ -159,7 +159,7 @@ void DeflateLazySpeculative(DeflateState& s, SpeculativeSearch& speculation,
       const bool pending = parse.literalPending;
       const SpeculatedSegment* segment = speculation.SegmentAt(position);
       if (segment != nullptr && segment->Meets(position, pending) && segment->OwnEnd() > position) {
-        previousCursor = SymbolCursor{0, 0, segment->SymbolsStart()};
+        previousCursor = SymbolCursor{0, 0, segment->Start()};
         TakeOver(s, parse, *segment, previousCursor, position, pending, segment->OwnEnd(),
                  segment->OwnEndPending(), read);
         previous = segment;

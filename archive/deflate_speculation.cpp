@@ -28,31 +28,28 @@ uint64_t InputEnd(uint64_t segment) {
   return (segment + 1) * kSegmentBytes + kSegmentExtensionBytes + kSegmentOverrunBytes;
 }
 
-// Segment results in flight at most: SlotCount() for any number of workers,
-// whose runs together hold the larger of kSegmentsInRunsOfAllWorkers and
-// the workers.
-constexpr uint64_t kMaxSlots = std::max(kSegmentsInRunsOfAllWorkers, kMaxSearchWorkers) + 2;
+// Segment results in flight at most: SlotCount() for the most workers.
+constexpr uint64_t kMaxSlots = kMaxSearchWorkers + 2;
 
 // The ring holds the input from the compressor window's next read, or from
-// the history of the oldest run a worker still reads (which may have begun
-// a run before the compressor's segment), to the end of the segment
-// furthest ahead that a worker may take.
-size_t RingBytes(uint64_t slots, unsigned runSegments) {
-  return static_cast<size_t>((slots + runSegments + 1) * kSegmentBytes);
-}
+// the history of the oldest segment a worker still reads, to the end of the
+// segment furthest ahead that a worker may take.
+size_t RingBytes(uint64_t slots) { return static_cast<size_t>((slots + 1) * kSegmentBytes); }
 
 }  // namespace
 
-void SpeculatedSegment::Begin(uint64_t segment, uint64_t stop, uint64_t symbolsStart) {
+void SpeculatedSegment::Begin(uint64_t segment, uint64_t stop) {
   m_usable = false;
   m_start = segment * kSegmentBytes;
-  m_symbolsStart = symbolsStart;
   m_stop = stop;
   m_ownEnd = UINT64_MAX;
   m_end = m_start;
   m_endPending = false;
-  m_symbolEnd = symbolsStart;
+  m_symbolEnd = m_start;
   m_entries.clear();
+  // As many as the densest symbols need, reserved once: pages are only
+  // touched as entries fill them, and never copied by a reallocation.
+  if (m_entries.capacity() == 0) m_entries.reserve(kMaxEntries);
   for (std::vector<uint64_t>& reached : m_reached) reached.assign(kReachBits / 64, 0);
   m_error = {};
   m_usable = true;
@@ -107,18 +104,15 @@ uint64_t SpeculatedSegment::FirstMeeting(const SpeculatedSegment& next, uint64_t
 struct SpeculativeSearch::Worker {
   unsigned index = 0;
   std::unique_ptr<DeflateState> state = std::make_unique<DeflateState>();
-  // The run's input with the history before it, read from the ring, which
-  // keeps it while the run lasts; reading means the run lasts.
+  // The segment's input with the history before it, read from the ring,
+  // which keeps it while the worker is reading.
   bool reading = false;
   uint64_t inputFrom = 0;
   uint64_t inputEnd = 0;
   uint64_t inputRead = 0;  // input offset of the window's next read
-  // The run: its first segment, the results of its segments and how many
-  // of them are published, and where the last one's evaluation stops.
-  uint64_t first = 0;
-  unsigned count = 0;
-  SpeculatedSegment* results[kSegmentsInRunsOfAllWorkers] = {};
-  unsigned published = 0;
+  // The segment, its result, and where its evaluation stops.
+  uint64_t segment = 0;
+  SpeculatedSegment* result = nullptr;
   uint64_t stop = 0;
   std::thread thread;
 };
@@ -158,8 +152,7 @@ bool SpeculativeSearch::StartWorkers(unsigned count) {
 
 void SpeculativeSearch::BeginEntry(const LevelConfig& config, const DeflateCompressor::ReadFunction& read,
                                    unsigned workers, const std::function<unsigned()>& workersFor) {
-  // The most any number of workers has in flight.
-  if (!m_ring) m_ring = std::make_unique<InputRing>(RingBytes(kMaxSlots, kSegmentsInRunsOfAllWorkers / 2));
+  if (!m_ring) m_ring = std::make_unique<InputRing>(RingBytes(kMaxSlots));
   std::unique_lock<std::mutex> lock(m_mutex);
   // An entry that ended early (its output threw) may have left work running.
   m_entryActive = false;
@@ -169,7 +162,7 @@ void SpeculativeSearch::BeginEntry(const LevelConfig& config, const DeflateCompr
   });
   m_config = config;
   m_activeWorkers = 0;
-  m_ring->Begin(read, RingBytes(SlotCount(), RunSegments()));
+  m_ring->Begin(read, RingBytes(SlotCount()));
   m_inputEnd = 0;
   m_inputEnded = false;
   m_stitchSegment = 0;
@@ -188,7 +181,7 @@ void SpeculativeSearch::BeginEntry(const LevelConfig& config, const DeflateCompr
       if (StartWorkers(workers)) m_activeWorkers = std::min<unsigned>(workers, m_workers.size());
     }
   }
-  m_ring->Widen(RingBytes(SlotCount(), RunSegments()));
+  m_ring->Widen(RingBytes(SlotCount()));
   m_entryActive = true;
   ReadAhead(lock);
   lock.unlock();
@@ -274,114 +267,67 @@ void SpeculativeSearch::ReadAhead(std::unique_lock<std::mutex>& lock) {
   FillRing(lock, InputEnd(m_stitchSegment + SlotCount() - 2));
 }
 
-bool SpeculativeSearch::NextJob(unsigned worker, uint64_t& first, unsigned& count) const {
+bool SpeculativeSearch::NextJob(unsigned worker, uint64_t& segment) const {
   if (!m_entryActive || worker >= m_activeWorkers) return false;
-  first = m_nextSegment;
-  if (!Evaluable(first)) return false;
-  count = m_inputEnded ? 1 : RunSegments();
-  const uint64_t last = first + count - 1;
+  segment = m_nextSegment;
   // The compressor keeps the segment before its own.
-  if (last + 2 > m_stitchSegment + SlotCount() || !Evaluable(last)) return false;
-  for (uint64_t segment = first; segment <= last; ++segment) {
-    // A slot's earlier segment is free once the compressor is two segments on.
-    const Slot& slot = m_slots[segment % SlotCount()];
-    if (slot.state == SlotState::kRunning ||
-        (slot.state == SlotState::kDone && slot.segment + 2 > m_stitchSegment))
-      return false;
-  }
-  return true;
+  if (segment + 2 > m_stitchSegment + SlotCount() || !Evaluable(segment)) return false;
+  // The slot's earlier segment is free once the compressor is two segments on.
+  const Slot& slot = m_slots[segment % SlotCount()];
+  return slot.state == SlotState::kFree ||
+         (slot.state == SlotState::kDone && slot.segment + 2 <= m_stitchSegment);
 }
 
 void SpeculativeSearch::WorkerLoop(Worker& worker) {
   std::unique_lock<std::mutex> lock(m_mutex);
   for (;;) {
-    uint64_t first = 0;
-    unsigned count = 0;
-    m_workerWake.wait(lock, [&] { return m_stop || NextJob(worker.index, first, count); });
+    uint64_t segment = 0;
+    m_workerWake.wait(lock, [&] { return m_stop || NextJob(worker.index, segment); });
     if (m_stop) return;
-    worker.first = first;
-    worker.count = count;
-    worker.published = 0;
-    for (unsigned n = 0; n < count; ++n) {
-      Slot& slot = m_slots[(first + n) % SlotCount()];
-      slot.segment = first + n;
-      slot.state = SlotState::kRunning;
-      slot.result.MarkUnusable();  // until its evaluation finishes
-      worker.results[n] = &slot.result;
-    }
-    m_nextSegment = first + count;
-    const uint64_t last = first + count - 1;
+    Slot& slot = m_slots[segment % SlotCount()];
+    slot.segment = segment;
+    slot.state = SlotState::kRunning;
+    m_nextSegment = segment + 1;
+    worker.segment = segment;
+    worker.result = &slot.result;
     worker.reading = true;
-    worker.inputFrom = InputStart(first);
-    worker.inputEnd = SegmentInputEnd(last);
+    worker.inputFrom = InputStart(segment);
+    worker.inputEnd = SegmentInputEnd(segment);
     // Short of the input's end, so that the evaluation never meets it.
-    worker.stop = std::min((last + 1) * kSegmentBytes + kSegmentExtensionBytes,
-                           SegmentInputEnd(last) - kSegmentOverrunBytes);
+    worker.stop = std::min((segment + 1) * kSegmentBytes + kSegmentExtensionBytes,
+                           worker.inputEnd - kSegmentOverrunBytes);
     lock.unlock();
-    m_workerWake.notify_all();  // the next run may be ready for another worker
-    if (m_segmentStarts) m_segmentStarts(first);
+    m_workerWake.notify_all();  // the next segment may be ready for another worker
+    if (m_segmentStarts) m_segmentStarts(segment);
     try {
-      EvaluateRun(worker);
+      Evaluate(worker);
     } catch (const std::bad_alloc&) {
-      // Without the memory for their symbols the rest is left to the compressor.
-      for (unsigned n = worker.published; n < count; ++n) worker.results[n]->MarkUnusable();
+      // Without the memory for its symbols the segment is left to the compressor.
+      slot.result.MarkUnusable();
     }
     lock.lock();
     worker.reading = false;
-    for (unsigned n = worker.published; n < count; ++n)
-      m_slots[(first + n) % SlotCount()].state = SlotState::kDone;
+    slot.state = SlotState::kDone;
     m_slotDone.notify_all();
   }
 }
 
-void SpeculativeSearch::Publish(Worker& worker) {
-  {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_slots[(worker.first + worker.published) % SlotCount()].state = SlotState::kDone;
-    ++worker.published;
-  }
-  m_slotDone.notify_all();
-}
-
 namespace {
 
-// Records a run's symbols and the positions it reached with no match
-// carried, segment by segment; a segment never cuts blocks. Where the
-// evaluation first reaches a position past a segment that is not the
-// run's last, that segment ends and the next begins; the evaluation stops
-// at the first such position past the last segment's stop.
-template <typename Publish>
-struct RunSink {
+// Records a worker's symbols and the positions it reached with no match
+// carried; a segment never cuts blocks. Stops at the first such position
+// past the extension.
+struct SegmentSink {
   const DeflateState& s;
-  SpeculatedSegment* const* results;
-  const uint64_t first;
-  const unsigned count;
-  const uint64_t stop;
-  Publish publish;
-  unsigned current = 0;
-  SpeculatedSegment* result = results[0];
-  // Where the evaluation passes into the next segment of the run.
-  uint64_t nextSegmentStart = count > 1 ? (first + 1) * kSegmentBytes : UINT64_MAX;
-
+  SpeculatedSegment& segment;
   bool NoMatchCarried(unsigned windowPosition, bool literalPending) {
-    const uint64_t position = s.windowStart + windowPosition;
-    if (position >= nextSegmentStart) NextSegment(position, literalPending);
-    return result->Reached(position, literalPending);
-  }
-  [[gnu::noinline]] void NextSegment(uint64_t position, bool literalPending) {
-    result->Finish(position, literalPending, s.error);
-    publish();
-    ++current;
-    const bool last = current + 1 == count;
-    result = results[current];
-    result->Begin(first + current, last ? stop : UINT64_MAX, position - (literalPending ? 1 : 0));
-    nextSegmentStart = last ? UINT64_MAX : (first + current + 1) * kSegmentBytes;
+    return segment.Reached(s.windowStart + windowPosition, literalPending);
   }
   // Literals are the bytes between matches: nothing to record.
   bool Literal(uint8_t) { return false; }
   bool Match(unsigned distance, unsigned lengthMinus3) {
     // The step is one past the match's first byte.
-    result->AddMatch(s.windowStart + s.position - 1, distance, lengthMinus3);
+    segment.AddMatch(s.windowStart + s.position - 1, distance, lengthMinus3);
     return false;
   }
   void Cut() {}
@@ -389,21 +335,21 @@ struct RunSink {
 
 }  // namespace
 
-// Evaluates the run as the compressor would had it arrived at its first
-// segment's start with no match carried and nothing pending: a window whose
-// upper half begins there (or at the input's start), chains holding the
-// half window before it (all the searches there can reach), then lazy
-// steps through the run's segments to the first position past the stop
-// that carries no match. Publishes each segment as it finishes.
-void SpeculativeSearch::EvaluateRun(Worker& worker) {
+// Evaluates the segment as the compressor would had it arrived at its start
+// with no match carried and nothing pending: a window whose upper half
+// begins at the segment (or the input's start), chains holding the half
+// window before it (all the searches there can reach), then lazy steps to
+// the first position past the stop that carries no match.
+void SpeculativeSearch::Evaluate(Worker& worker) {
   DeflateState& s = *worker.state;
-  const uint64_t start = worker.first * kSegmentBytes;
-  const uint64_t history = start - InputStart(worker.first);
-  worker.results[0]->Begin(worker.first, worker.count == 1 ? worker.stop : UINT64_MAX, start);
+  SpeculatedSegment& result = *worker.result;
+  const uint64_t start = worker.segment * kSegmentBytes;
+  const uint64_t history = start - worker.inputFrom;
+  result.Begin(worker.segment, worker.stop);
 
   s.error = {};
   s.config = m_config;
-  s.windowStart = start - history;
+  s.windowStart = worker.inputFrom;
   m_ring->CopyOut(worker.inputFrom, s.window, kWindowBytes);
   worker.inputRead = worker.inputFrom + kWindowBytes;
   s.position = static_cast<unsigned>(history);
@@ -422,24 +368,18 @@ void SpeculativeSearch::EvaluateRun(Worker& worker) {
     worker.inputRead += delivered;
     return delivered;
   };
-  const auto publish = [this, &worker] {
-    Publish(worker);
-    worker.state->error = {};
-  };
   LazyParse parse;
-  RunSink<decltype(publish)> sink{s, worker.results, worker.first, worker.count, worker.stop, publish};
+  SegmentSink sink{s, result};
   for (;;) {
     if (LazySteps(s, parse, sink)) break;
     KeepLookahead(s, read);
     if (s.endOfInput) {
       // The overrun is too short (it never should be): unusable.
-      worker.results[sink.current]->MarkUnusable();
+      result.MarkUnusable();
       return;
     }
   }
-  SpeculatedSegment& last = *worker.results[sink.current];
-  last.Finish(s.windowStart + s.position, parse.literalPending, s.error);
-  if (sink.current + 1 == worker.count) Publish(worker);
+  result.Finish(s.windowStart + s.position, parse.literalPending, s.error);
 }
 
 }  // namespace plenx::deflate

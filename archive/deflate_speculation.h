@@ -3,7 +3,6 @@
 // thread would write.
 #pragma once
 
-#include <algorithm>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -41,23 +40,14 @@ inline constexpr uint64_t kSegmentOverrunBytes = 1024;
 inline constexpr uint64_t kMinLastSegmentBytes = 65536;
 // Most worker threads a compressor uses, whatever the machine has.
 inline constexpr unsigned kMaxSearchWorkers = 8;
-// A worker evaluates a run of consecutive segments in one go, so that only
-// the run's first segment starts from a guess (with chains built afresh)
-// and only its last goes on into its extension: runs of this many segments
-// divided by the workers (at least one), which keeps the segments in
-// flight, and their memory, alike for any number of workers. Once the
-// input has ended, runs are single segments, to share the last ones out.
-inline constexpr unsigned kSegmentsInRunsOfAllWorkers = 4;
 
 // The symbols of one segment's evaluation and the positions where it
 // carried no match.
 class SpeculatedSegment {
  public:
   // Empties the segment for an evaluation from segment * kSegmentBytes on
-  // that stops at the first position from stop on where no match is
-  // carried; its symbols begin at symbolsStart (past the segment's start
-  // where the evaluation of the segment before goes on into it).
-  void Begin(uint64_t segment, uint64_t stop, uint64_t symbolsStart);
+  // that stops at the first position from stop on where no match is carried.
+  void Begin(uint64_t segment, uint64_t stop);
   // Notes that the evaluation reached position carrying no match; true once
   // it is at or past the end of its extension, where it stops. False and
   // marked unusable when the position lies beyond what a segment records
@@ -97,7 +87,6 @@ class SpeculatedSegment {
   uint64_t OwnEnd() const { return m_ownEnd != UINT64_MAX ? m_ownEnd : m_end; }
   bool OwnEndPending() const { return m_ownEnd != UINT64_MAX ? m_ownEndPending : m_endPending; }
   uint64_t Start() const { return m_start; }
-  uint64_t SymbolsStart() const { return m_symbolsStart; }
   uint64_t End() const { return m_end; }
   bool EndPending() const { return m_endPending; }
   const DeflateError& Error() const { return m_error; }
@@ -121,6 +110,8 @@ class SpeculatedSegment {
   static constexpr uint32_t kDistanceMask = (1u << kLengthShift) - 1;
   static constexpr uint32_t kMaxLiteralsInMatch = 255;
   static constexpr uint64_t kReachBits = kSegmentBytes + kSegmentExtensionBytes + kSegmentOverrunBytes;
+  // At most one entry per 3 bytes evaluated, and a last literal run.
+  static constexpr size_t kMaxEntries = kReachBits / kMinMatch + 1;
 
   bool Unreachable() {
     m_usable = false;
@@ -128,7 +119,6 @@ class SpeculatedSegment {
   }
 
   uint64_t m_start = 0;
-  uint64_t m_symbolsStart = 0;
   uint64_t m_stop = 0;  // the extension's end, or short of the input's
   uint64_t m_ownEnd = 0;
   bool m_ownEndPending = false;
@@ -189,19 +179,15 @@ class SpeculativeSearch {
   };
   struct Worker;
 
-  unsigned RunSegments() const {
-    return m_activeWorkers == 0 ? 1 : std::max(1u, kSegmentsInRunsOfAllWorkers / m_activeWorkers);
-  }
-  uint64_t SlotCount() const { return uint64_t{m_activeWorkers} * RunSegments() + 2; }
+  uint64_t SlotCount() const { return m_activeWorkers + 2; }
   void EnterSegment(uint64_t segment);
   void FillRing(std::unique_lock<std::mutex>& lock, uint64_t target);
   void ReadAhead(std::unique_lock<std::mutex>& lock);
   bool Evaluable(uint64_t segment) const;
   uint64_t SegmentInputEnd(uint64_t segment) const;
-  bool NextJob(unsigned worker, uint64_t& first, unsigned& count) const;
+  bool NextJob(unsigned worker, uint64_t& segment) const;
   void WorkerLoop(Worker& worker);
-  void EvaluateRun(Worker& worker);
-  void Publish(Worker& worker);
+  void Evaluate(Worker& worker);
   bool StartWorkers(unsigned count);
 
   std::function<void(uint64_t segment)> m_segmentStarts;
