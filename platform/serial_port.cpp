@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -101,7 +102,7 @@ bool LowerModemLines(SerialHandle port) {
   return ioctl(port, TIOCMBIC, &lines) == 0;
 }
 
-int ReadSerialByte(SerialHandle port, uint8_t& byte, int timeoutMs) {
+int ReadSerialByte(SerialHandle port, uint8_t& byte, int timeoutMs, const SerialReadWake* wake) {
   using Clock = std::chrono::steady_clock;
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
   // Within a frame the next byte is usually there already: try to read it
@@ -110,24 +111,44 @@ int ReadSerialByte(SerialHandle port, uint8_t& byte, int timeoutMs) {
   ssize_t count = ReadSome(port, &byte, 1);
   if (count == 1) return 1;
   if (count < 0 && errno != EAGAIN) return -1;
-  pollfd request{port, POLLIN, 0};
+  const int wakeHandle = wake != nullptr ? wake->Handle() : -1;
+  pollfd requests[] = {{port, POLLIN, 0}, {wakeHandle, POLLIN, 0}};
+  const nfds_t watched = wakeHandle >= 0 ? 2 : 1;
   const int ready = RetryOnInterrupt([&] {
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-    return poll(&request, 1, left.count() > 0 ? static_cast<int>(left.count()) : 0);
+    return poll(requests, watched, left.count() > 0 ? static_cast<int>(left.count()) : 0);
   });
   if (ready < 0) return -1;
-  if (ready > 0) {
+  if ((requests[0].revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL)) != 0) {
     // Bytes still buffered come before a hang-up is reported.
     count = ReadSome(port, &byte, 1);
     if (count == 1) return 1;
     if (count < 0 && errno != EAGAIN) return -1;
-    if ((request.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+    if ((requests[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
       errno = 0;
       return -1;
     }
   }
+  if (watched == 2 && (requests[1].revents & POLLIN) != 0) return 0;
   std::this_thread::sleep_until(deadline);
   return 0;
+}
+
+SerialReadWake::SerialReadWake() : m_fd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+
+SerialReadWake::~SerialReadWake() {
+  if (m_fd >= 0) CloseFile(m_fd);
+}
+
+void SerialReadWake::Set() {
+  // The counter only ever grows while set, so the descriptor stays readable.
+  const uint64_t one = 1;
+  if (m_fd >= 0) static_cast<void>(WriteSome(m_fd, &one, sizeof one));
+}
+
+void SerialReadWake::Clear() {
+  uint64_t count = 0;
+  if (m_fd >= 0) static_cast<void>(ReadSome(m_fd, &count, sizeof count));
 }
 
 void CloseSerialPort(SerialHandle port) {

@@ -39,13 +39,36 @@ bool ConfigureSerialLine(SerialHandle port, int baudRate);
 // modem lines, as a pseudo-terminal has none.
 bool LowerModemLines(SerialHandle port);
 
+// Cuts the waits of ReadSerialByte short from another thread, so that a
+// reader asked to stop ends at once instead of after its time-out.
+class SerialReadWake {
+ public:
+  SerialReadWake();
+  ~SerialReadWake();
+  SerialReadWake(const SerialReadWake&) = delete;
+  SerialReadWake& operator=(const SerialReadWake&) = delete;
+
+  // From now until Clear, every ReadSerialByte given this wake returns at
+  // once: with a byte the line holds already, else 0. Any thread.
+  void Set();
+  // Lets the reads wait again; while no reader waits.
+  void Clear();
+  // The readable descriptor the reads poll beside the port; -1 when none
+  // could be made (the reads then wait out their time-out as before).
+  int Handle() const { return m_fd; }
+
+ private:
+  int m_fd = -1;
+};
+
 // Reads at most one byte, waiting up to timeoutMs for it. Returns 1 with the
 // byte; 0 when nothing came within the time-out (an empty result always takes
 // the full time-out, so a reader looping on a silent line cannot spin); -1 at
 // once when the line is lost: the device hung up (errno 0) or a read failed
 // (errno EIO, ENODEV or ENXIO when an adapter was unplugged). A lost port
-// stays lost: close it and open the device again.
-int ReadSerialByte(SerialHandle port, uint8_t& byte, int timeoutMs);
+// stays lost: close it and open the device again. While wake (when given)
+// is set, the read does not wait: it returns 0 at once when no byte is there.
+int ReadSerialByte(SerialHandle port, uint8_t& byte, int timeoutMs, const SerialReadWake* wake = nullptr);
 
 // Releases the exclusive hold and closes the port. The exclusive mode is
 // cleared first: a terminal that another process keeps open would otherwise

@@ -25,7 +25,11 @@ bool ReadSettingValue(std::string_view keyPath, std::string_view valueName, size
                       std::string& bytes);
 
 // Stores bytes as value valueName of key keyPath, creating the key's folders
-// (mode 0700) when missing. The bytes go to a temporary file beside the value
-// that is then renamed over it, so a crash or a full disk leaves the old
-// value or the new one, never a torn one. False when nothing was stored.
+// (mode 0700) when missing. The bytes go to a hidden temporary file beside
+// the value (".<valueName>.XXXXXX", locked while written) that is flushed
+// and renamed over it, and the rename is flushed too: a crash, a power cut
+// or a full disk leaves the old value or the new one, never a torn one, and
+// the new one once the call has returned true. Temporary files of the value
+// that a killed writer left are removed by the next write. False when
+// nothing was stored.
 bool WriteSettingValue(std::string_view keyPath, std::string_view valueName, std::string_view bytes);

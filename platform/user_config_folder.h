@@ -1,5 +1,5 @@
 // The program's folder in the user's configuration folder, shared by the
-// remembered settings and the serial port links.
+// remembered settings and the serial port links; and its state folder.
 #pragma once
 
 #include <string>
@@ -14,3 +14,9 @@ inline constexpr std::string_view kProgramConfigFolderName = "plenx-logger";
 // when no home folder is known. A relative or empty variable is ignored, as
 // the XDG base directory rules ask. No trailing "/".
 std::string UserConfigFolder();
+
+// ${XDG_STATE_HOME}/plenx-logger when XDG_STATE_HOME is an absolute path,
+// otherwise <home>/.local/state/plenx-logger: where the program keeps what
+// it must not lose but nobody edits (the records waiting for the broker).
+// Empty when no home folder is known. No trailing "/".
+std::string UserStateFolder();

@@ -4,6 +4,7 @@
 // Stop does, archive included.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <string>
@@ -19,6 +20,7 @@
 #include "decode/unit_tabs.h"
 #include "link/frame_encoder.h"
 #include "platform/local_time.h"
+#include "tests/e2e/board_sim.h"
 #include "tests/e2e/logger_process.h"
 #include "tests/support/run_command.h"
 
@@ -94,52 +96,6 @@ std::string ExpectedViews(const LoggerConfig& config, const std::string& record,
   }
   return text;
 }
-
-// plenx-board-sim on a pseudo-terminal of its own, until the test ends.
-class BoardSim {
- public:
-  explicit BoardSim(const TempFolder& folder) : m_out(folder.Path("sim.stdout")) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, m_out.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    std::vector<std::string> argv = {std::string(PLENX_BIN_DIR) + "/plenx-board-sim", "--pty", "--seed", "7"};
-    std::vector<char*> pointers;
-    for (std::string& argument : argv) pointers.push_back(argument.data());
-    pointers.push_back(nullptr);
-    if (posix_spawn(&m_pid, pointers[0], &actions, nullptr, pointers.data(), environ) != 0) m_pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-  }
-  ~BoardSim() {
-    if (m_pid <= 0) return;
-    kill(m_pid, SIGTERM);
-    if (!WaitChildExit(m_pid, kProgramTimeoutMs)) {
-      kill(m_pid, SIGKILL);
-      waitpid(m_pid, nullptr, 0);
-    }
-  }
-  BoardSim(const BoardSim&) = delete;
-  BoardSim& operator=(const BoardSim&) = delete;
-
-  // The pseudo-terminal it sends on, from the first line it prints; empty
-  // when it printed none in time.
-  std::string Device() const {
-    std::string device;
-    WaitUntil(
-        [&] {
-          const std::vector<std::string> lines = Lines(ReadFileBytes(m_out));
-          if (lines.empty() || ReadFileBytes(m_out).back() != '\n') return false;
-          device = lines[0];
-          return true;
-        },
-        kProgramTimeoutMs);
-    return device;
-  }
-
- private:
-  std::string m_out;
-  pid_t m_pid = -1;
-};
 
 TEST(UnattendedRunTest, EveryValidFrameIsLoggedOnceInOrderAndNoCorruptedOne) {
   ProgramFolder folder;
@@ -285,7 +241,28 @@ TEST(UnattendedRunTest, OnlyAStartThatSucceedsStoresTheSettings) {
     }
     // Views are printed only after a run.
     EXPECT_EQ(logger.Out().starts_with("banner: "), ran);
+    // The question is written only when nobody answered it beforehand.
+    const bool appendGiven = std::find(arguments.begin(), arguments.end(), "--append") != arguments.end();
+    EXPECT_EQ(logger.Err().find("Would you like to append") != std::string::npos, c.logExists && !appendGiven)
+        << logger.Err();
   }
+}
+
+// An unattended run needs no display, whatever Qt's platform is set to:
+// standard error holds the run's note and nothing else.
+TEST(UnattendedRunTest, RunsWithoutADisplay) {
+  ProgramFolder folder;
+  PtyLine line;
+  ASSERT_TRUE(line.Valid());
+  folder.MapPort("COM5", line.SlavePath());
+  const ScopedEnv platform("QT_QPA_PLATFORM", "xcb");
+  const ScopedEnv display("DISPLAY", nullptr);
+  const ScopedEnv wayland("WAYLAND_DISPLAY", nullptr);
+  LoggerProcess logger(folder, {"--headless", "--port", "COM5", "--log", "site.log", "--seconds", "0.5"});
+  EXPECT_EQ(logger.WaitExit(), 0) << logger.Err();
+  EXPECT_EQ(logger.Err(),
+            "plenx-logger: run started on COM5, logging to " + folder.Files().Path("site.log") + "\n");
+  EXPECT_TRUE(logger.Out().starts_with("banner: shown\n[OUTDOOR]\n")) << logger.Out();
 }
 
 TEST(UnattendedRunTest, BannerShowsBeforeTheFirstRecordAndAfterTenSecondsOfSilence) {

@@ -6,14 +6,18 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QChart>
 #include <QImage>
 #include <QListWidget>
+#include <QValueAxis>
 #include <cmath>
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "decode/outdoor_rules.h"
+#include "decode/record_decoder.h"
 #include "decode/shown_params.h"
 #include "decode/time_stamp.h"
 #include "panels/panel_text.h"
@@ -38,6 +42,16 @@ LoggerConfig DefaultConfig() {
 }
 
 // A window whose failures are collected instead of boxed.
+// Hands the window a record of the run as the run core does: decoded once,
+// its numbers by the rows of the layout.
+void AddRunRecord(TrendWindow& window, const LocalTime& time, const std::string& recordText) {
+  RecordDecoder decoder(RecordLayout{});
+  const size_t filledRows = decoder.Load(recordText);
+  std::vector<double> numbers(decoder.RowCount());
+  for (size_t row = 0; row < filledRows; ++row) numbers[row] = decoder.Value(row);
+  window.AddRecord(WallClockMs(time), numbers, filledRows);
+}
+
 struct WindowUnderTest {
   WindowUnderTest() : window(DefaultConfig()) {
     window.onError = [this](const QString& text) { errors.push_back(text.toStdString()); };
@@ -140,7 +154,7 @@ TEST(TrendWindow, FollowsTheRunsLastHalfHourOrAllOfIt) {
   const int64_t records = 5000;  // 40 minutes
   for (int64_t r = 0; r < records; ++r) {
     model.Advance(kSimulatedRecordIntervalMs / 1000.0);
-    window.AddRecord(WallClockTime(startMs + r * kSimulatedRecordIntervalMs), SimulatedRecordText(model));
+    AddRunRecord(window, WallClockTime(startMs + r * kSimulatedRecordIntervalMs), SimulatedRecordText(model));
   }
   window.FlushRedraw();
   const int64_t lastMs = startMs + (records - 1) * kSimulatedRecordIntervalMs;
@@ -156,7 +170,7 @@ TEST(TrendWindow, FollowsTheRunsLastHalfHourOrAllOfIt) {
   chart.ShowRange(startMs, startMs + kMsPerMinute);
   chart.onUserRange();
   model.Advance(kSimulatedRecordIntervalMs / 1000.0);
-  window.AddRecord(WallClockTime(lastMs + kSimulatedRecordIntervalMs), SimulatedRecordText(model));
+  AddRunRecord(window, WallClockTime(lastMs + kSimulatedRecordIntervalMs), SimulatedRecordText(model));
   window.FlushRedraw();
   EXPECT_EQ(chart.ToMs(), startMs + kMsPerMinute);
   window.ResetRange();
@@ -173,6 +187,48 @@ TEST(TrendWindow, FollowsTheRunsLastHalfHourOrAllOfIt) {
   // A new run starts empty.
   window.BeginRun();
   EXPECT_TRUE(window.RunTable().Empty());
+}
+
+// Each value axis labels its ticks with the decimals their step needs: flat
+// data must not read "32,32,32" or "0,0,1,1,1".
+TEST(TrendWindow, ValueAxisLabelsAreDistinct) {
+  EnsureQtTestApplication();
+  struct Case {
+    const char* name;
+    int firstValue;  // every value of the first record
+    int step;        // added to every value from one record to the next
+  };
+  const Case cases[] = {
+      {"flat at zero", 0, 0}, {"flat", 1234, 0}, {"flat below zero", -77, 0}, {"rising", 0, 97}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WindowUnderTest test;
+    const int64_t startMs = WallClockMs(kStart);
+    for (int r = 0; r < 20; ++r) {
+      std::string record;
+      for (int v = 0; v < 229; ++v) record += std::to_string(c.firstValue + r * c.step) + ",";
+      test.window.AddRecord(WallClockTime(startMs + r * 500), record);
+    }
+    test.window.FlushRedraw();
+    int axesShown = 0;
+    for (QAbstractAxis* axis : test.window.Chart()->chart()->axes(Qt::Vertical)) {
+      auto* values = qobject_cast<QValueAxis*>(axis);
+      if (values == nullptr || !values->isVisible()) continue;
+      ++axesShown;
+      const double step = (values->max() - values->min()) / (values->tickCount() - 1);
+      std::set<std::string> labels;
+      std::string shown;
+      for (int tick = 0; tick < values->tickCount(); ++tick) {
+        const std::string label =
+            QString::asprintf(values->labelFormat().toLatin1().constData(), values->min() + tick * step)
+                .toStdString();
+        labels.insert(label);
+        shown += label + " ";
+      }
+      EXPECT_EQ(labels.size(), static_cast<size_t>(values->tickCount())) << shown;
+    }
+    EXPECT_EQ(axesShown, 2);  // temperatures and the compressor's output
+  }
 }
 
 TEST(TrendWindow, NamesTheLogItCannotChart) {

@@ -12,14 +12,15 @@
 #include <vector>
 
 #include "board_model.h"
+#include "cli/command_line.h"
 #include "fault_dice.h"
 #include "line_output.h"
 #include "link/frame_encoder.h"
 #include "link/frame_format.h"
 #include "platform/serial_port.h"
+#include "scenario.h"
 #include "sim_options.h"
 #include "stop_signal.h"
-#include "tools/command_line.h"
 
 namespace {
 
@@ -71,6 +72,8 @@ int RunFrames(const SimOptions& options, LineOutput& line, uint32_t seed) {
   const double frameSeconds = std::chrono::duration<double>(std::max(interval, wireTime)).count();
 
   BoardModel model(options.layout, seed);
+  std::optional<ScenarioScript> script;
+  if (options.scenario) script.emplace(*options.scenario, model);
   FaultDice dice(options.faults, seed + 1);
   std::vector<uint8_t> frame;
   Clock::time_point lineClock = Clock::now();
@@ -83,7 +86,11 @@ int RunFrames(const SimOptions& options, LineOutput& line, uint32_t seed) {
     if (paced) {
       line.DropStaleInput();
     }
-    model.Advance(frameSeconds);
+    if (script) {
+      script->Advance(frameSeconds);
+    } else {
+      model.Advance(frameSeconds);
+    }
     frame.clear();
     AppendFrame(frame, static_cast<int>(sent % kUnitIndexCount), model.Values());
     const FrameFaults faults = dice.Roll();

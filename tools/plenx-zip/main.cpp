@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "archive/zip_writer.h"
-#include "tools/command_line.h"
+#include "cli/command_line.h"
 
 namespace {
 
