@@ -99,6 +99,7 @@ void DayFileKeeper::BeforeLine(std::string_view line) {
 void DayFileKeeper::AfterLine(std::string_view line) {
   m_policy.Wrote(StampDay(line), line.size());
   m_pacer.Wrote(SteadyNowMs());
+  m_idleDueSince.reset();
 }
 
 SteadyClock::time_point DayFileKeeper::NextTick() const {
@@ -118,7 +119,14 @@ void DayFileKeeper::Tick() {
     m_pacer.Synced();
   }
   const LocalDate today = Today();
-  if (m_policy.DueWhileIdle(today)) Rotate(today);
+  if (!m_policy.DueWhileIdle(today)) {
+    m_idleDueSince.reset();
+  } else if (!m_idleDueSince) {
+    m_idleDueSince = SteadyClock::now();
+  } else if (SteadyClock::now() - *m_idleDueSince >= std::chrono::milliseconds(kIdleRotationGraceMs)) {
+    m_idleDueSince.reset();
+    Rotate(today);
+  }
   if (SteadyClock::now() >= m_nextDiskCheck) {
     m_nextDiskCheck = SteadyClock::now() + std::chrono::milliseconds(kDiskCheckMs);
     bool queued = false;

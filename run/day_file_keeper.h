@@ -34,6 +34,10 @@
 // midnight without lines) and the guard at the disk's free space.
 inline constexpr int kIdleCheckMs = 1000;
 inline constexpr int kDiskCheckMs = 10000;
+// A daily log with no line since its day ended is closed only after this
+// long: a record stamped just before midnight may still be on its way to
+// the writer, and belongs in the day it was stamped.
+inline constexpr int kIdleRotationGraceMs = 2000;
 
 class DayFileKeeper : public LogUpkeep {
  public:
@@ -99,6 +103,9 @@ class DayFileKeeper : public LogUpkeep {
   RotationPolicy m_policy;
   SyncPacer m_pacer;
   std::chrono::steady_clock::time_point m_nextDiskCheck;
+  // Since when the day has been over without a line; nothing while lines
+  // come or the day goes on.
+  std::optional<std::chrono::steady_clock::time_point> m_idleDueSince;
   bool m_rotationFailureSaid = false;
 
   // The worker's own (and Finish's after the join).
