@@ -54,6 +54,7 @@ DayFileKeeper::DayFileKeeper(LogFile& log, const WallClock& clock, const Rotatio
       m_sink(std::move(sink)),
       m_rawCapturePath(std::move(rawCapturePath)),
       m_stopRawCapture(std::move(stopRawCapture)),
+      m_startDay(DateOf(LocalTimeAt(clock.Now()))),
       m_policy(settings),
       m_nextDiskCheck(SteadyClock::now()),
       m_guard(settings.minFreeMB) {}
@@ -87,7 +88,7 @@ void DayFileKeeper::Begin() {
     m_sink(MakeEvent(RunEventKind::kDayFilesRecovered, m_logPath, JoinSentences(sentences),
                      recovery.failureMessages.empty() ? 0 : EIO));
   }
-  m_policy.StartFile(DayOfLastLine(fd).value_or(Today()), FileSizeOf(fd).value_or(0));
+  m_policy.StartFile(DayOfLastLine(fd).value_or(m_startDay), FileSizeOf(fd).value_or(0));
   Post([this] { ApplyRetention(); });
 }
 

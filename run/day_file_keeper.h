@@ -98,6 +98,10 @@ class DayFileKeeper : public LogUpkeep {
   const EventSink m_sink;
   const std::string m_rawCapturePath;
   const std::function<void()> m_stopRawCapture;
+  // The day when the keeper was made, before the run stamped any record:
+  // the day of an empty log's first file, which no line queued before Begin
+  // can precede.
+  const LocalDate m_startDay;
 
   // The writer's thread's own.
   RotationPolicy m_policy;
