@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "decode/log_change_reader.h"
+#include "decode/log_line.h"
 #include "decode/record_decoder.h"
 #include "decode/time_stamp.h"
-#include "run/log_file.h"
 #include "tests/support/run_records.h"
 #include "tests/support/simulated_log.h"
 #include "tools/plenx-board-sim/scenario.h"
