@@ -22,6 +22,10 @@ LRESULT CTESSAMPLENXLOGGERDlg::OnLinkEvent(WPARAM wParam, LPARAM) {
     case RunEventKind::kRawCaptureFailed:
     case RunEventKind::kRecordTooShort:
     case RunEventKind::kNoFrameMatches:
+    case RunEventKind::kLogEndRepaired:
+    case RunEventKind::kDayFilesRecovered:
+    case RunEventKind::kDayArchiveFailed:
+    case RunEventKind::kDiskSpaceLow:
       ShowRunFailure(event->kind, event->message);
       break;
     default:

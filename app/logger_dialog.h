@@ -76,6 +76,9 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt {
   // taken from the current folder), whatever RAWCAPTURE and the log file
   // name say. Before the window opens.
   void SetRawCaptureFile(std::string path) { m_rawCaptureFile = std::move(path); }
+  // The upkeep of the runs' log left on site (rotation, archives kept, free
+  // space guarded); none unless set.
+  void SetSiteUpkeep(const RotationSettings& upkeep) { m_siteUpkeep = upkeep; }
 
   // UserPrompt: message boxes owned by this window.
   PromptAnswer AskYesNoCancel(const std::string& text, const std::string& caption) override;
@@ -248,6 +251,7 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt {
   bool m_closeWhenStopped = false;
   std::set<RunEventKind> m_openErrorBoxes;
   std::optional<std::string> m_rawCaptureFile;
+  RotationSettings m_siteUpkeep{RotationKind::kNone, 0, 0, 0};
   // The banner's state as the run's events leave it; shown only while a run
   // or replay is active and not stopping.
   bool m_lineQuiet = false;

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "config/rotation_settings.h"
+
 struct LoggerRunOptions {
   // An unattended run (RunHeadless): no window and no display, started at
   // once, messages written to standard error, the views printed on standard
@@ -34,6 +36,9 @@ struct LoggerRunOptions {
   std::optional<std::string> screenshotPath;
   // Keep the raw capture of every run in this file.
   std::optional<std::string> rawCapturePath;
+  // The upkeep of a log left on site (--rotate, --keep-days, --min-free):
+  // the remembered settings, where the command line says nothing else.
+  RotationSettings upkeep;
 };
 
 // Runs the window program (Qt) with these options and returns the exit

@@ -76,6 +76,7 @@ void CTESSAMPLENXLOGGERDlg::OnBnClickedStart() {
   request.portName = m_config.portName;
   request.logPath = m_config.logFileName;
   request.rawCapturePath = RawCapturePathFor(m_config, m_config.logFileName, m_rawCaptureFile);
+  request.upkeep = m_siteUpkeep;
   request.rememberChoices = true;
   const RunStartResult started = m_run->Start(request, *this);
   if (!started.Started()) {

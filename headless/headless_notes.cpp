@@ -26,6 +26,10 @@ bool IsBoxed(RunEventKind kind) {
     case RunEventKind::kRawCaptureFailed:
     case RunEventKind::kRecordTooShort:
     case RunEventKind::kNoFrameMatches:
+    case RunEventKind::kLogEndRepaired:
+    case RunEventKind::kDayFilesRecovered:
+    case RunEventKind::kDayArchiveFailed:
+    case RunEventKind::kDiskSpaceLow:
       return true;
     default:
       return false;
@@ -35,8 +39,10 @@ bool IsBoxed(RunEventKind kind) {
 }  // namespace
 
 void HeadlessNotes::OnRunEvent(const RunEvent& event) {
-  if (event.kind == RunEventKind::kLineLost || event.kind == RunEventKind::kLineBack) {
-    // The port's name and the system's words, printed as they are.
+  if (event.kind == RunEventKind::kLineLost || event.kind == RunEventKind::kLineBack ||
+      event.kind == RunEventKind::kDayArchived || event.kind == RunEventKind::kOldArchivesRemoved) {
+    // Notes of the line and of the day files: names and the system's
+    // words, printed as they are.
     Write(m_program + ": " + StampText(event.time) + " " + event.message + "\n", true);
   } else if (IsBoxed(event.kind)) {
     Write(MessageLine({}, event.message), true);

@@ -1,6 +1,7 @@
 // What an unattended run tells the person reading its standard error: every
 // message the window would show in a box, as "<caption>: <text>", and a
-// line for each loss and return of the serial line.
+// line for each loss and return of the serial line and each day file
+// archived or old archive removed.
 #pragma once
 
 #include <cstdio>

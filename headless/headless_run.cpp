@@ -184,6 +184,7 @@ int RunHeadless(const HeadlessOptions& options, std::FILE* views, std::FILE* not
     request.portName = port;
     request.logPath = log;
     request.rawCapturePath = RawCapturePathFor(loaded.config, log, options.rawCapturePath);
+    request.upkeep = options.upkeep;
     request.rememberChoices = true;
     HeadlessPrompt prompt(notesFace, options.append);
     started = core.Start(request, prompt);

@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "config/rotation_settings.h"
+
 // What the command line asks of an unattended run.
 struct HeadlessOptions {
   // The port list's item to choose ("COM3"); else the remembered one.
@@ -25,6 +27,9 @@ struct HeadlessOptions {
   double replaySpeed = 1.0;
   // Keep the raw capture of the line in this file.
   std::optional<std::string> rawCapturePath;
+  // The log's rotation, the days of archives kept and the free space
+  // guarded (remembered at the start of a run).
+  RotationSettings upkeep;
 };
 
 // Exit status after the run: 0 after a run (a replay: that read its log to

@@ -4,6 +4,7 @@
 #include <cerrno>
 
 #include "platform/append_file.h"
+#include "platform/file_sync.h"
 #include "platform/full_path.h"
 #include "platform/posix_io.h"
 
@@ -16,12 +17,15 @@ int RawCapture::Open(const std::string& path) {
   m_pending.clear();
   m_pending.reserve(kFlushBytes);
   m_bytesWritten = 0;
+  m_stopRequested.store(false);
   return 0;
 }
 
 bool RawCapture::Close() {
   if (!IsOpen()) return true;
-  const bool flushed = Flush();
+  // Written piece by piece, the capture may still lie in the page cache;
+  // its end is where it must reach the disk, as the log does.
+  const bool flushed = Flush() && SyncFileData(m_fd);
   const int error = errno;
   CloseFile(m_fd);  // also releases the lock
   m_fd = -1;
@@ -38,6 +42,7 @@ void RawCapture::Discard() {
 
 bool RawCapture::Append(uint8_t byte) {
   if (!IsOpen()) return true;
+  if (m_stopRequested.exchange(false)) return Close();
   const Clock::time_point now = Clock::now();
   if (m_pending.empty()) m_pendingSince = now;
   m_pending.push_back(static_cast<char>(byte));

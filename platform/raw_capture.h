@@ -2,6 +2,7 @@
 // unchanged to a file beside the log, for replaying or decoding later.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <string>
@@ -32,9 +33,14 @@ class RawCapture {
   // AppendOpenFailureReason words it).
   int Open(const std::string& path);
 
-  // Writes what is still collected and closes the file; nothing when it is
-  // closed. False when that last write failed (errno set).
+  // Writes what is still collected, flushes the file to the disk and
+  // closes it; nothing when it is closed. False when that last write or the
+  // flush failed (errno set).
   bool Close();
+
+  // Asks the reader to stop the capture: at the next byte, the file is
+  // closed as Close does and the capture ends for this run. Any thread.
+  void RequestStop() { m_stopRequested.store(true); }
 
   // Closes the file of a run that did not start: it is removed when Open
   // created it and nothing was written to it. Collected bytes are dropped.
@@ -70,4 +76,5 @@ class RawCapture {
   uint64_t m_bytesWritten = 0;
   // When the first byte of m_pending came.
   Clock::time_point m_pendingSince;
+  std::atomic<bool> m_stopRequested{false};
 };

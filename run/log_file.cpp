@@ -81,6 +81,12 @@ int LogFile::ReleaseFile() {
   return fd;
 }
 
+int LogFile::SwapFile(int freshFd) {
+  const int old = m_fd;
+  m_fd = freshFd;
+  return old;
+}
+
 void LogFile::DiscardLog() {
   if (!IsOpen()) return;
   CloseRemovingIfUnused(m_fd, m_fullPath, m_created);

@@ -87,6 +87,15 @@ class LogFile : public LogLineFile {
 
   bool IsOpen() const { return m_fd >= 0; }
 
+  // The open file (-1 when closed), for the upkeep on the writer's thread:
+  // its repair at Start and its flushes.
+  int Descriptor() const { return m_fd; }
+
+  // Puts freshFd, the log's name opened anew (OpenLockedForAppend) after
+  // the open file was renamed away, in place of the open file, and hands
+  // that one to the caller, who closes it. The next line goes to freshFd.
+  int SwapFile(int freshFd);
+
  private:
   // Opens a new file of the log's name in place of the open one; false (the
   // old one kept) when it cannot be opened.

@@ -5,8 +5,10 @@
 #include <system_error>
 #include <utility>
 
-bool LogWriter::Start(LogLineFile& log, EventSink sink) {
+bool LogWriter::Start(LogLineFile& log, EventSink sink, LogUpkeep* upkeep) {
   m_log = &log;
+  m_upkeep = upkeep;
+  m_begun = upkeep == nullptr;
   m_sink = std::move(sink);
   m_queue.clear();
   m_finishing = false;
@@ -19,6 +21,15 @@ bool LogWriter::Start(LogLineFile& log, EventSink sink) {
     return false;
   }
   return true;
+}
+
+void LogWriter::Begin() {
+  if (!m_thread.joinable()) return;
+  {
+    std::lock_guard lock(m_mutex);
+    m_begun = true;
+  }
+  m_queued.notify_one();
 }
 
 void LogWriter::Add(std::string line) {
@@ -43,19 +54,34 @@ uint64_t LogWriter::Finish() {
 void LogWriter::WriteLoop() {
   std::vector<std::string> lines;
   std::unique_lock lock(m_mutex);
+  m_queued.wait(lock, [this] { return m_begun || m_finishing; });
+  if (!m_begun) return;
+  if (m_upkeep != nullptr) {
+    lock.unlock();
+    m_upkeep->Begin();
+    lock.lock();
+  }
+  const auto woken = [this] { return !m_queue.empty() || m_finishing; };
   for (;;) {
-    m_queued.wait(lock, [this] { return !m_queue.empty() || m_finishing; });
-    if (m_queue.empty()) return;
+    if (m_upkeep == nullptr) {
+      m_queued.wait(lock, woken);
+    } else {
+      m_queued.wait_until(lock, m_upkeep->NextTick(), woken);
+    }
+    if (m_queue.empty() && m_finishing) return;
     lines.swap(m_queue);
     lock.unlock();
     for (const std::string& line : lines) Write(line);
     lines.clear();
+    if (m_upkeep != nullptr) m_upkeep->Tick();
     lock.lock();
   }
 }
 
 void LogWriter::Write(const std::string& line) {
+  if (m_upkeep != nullptr) m_upkeep->BeforeLine(line);
   const int result = m_log->AppendLine(line);
+  if (result >= 0 && m_upkeep != nullptr) m_upkeep->AfterLine(line);
   RunEvent event;
   event.path = m_log->FullPath();
   if (result == kLogReopened) {

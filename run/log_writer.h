@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "run/log_file.h"
+#include "run/log_upkeep.h"
 #include "run/run_event.h"
 
 class LogWriter {
@@ -29,15 +30,22 @@ class LogWriter {
   LogWriter& operator=(const LogWriter&) = delete;
 
   // Starts the thread that writes into log, open, which it alone uses until
-  // Finish returns. False when no thread could be started.
-  bool Start(LogLineFile& log, EventSink sink);
+  // Finish returns. False when no thread could be started. With upkeep, the
+  // thread writes nothing (lines wait in the queue) until Begin, and then
+  // calls upkeep as log_upkeep.h says.
+  bool Start(LogLineFile& log, EventSink sink, LogUpkeep* upkeep = nullptr);
+
+  // Lets a thread started with upkeep begin: upkeep's Begin, then the
+  // lines. Nothing when it is not running.
+  void Begin();
 
   // Queues a whole log line (FormatLogLine). Never waits for the disk. Any
   // thread, between Start and Finish.
   void Add(std::string line);
 
-  // Writes every queued line, then ends the thread. Returns the lines of
-  // this run that could not be written. Nothing when it is not running.
+  // Writes every queued line, then ends the thread (one that never began
+  // writes nothing). Returns the lines of this run that could not be
+  // written. Nothing when it is not running.
   uint64_t Finish();
 
  private:
@@ -45,12 +53,14 @@ class LogWriter {
   void Write(const std::string& line);
 
   LogLineFile* m_log = nullptr;
+  LogUpkeep* m_upkeep = nullptr;
   EventSink m_sink;
   std::thread m_thread;
   std::mutex m_mutex;
   std::condition_variable m_queued;
   std::vector<std::string> m_queue;  // guarded by m_mutex
   bool m_finishing = false;          // guarded by m_mutex
+  bool m_begun = false;              // guarded by m_mutex
   // The writer thread's own, read by Finish after the join.
   bool m_failing = false;
   uint64_t m_notWritten = 0;

@@ -85,10 +85,12 @@ std::string RawCapturePathFor(const LoggerConfig& config, const std::string& log
   return logPath + std::string(kRawCaptureSuffix);
 }
 
-RunCore::RunCore(LoggerConfig config, std::string configPath, RunTimings timings)
+RunCore::RunCore(LoggerConfig config, std::string configPath, RunTimings timings,
+                 std::shared_ptr<const WallClock> clock)
     : m_config(std::move(config)),
       m_configPath(std::move(configPath)),
       m_timings(timings),
+      m_clock(clock ? std::move(clock) : std::make_shared<SystemWallClock>()),
       m_layout(std::make_shared<const RunLayout>(MakeRunLayout(m_config))) {
   m_link.SetReopenIntervalMs(m_timings.reopenIntervalMs);
 }
@@ -157,8 +159,15 @@ RunStartResult RunCore::Start(const RunRequest& request, UserPrompt& prompt) {
   m_lastRecordNs = SteadyNowNs();
   m_lastExpiryNs = m_lastRecordNs;
   // The run's threads: without one of them no run can start.
-  const bool writing =
-      !m_log.IsOpen() || m_logWriter.Start(m_log, [this](const RunEvent& event) { Announce(event); });
+  const auto announce = [this](const RunEvent& event) { Announce(event); };
+  m_keeper.reset();
+  if (m_log.IsOpen()) {
+    m_keeper =
+        std::make_unique<DayFileKeeper>(m_log, *m_clock, request.upkeep, announce,
+                                        m_rawCapture.IsOpen() ? m_rawCapture.FullPath() : std::string(),
+                                        [this] { m_rawCapture.RequestStop(); });
+  }
+  const bool writing = !m_log.IsOpen() || m_logWriter.Start(m_log, announce, m_keeper.get());
   const bool watching = writing && StartThread(m_watchdog, [this] { WatchdogLoop(); });
   // Load bounds the layout to what a frame can carry, which fits an int.
   m_link.SetValueCount(static_cast<int>(m_config.ValuesPerRecord()));
@@ -178,6 +187,7 @@ RunStartResult RunCore::Start(const RunRequest& request, UserPrompt& prompt) {
       m_watchWake.notify_all();
       if (m_watchdog.joinable()) m_watchdog.join();
       m_logWriter.Finish();
+      m_keeper.reset();
       // Not left open, nor left behind empty: the next Start opens the same
       // files again, without asking to append to files it made itself.
       m_rawCapture.Discard();
@@ -199,9 +209,12 @@ RunStartResult RunCore::Start(const RunRequest& request, UserPrompt& prompt) {
     m_lineQuiet = true;
     AnnounceLocked(MakeEvent(RunEventKind::kLineQuiet));
   }
+  // The log's repairs and upkeep are said after the start.
+  m_logWriter.Begin();
   if (request.rememberChoices) {
     WritePortSetting(request.portName);
     WriteLogFileSetting(request.logPath);
+    WriteRotationSettings(request.upkeep);
   }
   return {};
 }
@@ -216,7 +229,7 @@ void RunCore::BeginLocked(RunStart start) {
   m_layoutMismatchSaid = false;
   m_bytesAtWatch = m_link.BytesRead();
   start.layout = m_layout;
-  start.time = ReadLocalTime();
+  start.time = Now();
   start.timeMs = WallClockMs(start.time);
   for (RunObserver* face : m_faces) face->OnRunStarted(start);
 }
@@ -224,7 +237,7 @@ void RunCore::BeginLocked(RunStart start) {
 bool RunCore::PostRecord(uint32_t, std::unique_ptr<std::string> recordText, int unitIndex) {
   auto record = std::make_shared<RunRecord>();
   // Stamped once, as it is taken; every face and the log get this time.
-  record->time = ReadLocalTime();
+  record->time = Now();
   record->timeMs = WallClockMs(record->time);
   record->text = std::move(*recordText);
   record->unitIndex = unitIndex;
@@ -296,7 +309,7 @@ bool RunCore::PostLinkEvent(LinkEvent linkEvent, int error) {
 }
 
 void RunCore::AnnounceLocked(RunEvent event) {
-  event.time = ReadLocalTime();
+  event.time = Now();
   event.timeMs = WallClockMs(event.time);
   for (RunObserver* face : m_faces) face->OnRunEvent(event);
 }
@@ -348,7 +361,7 @@ void RunCore::WatchdogExpiredLocked() {
 
 void RunCore::Stop() {
   // The archive is named from the date of Stop, not of its end.
-  const LocalTime stopTime = ReadLocalTime();
+  const LocalTime stopTime = Now();
   bool stopLive = false;
   bool stopReplay = false;
   {
@@ -380,6 +393,14 @@ void RunCore::StopLive(LocalTime stopTime) {
   m_watchdog.join();
   RunEnd end;
   end.linesNotLogged = m_logWriter.Finish();
+  std::optional<LocalDate> archiveDay;
+  if (m_keeper) {
+    // The day files closed during the run are archived before the log.
+    m_keeper->Finish();
+    archiveDay = m_keeper->ArchiveDay();
+    if (std::string summary = m_keeper->GuardSummary(); !summary.empty())
+      end.noticeMessages.push_back(std::move(summary));
+  }
   // Written line by line, the log may still lie in the page cache; Stop is
   // where it must reach the disk.
   if (const int fd = m_log.ReleaseFile(); fd >= 0) {
@@ -391,7 +412,9 @@ void RunCore::StopLive(LocalTime stopTime) {
     end.failureMessages.push_back("Disk full while accessing " + m_rawCapture.FullPath() + ".");
   const std::string& logPath = m_request.logPath;
   if (!logPath.empty()) {
-    const std::optional<LogArchiveName> name = LogArchiveNameFor(logPath, stopTime);
+    LocalTime archiveDate = stopTime;
+    if (archiveDay) archiveDate = LocalTime{archiveDay->year, archiveDay->month, archiveDay->day};
+    const std::optional<LogArchiveName> name = LogArchiveNameFor(logPath, archiveDate);
     if (!name) {
       end.failureMessages.push_back(
           ArchiveFailureText(name, logPath, "the archive's path would be longer than 259 characters"));
@@ -425,7 +448,7 @@ void RunCore::StopLive(LocalTime stopTime) {
 void RunCore::Finish(RunEnd end) {
   std::lock_guard dispatch(m_dispatchMutex);
   end.records = m_sequence;
-  end.time = ReadLocalTime();
+  end.time = Now();
   end.timeMs = WallClockMs(end.time);
   {
     // Idle before any face hears of the end, so that what a face starts

@@ -25,14 +25,17 @@
 #include <vector>
 
 #include "config/logger_config.h"
+#include "config/rotation_settings.h"
 #include "decode/log_replay.h"
 #include "link/simple_protocol.h"
 #include "platform/raw_capture.h"
+#include "run/day_file_keeper.h"
 #include "run/log_file.h"
 #include "run/log_writer.h"
 #include "run/run_observer.h"
 #include "run/run_record_decoder.h"
 #include "run/user_prompt.h"
+#include "upkeep/wall_clock.h"
 
 // The watchdog: a run without a valid record for this long shows the
 // "COMMUNICATION ERROR" banner (kLineQuiet).
@@ -49,8 +52,14 @@ struct RunRequest {
   // The raw capture of the line; empty: none (see RawCapturePathFor).
   std::string rawCapturePath;
   // A successful Start remembers the port and the log file name for the
-  // next start of the program (WritePortSetting, WriteLogFileSetting).
+  // next start of the program (WritePortSetting, WriteLogFileSetting), and
+  // the upkeep below (WriteRotationSettings).
   bool rememberChoices = false;
+  // A log left on site: its rotation, the days of archives kept and the
+  // free space guarded. The program passes the remembered or chosen
+  // settings; left as it is, none of it applies. The log is flushed to the
+  // disk at least once a second and repaired at Start whatever these say.
+  RotationSettings upkeep{RotationKind::kNone, 0, 0, 0};
 };
 
 // Why Start or StartReplay did not start a run.
@@ -87,8 +96,11 @@ std::string RawCapturePathFor(const LoggerConfig& config, const std::string& log
 class RunCore : private RecordWindow {
  public:
   // Runs of config's layout; configPath names the configuration file in
-  // messages (empty: the built-in settings).
-  RunCore(LoggerConfig config, std::string configPath, RunTimings timings = {});
+  // messages (empty: the built-in settings). Records, events, Stop's
+  // archive and the log's days take their time from clock (the system's
+  // when none is given; tests give one that runs fast).
+  RunCore(LoggerConfig config, std::string configPath, RunTimings timings = {},
+          std::shared_ptr<const WallClock> clock = nullptr);
   // Stops a run still active and waits for its end (archive included).
   ~RunCore() override;
   RunCore(const RunCore&) = delete;
@@ -158,6 +170,7 @@ class RunCore : private RecordWindow {
   // The watchdog's time has passed without a record; dispatch lock held.
   void WatchdogExpiredLocked();
   void StopLive(LocalTime stopTime);
+  LocalTime Now() const { return LocalTimeAt(m_clock->Now()); }
   void ReplayLoop();
   // A replay's skipped records of another layout, said once; dispatch lock held.
   void ReportLayoutMismatchLocked();
@@ -165,6 +178,7 @@ class RunCore : private RecordWindow {
   const LoggerConfig m_config;
   const std::string m_configPath;
   const RunTimings m_timings;
+  const std::shared_ptr<const WallClock> m_clock;
 
   // Phase, guarded by m_stateMutex; m_ended signals each return to kIdle.
   mutable std::mutex m_stateMutex;
@@ -190,6 +204,9 @@ class RunCore : private RecordWindow {
   CSimpleProtocol m_link;
   LogFile m_log;
   LogWriter m_logWriter;
+  // The log's upkeep of a live run that keeps a log; the writer's and then
+  // Stop's.
+  std::unique_ptr<DayFileKeeper> m_keeper;
   RawCapture m_rawCapture;
   std::thread m_stopWorker;
 

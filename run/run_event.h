@@ -41,6 +41,26 @@ enum class RunEventKind : uint8_t {
   kRecordTooShort,
   // Stop is compressing the log: count bytes of total read so far.
   kArchiveProgress,
+  // At Start: the log's last line had been cut short (a power cut); it was
+  // set aside beside the log, or (error set) could not be. message names
+  // both files.
+  kLogEndRepaired,
+  // At Start: day files whose archiving a cut had interrupted were archived
+  // (or, error set, still wait). message names them.
+  kDayFilesRecovered,
+  // A day's log (or a piece of it) was closed at the rotation and its
+  // archive written; path: the archive. Logging went on in a fresh log.
+  kDayArchived,
+  // A day's log could not be set aside or archived; message says what
+  // became of its lines. Said once until a day file is archived again.
+  kDayArchiveFailed,
+  // Archives older than the days kept were removed (count), or (error set)
+  // could not be; message names them.
+  kOldArchivesRemoved,
+  // Less free space than the limit on the log's disk: the oldest archives
+  // of the log were removed (count), then the raw capture stopped; said
+  // once for each time the space falls short. message says what was done.
+  kDiskSpaceLow,
 };
 
 struct RunEvent {

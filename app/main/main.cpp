@@ -12,15 +12,17 @@
 #include "cli/command_line.h"
 #include "headless/headless_run.h"
 #include "run/port_list.h"
+#include "upkeep/rotation_options.h"
 
 namespace {
 
 constexpr const char* kProgramName = "plenx-logger";
 
 constexpr const char* kUsage =
-    "usage: plenx-logger [--start] [--port COMn] [--log FILE]\n"
+    "usage: plenx-logger [--start] [--port COMn] [--log FILE] [--rotate WHEN] [--keep-days N] [--min-free "
+    "MB]\n"
     "       plenx-logger --headless [--port COMn] [--log FILE] [--append] [--seconds S] [--dump-every S]\n"
-    "                    [--raw FILE]\n"
+    "                    [--raw FILE] [--rotate WHEN] [--keep-days N] [--min-free MB]\n"
     "       plenx-logger [--headless] --replay LOG [--speed X] [--seconds S] [--dump-every S]\n"
     "       plenx-logger [--headless] --screenshot FILE.png\n"
     "       plenx-logger --version";
@@ -119,6 +121,8 @@ int main(int argc, char** argv) {
       ->excludes(dumpEvery)
       ->excludes(raw)
       ->excludes(replay);
+  options.upkeep = ReadRotationSettings();
+  AddRotationOptions(app, options.upkeep);
   if (const std::optional<int> exitStatus = ParseCommandLine(app, argc, argv)) return *exitStatus;
   if (seconds) options.runMs = Milliseconds(*seconds);
   if (dumpEverySeconds) options.dumpEveryMs = Milliseconds(*dumpEverySeconds);
@@ -132,6 +136,7 @@ int main(int argc, char** argv) {
     headless.replayPath = options.replayPath;
     headless.replaySpeed = options.replaySpeed;
     headless.rawCapturePath = options.rawCapturePath;
+    headless.upkeep = options.upkeep;
     return RunHeadless(headless, stdout, stderr, kProgramName);
   }
   // A window photographed unattended: the offscreen platform needs no

@@ -3,10 +3,12 @@
 #pragma once
 
 #include <fcntl.h>
+#include <poll.h>
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -47,6 +49,25 @@ class PtyLine {
     return WriteAll(m_master, bytes.data(), bytes.size()) == bytes.size();
   }
 
+  // Sends bytes as Write does, but gives up (false) when the line's buffer
+  // stays full for timeoutMs: a reader that died cannot hang the test.
+  bool WriteWithin(std::span<const uint8_t> bytes, int timeoutMs) {
+    const int flags = fcntl(m_master, F_GETFL);
+    fcntl(m_master, F_SETFL, flags | O_NONBLOCK);
+    size_t done = 0;
+    while (done < bytes.size()) {
+      const ssize_t wrote = ::write(m_master, bytes.data() + done, bytes.size() - done);
+      if (wrote > 0) {
+        done += static_cast<size_t>(wrote);
+        continue;
+      }
+      if (wrote < 0 && errno != EAGAIN && errno != EINTR) break;
+      pollfd room{m_master, POLLOUT, 0};
+      if (poll(&room, 1, timeoutMs) <= 0) break;
+    }
+    fcntl(m_master, F_SETFL, flags);
+    return done == bytes.size();
+  }
   // Closes both sides the test holds: the slave's other opener sees a hang-up.
   void HangUp() {
     if (m_slave >= 0) CloseFile(m_slave);
