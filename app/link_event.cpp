@@ -7,6 +7,7 @@
 
 LRESULT CTESSAMPLENXLOGGERDlg::OnLinkEvent(WPARAM wParam, LPARAM) {
   const std::unique_ptr<RunEvent> event(reinterpret_cast<RunEvent*>(wParam));
+  m_stateLine.OnEvent(*event);
   switch (event->kind) {
     case RunEventKind::kLineQuiet:
     case RunEventKind::kLineReceiving:

@@ -18,6 +18,7 @@ LRESULT CTESSAMPLENXLOGGERDlg::OnLinkRecord(WPARAM, LPARAM) {
     for (int row = 0; row < rows; ++row) list.SetItemText(row, 1, values[static_cast<size_t>(row)]);
   }
   for (const std::shared_ptr<const RunRecord>& record : records) {
+    m_stateLine.OnRecord(*record);
     if (m_trends != nullptr) m_trends->AddRecord(record->timeMs, record->numbers, record->filledRows);
   }
   if (m_replaying) {

@@ -16,6 +16,7 @@
 #include <string_view>
 #include <utility>
 
+#include "app/run_state_line.h"
 #include "app/s_tab_ctrl.h"
 #include "app/window_run_face.h"
 #include "config/logger_config.h"
@@ -151,6 +152,8 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt {
 
   QIcon m_hIcon;  // icon 128, the window's icon
   CStatic m_banner;
+  // Under the banner: the run's lasting conditions (run_state_line.h).
+  RunStateLine m_stateLine;
   LoggerConfig m_config;
   CListCtrl m_outdoorList;
   std::array<CListCtrl, kUnitListCount> m_unitLists;  // element u: tab u + 1

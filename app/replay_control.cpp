@@ -37,6 +37,7 @@ bool CTESSAMPLENXLOGGERDlg::StartReplay(const std::string& path, double speed) {
   m_replayPosition.reset();
   m_replayRecords = 0;
   m_lineQuiet = false;
+  m_stateLine.BeginReplay();
   ShowRunLayout(true);
   EnableRunControls(false);
   if (CWnd* stop = GetDlgItem(kStopButtonId)) stop->EnableWindow(TRUE);
@@ -61,6 +62,7 @@ bool CTESSAMPLENXLOGGERDlg::StartReplay(const std::string& path, double speed) {
 
 void CTESSAMPLENXLOGGERDlg::EndReplay(const RunEnd& end) {
   m_replaying = false;
+  m_stateLine.EndRun(end);
   m_banner.ShowWindow(SW_HIDE);
   ShowRunLayout(false);
   EnableRunControls(true);

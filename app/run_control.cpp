@@ -86,6 +86,7 @@ void CTESSAMPLENXLOGGERDlg::OnBnClickedStart() {
     return;
   }
   ShowRunLayout(true);
+  m_stateLine.BeginRun(!request.logPath.empty());
   // No record yet: the banner shows until the first one.
   m_lineQuiet = true;
   m_banner.ShowWindow(SW_SHOW);
@@ -141,6 +142,7 @@ void CTESSAMPLENXLOGGERDlg::CompleteStop(const RunEnd& end) {
   m_archiveProgress.reset();
   m_started = false;
   m_stopping = false;
+  m_stateLine.EndRun(end);
   // A close requested meanwhile keeps the run's controls disabled: no new
   // run starts while the failure boxes below are open.
   if (!m_closeWhenStopped) EnableRunControls(true);
