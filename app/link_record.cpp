@@ -25,7 +25,8 @@ LRESULT CTESSAMPLENXLOGGERDlg::OnLinkRecord(WPARAM, LPARAM) {
     m_replayPosition = records.back()->time;
     m_replayRecords = records.back()->sequence;
     if (m_replayPanel) {
-      m_replayPanel->SetPosition(TextToQt(ReplayPositionText(*m_replayPosition)), m_replayRecords, false);
+      m_replayPanel->SetPosition(TextToQt(ReplayPositionText(*m_replayPosition)), m_replayRecords,
+                                 ReplayStage::kReplaying);
     }
   }
   return 0;

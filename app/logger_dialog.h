@@ -74,6 +74,12 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt {
   // name say. Before the window opens.
   void SetRawCaptureFile(std::string path) { m_rawCaptureFile = std::move(path); }
 
+  // The log file the command line asked for was refused (reason: "cannot
+  // log to <path>: ..."): says so in an error box and lets go of the log
+  // file chosen before, so that no run logs into another file than the one
+  // asked for. User-interface thread, while idle.
+  void RefuseChosenLogFile(const std::string& reason);
+
   // UserPrompt: message boxes owned by this window.
   PromptAnswer AskYesNoCancel(const std::string& text, const std::string& caption) override;
   void ShowError(const std::string& text) override;
@@ -241,4 +247,7 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt {
   uint64_t m_replayRecords = 0;
   bool m_replaying = false;
   bool m_replayFailed = false;
+  // The replay was ended by Stop (or its window's close box), not by the
+  // end of its log.
+  bool m_replayStopped = false;
 };
