@@ -1,26 +1,34 @@
 // The state line under the banner.
 #include "app/run_state_line.h"
 
+#include <QColor>
+#include <QPalette>
+#include <QWidget>
 #include <vector>
 
+#include "ui/text_codec.h"
 #include "ui/win_constants.h"
 
 namespace {
 
-// Dark red on the window's own grey: read at a glance, yet quieter than the
-// banner above it.
-constexpr COLORREF kStateTextColor = RGB(0x9A, 0x16, 0x16);
-constexpr COLORREF kStateBackgroundColor = RGB(0xEF, 0xEF, 0xEF);
-constexpr int kStatePointSize = 9;
+// Dark red on the window's own background: read at a glance, yet quieter
+// than the banner above it.
+const QColor kStateTextColor(0x9A, 0x16, 0x16);
+constexpr int kStatePointSize = 8;
 // Between two conditions on the one line.
 constexpr std::string_view kConditionSeparator = "   |   ";
 
 }  // namespace
 
 void RunStateLine::Create(const CRect& rect, const CWnd* parent, int id) {
-  m_static.Create("", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE, rect, parent, id);
+  // Wrapped: a long path takes the second line.
+  m_static.Create("", WS_CHILD | WS_VISIBLE | SS_LEFT, rect, parent, id);
   m_static.SetFont(kStatePointSize, FW_BOLD);
-  m_static.SetColors(kStateTextColor, kStateBackgroundColor);
+  if (QWidget* label = m_static.GetWidget()) {
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, kStateTextColor);
+    label->setPalette(palette);
+  }
 }
 
 void RunStateLine::BeginRun(bool keepsLog) {
@@ -57,4 +65,6 @@ void RunStateLine::Show() {
   if (text == m_text) return;
   m_text = std::move(text);
   m_static.SetWindowText(m_text);
+  // What a narrow window cuts shows whole under the pointer.
+  if (QWidget* label = m_static.GetWidget()) label->setToolTip(TextToQt(m_text));
 }

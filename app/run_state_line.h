@@ -9,8 +9,9 @@
 #include "run/run_conditions.h"
 #include "ui/static_text.h"
 
-// Height of the state line at the bottom of the banner's strip.
-inline constexpr int kRunStateLinePx = 24;
+// Height of the state line at the bottom of the banner's strip: two lines
+// of its text.
+inline constexpr int kRunStateLinePx = 28;
 
 class RunStateLine {
  public:

@@ -84,7 +84,7 @@ std::vector<std::string> RunConditions::Lines() const {
 
 std::string RunConditions::LogLine() const {
   const std::string count = std::to_string(m_linesNotLogged) + (m_linesNotLogged == 1 ? " line" : " lines");
-  if (m_logFailing) return m_logFailure + " Log not written: " + count + " so far.";
+  if (m_logFailing) return "Log not written: " + count + " so far. " + m_logFailure;
   return "The log misses " + count + " of this run that could not be written.";
 }
 

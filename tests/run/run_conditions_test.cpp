@@ -35,7 +35,7 @@ TEST(RunConditions, LogLinesNotWrittenAreCountedUntilTheRunEnds) {
   conditions.OnRecord(Record(true));
   conditions.OnRecord(Record(false));  // LOGEVERY skipped it
   conditions.OnRecord(Record(true));
-  EXPECT_EQ(conditions.Lines(), std::vector<std::string>{kDiskFull + " Log not written: 5 lines so far."});
+  EXPECT_EQ(conditions.Lines(), std::vector<std::string>{"Log not written: 5 lines so far. " + kDiskFull});
   // A record taken before the writer resumed may be written after all: the
   // writer's count of the stretch is the one that holds.
   conditions.OnRecord(Record(true));
