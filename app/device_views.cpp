@@ -58,8 +58,11 @@ void CTESSAMPLENXLOGGERDlg::SetupViews() {
     m_tabs.InsertItem(tab.index, tab.text);
   m_tabs.RedrawWindow();
 
+  // The strip holds the banner and, under it, the run's state line.
   const CRect bannerRect{frame.left + kBannerInsetPx, frame.bottom - kBannerStripPx,
-                         frame.right - kBannerInsetPx, frame.bottom};
+                         frame.right - kBannerInsetPx, frame.bottom - kRunStateLinePx};
+  const CRect stateRect{bannerRect.left, bannerRect.bottom, bannerRect.right, frame.bottom};
+  m_stateLine.Create(stateRect, this, kRunStateLineId);
   m_banner.Create(kBannerText, WS_CHILD | WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE, bannerRect, this,
                   kBannerId);
   m_banner.SetFont(kBannerPointSize, FW_BOLD);

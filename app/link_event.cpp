@@ -7,6 +7,7 @@
 
 LRESULT CTESSAMPLENXLOGGERDlg::OnLinkEvent(WPARAM wParam, LPARAM) {
   const std::unique_ptr<RunEvent> event(reinterpret_cast<RunEvent*>(wParam));
+  m_stateLine.OnEvent(*event);
   switch (event->kind) {
     case RunEventKind::kLineQuiet:
     case RunEventKind::kLineReceiving:
@@ -18,7 +19,7 @@ LRESULT CTESSAMPLENXLOGGERDlg::OnLinkEvent(WPARAM wParam, LPARAM) {
       OnStopProgress(event->path, event->count, event->total);
       break;
     case RunEventKind::kLogWriteFailed:
-    case RunEventKind::kLogReopened:
+    case RunEventKind::kLogReopened:  // a warning: logging goes on in the new file
     case RunEventKind::kRawCaptureFailed:
     case RunEventKind::kRecordTooShort:
     case RunEventKind::kNoFrameMatches:
@@ -39,6 +40,6 @@ void CTESSAMPLENXLOGGERDlg::ShowRunFailure(RunEventKind kind, const std::string&
   // Each failure is said once by the run; should it be said again while its
   // box is still open, the open box says it already.
   if (!m_openErrorBoxes.insert(kind).second) return;
-  MessageBox(text, "", MB_OK | MB_ICONERROR);
+  MessageBox(text, "", MB_OK | (kind == RunEventKind::kLogReopened ? MB_ICONWARNING : MB_ICONERROR));
   m_openErrorBoxes.erase(kind);
 }

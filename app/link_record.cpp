@@ -18,13 +18,15 @@ LRESULT CTESSAMPLENXLOGGERDlg::OnLinkRecord(WPARAM, LPARAM) {
     for (int row = 0; row < rows; ++row) list.SetItemText(row, 1, values[static_cast<size_t>(row)]);
   }
   for (const std::shared_ptr<const RunRecord>& record : records) {
+    m_stateLine.OnRecord(*record);
     if (m_trends != nullptr) m_trends->AddRecord(record->timeMs, record->numbers, record->filledRows);
   }
   if (m_replaying) {
     m_replayPosition = records.back()->time;
     m_replayRecords = records.back()->sequence;
     if (m_replayPanel) {
-      m_replayPanel->SetPosition(TextToQt(ReplayPositionText(*m_replayPosition)), m_replayRecords, false);
+      m_replayPanel->SetPosition(TextToQt(ReplayPositionText(*m_replayPosition)), m_replayRecords,
+                                 ReplayStage::kReplaying);
     }
   }
   return 0;

@@ -32,6 +32,7 @@ bool CTESSAMPLENXLOGGERApp::ApplyChoices(CTESSAMPLENXLOGGERDlg& dlg) const {
   const std::string refusal = ChooseLogFile(dlg, *m_options.logFile);
   if (refusal.empty()) return true;
   std::fprintf(stderr, "%s: %s\n", kProgramName, refusal.c_str());
+  dlg.RefuseChosenLogFile(refusal);
   return false;
 }
 

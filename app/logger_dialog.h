@@ -16,6 +16,7 @@
 #include <string_view>
 #include <utility>
 
+#include "app/run_state_line.h"
 #include "app/s_tab_ctrl.h"
 #include "app/window_event_listener.h"
 #include "app/window_run_face.h"
@@ -79,6 +80,12 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt {
   // The upkeep of the runs' log left on site (rotation, archives kept, free
   // space guarded); none unless set.
   void SetSiteUpkeep(const RotationSettings& upkeep) { m_siteUpkeep = upkeep; }
+
+  // The log file the command line asked for was refused (reason: "cannot
+  // log to <path>: ..."): says so in an error box and lets go of the log
+  // file chosen before, so that no run logs into another file than the one
+  // asked for. User-interface thread, while idle.
+  void RefuseChosenLogFile(const std::string& reason);
 
   // UserPrompt: message boxes owned by this window.
   PromptAnswer AskYesNoCancel(const std::string& text, const std::string& caption) override;
@@ -158,6 +165,8 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt {
 
   QIcon m_hIcon;  // icon 128, the window's icon
   CStatic m_banner;
+  // Under the banner: the run's lasting conditions (run_state_line.h).
+  RunStateLine m_stateLine;
   LoggerConfig m_config;
   CListCtrl m_outdoorList;
   std::array<CListCtrl, kUnitListCount> m_unitLists;  // element u: tab u + 1
@@ -268,4 +277,7 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt {
   // start, and the Events window (made on first use, then kept).
   EventHistory m_eventHistory;
   std::unique_ptr<EventsPanel> m_eventsPanel;
+  // The replay was ended by Stop (or its window's close box), not by the
+  // end of its log.
+  bool m_replayStopped = false;
 };

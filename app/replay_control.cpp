@@ -9,6 +9,7 @@
 #include "app/logger_dialog.h"
 #include "app/resource_ids.h"
 #include "panels/replay_panel.h"
+#include "panels/window_placement.h"
 #include "ui/dialog_responder.h"
 #include "ui/text_codec.h"
 
@@ -34,9 +35,13 @@ bool CTESSAMPLENXLOGGERDlg::StartReplay(const std::string& path, double speed) {
   }
   m_replaying = true;
   m_replayFailed = false;
+  m_replayStopped = false;
+  // The log name shows the log the records come from.
+  m_logNameEdit.SetWindowText(path);
   m_replayPosition.reset();
   m_replayRecords = 0;
   m_lineQuiet = false;
+  m_stateLine.BeginReplay();
   ShowRunLayout(true);
   EnableRunControls(false);
   if (CWnd* stop = GetDlgItem(kStopButtonId)) stop->EnableWindow(TRUE);
@@ -54,6 +59,7 @@ bool CTESSAMPLENXLOGGERDlg::StartReplay(const std::string& path, double speed) {
   // Closing the control window ends the replay, as Stop does.
   handlers.closed = [this] { OnBnClickedStop(); };
   m_replayPanel = std::make_unique<ReplayPanel>(GetWidget(), TextToQt(path), speed, std::move(handlers));
+  PlaceBeside(*m_replayPanel, *GetWidget());
   // Shown unless a responder answers the boxes: then nobody watches.
   if (GetDialogResponder() == nullptr) m_replayPanel->show();
   return true;
@@ -61,13 +67,15 @@ bool CTESSAMPLENXLOGGERDlg::StartReplay(const std::string& path, double speed) {
 
 void CTESSAMPLENXLOGGERDlg::EndReplay(const RunEnd& end) {
   m_replaying = false;
+  m_stateLine.EndRun(end);
+  m_logNameEdit.SetWindowText(m_config.logFileName);
   m_banner.ShowWindow(SW_HIDE);
   ShowRunLayout(false);
   EnableRunControls(true);
   if (m_replayPanel) {
     m_replayPanel->SetPosition(
         m_replayPosition ? TextToQt(ReplayPositionText(*m_replayPosition)) : QStringLiteral("-"), end.records,
-        true);
+        m_replayStopped || end.replayFailed ? ReplayStage::kStopped : ReplayStage::kAtEnd);
   }
   if (end.replayFailed) m_replayFailed = true;
   // Boxes last: a new replay may begin in their loops.

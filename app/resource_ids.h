@@ -53,3 +53,4 @@ inline constexpr int kUnaddressedControlId = -1;
 inline constexpr int kOutdoorListId = 9671;
 inline constexpr int kUnitListId = -1;  // the unit lists share "none"
 inline constexpr int kBannerId = 65535;
+inline constexpr int kRunStateLineId = 65534;

@@ -1,5 +1,6 @@
 // Run control of the main dialog: the port list, the log file choice, and
 // Start and Stop of the run core, with the archive's progress.
+#include <cctype>
 #include <string>
 
 #include "app/logger_dialog.h"
@@ -43,10 +44,21 @@ void CTESSAMPLENXLOGGERDlg::OnBnClickedSaveAs() {
   request.filterIndex = kLogFilesFilterIndex;
   request.fileBufferBytes = MAX_PATH;
   request.flags = OFN_PATHMUSTEXIST;
+  // "site" is saved as the filter shown says: site.log.
+  request.defaultExtension = "log";
   std::string chosen;
   if (!GetSaveFileName(request, &chosen)) return;
   m_config.logFileName = chosen;
   m_logNameEdit.SetWindowText(chosen);
+}
+
+void CTESSAMPLENXLOGGERDlg::RefuseChosenLogFile(const std::string& reason) {
+  m_config.logFileName.clear();
+  m_logNameEdit.SetWindowText("");
+  std::string sentence = reason;
+  if (!sentence.empty())
+    sentence[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(sentence[0])));
+  MessageBox(sentence + ".", "", MB_OK | MB_ICONERROR);
 }
 
 void CTESSAMPLENXLOGGERDlg::ShowRunLayout(bool running) {
@@ -87,6 +99,7 @@ void CTESSAMPLENXLOGGERDlg::OnBnClickedStart() {
     return;
   }
   ShowRunLayout(true);
+  m_stateLine.BeginRun(!request.logPath.empty());
   // No record yet: the banner shows until the first one.
   m_lineQuiet = true;
   m_banner.ShowWindow(SW_SHOW);
@@ -101,6 +114,7 @@ void CTESSAMPLENXLOGGERDlg::OnBnClickedStart() {
 void CTESSAMPLENXLOGGERDlg::OnBnClickedStop() {
   if (m_replaying) {
     // A replay ends at once: the records it handed out are shown, then its end.
+    m_replayStopped = true;
     m_run->Stop();
     m_run->WaitEnded();
     OnLinkRecord(0, 0);
@@ -142,6 +156,7 @@ void CTESSAMPLENXLOGGERDlg::CompleteStop(const RunEnd& end) {
   m_archiveProgress.reset();
   m_started = false;
   m_stopping = false;
+  m_stateLine.EndRun(end);
   // A close requested meanwhile keeps the run's controls disabled: no new
   // run starts while the failure boxes below are open.
   if (!m_closeWhenStopped) EnableRunControls(true);

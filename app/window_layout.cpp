@@ -50,6 +50,7 @@ constexpr ControlAnchorRule kControlAnchors[] = {
     {kViewFrameId, kAnchorAll},
     {kTabsId, kAnchorAll},
     {kBannerId, kAnchorLeft | kAnchorRight | kAnchorBottom},
+    {kRunStateLineId, kAnchorLeft | kAnchorRight | kAnchorBottom},
     {kLogNameLabelId, kAnchorLeft | kAnchorBottom},
     {kLogNameEditId, kAnchorLeft | kAnchorRight | kAnchorBottom},
 };

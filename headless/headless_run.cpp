@@ -15,6 +15,7 @@
 #include "config/persisted_settings.h"
 #include "decode/view_dump.h"
 #include "headless/headless_notes.h"
+#include "headless/run_summary.h"
 #include "platform/full_path.h"
 #include "platform/termination_signals.h"
 #include "run/log_file.h"
@@ -81,11 +82,11 @@ class HeadlessPrompt : public UserPrompt {
 // What wakes the waiting program: the end of the run, or a signal.
 class Wakeups {
  public:
-  void RunEnded(bool replayFailed) {
+  void RunEnded(const RunEnd& end) {
     {
       std::lock_guard lock(m_mutex);
       m_ended = true;
-      m_replayFailed = replayFailed;
+      m_end = end;
     }
     m_wake.notify_all();
   }
@@ -100,9 +101,10 @@ class Wakeups {
     std::lock_guard lock(m_mutex);
     return m_signalled;
   }
-  bool ReplayFailed() {
+  // How the run ended; once it has.
+  RunEnd End() {
     std::lock_guard lock(m_mutex);
-    return m_replayFailed;
+    return m_end;
   }
   // Waits until deadline (none: nullopt) or a wake-up; the wake-ups are
   // reported, not cleared.
@@ -123,7 +125,7 @@ class Wakeups {
   std::condition_variable m_wake;
   bool m_ended = false;
   bool m_signalled = false;
-  bool m_replayFailed = false;
+  RunEnd m_end;
 };
 
 // The views printed in blocks, an empty line between two.
@@ -151,8 +153,7 @@ int RunHeadless(const HeadlessOptions& options, std::FILE* views, std::FILE* not
   std::signal(SIGPIPE, SIG_IGN);
   Wakeups wakeups;
   const TerminationSignalWatch signalWatch([&wakeups] { wakeups.Signalled(); });
-  HeadlessNotes notesFace(notes, program,
-                          [&wakeups](const RunEnd& end) { wakeups.RunEnded(end.replayFailed); });
+  HeadlessNotes notesFace(notes, program, [&wakeups](const RunEnd& end) { wakeups.RunEnded(end); });
 
   const RunConfig loaded = LoadRunConfig();
   if (!loaded.warnings.empty()) notesFace.Message({}, ConfigWarningsText(loaded.warnings));
@@ -166,6 +167,7 @@ int RunHeadless(const HeadlessOptions& options, std::FILE* views, std::FILE* not
   if (wakeups.WasSignalled()) return kExitNoRun;
   RunStartResult started;
   std::string startNote;
+  bool keepsLog = false;
   if (options.replayPath) {
     started = core.StartReplay(*options.replayPath, options.replaySpeed);
     // The name is file-system bytes, printed as it is.
@@ -183,6 +185,7 @@ int RunHeadless(const HeadlessOptions& options, std::FILE* views, std::FILE* not
     RunRequest request;
     request.portName = port;
     request.logPath = log;
+    keepsLog = !log.empty();
     request.rawCapturePath = RawCapturePathFor(loaded.config, log, options.rawCapturePath);
     request.upkeep = options.upkeep;
     request.rememberChoices = true;
@@ -232,5 +235,8 @@ int RunHeadless(const HeadlessOptions& options, std::FILE* views, std::FILE* not
   ViewDump dump = viewsFace.Dump();
   dump.bannerShown = stopping && bannerBeforeStop;
   printer.Print(dump);
-  return wakeups.ReplayFailed() ? kExitNoRun : kExitRunEnded;
+  const RunEnd end = wakeups.End();
+  if (options.replayPath) return end.replayFailed ? kExitNoRun : kExitRunEnded;
+  notesFace.Announce(RunSummaryText(end, keepsLog));
+  return RunEndedWell(end) ? kExitRunEnded : kExitRunNotWhole;
 }

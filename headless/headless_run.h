@@ -33,9 +33,11 @@ struct HeadlessOptions {
 };
 
 // Exit status after the run: 0 after a run (a replay: that read its log to
-// the end, or until it was ended); 1 when none started.
+// the end, or until it was ended); 1 when none started; 3 after a live run
+// that lost log lines or could not write its archive (RunEndedWell).
 inline constexpr int kExitRunEnded = 0;
 inline constexpr int kExitNoRun = 1;
+inline constexpr int kExitRunNotWhole = 3;
 
 // Runs it: the views (UTF-8) go to `views`, every message and note to
 // `notes`, each note starting with `program` and a colon. Returns the exit

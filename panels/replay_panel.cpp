@@ -19,9 +19,10 @@ namespace {
 const QString kWidestTime = QStringLiteral("0000/00/00 00:00:00.000");
 constexpr uint64_t kWidestRecordCount = 99'999'999;
 
-QString PositionLine(const QString& recordTime, uint64_t recordsShown, bool finished) {
+QString PositionLine(const QString& recordTime, uint64_t recordsShown, ReplayStage stage) {
   QString text = recordTime + QStringLiteral("  (record %1)").arg(recordsShown);
-  if (finished) text += QStringLiteral(", end of the log");
+  if (stage == ReplayStage::kAtEnd) text += QStringLiteral(", end of the log");
+  if (stage == ReplayStage::kStopped) text += QStringLiteral(", stopped");
   return text;
 }
 
@@ -55,9 +56,9 @@ ReplayPanel::ReplayPanel(QWidget* parent, const QString& logPath, double speed, 
   m_position->setTextFormat(Qt::PlainText);
   // Room for the longest line from the start: the window (sized by its
   // layout) then shows every line whole, and keeps its size as they change.
-  m_position->setMinimumWidth(
-      m_position->fontMetrics().horizontalAdvance(PositionLine(kWidestTime, kWidestRecordCount, true)));
-  SetPosition(QStringLiteral("-"), 0, false);
+  m_position->setMinimumWidth(m_position->fontMetrics().horizontalAdvance(
+      PositionLine(kWidestTime, kWidestRecordCount, ReplayStage::kAtEnd)));
+  SetPosition(QStringLiteral("-"), 0, ReplayStage::kReplaying);
 
   QObject::connect(m_speeds, &QComboBox::currentIndexChanged, this, [this](int index) {
     if (index >= 0 && m_handlers.speedChosen) m_handlers.speedChosen(m_speeds->itemData(index).toDouble());
@@ -74,10 +75,11 @@ QString ReplayPanel::SpeedText(double speed) {
   return QString::number(speed, 'g', 6) + QChar(0x00D7);
 }
 
-void ReplayPanel::SetPosition(const QString& recordTime, uint64_t recordsShown, bool finished) {
-  m_position->setText(PositionLine(recordTime, recordsShown, finished));
-  m_pause->setEnabled(!finished);
-  m_speeds->setEnabled(!finished);
+void ReplayPanel::SetPosition(const QString& recordTime, uint64_t recordsShown, ReplayStage stage) {
+  m_position->setText(PositionLine(recordTime, recordsShown, stage));
+  const bool over = stage != ReplayStage::kReplaying;
+  m_pause->setEnabled(!over);
+  m_speeds->setEnabled(!over);
 }
 
 QString ReplayPanel::PositionText() const { return m_position->text(); }

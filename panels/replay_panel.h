@@ -9,6 +9,10 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 
+// Where a replay is: under way, through to the end of its log, or ended by
+// Stop (or the window's close box) part-way.
+enum class ReplayStage { kReplaying, kAtEnd, kStopped };
+
 // Not modal: the main window goes on showing the replayed records. Its
 // owner deletes it when the replay ends. User-interface thread.
 class ReplayPanel : public QWidget {
@@ -24,8 +28,9 @@ class ReplayPanel : public QWidget {
   ReplayPanel(QWidget* parent, const QString& logPath, double speed, Handlers handlers);
 
   // The record's time ("2015/03/07 14:05:09.042"), how many records were
-  // shown, and whether the replay reached the end of the log.
-  void SetPosition(const QString& recordTime, uint64_t recordsShown, bool finished);
+  // shown, and where the replay is; once it is over, speed and Pause are
+  // greyed.
+  void SetPosition(const QString& recordTime, uint64_t recordsShown, ReplayStage stage);
 
   // What the window shows, for tests.
   QString PositionText() const;

@@ -36,6 +36,10 @@ struct SaveFileRequest {
   int fileBufferBytes = MAX_PATH;  // longest path accepted, terminating zero included
   DWORD flags = 0;                 // OFN_* flags
   std::string title;               // empty: the system's default title
+  // Added (after a dot) to a name the user types without an extension, as
+  // lpstrDefExt is ("log"); empty adds none. A responder's answer is taken
+  // as it is.
+  std::string defaultExtension;
 };
 
 class DialogResponder {

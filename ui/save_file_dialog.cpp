@@ -72,6 +72,7 @@ BOOL GetSaveFileName(const SaveFileRequest& request, std::string* path) {
     dialog.selectNameFilter(filters.at(index - 1));
   }
   if ((request.flags & OFN_OVERWRITEPROMPT) == 0) dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  if (!request.defaultExtension.empty()) dialog.setDefaultSuffix(TextToQt(request.defaultExtension));
   if (!request.initialFile.empty()) dialog.selectFile(QFile::decodeName(request.initialFile.c_str()));
 
   while (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {

@@ -12,7 +12,8 @@
 //   does not accept a name in a missing folder.
 // - OFN_OVERWRITEPROMPT: asks before an existing file is chosen; without it
 //   an existing file is accepted without a question.
-// - no extension is ever added to a name typed without one.
+// - a name typed without an extension gets request.defaultExtension, when
+//   one is given; else none is added.
 // On confirmation stores the chosen path in `*path` as the file system's
 // bytes (never re-encoded) and returns TRUE. Returns FALSE, leaving `*path`
 // alone, when cancelled, when the path does not fit fileBufferBytes with

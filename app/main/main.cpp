@@ -10,6 +10,7 @@
 
 #include "app/logger_options.h"
 #include "cli/command_line.h"
+#include "cli/number_range.h"
 #include "headless/headless_run.h"
 #include "run/port_list.h"
 #include "upkeep/rotation_options.h"
@@ -83,12 +84,12 @@ int main(int argc, char** argv) {
           ->needs(headless);
   CLI::Option* runFor = app.add_option("--seconds", seconds, "stop the run after S seconds")
                             ->type_name("S")
-                            ->check(CLI::Range(kShortestTimerSeconds, kMaxTimerSeconds))
+                            ->check(NumberInRange(kShortestTimerSeconds, kMaxTimerSeconds))
                             ->needs(headless);
   CLI::Option* dumpEvery =
       app.add_option("--dump-every", dumpEverySeconds, "also print the views every S seconds during the run")
           ->type_name("S")
-          ->check(CLI::Range(kShortestTimerSeconds, kMaxTimerSeconds))
+          ->check(NumberInRange(kShortestTimerSeconds, kMaxTimerSeconds))
           ->needs(headless);
   CLI::Option* raw =
       app.add_option("--raw", options.rawCapturePath,
@@ -111,7 +112,7 @@ int main(int argc, char** argv) {
   app.add_option("--speed", options.replaySpeed,
                  "replay X times as fast as recorded; 0: as fast as possible (default 1)")
       ->type_name("X")
-      ->check(CLI::Range(0.0, kMaxReplaySpeed))
+      ->check(NumberInRange(0.0, kMaxReplaySpeed))
       ->needs(replay);
   app.add_option("--screenshot", options.screenshotPath, "write the window as PNG once shown, then close")
       ->type_name("FILE")
@@ -139,8 +140,8 @@ int main(int argc, char** argv) {
     headless.upkeep = options.upkeep;
     return RunHeadless(headless, stdout, stderr, kProgramName);
   }
-  // A window photographed unattended: the offscreen platform needs no
-  // display; an explicit choice is kept.
-  if (options.headless) ::setenv("QT_QPA_PLATFORM", "offscreen", /*overwrite=*/0);
+  // A window photographed unattended: the offscreen platform, which needs
+  // no display, whatever the environment asks for.
+  if (options.headless) ::setenv("QT_QPA_PLATFORM", "offscreen", /*overwrite=*/1);
   return RunWindowProgram(options, argv[0]);
 }

@@ -32,6 +32,7 @@ class DialogProbe : public CTESSAMPLENXLOGGERDlg {
   using CTESSAMPLENXLOGGERDlg::m_run;
   using CTESSAMPLENXLOGGERDlg::m_runTimings;
   using CTESSAMPLENXLOGGERDlg::m_started;
+  using CTESSAMPLENXLOGGERDlg::m_stateLine;
   using CTESSAMPLENXLOGGERDlg::m_tabs;
   using CTESSAMPLENXLOGGERDlg::m_unitLists;
   using CTESSAMPLENXLOGGERDlg::m_viewFrame;

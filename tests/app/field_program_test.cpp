@@ -146,10 +146,11 @@ TEST_F(FieldProgramTest, HeadlessRunSurvivesAReplugAndItsRawCaptureDecodesToTheL
   if (status) child.Reaped();
   ASSERT_EQ(status, 0) << ReadFileBytes(errors);
 
-  // After the run's start, one line each for the loss and the return, and no
-  // message box.
+  // After the run's start, one line each for the loss and the return, the
+  // summary at the end, and no message box.
   const std::string errorText = ReadFileBytes(errors);
-  EXPECT_EQ(Count(errorText, "plenx-logger: "), 3u) << errorText;
+  EXPECT_EQ(Count(errorText, "plenx-logger: "), 4u) << errorText;
+  EXPECT_EQ(Count(errorText, ": run ended: "), 1u) << errorText;
   EXPECT_EQ(Count(errorText, ": run started on "), 1u) << errorText;
   EXPECT_EQ(Count(errorText, ": line lost"), 1u) << errorText;
   const CommandResult decoded = RunCommand(kDecoder + " '" + capture + "'");

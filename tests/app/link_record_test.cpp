@@ -3,8 +3,10 @@
 // of every event still queued when the window goes.
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "decode/record_view.h"
@@ -87,6 +89,30 @@ TEST_F(LinkRecordTest, FailuresShowOneErrorBoxAtATime) {
     EXPECT_EQ(box.text, "Encountered an improper argument.");
     EXPECT_EQ(box.type & kMessageBoxIconMask, MB_ICONERROR);
   }
+}
+
+// A failure is an error; a log removed or renamed, after which logging
+// goes on in a new file, is a warning.
+TEST_F(LinkRecordTest, BoxedEventsCarryTheIconOfTheirWeight) {
+  ScriptedDialogResponder responder;
+  SetDialogResponder(&responder);
+  DialogProbe dlg(std::string{});
+  ASSERT_TRUE(dlg.Create());
+  dlg.BuildLists();
+  const std::pair<RunEventKind, UINT> cases[] = {
+      {RunEventKind::kLogWriteFailed, MB_ICONERROR},
+      {RunEventKind::kRawCaptureFailed, MB_ICONERROR},
+      {RunEventKind::kNoFrameMatches, MB_ICONERROR},
+      {RunEventKind::kLogReopened, MB_ICONWARNING},
+  };
+  for (const auto& [kind, icon] : cases) {
+    dlg.PostRunEvent(kind, "said");
+    PumpPostedMessages();
+    ASSERT_FALSE(responder.MessageBoxes().empty());
+    EXPECT_EQ(responder.MessageBoxes().back().type & kMessageBoxIconMask, icon) << static_cast<int>(kind);
+  }
+  EXPECT_EQ(responder.MessageBoxes().size(), std::size(cases));
+  SetDialogResponder(nullptr);
 }
 
 TEST_F(LinkRecordTest, EventsStillQueuedGoWithTheWindow) {

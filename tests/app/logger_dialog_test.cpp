@@ -147,8 +147,14 @@ TEST_F(DialogStartTest, TabsAndBannerShareTheGroupBox) {
   const CRect frame = RectInDialog(dlg, dlg.m_viewFrame);
   EXPECT_EQ(frame, DialogRectToPixels(93, 7, 400, 212));
   EXPECT_EQ(RectInDialog(dlg, dlg.m_tabs), (CRect{frame.left, frame.top, frame.right, frame.bottom - 60}));
+  // The strip under the tabs: the banner, and the run's state line under it.
   EXPECT_EQ(RectInDialog(dlg, dlg.m_banner),
-            (CRect{frame.left + 10, frame.bottom - 60, frame.right - 10, frame.bottom}));
+            (CRect{frame.left + 10, frame.bottom - 60, frame.right - 10, frame.bottom - kRunStateLinePx}));
+  const CWnd* stateLine = dlg.GetDlgItem(kRunStateLineId);
+  ASSERT_NE(stateLine, nullptr);
+  EXPECT_EQ(RectInDialog(dlg, *stateLine),
+            (CRect{frame.left + 10, frame.bottom - kRunStateLinePx, frame.right - 10, frame.bottom}));
+  EXPECT_EQ(dlg.m_stateLine.Text(), "");
   EXPECT_EQ(dlg.m_banner.GetWindowText(), "COMMUNICATION ERROR");
   EXPECT_EQ(dlg.m_banner.GetDlgCtrlID(), 65535);
   EXPECT_EQ(dlg.m_banner.GetStyle() & kStaticTypeMask, SS_CENTER);

@@ -110,6 +110,8 @@ TEST_F(RunControlTest, RunWithoutLogFileNameKeepsNoLogAndWritesNoArchive) {
 
   dlg.Click(kStartButtonId);
   const bool started = dlg.m_started;
+  // Said in the window, not in a box: a run without a log is allowed.
+  const std::string stateDuringRun = dlg.m_stateLine.Text();
   const std::string rememberedLog = ReadLogFileSetting();
   const bool recordShown = line.Write(PositionFrame()) &&
                            ProcessEventsUntil([&] { return !dlg.m_outdoorList.GetItemText(9, 1).empty(); });
@@ -119,6 +121,8 @@ TEST_F(RunControlTest, RunWithoutLogFileNameKeepsNoLogAndWritesNoArchive) {
   EXPECT_TRUE(started);
   EXPECT_TRUE(recordShown);
   EXPECT_TRUE(stopped);
+  EXPECT_EQ(stateDuringRun, kRunNotRecordedText);
+  EXPECT_EQ(dlg.m_stateLine.Text(), "");
   EXPECT_EQ(rememberedLog, "");
   EXPECT_TRUE(m_responder.MessageBoxes().empty());
   EXPECT_TRUE(std::filesystem::is_empty(m_files.path()));

@@ -154,13 +154,19 @@ TEST_F(RunFaultTest, FullDiskIsBoxedOnceAndLoggingResumes) {
   ASSERT_TRUE(ProcessEventsUntil([&] { return !m_responder.MessageBoxes().empty(); }));
   ASSERT_TRUE(send(5000));
   EXPECT_EQ(std::filesystem::file_size(log), 0u);
+  // After OK the window keeps saying it on the state line under the banner.
+  EXPECT_NE(dlg.m_stateLine.Text().find("Log not written: "), std::string::npos) << dlg.m_stateLine.Text();
+  EXPECT_NE(dlg.m_stateLine.Text().find(diskFull), std::string::npos) << dlg.m_stateLine.Text();
 
   std::filesystem::remove(filler);
   limit.reset();
   ASSERT_TRUE(send(6000));
   ASSERT_TRUE(
       ProcessEventsUntil([&] { return ReadFileBytes(log).find("   -   6000,6001,") != std::string::npos; }));
+  const std::string fiveMissing = "The log misses 5 lines of this run that could not be written.";
+  EXPECT_EQ(dlg.m_stateLine.Text(), fiveMissing);
   ASSERT_TRUE(dlg.StopAndWait());
+  EXPECT_EQ(dlg.m_stateLine.Text(), fiveMissing);
   // Every line was tried by the end of Stop: one box for the whole stretch.
   ASSERT_EQ(m_responder.MessageBoxes().size(), 1u);
   EXPECT_EQ(m_responder.MessageBoxes()[0].text, diskFull);

@@ -99,6 +99,16 @@ TEST_F(RunChoicesTest, LogFileIsTakenAsTheSaveDialogTakesIt) {
   EXPECT_EQ(ChooseLogFile(dlg, tooLong), "cannot log to " + tooLong + ": the path is longer than 259 bytes");
   EXPECT_EQ(dlg.m_config.logFileName, full);
   EXPECT_EQ(GetDialogResponder(), &installed);
+
+  // The command line's refused choice is said in the window, and the log
+  // chosen before is let go: no run logs into another file than asked.
+  dlg.RefuseChosenLogFile("cannot log to " + missingFolder + ": its folder does not exist");
+  ASSERT_EQ(installed.MessageBoxes().size(), 1u);
+  EXPECT_EQ(installed.MessageBoxes()[0].text,
+            "Cannot log to " + missingFolder + ": its folder does not exist.");
+  EXPECT_EQ(installed.MessageBoxes()[0].type, MB_OK | MB_ICONERROR);
+  EXPECT_EQ(dlg.m_config.logFileName, "");
+  EXPECT_EQ(dlg.m_logNameEdit.GetWindowText(), "");
   SetDialogResponder(nullptr);
 }
 

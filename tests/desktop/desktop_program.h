@@ -1,6 +1,7 @@
 // plenx-logger's window on a test's X session: the program's copy in a
 // folder of its own (tests/e2e/logger_process.h) on Qt's X11 platform,
-// logging what plenx-board-sim sends on COM9 to site.log. The program is
+// logging what plenx-board-sim sends on COM9 to site.log (or the log the
+// test names). The program is
 // killed when the test ends; nothing of its ending is checked here.
 #pragma once
 
@@ -16,6 +17,13 @@
 
 // The main window's title, as a pattern for XSession::FindWindows.
 inline const std::string kMainWindowTitle = "Plenx Logger Service$";
+// The middle of the main window's buttons, at its template size.
+inline constexpr int kSaveAsX = 70;
+inline constexpr int kSaveAsY = 36;
+inline constexpr int kStartX = 70;
+inline constexpr int kStartY = 305;
+inline constexpr int kStopX = 70;
+inline constexpr int kStopY = 332;
 // A place in the main window's unit list, where a right click brings the
 // window menu.
 inline constexpr int kMainListX = 400;
@@ -24,11 +32,14 @@ inline constexpr int kMainListY = 150;
 class DesktopRun {
  public:
   // Starts the program with `arguments`; without any, it logs COM9 to
-  // site.log from the start (--start). The board simulator takes
-  // boardArguments besides its usual ones.
-  explicit DesktopRun(const XSession& x, std::vector<std::string> arguments = {},
-                      const std::vector<std::string>& boardArguments = {})
+  // site.log from the start (--start). logPath: the log the arguments name,
+  // when not site.log in the program's folder; with --start the run is
+  // started once it holds a line, unless waitForLog is false. The board
+  // simulator takes boardArguments besides its usual ones.
+  explicit DesktopRun(const XSession& x, std::vector<std::string> arguments = {}, std::string logPath = {},
+                      bool waitForLog = true, const std::vector<std::string>& boardArguments = {})
       : m_x(x),
+        m_logPath(std::move(logPath)),
         m_display("DISPLAY", x.Display().c_str()),
         m_platform("QT_QPA_PLATFORM", "xcb"),
         m_board(m_folder.Files(), boardArguments) {
@@ -39,7 +50,8 @@ class DesktopRun {
     }
     m_folder.MapPort("COM9", device);
     if (arguments.empty()) arguments = {"--port", "COM9", "--log", "site.log", "--start"};
-    const bool logging = std::find(arguments.begin(), arguments.end(), "--start") != arguments.end();
+    const bool logging =
+        waitForLog && std::find(arguments.begin(), arguments.end(), "--start") != arguments.end();
     m_logger = std::make_unique<LoggerProcess>(m_folder, arguments);
     m_main = x.WaitForWindow(kMainWindowTitle);
     if (m_main == 0) {
@@ -69,12 +81,13 @@ class DesktopRun {
 
   // Lines in the log so far.
   size_t LogLines() const {
-    const std::string log = ReadFileBytes(m_folder.Files().Path("site.log"));
+    const std::string log = ReadFileBytes(m_logPath.empty() ? m_folder.Files().Path("site.log") : m_logPath);
     return static_cast<size_t>(std::count(log.begin(), log.end(), '\n'));
   }
 
  private:
   const XSession& m_x;
+  std::string m_logPath;
   ProgramFolder m_folder;
   ScopedEnv m_display;
   ScopedEnv m_platform;

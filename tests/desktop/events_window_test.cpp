@@ -95,7 +95,7 @@ std::pair<int, int> UncoveredPlace(const XGeometry& under, const XGeometry& over
 TEST(EventsWindowTest, ShowsTheTripAsAFaultAndTheValuesAtItDuringTheRun) {
   XSession x;
   SKIP_WITHOUT_X_SESSION(x);
-  DesktopRun run(x, {}, {"--scenario", "compressor-trip"});
+  DesktopRun run(x, {}, {}, true, {"--scenario", "compressor-trip"});
   ASSERT_TRUE(run.Started()) << run.Problem();
 
   ASSERT_TRUE(run.OpenWindowMenu());

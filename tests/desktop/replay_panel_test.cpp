@@ -113,6 +113,12 @@ TEST(ReplayPanelTest, TheLastLineShowsWholeAtTheEndOfALog) {
   ASSERT_TRUE(run.Started()) << run.Problem();
   const XWindowId panel = x.WaitForWindow("^Replay - Plenx Logger$");
   ASSERT_NE(panel, 0u);
+  // Beside the main window, not over it: right of it, the screen has room.
+  const XGeometry main = x.Geometry(run.MainWindow());
+  const XGeometry beside = x.Geometry(panel);
+  EXPECT_GE(beside.x, main.x + main.width);
+  EXPECT_LT(beside.x, main.x + main.width + 40);
+  EXPECT_NEAR(beside.y, main.y, 40);
 
   std::optional<PanelPicture> picture;
   ASSERT_TRUE(XSession::Poll([&] {

@@ -4,10 +4,12 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "config/persisted_settings.h"
 #include "tests/e2e/logger_process.h"
+#include "tests/support/scoped_env.h"
 
 namespace {
 
@@ -46,9 +48,29 @@ TEST(CommandLineTest, BadArgumentsEndWithTheUsageAndStatusTwo) {
   }
 }
 
+// A number option says whether its value is no number or out of range.
+TEST(CommandLineTest, NumberOptionsTellAWordFromAValueOutOfRange) {
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"--replay", "site.log", "--speed", "abc"}, "abc is not a number"},
+      {{"--replay", "site.log", "--speed", "-1"}, "-1 is not in range 0 to 1000000"},
+      {{"--headless", "--dump-every", "soon"}, "soon is not a number"},
+      {{"--headless", "--seconds", "0"}, "0 is not in range 0.001 to 2147483"},
+  };
+  for (const auto& [arguments, reason] : cases) {
+    SCOPED_TRACE(arguments.back());
+    ProgramFolder folder;
+    LoggerProcess logger(folder, arguments);
+    EXPECT_EQ(logger.WaitExit(), 2);
+    EXPECT_NE(logger.Err().find(reason), std::string::npos) << logger.Err();
+  }
+}
+
 TEST(CommandLineTest, HeadlessScreenshotWritesTheWindowAndStartsNoRun) {
   ProgramFolder folder;
   const std::string png = folder.Files().Path("window.png");
+  // Unattended means without a display, whatever the environment says.
+  const ScopedEnv platform("QT_QPA_PLATFORM", "xcb");
+  const ScopedEnv display("DISPLAY", ":9999");
   LoggerProcess logger(folder, {"--headless", "--port", "COM2", "--screenshot", png});
   EXPECT_EQ(logger.WaitExit(), 0) << logger.Err();
   EXPECT_EQ(PngSize(ReadFileBytes(png)), (std::pair<uint32_t, uint32_t>{750, 390}));

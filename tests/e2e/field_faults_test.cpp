@@ -21,6 +21,7 @@
 #include "archive/log_archive_name.h"
 #include "config/persisted_settings.h"
 #include "decode/log_line.h"
+#include "headless/headless_run.h"
 #include "link/frame_encoder.h"
 #include "platform/local_time.h"
 #include "tests/e2e/logger_process.h"
@@ -162,7 +163,16 @@ TEST(FieldFaultTest, DiskFillsMidRunAndLoggingResumesWhenSpaceComesBack) {
   ASSERT_NE(failed, 0) << "the disk never filled";
   fs::remove(filler);
   ASSERT_TRUE(run.SendAndWait(failed + 1, log, logged.size() + 1));
-  EXPECT_EQ(run.Stop(), 0) << run.Logger().Err();
+  // A run that lost a line does not end well: said once, summed up at the
+  // end, and told by the exit status.
+  EXPECT_EQ(run.Stop(), kExitRunNotWhole) << run.Logger().Err();
+  const std::string err = run.Logger().Err();
+  EXPECT_EQ(err.find(diskFull), err.rfind(diskFull)) << err;
+  // The records logged, the one that was not, and the one after it.
+  EXPECT_NE(err.find("plenx-logger: run ended: " + std::to_string(logged.size() + 2) +
+                     " records, 1 log line not written, archived in " + run.ArchivePath() + "\n"),
+            std::string::npos)
+      << err;
   logged.push_back(failed + 1);
   std::vector<std::string> expected;
   for (int index : logged) expected.push_back(RecordOf(index));
@@ -229,7 +239,9 @@ TEST(FieldFaultTest, ReadOnlyArchiveFolderIsReportedAndTheLogKept) {
   }
   ASSERT_TRUE(run.SendAndWait(2, log, 2));
   const std::string archive = run.ArchivePath();
-  EXPECT_EQ(run.Stop(), 0) << run.Logger().Err();
+  EXPECT_EQ(run.Stop(), kExitRunNotWhole) << run.Logger().Err();
+  EXPECT_NE(run.Logger().Err().find(", all logged, the archive was not written\n"), std::string::npos)
+      << run.Logger().Err();
   EXPECT_NE(run.Logger().Err().find("Cannot write archive " + archive + ": " + reason + ".\n"),
             std::string::npos)
       << run.Logger().Err();

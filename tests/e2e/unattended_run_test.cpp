@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -249,7 +250,7 @@ TEST(UnattendedRunTest, OnlyAStartThatSucceedsStoresTheSettings) {
 }
 
 // An unattended run needs no display, whatever Qt's platform is set to:
-// standard error holds the run's note and nothing else.
+// standard error holds the run's notes and nothing else.
 TEST(UnattendedRunTest, RunsWithoutADisplay) {
   ProgramFolder folder;
   PtyLine line;
@@ -260,8 +261,12 @@ TEST(UnattendedRunTest, RunsWithoutADisplay) {
   const ScopedEnv wayland("WAYLAND_DISPLAY", nullptr);
   LoggerProcess logger(folder, {"--headless", "--port", "COM5", "--log", "site.log", "--seconds", "0.5"});
   EXPECT_EQ(logger.WaitExit(), 0) << logger.Err();
-  EXPECT_EQ(logger.Err(),
-            "plenx-logger: run started on COM5, logging to " + folder.Files().Path("site.log") + "\n");
+  const std::optional<LogArchiveName> archive =
+      LogArchiveNameFor(folder.Files().Path("site.log"), ReadLocalTime());
+  ASSERT_TRUE(archive);
+  EXPECT_EQ(logger.Err(), "plenx-logger: run started on COM5, logging to " + folder.Files().Path("site.log") +
+                              "\nplenx-logger: run ended: 0 records, all logged, archived in " +
+                              archive->archivePath + "\n");
   EXPECT_TRUE(logger.Out().starts_with("banner: shown\n[OUTDOOR]\n")) << logger.Out();
 }
 

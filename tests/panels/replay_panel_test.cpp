@@ -51,9 +51,11 @@ TEST(ReplayPanel, ReportsSpeedPauseAndCloseAndShowsThePosition) {
   EXPECT_EQ(reports.pauses, (std::vector<bool>{true, false}));
   EXPECT_EQ(panel.PauseButton()->text(), QStringLiteral("&Pause"));
 
-  panel.SetPosition(QStringLiteral("2015/03/07 14:05:09.042"), 12, false);
+  panel.SetPosition(QStringLiteral("2015/03/07 14:05:09.042"), 12, ReplayStage::kReplaying);
   EXPECT_EQ(panel.PositionText(), QStringLiteral("2015/03/07 14:05:09.042  (record 12)"));
-  panel.SetPosition(QStringLiteral("2015/03/07 14:05:09.542"), 13, true);
+  panel.SetPosition(QStringLiteral("2015/03/07 14:05:09.542"), 13, ReplayStage::kStopped);
+  EXPECT_EQ(panel.PositionText(), QStringLiteral("2015/03/07 14:05:09.542  (record 13), stopped"));
+  panel.SetPosition(QStringLiteral("2015/03/07 14:05:09.542"), 13, ReplayStage::kAtEnd);
   EXPECT_EQ(panel.PositionText(), QStringLiteral("2015/03/07 14:05:09.542  (record 13), end of the log"));
   EXPECT_FALSE(panel.PauseButton()->isEnabled());
   EXPECT_FALSE(panel.SpeedList()->isEnabled());
@@ -71,11 +73,13 @@ TEST(ReplayPanel, PositionLinesShowWholeAtThePanelsSize) {
   ReplayPanel panel(nullptr, QStringLiteral("/logs/site.log"), 1, reports.Handlers());
   panel.show();
   const QSize opened = panel.size();
-  for (const auto& [time, count, finished] :
-       {std::tuple{"-", 0, false}, std::tuple{"2015/03/07 14:05:09.042", 214, false},
-        std::tuple{"2015/03/07 14:07:03.042", 229, true},
-        std::tuple{"2015/12/31 23:59:59.999", 1234567, true}}) {
-    panel.SetPosition(QString::fromLatin1(time), static_cast<uint64_t>(count), finished);
+  for (const auto& [time, count, stage] :
+       {std::tuple{"-", 0, ReplayStage::kReplaying},
+        std::tuple{"2015/03/07 14:05:09.042", 214, ReplayStage::kReplaying},
+        std::tuple{"2015/03/07 14:06:03.042", 34, ReplayStage::kStopped},
+        std::tuple{"2015/03/07 14:07:03.042", 229, ReplayStage::kAtEnd},
+        std::tuple{"2015/12/31 23:59:59.999", 1234567, ReplayStage::kAtEnd}}) {
+    panel.SetPosition(QString::fromLatin1(time), static_cast<uint64_t>(count), stage);
     QCoreApplication::processEvents();
     QLabel* position = nullptr;
     for (QLabel* label : panel.findChildren<QLabel*>()) {
