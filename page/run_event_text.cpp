@@ -92,6 +92,35 @@ std::optional<PageEvent> PageEventOf(const RunEvent& event, const RunStart& star
       break;
     case RunEventKind::kArchiveProgress:
       return std::nullopt;
+    // The log's upkeep on site says what it did in its own sentence.
+    case RunEventKind::kLogEndRepaired:
+      kind = "log-end-repaired";
+      severity = PageEventSeverity::kWarning;
+      fallback = "The log's last line was cut short and set aside.";
+      break;
+    case RunEventKind::kDayFilesRecovered:
+      kind = "day-files-recovered";
+      severity = PageEventSeverity::kWarning;
+      fallback = "Day files left by a cut were archived.";
+      break;
+    case RunEventKind::kDayArchived:
+      kind = "day-archived";
+      fallback = "The day's log was archived in " + event.path + ".";
+      break;
+    case RunEventKind::kDayArchiveFailed:
+      kind = "day-archive-failed";
+      severity = PageEventSeverity::kFault;
+      fallback = "The day's log could not be archived.";
+      break;
+    case RunEventKind::kOldArchivesRemoved:
+      kind = "old-archives-removed";
+      fallback = std::to_string(event.count) + " old archives were removed.";
+      break;
+    case RunEventKind::kDiskSpaceLow:
+      kind = "disk-space-low";
+      severity = PageEventSeverity::kWarning;
+      fallback = "Free space on the log's disk is below the limit.";
+      break;
   }
   return Entry(event.time, event.timeMs, severity, kind, event.message.empty() ? fallback : event.message);
 }
