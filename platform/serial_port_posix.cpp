@@ -1,5 +1,5 @@
 // Serial ports through termios: exclusive open, raw line settings, timed
-// one-byte reads.
+// one-byte reads. A SerialHandle is the port's file descriptor.
 #include "platform/serial_port.h"
 
 #include <fcntl.h>
@@ -75,7 +75,8 @@ SerialHandle OpenSerialPort(const std::string& portPath, int* openError) {
   return port;
 }
 
-bool ConfigureSerialLine(SerialHandle port, int baudRate) {
+bool ConfigureSerialLine(SerialHandle handle, int baudRate) {
+  const int port = static_cast<int>(handle);
   const speed_t speed = SpeedCode(baudRate);
   termios line{};
   if (speed == B0 || tcgetattr(port, &line) != 0) {
@@ -96,12 +97,14 @@ bool ConfigureSerialLine(SerialHandle port, int baudRate) {
   return RetryOnInterrupt([&] { return tcsetattr(port, TCSANOW, &line); }) == 0;
 }
 
-bool LowerModemLines(SerialHandle port) {
+bool LowerModemLines(SerialHandle handle) {
+  const int port = static_cast<int>(handle);
   const int lines = TIOCM_RTS | TIOCM_DTR;
   return ioctl(port, TIOCMBIC, &lines) == 0;
 }
 
-int ReadSerialByte(SerialHandle port, uint8_t& byte, int timeoutMs) {
+int ReadSerialByte(SerialHandle handle, uint8_t& byte, int timeoutMs) {
+  const int port = static_cast<int>(handle);
   using Clock = std::chrono::steady_clock;
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
   // Within a frame the next byte is usually there already: try to read it
@@ -130,7 +133,28 @@ int ReadSerialByte(SerialHandle port, uint8_t& byte, int timeoutMs) {
   return 0;
 }
 
-void CloseSerialPort(SerialHandle port) {
+std::ptrdiff_t WriteSerialBytes(SerialHandle handle, const uint8_t* bytes, size_t count) {
+  const int port = static_cast<int>(handle);
+  // The port is non-blocking: a full line answers EAGAIN at once, and is
+  // waited for once.
+  ssize_t written = WriteSome(port, bytes, count);
+  if (written < 0 && errno == EAGAIN) {
+    pollfd request{port, POLLOUT, 0};
+    // Not retried: a stop signal that interrupts the wait is seen at once.
+    poll(&request, 1, kSerialWriteWaitMs);
+    written = WriteSome(port, bytes, count);
+    if (written < 0 && errno == EAGAIN) return 0;
+  }
+  return written;
+}
+
+bool DrainSerialLine(SerialHandle handle) {
+  // Not retried: a stop signal that interrupts the wait ends it.
+  return tcdrain(static_cast<int>(handle)) == 0;
+}
+
+void CloseSerialPort(SerialHandle handle) {
+  const int port = static_cast<int>(handle);
   ioctl(port, TIOCNXCL);
   flock(port, LOCK_UN);
   CloseFile(port);
