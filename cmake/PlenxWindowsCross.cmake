@@ -31,8 +31,10 @@ if(PLENX_BUILD_TESTS)
   # GoogleTest is not ours to keep free of warnings.
   target_compile_options(gtest PRIVATE -w)
   target_compile_options(gtest_main PRIVATE -w)
-  add_library(GTest::gtest ALIAS gtest)
-  add_library(GTest::gtest_main ALIAS gtest_main)
+  if(NOT TARGET GTest::gtest)
+    add_library(GTest::gtest ALIAS gtest)
+    add_library(GTest::gtest_main ALIAS gtest_main)
+  endif()
 
   # The test programs run under Wine, in a prefix of the build's own, never
   # the user's ~/.wine (see tests/windows/).
@@ -43,8 +45,24 @@ if(PLENX_BUILD_TESTS)
                         "or configure with -DPLENX_BUILD_TESTS=OFF")
   endif()
   set(PLENX_WINEPREFIX ${CMAKE_BINARY_DIR}/wine-prefix)
-  configure_file(${PROJECT_SOURCE_DIR}/tests/windows/wine_run.sh.in ${CMAKE_BINARY_DIR}/wine-run @ONLY
-                 FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ
-                                  WORLD_EXECUTE)
+  # The Linux helpers of tests/windows/, built with the build machine's compiler.
+  set(PLENX_MODEM_LINES_LIBRARY ${CMAKE_BINARY_DIR}/host/libplenx_modem_lines.so)
+  set(PLENX_NULL_MODEM_RELAY ${CMAKE_BINARY_DIR}/host/null_modem_relay)
+  file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/host)
+  foreach(script wine_run wine_session)
+    string(REPLACE "_" "-" name ${script})
+    configure_file(${PROJECT_SOURCE_DIR}/tests/windows/${script}.sh.in ${CMAKE_BINARY_DIR}/${name} @ONLY
+                   FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ
+                                    WORLD_EXECUTE)
+  endforeach()
   set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run)
+  # What the test programs are told: the relay's ports are there, and where
+  # the modem-line library records the lines (in Windows' form of the path
+  # as well, for the test programs to read).
+  set(PLENX_MODEM_LINES_LOG ${CMAKE_BINARY_DIR}/host/modem-lines.log)
+  string(REPLACE "/" "\\" modem_lines_log_windows "Z:${PLENX_MODEM_LINES_LOG}")
+  set(PLENX_WINE_TEST_ENVIRONMENT
+      "PLENX_NULL_MODEM=COM8,COM9,COM7"
+      "PLENX_MODEM_LINES_LOG=${PLENX_MODEM_LINES_LOG}"
+      "PLENX_MODEM_LINES_LOG_WINDOWS=${modem_lines_log_windows}")
 endif()

@@ -11,10 +11,10 @@
 // writers are kept out while it is open; readers are not. On Linux the file
 // is locked with an advisory exclusive lock (a file system without lock
 // support gives an unlocked file); on Windows the open shares the file for
-// reading, renaming and removal only, so that any other open for writing
-// fails. Returns the descriptor (not inherited; closing it releases the
-// file), or -1 with errno set; EWOULDBLOCK means another writer holds the
-// file. When created is given, it tells whether this open made the file.
+// reading only, so that any other open for writing fails, and so do a
+// rename or removal of the file while it is open. Returns the descriptor (not inherited; closing it releases
+// the file), or -1 with errno set; EWOULDBLOCK means another writer holds the file. When created is given, it
+// tells whether this open made the file.
 int OpenLockedForAppend(const std::string& path, bool* created = nullptr);
 
 // Closes fd, opened by OpenLockedForAppend as path, and removes the file

@@ -29,22 +29,19 @@ bool ReadIdentity(HANDLE handle, FileIdentity& identity) {
   return true;
 }
 
-bool IsDeletePending(HANDLE handle) {
-  FILE_STANDARD_INFO info{};
-  return GetFileInformationByHandleEx(handle, FileStandardInfo, &info, sizeof info) && info.DeletePending;
-}
-
 }  // namespace
 
 int OpenLockedForAppend(const std::string& path, bool* created) {
   const std::wstring widePath = WidePath(path);
-  // No FILE_SHARE_WRITE: while this handle is open, every other open for
+  // Share mode read only: while this handle is open, every other open for
   // writing fails, and this open fails while another writer holds the file.
-  // Readers are let in, and so are a rename or a removal of the file (which
-  // PathStillNames notices).
-  const HANDLE handle =
-      CreateFileW(widePath.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
-                  FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // Readers are let in. A rename or removal is refused too (Windows says the
+  // file is in use): a name removed while open would stay taken until the
+  // close, so no new file of that name could take the run's next lines.
+  // No DELETE access either, which would shut out every reader that does
+  // not share deletion (most do not).
+  const HANDLE handle = CreateFileW(widePath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     SetErrnoForFailedOpen(widePath);
     return -1;
@@ -55,17 +52,13 @@ int OpenLockedForAppend(const std::string& path, bool* created) {
   return fd;
 }
 
-void CloseRemovingIfUnused(int fd, const std::string&, bool createdByOpen) {
-  const HANDLE handle = HandleOfDescriptor(fd);
+void CloseRemovingIfUnused(int fd, const std::string& path, bool createdByOpen) {
   LARGE_INTEGER size{};
-  // Marked for removal through the handle that still holds the file, so no
-  // other writer can have begun on it; it goes with the close.
-  if (createdByOpen && GetFileSizeEx(handle, &size) && size.QuadPart == 0) {
-    FILE_DISPOSITION_INFO remove{};
-    remove.DeleteFile = TRUE;
-    SetFileInformationByHandle(handle, FileDispositionInfo, &remove, sizeof remove);
-  }
+  const bool unused = createdByOpen && GetFileSizeEx(HandleOfDescriptor(fd), &size) && size.QuadPart == 0;
   CloseFile(fd);
+  // A writer that took the file in the moment between holds it open, and
+  // the removal fails.
+  if (unused) DeleteFileW(WidePath(path).c_str());
 }
 
 bool AppendWhole(int fd, std::string_view bytes) {
@@ -82,11 +75,8 @@ bool AppendWhole(int fd, std::string_view bytes) {
 }
 
 bool PathStillNames(int fd, const std::string& path) {
-  const HANDLE open = HandleOfDescriptor(fd);
   FileIdentity openIdentity;
-  if (!ReadIdentity(open, openIdentity)) return true;
-  // Removed while open: the name may linger until the last handle closes.
-  if (IsDeletePending(open)) return false;
+  if (!ReadIdentity(HandleOfDescriptor(fd), openIdentity)) return true;
   const HANDLE named = CreateFileW(WidePath(path).c_str(), FILE_READ_ATTRIBUTES,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);

@@ -43,9 +43,12 @@ int OpenFile(const char* path, int flags, mode_t) {
   const std::wstring widePath = WidePath(path);
   // Others may read, write, rename and remove the file meanwhile, as on
   // Linux; the callers that must hold a file alone ask for that themselves.
+  // A folder opens for reading, as on Linux (its reads fail, and its status
+  // says what it is).
+  const DWORD folders = (flags & kAccessModeMask) == O_RDONLY ? FILE_FLAG_BACKUP_SEMANTICS : 0;
   const HANDLE handle = CreateFileW(widePath.c_str(), DesiredAccess(flags),
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    CreationDisposition(flags), FILE_ATTRIBUTE_NORMAL, nullptr);
+                                    CreationDisposition(flags), FILE_ATTRIBUTE_NORMAL | folders, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     SetErrnoForFailedOpen(widePath);
     return -1;
@@ -73,7 +76,14 @@ void UseBinaryStandardStreams() {
 bool CloseFile(int fd) { return _close(fd) == 0; }
 
 ssize_t ReadSome(int fd, void* buffer, size_t count) {
-  return _read(fd, buffer, static_cast<unsigned>(std::min(count, kMaxTransferBytes)));
+  const ssize_t got = _read(fd, buffer, static_cast<unsigned>(std::min(count, kMaxTransferBytes)));
+  // A folder opened for reading refuses to be read as Linux's does.
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (got < 0 && GetFileInformationByHandle(HandleOfDescriptor(fd), &info) &&
+      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    errno = EISDIR;
+  }
+  return got;
 }
 
 ssize_t WriteSome(int fd, const void* bytes, size_t count) {

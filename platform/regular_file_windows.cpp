@@ -1,4 +1,4 @@
-// The file type of a path, by its attributes.
+// The file type of a path, from a handle to it.
 #include "platform/regular_file.h"
 
 #include <windows.h>
@@ -6,8 +6,15 @@
 #include "platform/windows_file.h"
 
 bool IsRegularFile(const std::string& path) {
-  const DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
-  // A device name ("NUL", "COM1") has no attributes of a file on a disk.
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
-         (attributes & FILE_ATTRIBUTE_DEVICE) == 0;
+  // Opened without asking for any access, which no other opener refuses:
+  // only a handle tells a device ("NUL", "COM1") from a file on a disk.
+  const HANDLE handle =
+      CreateFileW(WidePath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool regular = GetFileType(handle) == FILE_TYPE_DISK && GetFileInformationByHandle(handle, &info) &&
+                       (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  CloseHandle(handle);
+  return regular;
 }

@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/full_path.h"
 #include "platform/posix_io.h"
 #include "platform/windows_error.h"
 #include "platform/windows_file.h"
@@ -227,7 +228,8 @@ bool ReplacingFile::Commit() {
     if (!synced) errno = syncErrno;
     return synced && closed;
   }
-  const std::wstring wideFinal = WidePath(m_finalPath);  // may throw: nothing renamed yet
+  // The rename takes a full path. May throw: nothing renamed yet.
+  const std::wstring wideFinal = WidePath(FullPath(m_finalPath));
   if (!SyncFile(m_fd) || !RenameOver(HandleOfDescriptor(m_fd), wideFinal)) {
     Discard();
     return false;

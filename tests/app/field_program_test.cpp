@@ -21,6 +21,7 @@
 #include "tests/app/dialog_probe.h"
 #include "tests/link/pty_line.h"
 #include "tests/support/run_command.h"
+#include "tests/support/child_exit.h"
 #include "tests/support/wait.h"
 
 extern char** environ;

@@ -20,6 +20,7 @@
 #include "link/frame_encoder.h"
 #include "platform/local_time.h"
 #include "tests/e2e/logger_process.h"
+#include "tests/support/child_exit.h"
 #include "tests/support/run_command.h"
 
 namespace {

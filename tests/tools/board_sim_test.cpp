@@ -25,7 +25,7 @@
 #include "link/simple_protocol.h"
 #include "tests/link/pty_line.h"
 #include "tests/support/record_queue.h"
-#include "tests/support/wait.h"
+#include "tests/support/child_exit.h"
 
 extern char** environ;
 
