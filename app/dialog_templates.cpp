@@ -58,10 +58,12 @@ DialogTemplate AboutDialogTemplate() {
   dialog.cx = 190;
   dialog.cy = 62;
   dialog.fontPointSize = kShellFontPointSize;
+  // The version line is the one version text of the programs (--version
+  // prints it too), and as wide as the box allows so that it shows whole.
   dialog.items = {
       Item(kStatic, kUnaddressedControlId, "", SS_ICON, 14, 14, 21, 20),
-      Item(kStatic, kUnaddressedControlId, "Plenx Logger, Version " + std::string(kPlenxReleaseText),
-           SS_LEFT | SS_NOPREFIX, 42, 14, 134, 8),
+      Item(kStatic, kUnaddressedControlId, "Plenx Logger, Version " + std::string(kPlenxVersionText),
+           SS_LEFT | SS_NOPREFIX, 42, 14, 142, 8),
       Item(kStatic, kUnaddressedControlId, "Serial telemetry logger", SS_LEFT | SS_NOPREFIX, 42, 26, 114, 8),
       Item(kButton, IDOK, "OK", BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, 113, 41, 50, 14),
   };

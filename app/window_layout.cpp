@@ -1,5 +1,6 @@
 // Window layout of the main dialog: how its controls follow a resize, and
 // the window size and column widths kept from one program start to the next.
+#include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
 #include <algorithm>
@@ -7,9 +8,28 @@
 #include "app/logger_dialog.h"
 #include "app/resource_ids.h"
 #include "decode/shown_params.h"
+#include "platform/instance_slot.h"
 #include "ui/control_anchor.h"
 
 namespace {
+
+// A window opens this far right and down of the place of the window before
+// it, as new windows cascade on Windows; after kCascadePlaces places the
+// next one takes the first place again.
+constexpr int kCascadeStepPx = 30;
+constexpr int kCascadePlaces = 8;
+
+// Every instance would open its window in the same place, hiding the one
+// opened before: each running instance holds a slot of its own
+// (platform/instance_slot.h), the first the template's place and the
+// others a cascade step further each. Windows nobody sees (the offscreen
+// platform of headless runs and of tests) take no slot.
+void CascadeFromOtherInstances(QWidget* window) {
+  if (QGuiApplication::platformName() == QLatin1String("offscreen")) return;
+  static const InstanceSlot slot(kCascadePlaces);
+  const int step = slot.Number() * kCascadeStepPx;
+  window->move(window->pos() + QPoint(step, step));
+}
 
 // The template's controls and the banner with the edges they keep their
 // distance to. The unit views take all the room a larger window gives; the
@@ -55,6 +75,7 @@ void CTESSAMPLENXLOGGERDlg::RestoreWindowLayout() {
     window->resize(size);
   }
   m_restoredSize = WindowSize{window->width(), window->height()};
+  CascadeFromOtherInstances(window);
 }
 
 void CTESSAMPLENXLOGGERDlg::NoteUserColumnWidths(const CListCtrl& list, int listIndex) {

@@ -14,9 +14,11 @@
 #include "archive/deflate_compressor.h"
 #include "archive/zip_attributes.h"
 #include "archive/zip_entry_record.h"
+#include "archive/zip_field_limits.h"
 #include "archive/zip_file.h"
 #include "archive/zip_format.h"
 #include "archive/zip_method.h"
+#include "archive/zip_name_flag.h"
 #include "archive/zip_records.h"
 #include "archive/zip_times.h"
 #include "platform/file_status.h"
@@ -29,6 +31,13 @@ namespace {
 
 // Stored entries are copied through a buffer of this size.
 constexpr size_t kDataBufferBytes = 16384;
+
+// The most a deflate stream of sourceBytes can take, generously: every
+// byte coded with the fixed code's longest literal (9 bits) plus the
+// framing. The compressor stores what would grow, so its true worst case is
+// far below this; the bound only decides the local header's layout, and
+// erring high costs 20 bytes.
+uint64_t DeflatedSizeBound(uint64_t sourceBytes) { return sourceBytes + sourceBytes / 8 + 1024; }
 
 // The read side of one entry: reads the source from start to end and keeps
 // the CRC-32 and the count of what it delivered. A failed read ends the data.
@@ -69,6 +78,7 @@ class SourceReader {
 
 class ArchiveWriter {
  public:
+  explicit ArchiveWriter(const ZipFieldLimits& limits) : m_limits(limits) {}
   // Creates the archive's temporary file. False, with errno set, when it
   // cannot be created.
   bool Create(const char* archivePath);
@@ -103,14 +113,14 @@ class ArchiveWriter {
     return m_archiveKnown && status.deviceId == m_archiveDevice && status.inode == m_archiveInode;
   }
 
+  const ZipFieldLimits m_limits;
   ReplacingFile m_archive;
   ArchiveError m_lastError;
   bool m_archiveKnown = false;
   uint64_t m_archiveDevice = 0;
   uint64_t m_archiveInode = 0;
   // Bytes written to the archive so far; the archive is new, so this is also
-  // the offset of the next byte. Wider than the 32-bit fields so that an
-  // archive outgrowing them is noticed instead of recorded wrongly.
+  // the offset of the next byte.
   uint64_t m_writePosition = 0;
   std::vector<ArchiveEntryRecord> m_entries;
   // Created for the first deflated entry and reused: its state is large.
@@ -185,22 +195,27 @@ uint32_t ArchiveWriter::AddFile(const char* entryName, const char* sourcePath,
   // its own growing end forever; the archive is held without sharing, so
   // that open fails as well.
   if (!status.isRegularFile || IsArchiveItself(status)) return Fail(kArchiveOpenFailed, 0, true);
-  if (m_writePosition > kMaxField32) return Fail(kArchiveWriteFailed, EFBIG, false);
   // Reserved now so that recording the finished entry cannot fail, and the
   // compressor created now, so that a lack of memory leaves nothing written.
   m_entries.reserve(m_entries.size() + 1);
   if (!stored && !m_compressor) m_compressor = std::make_unique<DeflateCompressor>();
 
-  // Provisional values; the sizes are the low 32 bits of the reported size.
-  const uint32_t reportedSize = static_cast<uint32_t>(status.sizeBytes);
-  record.generalPurposeFlag = kFlagDataDescriptor;
+  // Provisional values. Sizes that may not fit 32 bits, judged from the
+  // reported size, make room for ZIP64 sizes in the local header now: it is
+  // rewritten at the same length.
+  const uint64_t reportedSize = status.sizeBytes;
+  const uint64_t largestData = stored ? reportedSize : DeflatedSizeBound(reportedSize);
+  record.zip64Sizes = std::max(reportedSize, largestData) > m_limits.maxValue32;
+  record.generalPurposeFlag = kFlagDataDescriptor | NameEncodingFlag(record.entryName);
   record.dosDateTime = DosDateTime(status.lastWriteTime);
   record.crc32 = 0;
-  record.compressedSize = stored ? reportedSize : 0;
-  record.uncompressedSize = reportedSize;
+  // Without ZIP64 sizes the fields hold the low 32 bits of the reported size.
+  const uint64_t provisionalSize = record.zip64Sizes ? reportedSize : static_cast<uint32_t>(reportedSize);
+  record.compressedSize = stored ? provisionalSize : 0;
+  record.uncompressedSize = provisionalSize;
   record.fileNameLength = static_cast<uint32_t>(record.entryName.size());
   record.externalFileAttributes = ExternalAttributes(status);
-  record.localHeaderOffset = static_cast<uint32_t>(m_writePosition);
+  record.localHeaderOffset = m_writePosition;
   const uint32_t modificationTime = UnixTimeField(status.lastWriteTime);
   const LocalExtraField localExtra = MakeLocalExtraField(
       modificationTime, UnixTimeField(status.lastAccessTime), UnixTimeField(status.creationTime));
@@ -219,13 +234,15 @@ uint32_t ArchiveWriter::AddFile(const char* entryName, const char* sourcePath,
   // The header and data of a failed entry stay where they are; later
   // entries follow them at the true offsets.
   if (!dataComplete) return kArchiveWriteFailed;
-  if (reader.BytesRead() > kMaxField32 || dataBytesWritten > kMaxField32) {
+  // A source that grew past the 32-bit fields after its size was read: its
+  // local header has no room for the sizes.
+  if (!record.zip64Sizes && std::max(reader.BytesRead(), dataBytesWritten) > m_limits.maxValue32) {
     return Fail(kArchiveWriteFailed, EFBIG, false);
   }
 
   record.crc32 = reader.Crc();
-  record.compressedSize = static_cast<uint32_t>(dataBytesWritten);
-  record.uncompressedSize = static_cast<uint32_t>(reader.BytesRead());
+  record.compressedSize = dataBytesWritten;
+  record.uncompressedSize = reader.BytesRead();
   record.generalPurposeFlag = flags & ~kFlagDataDescriptor;
   // Same length as the provisional header, so nothing after it moves.
   const std::vector<uint8_t> finalHeader = LocalHeaderBytes(record, localExtra);
@@ -242,28 +259,31 @@ uint32_t ArchiveWriter::AddFile(const char* entryName, const char* sourcePath,
 
 uint32_t ArchiveWriter::Close(ArchiveError& error) {
   const uint64_t centralDirectoryOffset = m_writePosition;
-  uint64_t centralDirectorySize = 0;
-  for (const ArchiveEntryRecord& record : m_entries) {
-    centralDirectorySize += kCentralHeaderBytes + record.fileNameLength + kCentralExtraBytes;
-  }
-  // An archive beyond the 16-bit entry count or the 32-bit offsets gets no
-  // end record rather than one that points to the wrong place.
-  bool complete = m_entries.size() <= kMaxField16 && centralDirectoryOffset <= kMaxField32 &&
-                  centralDirectorySize <= kMaxField32;
-  // Beyond the format's limits; otherwise a failed Append notes its errno.
-  const int limitError = complete ? 0 : EFBIG;
+  bool complete = true;
   for (size_t i = 0; complete && i < m_entries.size(); ++i) {
-    const std::vector<uint8_t> header = CentralHeaderBytes(m_entries[i]);
+    const std::vector<uint8_t> header = CentralHeaderBytes(m_entries[i], m_limits);
     complete = Append(header.data(), header.size());
   }
+  const uint64_t centralDirectorySize = m_writePosition - centralDirectoryOffset;
+  const uint64_t entryCount = m_entries.size();
+  const bool countEscaped = entryCount > m_limits.maxCount16;
+  const bool sizeEscaped = centralDirectorySize > m_limits.maxValue32;
+  const bool offsetEscaped = centralDirectoryOffset > m_limits.maxValue32;
+  if (complete && (countEscaped || sizeEscaped || offsetEscaped)) {
+    const uint64_t zip64EndOffset = m_writePosition;
+    const auto zip64End = Zip64EndBytes(entryCount, centralDirectorySize, centralDirectoryOffset);
+    const auto locator = Zip64LocatorBytes(zip64EndOffset);
+    complete = Append(zip64End.data(), zip64End.size()) && Append(locator.data(), locator.size());
+  }
   if (complete) {
-    const auto endRecord = EndOfCentralDirectoryBytes(static_cast<uint16_t>(m_entries.size()),
-                                                      static_cast<uint32_t>(centralDirectorySize),
-                                                      static_cast<uint32_t>(centralDirectoryOffset));
+    const auto endRecord = EndOfCentralDirectoryBytes(
+        countEscaped ? kZip64Escape16 : static_cast<uint16_t>(entryCount),
+        sizeEscaped ? kZip64Escape32 : static_cast<uint32_t>(centralDirectorySize),
+        offsetEscaped ? kZip64Escape32 : static_cast<uint32_t>(centralDirectoryOffset));
     complete = Append(endRecord.data(), endRecord.size());
   }
   if (!complete) {
-    error = ArchiveError{limitError != 0 ? limitError : m_lastError.systemError, false};
+    error = ArchiveError{m_lastError.systemError, false};
     m_archive.Discard();
     return kArchiveWriteFailed;
   }
@@ -275,9 +295,14 @@ uint32_t ArchiveWriter::Close(ArchiveError& error) {
 }
 
 ArchiveHandle ArchiveCreate(const char* archivePath, ArchiveError* error) {
+  return ArchiveCreateWithLimits(archivePath, ZipFieldLimits{}, error);
+}
+
+ArchiveHandle ArchiveCreateWithLimits(const char* archivePath, const ZipFieldLimits& limits,
+                                      ArchiveError* error) {
   if (archivePath == nullptr) return nullptr;
   // The writer comes first, so that a lack of memory leaves no file behind.
-  std::unique_ptr<ArchiveWriter> writer(new (std::nothrow) ArchiveWriter);
+  std::unique_ptr<ArchiveWriter> writer(new (std::nothrow) ArchiveWriter(limits));
   if (!writer) {
     if (error != nullptr) *error = ArchiveError{ENOMEM, false};
     return nullptr;

@@ -1,5 +1,7 @@
 // Streaming ZIP archive writer: create an archive, add disk files one at a
-// time (stored or deflated), close it with the central directory.
+// time (stored or deflated), close it with the central directory. Sizes,
+// offsets and counts beyond the format's 32-bit and 16-bit fields go to
+// ZIP64 records; an archive that needs none has none.
 #pragma once
 
 #include <cstdint>
@@ -22,8 +24,9 @@ inline constexpr uint32_t kArchiveBadArgument = 0x00010000;
 
 // Why the last failed call on an archive failed.
 struct ArchiveError {
-  // errno of the system call that failed; EFBIG when the archive or an
-  // entry outgrew the format's 32-bit fields; 0 when no system call failed
+  // errno of the system call that failed; EFBIG when a source grew past
+  // 4 GiB while it was read, after its size had promised less (its local
+  // header then has no room for the sizes); 0 when no system call failed
   // (a source that is not a regular file, an internal compressor check).
   int systemError = 0;
   // The failure concerned the source file being added, not the archive.

@@ -2,7 +2,7 @@
 # CMAKE_INSTALL_PREFIX (/usr/local by default, /usr in the package): the
 # programs and their man pages, the window's desktop entry, icons and
 # AppStream metainfo, the copyright and licence statement, and the systemd
-# user unit template when the source tree has one.
+# user unit templates (the logger's, and the collector's when it is built).
 include(GNUInstallDirs)
 
 set(PLENX_PROJECT_URL "https://plenx-logger.example.org" CACHE STRING
@@ -24,7 +24,7 @@ string(TIMESTAMP PLENX_RELEASE_TIME_RFC5322 "%a, %d %b %Y %H:%M:%S +0000" UTC)
 set(PLENX_PACKAGE_NAME "plenx-logger")
 set(PLENX_DOC_DIR "${CMAKE_INSTALL_DATAROOTDIR}/doc/${PLENX_PACKAGE_NAME}")
 
-set(plenx_programs plenx-logger plenx-board-sim plenx-decode plenx-zip plenx-export)
+set(plenx_programs plenx-logger plenx-board-sim plenx-decode plenx-zip plenx-export plenx-collect)
 set(plenx_installed_programs "")
 foreach(program IN LISTS plenx_programs)
   if(TARGET ${program})
@@ -78,10 +78,13 @@ endif()
 # which refers to the system's copy of the GPL (LICENSE holds the same text).
 install(FILES ${PROJECT_SOURCE_DIR}/res/debian/copyright DESTINATION ${PLENX_DOC_DIR})
 
-# The systemd user unit template for unattended runs, once the tree has it.
-# User units belong in lib/systemd/user under the prefix, never in the
-# multiarch library folder.
+# The systemd user unit templates: unattended runs, and the office
+# collector when it is built. User units belong in lib/systemd/user under
+# the prefix, never in the multiarch library folder.
 set(user_unit ${PROJECT_SOURCE_DIR}/res/systemd/plenx-logger@.service)
 if(EXISTS ${user_unit})
   install(FILES ${user_unit} DESTINATION lib/systemd/user)
+endif()
+if(TARGET plenx-collect)
+  install(FILES ${PROJECT_SOURCE_DIR}/res/systemd/plenx-collect@.service DESTINATION lib/systemd/user)
 endif()

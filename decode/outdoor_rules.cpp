@@ -197,6 +197,24 @@ ValueQuantity OutdoorRuleQuantity(OutdoorRule rule) {
   return ValueQuantity::kNone;
 }
 
+RowEventKind OutdoorRuleEventKind(OutdoorRule rule) {
+  switch (rule) {
+    case OutdoorRule::kCompressor:
+      return RowEventKind::kRunning;
+    case OutdoorRule::kFan:
+    case OutdoorRule::kWorkingMode:
+    case OutdoorRule::kDefrost:
+      return RowEventKind::kState;
+    case OutdoorRule::kFault:
+      return RowEventKind::kFault;
+    case OutdoorRule::kNone:
+    case OutdoorRule::kFahrenheit:
+    case OutdoorRule::kTopShellFahrenheit:
+      break;
+  }
+  return RowEventKind::kNone;
+}
+
 double OutdoorRuleValue(OutdoorRule rule, int32_t value, double factor) {
   switch (rule) {
     case OutdoorRule::kNone:

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "decode/row_event_kind.h"
 #include "decode/value_quantity.h"
 
 // Status positions that have a rule.
@@ -50,6 +51,11 @@ void AppendOutdoorRuleNumber(OutdoorRule rule, int32_t value, double factor, std
 // kPercent for the compressor, kNumber for the fan's speed and the generic
 // values, kNone for the working mode, defrost state and faults.
 ValueQuantity OutdoorRuleQuantity(OutdoorRule rule);
+
+// How a row of rule takes part in events: kRunning for the compressor,
+// kState for the fan, the working mode and the defrost state, kFault for the
+// fault texts, kNone for the temperatures and the generic values.
+RowEventKind OutdoorRuleEventKind(OutdoorRule rule);
 
 // The number a chart draws for value at a position with this rule, unrounded:
 // the temperature in degrees F as the single-precision number its text is

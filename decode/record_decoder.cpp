@@ -6,6 +6,11 @@
 #include "decode/record_fields.h"
 #include "decode/unit_rules.h"
 
+RowEventKind ListRowEventKind(const ListRow& row) {
+  return row.listIndex == kOutdoorListIndex ? OutdoorRuleEventKind(OutdoorRuleAt(row.shown.param))
+                                            : UnitRuleEventKind(UnitRuleAt(row.shown.position));
+}
+
 RecordDecoder::RecordDecoder(const RecordLayout& layout) {
   // Stops at the first row no record reaches, so a configured unit count far
   // beyond any record costs nothing.
@@ -61,6 +66,12 @@ ValueQuantity RecordDecoder::Quantity(size_t row) const {
   const FormattedRow& formatted = m_rows[row];
   return formatted.outdoor ? OutdoorRuleQuantity(static_cast<OutdoorRule>(formatted.rule))
                            : UnitRuleQuantity(static_cast<UnitRule>(formatted.rule));
+}
+
+RowEventKind RecordDecoder::EventKind(size_t row) const {
+  const FormattedRow& formatted = m_rows[row];
+  return formatted.outdoor ? OutdoorRuleEventKind(static_cast<OutdoorRule>(formatted.rule))
+                           : UnitRuleEventKind(static_cast<UnitRule>(formatted.rule));
 }
 
 double RecordDecoder::Value(size_t row) const {

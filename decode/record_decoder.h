@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "config/record_layout.h"
+#include "decode/row_event_kind.h"
 #include "decode/shown_params.h"
 #include "decode/value_quantity.h"
 
@@ -18,6 +19,11 @@ struct ListRow {
   int listIndex = 0;
   ShownRow shown;
 };
+
+// How row takes part in events, from the rule behind its Value text: the
+// outdoor rule of its parameter or the unit rule of its position. So the
+// layout the configuration gives decides which rows name states.
+RowEventKind ListRowEventKind(const ListRow& row);
 
 // Not thread-safe; one decoder per thread. The texts it makes are those of
 // DecodeRecord, which is built on it.
@@ -52,6 +58,9 @@ class RecordDecoder {
   // What the numbers of row measure (OutdoorRuleQuantity, UnitRuleQuantity):
   // kNone for rows that show names, states or codes.
   ValueQuantity Quantity(size_t row) const;
+
+  // How row takes part in events (ListRowEventKind).
+  RowEventKind EventKind(size_t row) const;
 
   // The number a chart draws for row (below what Load returned) of the
   // loaded record, unrounded (OutdoorRuleValue, UnitRuleValue); NaN for a

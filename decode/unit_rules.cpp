@@ -227,6 +227,24 @@ ValueQuantity UnitRuleQuantity(UnitRule rule) {
   return ValueQuantity::kNone;
 }
 
+RowEventKind UnitRuleEventKind(UnitRule rule) {
+  switch (rule) {
+    case UnitRule::kMode:
+    case UnitRule::kValve:
+    case UnitRule::kOption:
+    case UnitRule::kPumpStatus:
+      return RowEventKind::kState;
+    case UnitRule::kIndoorFault:
+    case UnitRule::kZizuFault:
+      return RowEventKind::kFault;
+    case UnitRule::kNone:
+    case UnitRule::kPlaceholder:
+    case UnitRule::kFahrenheit:
+      break;
+  }
+  return RowEventKind::kNone;
+}
+
 double UnitRuleValue(UnitRule rule, int32_t value, double factor) {
   switch (rule) {
     case UnitRule::kNone:

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "decode/row_event_kind.h"
 #include "decode/value_quantity.h"
 
 // The rule that makes the Value text of a unit's record position.
@@ -43,6 +44,11 @@ void AppendUnitRuleNumber(UnitRule rule, int32_t value, double factor, std::stri
 // kNumber for the valve position, the pump's speed and the generic values,
 // kNone for modes, options, faults and "-".
 ValueQuantity UnitRuleQuantity(UnitRule rule);
+
+// How a row of rule takes part in events: kState for the modes, the valve,
+// I Feel Mode and the pump, kFault for the indoor and ZIZU fault texts,
+// kNone for the temperatures, "-" and the generic values.
+RowEventKind UnitRuleEventKind(UnitRule rule);
 
 // The number a chart draws for value at a position with this rule, unrounded:
 // the temperature in degrees F as the single-precision number its text is

@@ -176,6 +176,26 @@ def log_reader_seeds(rng):
           bytes([2, 255, 7, 0x31]) + bytes([62, 0]) + log_text(rng, 1) + b"x" + log_text(rng, 1))
 
 
+def event_record(values):
+    """A record of the log_events target's 16 status values; unnamed ones 0."""
+    record = [0] * 16
+    for position, value in values.items():
+        record[position] = value
+    return "".join(f"{v}," for v in record)
+
+
+def log_events_seeds():
+    def line(second, millisecond, values):
+        return f"2015/03/07-14:05:{second:02d}.{millisecond:03d}   -   {event_record(values)}\r\n".encode()
+    heat = {3: 2723, 5: 60, 7: 3, 10: 400, 15: 0}
+    write("log_events", "mode_defrost_and_a_gap",
+          bytes([0]) + line(0, 0, heat) + line(0, 480, {**heat, 15: 1}) + line(0, 960, {**heat, 15: 2, 5: 10}) +
+          line(11, 0, {**heat, 7: 1, 3: 299}) + line(11, 480, {**heat, 7: 9}))
+    write("log_events", "skipped_lines_in_pieces",
+          bytes([5]) + line(0, 0, heat) + b"a note typed into the log\r\n" + line(0, 480, {3: 5473})[:40] +
+          b"\n" + line(0, 960, {3: 5473}) + line(1, 0, heat)[:-2])
+
+
 def main():
     rng = random.Random(20)
     frame_seeds(rng)
@@ -184,6 +204,7 @@ def main():
     deflate_seeds(rng)
     zip_seeds(rng)
     log_reader_seeds(rng)
+    log_events_seeds()
 
 
 if __name__ == "__main__":

@@ -13,7 +13,18 @@
 #include "decode/log_replay.h"
 
 namespace {
-constexpr int kMinimumWidthPx = 360;
+
+// The widest position line the panel makes room for: a time stamp in its
+// fixed format, more records than a year of logging holds, and the end.
+const QString kWidestTime = QStringLiteral("0000/00/00 00:00:00.000");
+constexpr uint64_t kWidestRecordCount = 99'999'999;
+
+QString PositionLine(const QString& recordTime, uint64_t recordsShown, bool finished) {
+  QString text = recordTime + QStringLiteral("  (record %1)").arg(recordsShown);
+  if (finished) text += QStringLiteral(", end of the log");
+  return text;
+}
+
 }  // namespace
 
 ReplayPanel::ReplayPanel(QWidget* parent, const QString& logPath, double speed, Handlers handlers)
@@ -23,7 +34,6 @@ ReplayPanel::ReplayPanel(QWidget* parent, const QString& logPath, double speed, 
       m_pause(new QPushButton(QStringLiteral("&Pause"), this)),
       m_position(new QLabel(this)) {
   setWindowTitle(QStringLiteral("Replay - ") + QCoreApplication::applicationName());
-  setMinimumWidth(kMinimumWidthPx);
   auto* layout = new QVBoxLayout(this);
   auto* what = new QLabel(QStringLiteral("Replaying the log:\n") + logPath, this);
   what->setTextFormat(Qt::PlainText);
@@ -43,6 +53,10 @@ ReplayPanel::ReplayPanel(QWidget* parent, const QString& logPath, double speed, 
   layout->addLayout(form);
   layout->addWidget(m_pause);
   m_position->setTextFormat(Qt::PlainText);
+  // Room for the longest line from the start: the window (sized by its
+  // layout) then shows every line whole, and keeps its size as they change.
+  m_position->setMinimumWidth(
+      m_position->fontMetrics().horizontalAdvance(PositionLine(kWidestTime, kWidestRecordCount, true)));
   SetPosition(QStringLiteral("-"), 0, false);
 
   QObject::connect(m_speeds, &QComboBox::currentIndexChanged, this, [this](int index) {
@@ -61,9 +75,7 @@ QString ReplayPanel::SpeedText(double speed) {
 }
 
 void ReplayPanel::SetPosition(const QString& recordTime, uint64_t recordsShown, bool finished) {
-  QString text = recordTime + QStringLiteral("  (record %1)").arg(recordsShown);
-  if (finished) text += QStringLiteral(", end of the log");
-  m_position->setText(text);
+  m_position->setText(PositionLine(recordTime, recordsShown, finished));
   m_pause->setEnabled(!finished);
   m_speeds->setEnabled(!finished);
 }

@@ -32,6 +32,14 @@ constexpr double kWheelNotch = 120.0;
 constexpr double kTimeLabelSpacingPx = 110.0;
 // Room above and below the lines, as a share of their span.
 constexpr double kValueMargin = 0.05;
+// The least span of a value axis, in the lines' unit.
+constexpr double kMinValueSpan = 1.0;
+// Ticks of a value axis before nice numbers adjust them.
+constexpr int kValueTicks = 5;
+// Decimals a value label shows at most; spans of at least 1 need one.
+constexpr int kMaxLabelDecimals = 6;
+// Slack for steps such as 0.1 that binary floating point does not hold exactly.
+constexpr double kStepLogSlack = 1e-9;
 // The time steps labels may be apart, shortest first.
 constexpr std::array<int64_t, 20> kTimeSteps = {
     kMsPerSecond,      2 * kMsPerSecond,  5 * kMsPerSecond, 10 * kMsPerSecond, 15 * kMsPerSecond,
@@ -63,20 +71,47 @@ QString TickText(int64_t timeMs, int64_t stepMs) {
   return QString::fromLatin1(text);
 }
 
+// Labels with as many decimals as the step between ticks has, so that no
+// two ticks read the same. Nice numbers put the ticks at multiples of 1, 2
+// or 5 times a power of ten: ticks 0.5 apart read 31.0, 31.5, 32.0, where
+// whole numbers would read 31, 32, 32.
+void SetLabelDecimals(QValueAxis* axis) {
+  const double step = (axis->max() - axis->min()) / std::max(axis->tickCount() - 1, 1);
+  int decimals = 0;
+  if (step > 0) {
+    decimals =
+        std::clamp(static_cast<int>(-std::floor(std::log10(step) + kStepLogSlack)), 0, kMaxLabelDecimals);
+  }
+  axis->setLabelFormat(QStringLiteral("%.") + QString::number(decimals) + QLatin1Char('f'));
+}
+
 // Sets axis to the span low to high of the lines, with a margin; 0 to 1
-// when nothing is drawn on it.
+// when nothing is drawn on it. Lines closer together than kMinValueSpan (a
+// flat line) get that much room around their middle, so that the ticks are
+// a readable step apart instead of hundredths.
 void FitValueAxis(QValueAxis* axis, float low, float high) {
   if (!(low <= high)) {
     axis->setRange(0, 1);
-    return;
+  } else {
+    double bottom = low;
+    double top = high;
+    if (top - bottom < kMinValueSpan) {
+      const double middle = (bottom + top) / 2;
+      bottom = middle - kMinValueSpan / 2;
+      top = middle + kMinValueSpan / 2;
+    }
+    const double margin = (top - bottom) * kValueMargin;
+    bottom -= margin;
+    top += margin;
+    // Values that never go below zero (speeds, percentages) are not shown
+    // against negative numbers.
+    if (low >= 0 && bottom < 0) bottom = 0;
+    axis->setRange(bottom, top);
   }
-  const double span = std::max(static_cast<double>(high) - low, 1.0);
-  // A margin does not take values that never go below zero (speeds,
-  // percentages) into negative numbers.
-  double bottom = low - span * kValueMargin;
-  if (low >= 0 && bottom < 0) bottom = 0;
-  axis->setRange(bottom, high + span * kValueMargin);
+  // Nice numbers choose the tick count anew each time, from the default.
+  axis->setTickCount(kValueTicks);
   axis->applyNiceNumbers();
+  SetLabelDecimals(axis);
 }
 
 }  // namespace

@@ -63,10 +63,6 @@ int OpenForReading(const std::string& path, ReadOpenMode mode = ReadOpenMode::kF
 // errno set.
 int CreateForWriting(const std::string& path);
 
-// Removes the file path. False, with errno set, when it could not be
-// removed (it may be gone already: ENOENT).
-bool RemoveFile(const std::string& path);
-
 // Makes the standard streams carry bytes unchanged. Windows' C runtime
 // would otherwise turn every "\n" written into CR LF and stop reading at a
 // Ctrl-Z; on Linux there is nothing to do. Programs that write or read data

@@ -26,8 +26,6 @@ int CreateForWriting(const std::string& path) {
   return OpenFile(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, kNewFileMode);
 }
 
-bool RemoveFile(const std::string& path) { return unlink(path.c_str()) == 0; }
-
 void UseBinaryStandardStreams() {}
 
 bool CloseFile(int fd) { return close(fd) == 0; }

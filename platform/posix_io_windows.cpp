@@ -63,12 +63,6 @@ int OpenForReading(const std::string& path, ReadOpenMode) {
 
 int CreateForWriting(const std::string& path) { return OpenFile(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC); }
 
-bool RemoveFile(const std::string& path) {
-  if (DeleteFileW(WidePath(path).c_str())) return true;
-  SetErrnoFromLastError();
-  return false;
-}
-
 void UseBinaryStandardStreams() {
   for (int fd : {kStandardInput, kStandardOutput, kStandardError}) _setmode(fd, _O_BINARY);
 }

@@ -14,6 +14,24 @@
 // name cut to 200 bytes) and holds an advisory lock while its writer lives.
 // A writer that is killed cannot remove its file; the next Create for the
 // same final name removes every such file that no live writer holds.
+class ReplacingFile;
+
+// Removes every temporary file of finalPath that no live writer holds, as
+// ReplacingFile::Create does before it makes its own: for a caller that
+// cleans up after a crash without writing that file again.
+void RemoveAbandonedTemporaryFiles(const std::string& finalPath);
+
+// Removes path when it is a temporary file whose writer is gone: a live
+// writer holds an advisory exclusive lock on it (flock), which dies with its
+// process. For other writers of whole-or-nothing files that lock their
+// temporary files the same way.
+void RemoveIfAbandoned(const std::string& path);
+
+// Whether name (without folder) is the name of a temporary file that a
+// ReplacingFile for a final name in the same folder makes; finalName is then
+// that final name, as far as the temporary name keeps it (see above).
+bool IsReplacingFileTemporaryName(const std::string& name, std::string& finalName);
+
 class ReplacingFile {
  public:
   ReplacingFile() = default;

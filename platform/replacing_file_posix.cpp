@@ -86,20 +86,6 @@ bool SameFile(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-// Removes path when it is a temporary file whose writer is gone: a live
-// writer holds its lock (the lock dies with the process).
-void RemoveIfAbandoned(const std::string& path) {
-  const int fd = OpenFile(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) return;
-  struct stat opened {};
-  struct stat named {};
-  if (fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0 &&
-      lstat(path.c_str(), &named) == 0 && SameFile(opened, named)) {
-    unlink(path.c_str());
-  }
-  CloseFile(fd);
-}
-
 // Closes the folder listing on every way out, a lack of memory included.
 class FolderListing {
  public:
@@ -235,4 +221,32 @@ void ReplacingFile::Discard() {
   if (!m_temporaryPath.empty()) unlink(m_temporaryPath.c_str());
   CloseFile(std::exchange(m_fd, -1));
   m_temporaryPath.clear();
+}
+
+void RemoveIfAbandoned(const std::string& path) {
+  const int fd = OpenFile(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return;
+  struct stat opened {};
+  struct stat named {};
+  if (fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+      lstat(path.c_str(), &named) == 0 && SameFile(opened, named)) {
+    unlink(path.c_str());
+  }
+  CloseFile(fd);
+}
+
+void RemoveAbandonedTemporaryFiles(const std::string& finalPath) {
+  const auto [folder, name] = SplitFolder(finalPath);
+  if (!name.empty()) RemoveAbandonedTemporaryFiles(folder, TemporaryPrefix(name));
+}
+
+bool IsReplacingFileTemporaryName(const std::string& name, std::string& finalName) {
+  // ".<final name>.<8 hex digits>.tmp": the final name lies between the first
+  // dot and the dot before the digits.
+  constexpr size_t kTailBytes = 1 + kUniqueDigits + kTemporarySuffix.size();
+  if (name.size() < 1 + 1 + kTailBytes || name[0] != '.') return false;
+  const std::string candidate = name.substr(1, name.size() - 1 - kTailBytes);
+  if (!IsTemporaryName(name, TemporaryPrefix(candidate))) return false;
+  finalName = candidate;
+  return true;
 }

@@ -98,7 +98,7 @@ void RemoveAbandonedTemporaryFiles(const std::string& folder, const std::string&
   do {
     const std::string name = NarrowPath(found.cFileName);
     if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && IsTemporaryName(name, prefix)) {
-      DeleteFileW(WidePath(folder + name).c_str());
+      RemoveIfAbandoned(folder + name);
     }
   } while (FindNextFileW(search, &found));
   FindClose(search);
@@ -246,4 +246,26 @@ void ReplacingFile::Discard() {
   if (!m_temporaryPath.empty()) RemoveAtClose(HandleOfDescriptor(m_fd));
   CloseFile(std::exchange(m_fd, -1));
   m_temporaryPath.clear();
+}
+
+void RemoveIfAbandoned(const std::string& path) {
+  // A live writer's open refuses every other removal; Windows never
+  // removes a folder or follows a link here.
+  DeleteFileW(WidePath(path).c_str());
+}
+
+void RemoveAbandonedTemporaryFiles(const std::string& finalPath) {
+  const auto [folder, name] = SplitFolder(finalPath);
+  if (!name.empty()) RemoveAbandonedTemporaryFiles(folder, TemporaryPrefix(name));
+}
+
+bool IsReplacingFileTemporaryName(const std::string& name, std::string& finalName) {
+  // ".<final name>.<8 hex digits>.tmp": the final name lies between the first
+  // dot and the dot before the digits.
+  constexpr size_t kTailBytes = 1 + kUniqueDigits + kTemporarySuffix.size();
+  if (name.size() < 1 + 1 + kTailBytes || name[0] != '.') return false;
+  const std::string candidate = name.substr(1, name.size() - 1 - kTailBytes);
+  if (!IsTemporaryName(name, TemporaryPrefix(candidate))) return false;
+  finalName = candidate;
+  return true;
 }

@@ -34,8 +34,12 @@ bool ReadSettingValue(std::string_view keyPath, std::string_view valueName, size
                       std::string& bytes);
 
 // Stores bytes as value valueName of key keyPath, creating the key when
-// missing (on Linux its folders, mode 0700). A crash or a full disk leaves
-// the old value or the new one, never a torn one (on Linux the bytes go to
-// a temporary file beside the value that is then renamed over it; the
-// registry writes a value whole). False when nothing was stored.
+// missing. A crash, a power cut or a full disk leaves the old value or the
+// new one, never a torn one, and the new one once the call has returned
+// true. On Windows the registry writes a value whole and flushes its key. On
+// Linux the key's folders are made with mode 0700, and the bytes go to a
+// hidden temporary file beside the value (".<valueName>.XXXXXX", locked
+// while written) that is flushed and renamed over it, and the rename is
+// flushed too; temporary files of the value that a killed writer left are
+// removed by the next write. False when nothing was stored.
 bool WriteSettingValue(std::string_view keyPath, std::string_view valueName, std::string_view bytes);

@@ -2,18 +2,23 @@
 #include "platform/settings_store.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <optional>
 
+#include "platform/folder_files.h"
 #include "platform/posix_io.h"
+#include "platform/replacing_file.h"
 #include "platform/user_config_folder.h"
 
 namespace {
 
 constexpr char kKeyPathSeparator = '\\';
 constexpr mode_t kFolderMode = 0700;
+// mkostemp's random part of a temporary value's name.
+constexpr std::string_view kTemporaryPattern = "XXXXXX";
 
 // A folder or file name taken from a key path or value name; nothing that
 // would leave the store's folder.
@@ -57,6 +62,29 @@ bool MakeFolders(const std::string& folder) {
   return true;
 }
 
+// ".<valueName>.XXXXXX": the temporary file a write of valueName makes.
+bool IsTemporaryOf(std::string_view entry, std::string_view valueName) {
+  const size_t prefixBytes = 1 + valueName.size() + 1;
+  if (entry.size() != prefixBytes + kTemporaryPattern.size() || entry[0] != '.' ||
+      entry.substr(1, valueName.size()) != valueName || entry[prefixBytes - 1] != '.') {
+    return false;
+  }
+  for (char c : entry.substr(prefixBytes)) {
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))) return false;
+  }
+  return true;
+}
+
+// Removes the temporary files of valueName that writers killed before
+// their rename left behind; a live writer's is locked and stays.
+void RemoveAbandonedTemporaries(const std::string& folder, std::string_view valueName) {
+  const std::optional<std::vector<FolderEntry>> entries = ListFolder(folder);
+  if (!entries) return;
+  for (const FolderEntry& entry : *entries) {
+    if (IsTemporaryOf(entry.name, valueName)) RemoveIfAbandoned(folder + "/" + entry.name);
+  }
+}
+
 }  // namespace
 
 std::string SettingsStoreFolder() { return UserConfigFolder(); }
@@ -86,13 +114,23 @@ bool WriteSettingValue(std::string_view keyPath, std::string_view valueName, std
   if (!folder || !IsSafeName(valueName) || !MakeFolders(*folder)) return false;
 
   const std::string target = *folder + "/" + std::string(valueName);
+  RemoveAbandonedTemporaries(*folder, valueName);
   // Hidden name beside the value, so the rename stays within one file system.
-  std::string temporary = *folder + "/." + std::string(valueName) + ".XXXXXX";
+  std::string temporary = *folder + "/." + std::string(valueName) + "." + std::string(kTemporaryPattern);
   const int fd = mkostemp(temporary.data(), O_CLOEXEC);
   if (fd < 0) return false;
+  // Locked until closed, so that another writer's clean-up leaves it alone.
+  // (One that took it in the moment before the lock makes the rename fail:
+  // the write then reports failure and the old value stays.)
+  flock(fd, LOCK_EX | LOCK_NB);
   bool ok = WriteAll(fd, bytes) == bytes.size() && RetryOnInterrupt([&] { return fsync(fd); }) == 0;
-  ok = CloseFile(fd) && ok;
   ok = ok && rename(temporary.c_str(), target.c_str()) == 0;
   if (!ok) unlink(temporary.c_str());
+  // Closing releases the lock; what was renamed was flushed before, so a
+  // close error cannot lose it.
+  CloseFile(fd);
+  // The rename itself reaches the disk, so a power cut cannot bring back
+  // the old value once the write has reported success.
+  if (ok) FlushFolder(*folder);
   return ok;
 }

@@ -101,5 +101,10 @@ bool WriteSettingValue(std::string_view keyPath, std::string_view valueName, std
   const std::wstring text = Wide(bytes);
   const auto* data = reinterpret_cast<const BYTE*>(text.data());
   const auto size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-  return RegSetValueExW(key.get(), Wide(valueName).c_str(), 0, REG_SZ, data, size) == ERROR_SUCCESS;
+  if (RegSetValueExW(key.get(), Wide(valueName).c_str(), 0, REG_SZ, data, size) != ERROR_SUCCESS)
+    return false;
+  // On the disk before the call returns, as on Linux: a power cut right
+  // after a Start keeps what it stored.
+  RegFlushKey(key.get());
+  return true;
 }

@@ -11,6 +11,7 @@
 namespace {
 
 constexpr std::string_view kDefaultConfigFolderName = ".config";
+constexpr std::string_view kDefaultStateFolderName = ".local/state";
 // Room for one user database entry; getpwuid_r asks for more with ERANGE.
 constexpr size_t kPasswdBufferBytes = 16384;
 
@@ -45,4 +46,12 @@ std::string UserConfigFolder() {
   const std::string home = HomeFolder();
   if (home.empty()) return {};
   return Join(Join(home, kDefaultConfigFolderName), kProgramConfigFolderName);
+}
+
+std::string UserStateFolder() {
+  const char* stateHome = std::getenv("XDG_STATE_HOME");
+  if (IsAbsolute(stateHome)) return Join(stateHome, kProgramConfigFolderName);
+  const std::string home = HomeFolder();
+  if (home.empty()) return {};
+  return Join(Join(home, kDefaultStateFolderName), kProgramConfigFolderName);
 }

@@ -4,3 +4,5 @@
 #include "platform/windows_known_folder.h"
 
 std::string UserConfigFolder() { return ProgramFolderIn(L"APPDATA", FOLDERID_RoamingAppData); }
+
+std::string UserStateFolder() { return ProgramFolderIn(L"LOCALAPPDATA", FOLDERID_LocalAppData); }

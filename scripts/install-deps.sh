@@ -10,6 +10,10 @@ packages=(
   build-essential  # g++ and make; its libgcc-12-dev brings the sanitizer runtimes
   cmake
   libcli11-dev     # CLI11, the programs' command lines
+  pkg-config       # finds libmosquitto for the build
+  libmosquitto-dev # the MQTT client library of MQTT publishing and plenx-collect
+  mosquitto        # the MQTT broker the broker tests start on a loopback port (never as a service)
+  openssl          # makes the broker tests' TLS certificates
   qt6-base-dev     # Qt 6 Widgets for plenx-logger (it brings the OpenGL headers Qt's CMake files need)
   qt6-charts-dev   # Qt 6 Charts, plenx-logger's trend charts
   libqt6opengl6-dev  # the Qt 6 OpenGL CMake files, without which Debian 12's Qt Charts is not found
@@ -19,11 +23,17 @@ packages=(
   zlib1g-dev       # zlib, the fuzz targets' independent checker of deflate data and archives
   gzip             # the deflate compressor's byte-for-byte oracle in the tests
   unzip            # checks the archives the tests write
+  7zip             # 7zz, a third reader of the tests' archives (ZIP64 records included)
   python3          # its zlib and zipfile read back the tests' deflate streams and archives
   dpkg-dev         # dpkg-shlibdeps, which finds the package's dependencies; dpkg-buildflags
   desktop-file-utils  # desktop-file-validate, the package test's check of the desktop entry
   appstream        # appstreamcli, the package test's check of the AppStream metainfo
   groff-base       # groff, the package test's check of the man pages
+  xvfb             # an X server of its own for the window tests of tests/desktop/
+  openbox          # the window manager there: stacking, focus and modal windows as on a desktop
+  xdotool          # the mouse and the keys of those tests
+  x11-utils        # xprop and xwininfo: what the window manager did
+  imagemagick      # import: screenshots of those tests
 )
 # scripts/package.sh adds the package checker; the Windows build
 # (scripts/build-windows.sh, and the Windows stage of scripts/test.sh) the

@@ -158,7 +158,11 @@ INT_PTR CDialog::DoModal() {
   if (!CreateDialogWindow()) return -1;
   QEventLoop loop;
   if (!m_endRequested) {
-    GetWidget()->setWindowModality(Qt::ApplicationModal);
+    // As on Win32, a modal dialog disables its owner (and the owner's
+    // owners) and no other window: a dialog without an owner, such as a
+    // program's main dialog, blocks nothing, so the windows a program opens
+    // beside it (a chart, a tool window) take input while it runs.
+    GetWidget()->setWindowModality(m_pParentWnd != nullptr ? Qt::WindowModal : Qt::NonModal);
     if ((m_template.style & WS_VISIBLE) != 0) GetWidget()->show();
     m_modalLoop = &loop;
     loop.exec(QEventLoop::DialogExec);

@@ -34,7 +34,9 @@ class CDialog : public CWnd {
   // Creates the window, runs it modally in a nested event loop until
   // EndDialog, destroys the window and returns EndDialog's result; -1 when
   // the window could not be created (it already exists, or the owner has
-  // no window).
+  // no window). Meanwhile the owner's window (and its owners') takes no
+  // input, as on Win32, and every other window does: a dialog without an
+  // owner blocks none.
   virtual INT_PTR DoModal();
   // Creates the window without a modal loop (it is shown when the template
   // has WS_VISIBLE). FALSE when it already exists.

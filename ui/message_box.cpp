@@ -100,6 +100,10 @@ int MessageBox(HWND owner, std::string_view text, std::string_view caption, UINT
   CWnd* ownerWindow = CWnd::FromHandle(owner);
   OwnedMessageBox box(IconFor(type), TextToQt(shownCaption), TextToQt(text), ButtonsFor(type),
                       ownerWindow == nullptr ? nullptr : ownerWindow->GetWidget());
+  // Owned, it blocks its owner's window as a modal dialog does (dialog.h),
+  // not the program's other windows; a box without an owner blocks them all.
+  // Before the flags: QMessageBox sets its window type again here.
+  if (ownerWindow != nullptr) box.setWindowModality(Qt::WindowModal);
   // A box is answered, not minimised or maximised.
   box.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                      Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);

@@ -58,6 +58,8 @@ BOOL GetSaveFileName(const SaveFileRequest& request, std::string* path) {
 
   CWnd* owner = CWnd::FromHandle(request.owner);
   QFileDialog dialog(owner == nullptr ? nullptr : owner->GetWidget());
+  // Blocks its owner's window only, as a message box does.
+  if (dialog.parentWidget() != nullptr) dialog.setWindowModality(Qt::WindowModal);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
   if (!request.title.empty()) dialog.setWindowTitle(TextToQt(request.title));

@@ -14,6 +14,7 @@
 
 #include "app/resource_ids.h"
 #include "config/persisted_settings.h"
+#include "plenx_version.h"
 #include "tests/app/dialog_probe.h"
 #include "tests/ui/scripted_dialog_responder.h"
 #include "ui/dialog_responder.h"
@@ -242,6 +243,7 @@ TEST_F(DialogStartTest, AboutBoxShowsNameVersionAndIcon) {
   DialogProbe dlg(std::string{});
   ASSERT_TRUE(dlg.Create());
   std::vector<std::string> texts;
+  std::vector<std::string> cutTexts;
   bool iconShown = false;
   QTimer closer;
   closer.setSingleShot(true);
@@ -250,14 +252,20 @@ TEST_F(DialogStartTest, AboutBoxShowsNameVersionAndIcon) {
     ASSERT_NE(about, nullptr);
     for (QLabel* label : about->findChildren<QLabel*>()) {
       if (!label->pixmap().isNull()) iconShown = true;
-      if (!label->text().isEmpty()) texts.push_back(TextFromQt(label->text()));
+      if (label->text().isEmpty()) continue;
+      texts.push_back(TextFromQt(label->text()));
+      if (label->width() < label->fontMetrics().horizontalAdvance(label->text()))
+        cutTexts.push_back(texts.back() + ": " + std::to_string(label->width()) + " px wide, needs " +
+                           std::to_string(label->fontMetrics().horizontalAdvance(label->text())));
     }
     about->close();
   });
   closer.start(0);
   dlg.OnSysCommand(kAboutBoxCommand, 0);
   ASSERT_FALSE(texts.empty());
-  EXPECT_EQ(texts[0], "Plenx Logger, Version 1.6");
+  // The one version text of the programs, the one --version prints.
+  EXPECT_EQ(texts[0], "Plenx Logger, Version " + std::string(kPlenxVersionText));
+  EXPECT_TRUE(cutTexts.empty()) << cutTexts[0];
   EXPECT_TRUE(iconShown);
 }
 

@@ -81,6 +81,12 @@ inline CommandResult UnzipTest(const std::string& archive) {
   return RunCommand("unzip -t " + Quoted(archive) + " 2>&1");
 }
 
+// 7-Zip's test of every entry: 0 and "Everything is Ok" when each one's data
+// matches its CRC-32.
+inline CommandResult SevenZipTest(const std::string& archive) {
+  return RunCommand("7zz t -bd " + Quoted(archive) + " 2>&1");
+}
+
 // Python's zipfile lists each entry as
 // "name method flags file_size compress_size crc external_attr" (numbers in
 // hex) after reading it whole, which checks its CRC-32 and size, and appends

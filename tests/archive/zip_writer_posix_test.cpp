@@ -158,6 +158,39 @@ TEST(ZipWriter, IndependentReadersAcceptStoredAndDeflatedEntries) {
       zip_test::SameBytes(zip_test::PythonExtract(archivePath, "archive.zipx", folder.Path("out3")), noise));
 }
 
+// Readers take a name as UTF-8 only with flag bit 11, else as code page
+// 437: the bit is set, in both headers, exactly for non-ASCII UTF-8 names.
+// Python's zipfile decodes each header's name by its own flag and refuses
+// an entry whose two names differ.
+TEST(ZipWriter, NonAsciiUtf8NamesCarryTheUtf8Flag) {
+  struct Case {
+    std::string name;
+    uint32_t flags;  // deflated: the level mark 0x0002, plus the UTF-8 flag
+    std::string listed;
+  };
+  const std::vector<Case> cases = {
+      {"K\xC3\xA4ltetechnik.log", 0x0802, "K\xC3\xA4ltetechnik.log 8 802 "},
+      {"site.log", 0x0002, "site.log 8 2 "},
+      // Windows-1252 bytes, not UTF-8: read as code page 437, as before.
+      {"K\xE4lte.log", 0x0002, "K\xCE\xA3lte.log 8 2 "},
+  };
+  TempFolder folder;
+  const std::string logPath = folder.Write("log", zip_test::LogLikeText(500));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.listed);
+    const std::string archivePath = folder.Path("names.zip");
+    WriteArchive(archivePath, {{c.name, logPath}});
+    const Bytes zip = zip_test::ReadAll(archivePath);
+    ASSERT_GT(zip.size(), 22u);
+    const size_t central = Le32(zip, zip.size() - 6);
+    EXPECT_EQ(Le16(zip, 6), c.flags);
+    EXPECT_EQ(Le16(zip, central + 8), c.flags);
+    const CommandResult python = zip_test::PythonZipListing(archivePath);
+    EXPECT_NE(python.output.find(c.listed), std::string::npos) << python.output;
+    EXPECT_NE(python.output.find("\nOK\n"), std::string::npos) << python.output;
+  }
+}
+
 TEST(ZipWriter, EmptySourceStoredAndDeflated) {
   struct Case {
     const char* name;

@@ -54,6 +54,7 @@ share=$root/usr/share
 
 programs=(plenx-logger plenx-board-sim plenx-decode plenx-zip)
 [ -e "$build/bin/plenx-export" ] && programs+=(plenx-export)
+[ -e "$build/bin/plenx-collect" ] && programs+=(plenx-collect)
 installed=$(cd "$bin" && ls)
 [ "$installed" = "$(printf '%s\n' "${programs[@]}" | sort)" ] ||
   fail "usr/bin holds $(echo $installed), not ${programs[*]}"
@@ -72,10 +73,13 @@ for program in "${programs[@]}"; do
   fi
   warnings=$(gzip -dc "$page" | groff -man -ww -z 2>&1) || true
   [ -z "$warnings" ] || fail "man page of $program: $warnings"
-  # Every option --help lists is described in the man page.
-  text=$(gzip -dc "$page" | sed 's/\\-/-/g')
+  # Every option --help lists has a paragraph of its own under OPTIONS: as
+  # formatted, a line that starts with it at the tag's indent (a missing
+  # .TP runs an option into the paragraph before it).
+  options=$(gzip -dc "$page" | groff -man -Tascii -P-cbu 2>/dev/null | sed -n '/^OPTIONS/,/^[A-Z]/p')
   for option in $(grep -oE -- '--[a-z][a-z-]*' <<<"$help" | sort -u); do
-    grep -qF -- "$option" <<<"$text" || fail "man page of $program does not describe $option"
+    grep -qE -- "^ {7}(-[a-zA-Z], )?$option( |,|\$)" <<<"$options" ||
+      fail "man page of $program has no paragraph of its own for $option under OPTIONS"
   done
 done
 
@@ -101,6 +105,11 @@ else
       fail "the metainfo does not launch $id.desktop"
   fi
 fi
+
+for unit in plenx-logger@.service plenx-collect@.service; do
+  [ "$unit" = plenx-collect@.service ] && [ ! -e "$build/bin/plenx-collect" ] && continue
+  [ -f "$root/usr/lib/systemd/user/$unit" ] || fail "the systemd user unit $unit is not installed"
+done
 
 copyright=$share/doc/plenx-logger/copyright
 grep -q "^License: GPL-3+$" "$copyright" && grep -qF "/usr/share/common-licenses/GPL-3" "$copyright" ||

@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QLabel>
 #include <QPushButton>
+#include <tuple>
 #include <vector>
 
 #include "tests/ui/qt_test_application.h"
@@ -58,6 +61,31 @@ TEST(ReplayPanel, ReportsSpeedPauseAndCloseAndShowsThePosition) {
   panel.show();
   panel.close();
   EXPECT_EQ(reports.closes, 1);
+}
+
+// The panel opens at the size its layout asks for, and every position line,
+// the longest at the end of a log included, shows whole at that size.
+TEST(ReplayPanel, PositionLinesShowWholeAtThePanelsSize) {
+  EnsureQtTestApplication();
+  Reports reports;
+  ReplayPanel panel(nullptr, QStringLiteral("/logs/site.log"), 1, reports.Handlers());
+  panel.show();
+  const QSize opened = panel.size();
+  for (const auto& [time, count, finished] :
+       {std::tuple{"-", 0, false}, std::tuple{"2015/03/07 14:05:09.042", 214, false},
+        std::tuple{"2015/03/07 14:07:03.042", 229, true},
+        std::tuple{"2015/12/31 23:59:59.999", 1234567, true}}) {
+    panel.SetPosition(QString::fromLatin1(time), static_cast<uint64_t>(count), finished);
+    QCoreApplication::processEvents();
+    QLabel* position = nullptr;
+    for (QLabel* label : panel.findChildren<QLabel*>()) {
+      if (label->text() == panel.PositionText()) position = label;
+    }
+    ASSERT_NE(position, nullptr);
+    EXPECT_GE(position->contentsRect().width(), position->fontMetrics().horizontalAdvance(position->text()))
+        << position->text().toStdString();
+    EXPECT_EQ(panel.size(), opened);
+  }
 }
 
 }  // namespace

@@ -6,10 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QChart>
 #include <QImage>
 #include <QListWidget>
+#include <QValueAxis>
 #include <cmath>
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -173,6 +176,48 @@ TEST(TrendWindow, FollowsTheRunsLastHalfHourOrAllOfIt) {
   // A new run starts empty.
   window.BeginRun();
   EXPECT_TRUE(window.RunTable().Empty());
+}
+
+// Each value axis labels its ticks with the decimals their step needs: flat
+// data must not read "32,32,32" or "0,0,1,1,1".
+TEST(TrendWindow, ValueAxisLabelsAreDistinct) {
+  EnsureQtTestApplication();
+  struct Case {
+    const char* name;
+    int firstValue;  // every value of the first record
+    int step;        // added to every value from one record to the next
+  };
+  const Case cases[] = {
+      {"flat at zero", 0, 0}, {"flat", 1234, 0}, {"flat below zero", -77, 0}, {"rising", 0, 97}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WindowUnderTest test;
+    const int64_t startMs = WallClockMs(kStart);
+    for (int r = 0; r < 20; ++r) {
+      std::string record;
+      for (int v = 0; v < 229; ++v) record += std::to_string(c.firstValue + r * c.step) + ",";
+      test.window.AddRecord(WallClockTime(startMs + r * 500), record);
+    }
+    test.window.FlushRedraw();
+    int axesShown = 0;
+    for (QAbstractAxis* axis : test.window.Chart()->chart()->axes(Qt::Vertical)) {
+      auto* values = qobject_cast<QValueAxis*>(axis);
+      if (values == nullptr || !values->isVisible()) continue;
+      ++axesShown;
+      const double step = (values->max() - values->min()) / (values->tickCount() - 1);
+      std::set<std::string> labels;
+      std::string shown;
+      for (int tick = 0; tick < values->tickCount(); ++tick) {
+        const std::string label =
+            QString::asprintf(values->labelFormat().toLatin1().constData(), values->min() + tick * step)
+                .toStdString();
+        labels.insert(label);
+        shown += label + " ";
+      }
+      EXPECT_EQ(labels.size(), static_cast<size_t>(values->tickCount())) << shown;
+    }
+    EXPECT_EQ(axesShown, 2);  // temperatures and the compressor's output
+  }
 }
 
 TEST(TrendWindow, NamesTheLogItCannotChart) {

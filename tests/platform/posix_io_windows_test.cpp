@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/file_search.h"
+#include "platform/folder_files.h"
 #include "tests/support/temp_folder.h"
 
 namespace {

@@ -2,10 +2,13 @@
 // limit, atomic writes and failures that change nothing.
 #include "platform/settings_store.h"
 
+#include <fcntl.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -134,6 +137,30 @@ TEST_F(SettingsStoreTest, ReadOnlyKeyFolderKeepsTheOldValue) {
   std::string bytes;
   EXPECT_TRUE(ReadSettingValue(kKey, "LogFile", 260, bytes));
   EXPECT_EQ(bytes, "old");
+}
+
+// A writer killed between making its temporary file and renaming it leaves
+// the file behind; the next write of that value removes it, but not one a
+// live writer (another process) still holds, nor another value's.
+TEST_F(SettingsStoreTest, KilledWritersTemporaryFilesGoWithTheNextWrite) {
+  ASSERT_TRUE(WriteSettingValue(kKey, "LogFile", "old"));
+  const std::string abandoned = KeyFolder() + "/.LogFile.a1B2c3";
+  const std::string live = KeyFolder() + "/.LogFile.Z9y8X7";
+  const std::string otherValues = KeyFolder() + "/.WindowSize.a1B2c3";
+  for (const std::string& path : {abandoned, live, otherValues}) PutRaw(fs::path(path).filename(), "half");
+  const int liveWriter = open(live.c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(liveWriter, 0);
+  ASSERT_EQ(flock(liveWriter, LOCK_EX | LOCK_NB), 0);
+
+  ASSERT_TRUE(WriteSettingValue(kKey, "LogFile", "new"));
+  close(liveWriter);
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(KeyFolder())) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{".LogFile.Z9y8X7", ".WindowSize.a1B2c3", "LogFile"}));
+  std::string bytes;
+  EXPECT_TRUE(ReadSettingValue(kKey, "LogFile", 260, bytes));
+  EXPECT_EQ(bytes, "new");
 }
 
 }  // namespace

@@ -53,4 +53,24 @@ TEST(UserConfigFolder, XdgThenAbsoluteHomeThenTheUserDatabase) {
   }
 }
 
+// The state folder (the MQTT spool's home) follows the same rule under
+// XDG_STATE_HOME and ~/.local/state.
+TEST(UserStateFolder, XdgThenHome) {
+  struct Case {
+    const char* name;
+    const char* xdgStateHome;  // nullptr: unset
+    std::string folder;
+  };
+  const Case cases[] = {
+      {"XdgAbsolute", "/srv/state/", "/srv/state/plenx-logger"},
+      {"XdgRelativeIgnored", "state", "/home/tech/.local/state/plenx-logger"},
+      {"XdgUnset", nullptr, "/home/tech/.local/state/plenx-logger"},
+  };
+  for (const Case& c : cases) {
+    const ScopedEnv xdg("XDG_STATE_HOME", c.xdgStateHome);
+    const ScopedEnv home("HOME", "/home/tech");
+    EXPECT_EQ(UserStateFolder(), c.folder) << c.name;
+  }
+}
+
 }  // namespace

@@ -209,6 +209,29 @@ TEST(BoardSimTest, InstallationBehavesPlausiblyOverTime) {
   for (const int state : defrostStates) EXPECT_TRUE(state >= 0 && state <= 5) << state;
 }
 
+// A scenario's event comes on time: the compressor trip 2 s in (the fifth
+// frame at the line's pace of about 0.49 s a frame), with its code and the
+// compressor stopped, and its recovery after the 5 s lock-out.
+TEST(BoardSimTest, ScenarioTripsAndRecoversOnTime) {
+  constexpr size_t kFrames = 20;
+  constexpr int kCompressor = 3, kOutdoorFault = 30, kOvercurrentCompressor = 7, kCompressorRunningMin = 300;
+  SimProcess sim({"--pty", "--scenario", "compressor-trip", "--frames", std::to_string(kFrames),
+                  "--interval-ms", "0", "--seed", "5"});
+  const auto frames = ReadFrames(sim.FirstLine(), kDefaultValueCount, kFrames);
+  ASSERT_EQ(frames.size(), kFrames);
+  std::vector<int> faults;
+  for (const std::vector<int16_t>& v : frames) {
+    faults.push_back(v[kOutdoorFault]);
+    if (v[kOutdoorFault] == kOvercurrentCompressor) {
+      EXPECT_LT(v[kCompressor], kCompressorRunningMin);
+    }
+  }
+  const std::vector<int> expected = {0, 0, 0, 0, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 0, 0, 0, 0, 0, 0};
+  EXPECT_EQ(faults, expected);
+  EXPECT_GE(frames[3][kCompressor], kCompressorRunningMin);
+  EXPECT_GE(frames.back()[kCompressor], kCompressorRunningMin);
+}
+
 TEST(BoardSimTest, SameSeedSendsTheSameStream) {
   const std::vector<std::string> args = {"--pty", "--frames",       "40", "--interval-ms", "0", "--seed",
                                          "9",     "--garbage-rate", "0.5"};
@@ -342,6 +365,8 @@ TEST(BoardSimTest, CommandLineErrorsAreRefused) {
       {{"--pty", "--device", "/dev/ttyS0"}, 2},
       {{"--bogus"}, 2},
       {{"--device", "/dev/plenx-no-such-port"}, 1},
+      {{"--scenario", "flood"}, 2},
+      {{"--scenario", "defrost", "--replay", "capture.bin"}, 2},
   };
   for (const auto& c : kCases) {
     SimProcess sim(c.args);

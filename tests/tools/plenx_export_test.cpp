@@ -253,6 +253,78 @@ TEST_F(PlenxExport, FromAndToKeepTheRecordsBetweenThemInclusive) {
   }
 }
 
+// --events: a row per change of a state the window shows as a text and per
+// COMMUNICATION ERROR, the labels the configuration gives; the whole log is
+// read, so the first event --from keeps has the state before it.
+TEST_F(PlenxExport, EventsListTheChangesOfTheLog) {
+  const auto record = [](int mode, int fault) {
+    std::string text;
+    for (int i = 0; i < 229; ++i)
+      text += (i == 7 ? std::to_string(mode) : i == 30 ? std::to_string(fault) : "0") + ",";
+    return text;
+  };
+  const LocalTime start{2015, 3, 7, 14, 5, 9, 42};
+  std::string log = FormatLogLine(start, record(3, 0));
+  log += FormatLogLine({2015, 3, 7, 14, 5, 9, 542}, record(3, 7));
+  log += "Service visit: unit B replaced\r\n";
+  log += FormatLogLine({2015, 3, 7, 14, 5, 25, 0}, record(1, 0));
+  const std::string path = m_folder.Write("site.log", log);
+  const std::string ini = m_folder.Write("site.ini", "[STATUSLABELS]\nWorking Mode=Mode, outdoor [\xb0]\n");
+
+  const ToolRun run = Run("--events --ini " + ini + " " + path);
+  EXPECT_EQ(run.exitCode, 0);
+  const std::vector<CsvRow> expected = {
+      {"Time", "Severity", "Unit", "Parameter", "Before", "After"},
+      {"2015-03-07T14:05:09.542", "fault", "OUTDOOR", "Diagnostic Level", "NO Fault",
+       "Overcurrent Compressor"},
+      {"2015-03-07T14:05:19.542", "fault", "", "Line", "Receiving", "COMMUNICATION ERROR"},
+      {"2015-03-07T14:05:25.000", "cleared", "", "Line", "COMMUNICATION ERROR", "Receiving"},
+      {"2015-03-07T14:05:25.000", "state", "OUTDOOR", "Mode, outdoor [\u00b0]", "Heat", "Cool"},
+      {"2015-03-07T14:05:25.000", "cleared", "OUTDOOR", "Diagnostic Level", "Overcurrent Compressor",
+       "NO Fault"},
+  };
+  EXPECT_EQ(ReadCsv(run.out), expected) << run.out;
+  EXPECT_EQ(run.err,
+            "plenx-export: " + path + ":3: skipped: no time stamp YYYY/MM/DD-hh:mm:ss.mmm at the start\n");
+
+  const ToolRun later = Run("--events --from 2015-03-07T14:05:20 --ini " + ini + " - < " + path);
+  EXPECT_EQ(later.exitCode, 0);
+  EXPECT_EQ(ReadCsv(later.out), (std::vector<CsvRow>{expected[0], expected[3], expected[4], expected[5]}));
+}
+
+// --around T takes in the records from T - before to T + after, both
+// included: by default the two minutes before and the half minute after.
+TEST_F(PlenxExport, AroundKeepsTheSpanBeforeAndAfterATime) {
+  const std::vector<LocalTime> stamps = {{2015, 3, 8, 14, 2, 59, 999}, {2015, 3, 8, 14, 3, 0, 0},
+                                         {2015, 3, 8, 14, 4, 30, 0},   {2015, 3, 8, 14, 5, 0, 0},
+                                         {2015, 3, 8, 14, 5, 30, 0},   {2015, 3, 8, 14, 5, 30, 1}};
+  std::string log;
+  for (const LocalTime& stamp : stamps) log += FormatLogLine(stamp, SampleRecords()[0]);
+  const std::string path = m_folder.Write("site.log", log) + " --ini " + m_folder.Write("empty.ini", "");
+  const struct {
+    std::string args;
+    std::vector<std::string> times;
+  } cases[] = {
+      {"--around 2015-03-08T14:05",
+       {"2015-03-08T14:03:00.000", "2015-03-08T14:04:30.000", "2015-03-08T14:05:00.000",
+        "2015-03-08T14:05:30.000"}},
+      {"--around 2015/03/08-14:05:00.000 --before 30s --after 0s",
+       {"2015-03-08T14:04:30.000", "2015-03-08T14:05:00.000"}},
+      {"--around '2015-03-08 14:04:00' --before 1m0s --after 1m30001ms",
+       {"2015-03-08T14:03:00.000", "2015-03-08T14:04:30.000", "2015-03-08T14:05:00.000",
+        "2015-03-08T14:05:30.000", "2015-03-08T14:05:30.001"}},
+      {"--values --around 2015-03-08T14:05 --before 0 --after 0", {"2015-03-08T14:05:00.000"}},
+  };
+  for (const auto& c : cases) {
+    const ToolRun run = Run(c.args + " " + path);
+    EXPECT_EQ(run.exitCode, 0) << c.args << ": " << run.err;
+    std::vector<std::string> times;
+    const std::vector<CsvRow> table = ReadCsv(run.out);
+    for (size_t row = 1; row < table.size(); ++row) times.push_back(table[row][0]);
+    EXPECT_EQ(times, c.times) << c.args;
+  }
+}
+
 TEST_F(PlenxExport, BadArgumentsExitWithTwoAndTheUsage) {
   const std::string log = WriteLog({SampleRecords()[0]});
   const struct {
@@ -269,6 +341,12 @@ TEST_F(PlenxExport, BadArgumentsExitWithTwoAndTheUsage) {
       {"--to 2015-03-08T14:05:09.0421 " + log, "more than three decimals"},
       {"--from 2015-03-09 --to 2015-03-08 " + log,
        "--from 2015-03-09T00:00:00.000 is after --to 2015-03-08T23:59:59.999"},
+      {"--events --values " + log, "--values excludes --events"},
+      {"--around 2015-03-08T14:05 --from 2015-03-08 " + log, "--from excludes --around"},
+      {"--before 2m " + log, "--before requires --around"},
+      {"--around 2015-03-08T14:05 --before 2x " + log, "--before \"2x\" is not a span of time"},
+      {"--around 2015-03-08T14:05 --after 1m30 " + log, "--after \"1m30\" is not a span of time"},
+      {"--around 14:05 " + log, "--around \"14:05\" is not a date"},
   };
   for (const auto& c : cases) {
     const ToolRun run = Run(c.args);

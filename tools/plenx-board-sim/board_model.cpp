@@ -60,6 +60,8 @@ constexpr int kOutdoorFaultCodes[] = {3, 4, 5, 8, 9, 10};
 constexpr int kUnitFaultCount = 8;
 // Outdoor fault text "Error detected on indoor units".
 constexpr int kIndoorUnitsFaultCode = 2;
+// Unit fault text "Error detected on outdoor unit".
+constexpr int kOutdoorUnitErrorCode = 1;
 
 int16_t Sixteenths(double celsius) {
   return static_cast<int16_t>(std::clamp(std::lround(celsius * 16), -32512L, 32767L));
@@ -115,9 +117,38 @@ void BoardModel::Advance(double dt) {
   AdvanceOutdoor(dt);
 }
 
+void BoardModel::SetScripted() {
+  m_scripted = true;
+  for (Unit& unit : m_units) unit.switchedOn = true;
+}
+
+void BoardModel::Settle(double seconds) {
+  constexpr double kStepSeconds = 1;
+  for (double done = 0; done < seconds; done += kStepSeconds) {
+    m_frost = 0;
+    Advance(kStepSeconds);
+  }
+}
+
+void BoardModel::SetSystemMode(int mode) { m_systemMode = mode; }
+
+void BoardModel::HoldOutdoorOff(double seconds) { m_outdoorHoldSecondsLeft = seconds; }
+
+void BoardModel::StartDefrost() { m_frost = 1; }
+
+void BoardModel::TripCompressor(int outdoorFaultCode, double lockoutSeconds) {
+  m_outdoorFault = outdoorFaultCode;
+  m_outdoorFaultSecondsLeft = lockoutSeconds;
+  m_compressorPercent = 0;
+  for (Unit& unit : m_units) {
+    unit.faultCode = kOutdoorUnitErrorCode;
+    unit.faultSecondsLeft = lockoutSeconds;
+  }
+}
+
 void BoardModel::AdvanceScenario(double dt) {
   m_secondsToModeChange -= dt;
-  if (m_secondsToModeChange <= 0) {
+  if (!m_scripted && m_secondsToModeChange <= 0) {
     const double pick = Uniform(0, 1);
     m_systemMode = pick < 0.35 ? kHeat : pick < 0.65 ? kCool : pick < 0.75 ? kDry : pick < 0.85 ? kFan : kOff;
     m_secondsToModeChange = m_systemMode == kOff ? Uniform(60, 180) : Uniform(300, 900);
@@ -131,7 +162,7 @@ void BoardModel::AdvanceScenario(double dt) {
     Unit& unit = m_units[u];
     unit.secondsToToggle -= dt;
     // Unit 0 always follows the demand; the others are switched on and off.
-    if (u != 0 && unit.secondsToToggle <= 0) {
+    if (!m_scripted && u != 0 && unit.secondsToToggle <= 0) {
       unit.switchedOn = !unit.switchedOn || Chance(0.3);
       unit.secondsToToggle = Uniform(120, 600);
     }
@@ -155,7 +186,7 @@ void BoardModel::AdvanceFaults(double dt) {
   m_outdoorFaultSecondsLeft -= dt;
   if (m_outdoorFault != 0 && m_outdoorFaultSecondsLeft <= 0) {
     m_outdoorFault = 0;
-  } else if (m_outdoorFault == 0 && Chance(dt / kMeanSecondsBetweenOutdoorFaults)) {
+  } else if (!m_scripted && m_outdoorFault == 0 && Chance(dt / kMeanSecondsBetweenOutdoorFaults)) {
     m_outdoorFault = kOutdoorFaultCodes[std::uniform_int_distribution<size_t>(
         0, std::size(kOutdoorFaultCodes) - 1)(m_random)];
     m_outdoorFaultSecondsLeft = Uniform(20, 90);
@@ -164,7 +195,7 @@ void BoardModel::AdvanceFaults(double dt) {
     unit.faultSecondsLeft -= dt;
     if (unit.faultCode != 0 && unit.faultSecondsLeft <= 0) {
       unit.faultCode = 0;
-    } else if (unit.faultCode == 0 && Chance(dt / kMeanSecondsBetweenUnitFaults)) {
+    } else if (!m_scripted && unit.faultCode == 0 && Chance(dt / kMeanSecondsBetweenUnitFaults)) {
       unit.faultCode = std::uniform_int_distribution<int>(1, kUnitFaultCount)(m_random);
       unit.faultSecondsLeft = Uniform(30, 120);
     }
@@ -240,7 +271,8 @@ void BoardModel::AdvanceOutdoor(double dt) {
       }
     }
   }
-  m_outdoorMode = m_outdoorFault != 0 ? kOff : demandMode;
+  m_outdoorHoldSecondsLeft = std::max(m_outdoorHoldSecondsLeft - dt, 0.0);
+  m_outdoorMode = m_outdoorFault != 0 || m_outdoorHoldSecondsLeft > 0 ? kOff : demandMode;
 
   double targetPercent = 0;
   if (m_defrost == kDefrostActive || m_defrost == kDefrostMelting) {

@@ -11,6 +11,9 @@
 
 class BoardModel {
  public:
+  // Working modes as the units report them.
+  enum Mode : int { kOff = 0, kCool = 1, kDry = 2, kHeat = 3, kFan = 4 };
+
   BoardModel(const RecordLayout& layout, uint32_t seed);
 
   // Moves the installation on by elapsedSeconds of simulated time.
@@ -20,10 +23,26 @@ class BoardModel {
   // each unit's values, as the layout places them.
   std::vector<int16_t> Values() const;
 
- private:
-  // Working modes as the units report them.
-  enum Mode : int { kOff = 0, kCool = 1, kDry = 2, kHeat = 3, kFan = 4 };
-  // Defrost states as the outdoor unit reports them.
+  // What a scenario asks of the installation. Once scripted, the demand
+  // changes, units switch and faults come only when told; the values still
+  // follow as the model has them.
+  void SetScripted();
+  // Runs the installation for seconds in steps of a second, without a
+  // defrost or a fault, so that it starts a scenario settled.
+  void Settle(double seconds);
+  // Every unit asks for mode (the water unit neither dries nor only fans).
+  void SetSystemMode(int mode);
+  // The outdoor unit stays off for seconds whatever the units ask, as for a
+  // changeover between heating and cooling.
+  void HoldOutdoorOff(double seconds);
+  // Ice enough on the outdoor coil: a defrost cycle starts while heating.
+  void StartDefrost();
+  // The compressor stops at once with outdoorFaultCode, and the units
+  // report an error on the outdoor unit, for lockoutSeconds; then it starts
+  // again from its lowest output.
+  void TripCompressor(int outdoorFaultCode, double lockoutSeconds);
+
+ private:  // Defrost states as the outdoor unit reports them.
   enum Defrost : int {
     kDefrostOff = 0,
     kDefrostStarting = 1,
@@ -83,6 +102,10 @@ class BoardModel {
   double m_frost = 0;
   int m_outdoorFault = 0;
   double m_outdoorFaultSecondsLeft = 0;
+  // Seconds the outdoor unit is held off (HoldOutdoorOff).
+  double m_outdoorHoldSecondsLeft = 0;
+  // SetScripted: no random demand changes, unit switching or faults.
+  bool m_scripted = false;
 
   std::vector<Unit> m_units;
 };

@@ -19,6 +19,7 @@
 #include "platform/posix_io.h"
 #include "platform/serial_port.h"
 #include "platform/system_error_text.h"
+#include "scenario.h"
 #include "sim_options.h"
 #include "stop_signal.h"
 #include "tools/command_line.h"
@@ -73,6 +74,8 @@ int RunFrames(const SimOptions& options, LineOutput& line, uint32_t seed) {
   const double frameSeconds = std::chrono::duration<double>(std::max(interval, wireTime)).count();
 
   BoardModel model(options.layout, seed);
+  std::optional<ScenarioScript> script;
+  if (options.scenario) script.emplace(*options.scenario, model);
   FaultDice dice(options.faults, seed + 1);
   std::vector<uint8_t> frame;
   Clock::time_point lineClock = Clock::now();
@@ -85,7 +88,11 @@ int RunFrames(const SimOptions& options, LineOutput& line, uint32_t seed) {
     if (paced) {
       line.DropStaleInput();
     }
-    model.Advance(frameSeconds);
+    if (script) {
+      script->Advance(frameSeconds);
+    } else {
+      model.Advance(frameSeconds);
+    }
     frame.clear();
     AppendFrame(frame, static_cast<int>(sent % kUnitIndexCount), model.Values());
     const FrameFaults faults = dice.Roll();

@@ -15,6 +15,18 @@ const CLI::Range kRate(0.0, 1.0);
 const CLI::Validator kNonEmpty(
     [](const std::string& text) { return text.empty() ? std::string("an empty path") : std::string(); }, "");
 
+// The scenarios' names and what each does, for --help.
+std::string ScenarioList() {
+  std::string list = "Scenarios (--scenario NAME):";
+  for (const ScenarioEntry& entry : Scenarios()) {
+    list += "\n  ";
+    list += entry.name;
+    list += ": ";
+    list += entry.description;
+  }
+  return list;
+}
+
 // The text of the built-in layout, "S,N,A".
 std::string DefaultLayoutText() {
   return std::to_string(kDefaultStatusParams) + "," + std::to_string(kDefaultNumDevices) + "," +
@@ -70,6 +82,19 @@ void AddSimOptions(CLI::App& app, SimOptions& options) {
                  "send the bytes of a capture once, at the line rate, instead of generated frames")
       ->type_name("FILE")
       ->check(kNonEmpty);
+  const CLI::Validator scenarioCheck(
+      [](std::string& text) -> std::string {
+        return ScenarioNamed(text) ? "" : "no such scenario: " + text + " (see --help)";
+      },
+      "");
+  CLI::Option* scenario =
+      app.add_option_function<std::string>(
+             "--scenario", [&options](const std::string& name) { options.scenario = ScenarioNamed(name); },
+             "make events on purpose: the installation follows the scenario NAME (listed below)")
+          ->type_name("NAME")
+          ->check(scenarioCheck);
+  app.get_option("--replay")->excludes(scenario);
+  app.footer(ScenarioList());
   app.add_option("--bad-checksum-rate", options.faults.badChecksum,
                  "chance per frame of a wrong checksum (0 to 1)")
       ->type_name("R")

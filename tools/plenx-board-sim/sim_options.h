@@ -8,6 +8,7 @@
 #include <string>
 
 #include "config/record_layout.h"
+#include "scenario.h"
 
 // Chance per frame (0 to 1) of each fault the simulator can put on the line.
 struct FaultRates {
@@ -32,6 +33,8 @@ struct SimOptions {
   std::optional<uint32_t> seed;
   // A capture whose bytes are sent instead of generated frames.
   std::string replayPath;
+  // The installation follows this scenario's script; none: it runs freely.
+  std::optional<Scenario> scenario;
   FaultRates faults;
 };
 

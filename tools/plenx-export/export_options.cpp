@@ -10,16 +10,27 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: plenx-export [--ini FILE] [--values] [--from T] [--to T] LOG [-o OUT.csv]";
+    "usage: plenx-export [--ini FILE] [--values | --events] [--from T] [--to T | --around T [--before D] "
+    "[--after D]] LOG [-o OUT.csv]";
+
+// The span --around takes in without --before and --after: the minutes
+// before a fault, and a little after.
+constexpr const char* kDefaultBefore = "2m";
+constexpr const char* kDefaultAfter = "30s";
 
 constexpr const char* kDescription =
     "Turns a Plenx Logger log into a CSV table (RFC 4180, UTF-8): a header row, then one row\n"
-    "per record: its time stamp and the Value text of every list row the window shows.";
+    "per record: its time stamp and the Value text of every list row the window shows.\n"
+    "With --events, the events of the log instead: one row per change of a state the\n"
+    "window shows as a text (mode, compressor, fan, pump, valve, defrost, faults) and per\n"
+    "COMMUNICATION ERROR (a gap of 10 s or more between lines), with the columns\n"
+    "Time,Severity,Unit,Parameter,Before,After; Severity is state, fault or cleared.";
 
 constexpr const char* kFooter =
     "T is a local time as logged: 2015-03-07, 2015-03-07T14:05, 2015-03-07T14:05:09.042 or\n"
     "the log's own 2015/03/07-14:05:09.042. Parts left out of a --to time are the latest, so\n"
-    "--to 2015-03-07 takes in the whole day.\n"
+    "--to 2015-03-07 takes in the whole day. --around T --before D --after D takes in\n"
+    "the span around T (default 2m before, 30s after); D is 2m, 30s, 1m30s, 500ms or 1h.\n"
     "--values: temperatures in degrees F, the compressor in % (0 when stopped), I Feel Mode\n"
     "1 or 0, the code the control board sent for other modes, states and faults; cells\n"
     "showing - or NA stay empty.\n"
@@ -38,6 +49,31 @@ bool ReadBound(const std::string& text, BoundSide side, std::optional<LocalTime>
   return bound.has_value();
 }
 
+// --around T --before B --after A as the bounds T - B and T + A, or a
+// message in error.
+bool ReadSpan(const std::string& aroundText, const std::string& beforeText, const std::string& afterText,
+              ExportOptions& options, std::string& error) {
+  const std::optional<LocalTime> around = ParseTimeBound(aroundText, BoundSide::kFrom, error);
+  if (!around) {
+    error = "--around " + error;
+    return false;
+  }
+  const std::optional<int64_t> beforeMs = ParseDurationMs(beforeText, error);
+  if (!beforeMs) {
+    error = "--before " + error;
+    return false;
+  }
+  const std::optional<int64_t> afterMs = ParseDurationMs(afterText, error);
+  if (!afterMs) {
+    error = "--after " + error;
+    return false;
+  }
+  const int64_t aroundMs = WallClockMs(*around);
+  options.from = WallClockTime(aroundMs - *beforeMs);
+  options.to = WallClockTime(aroundMs + *afterMs);
+  return true;
+}
+
 }  // namespace
 
 std::optional<int> ParseExportOptions(int argc, char** argv, ExportOptions& options) {
@@ -47,11 +83,26 @@ std::optional<int> ParseExportOptions(int argc, char** argv, ExportOptions& opti
   app.add_option("--ini", options.iniPath,
                  "layout and labels (default: the file plenx-logger reads, see below)")
       ->type_name("FILE");
-  app.add_flag("--values", options.values, "numbers instead of texts (see below)");
+  CLI::Option* values = app.add_flag("--values", options.values, "numbers instead of texts (see below)");
+  app.add_flag("--events", options.events, "the events of the log instead of its records (see above)")
+      ->excludes(values);
   std::string fromText;
   std::string toText;
-  app.add_option("--from", fromText, "first time exported, inclusive")->type_name("T");
-  app.add_option("--to", toText, "last time exported, inclusive")->type_name("T");
+  std::string aroundText;
+  std::string beforeText = kDefaultBefore;
+  std::string afterText = kDefaultAfter;
+  CLI::Option* from = app.add_option("--from", fromText, "first time exported, inclusive")->type_name("T");
+  CLI::Option* to = app.add_option("--to", toText, "last time exported, inclusive")->type_name("T");
+  CLI::Option* around = app.add_option("--around", aroundText, "export the span around this time (see below)")
+                            ->type_name("T")
+                            ->excludes(from)
+                            ->excludes(to);
+  app.add_option("--before", beforeText, "with --around: the span before it (default 2m)")
+      ->type_name("D")
+      ->needs(around);
+  app.add_option("--after", afterText, "with --around: the span after it (default 30s)")
+      ->type_name("D")
+      ->needs(around);
   app.add_option("LOG", options.logPath, "the log file; - reads standard input")->required();
   app.add_option("-o,--output", options.outputPath, "the CSV file; - or none: standard output")
       ->type_name("OUT.csv");
@@ -60,6 +111,9 @@ std::optional<int> ParseExportOptions(int argc, char** argv, ExportOptions& opti
   std::string error;
   if (!ReadBound(fromText, BoundSide::kFrom, options.from, error) ||
       !ReadBound(toText, BoundSide::kTo, options.to, error)) {
+    return RefuseArguments(app, error);
+  }
+  if (!aroundText.empty() && !ReadSpan(aroundText, beforeText, afterText, options, error)) {
     return RefuseArguments(app, error);
   }
   if (options.from && options.to && *options.from > *options.to) {

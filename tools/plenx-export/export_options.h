@@ -12,7 +12,11 @@ struct ExportOptions {
   std::string iniPath;
   // Cells hold the numbers behind the texts instead of the texts.
   bool values = false;
-  // Only records stamped from `from` to `to`, both included.
+  // The events of the log (state changes, COMMUNICATION ERROR) instead of
+  // its records.
+  bool events = false;
+  // Only records (or events) stamped from `from` to `to`, both included;
+  // --around T --before B --after A gives T - B to T + A.
   std::optional<LocalTime> from;
   std::optional<LocalTime> to;
   // The log; "-" is standard input.

@@ -1,4 +1,5 @@
-// plenx-export: turns a log into a CSV table with the texts the window shows.
+// plenx-export: turns a log into a CSV table with the texts the window shows,
+// or into the table of its events.
 //
 // The log is read in pieces and the table written in pieces, so memory stays
 // flat for any log size. Exit 0 when the log was read (lines that are not
@@ -12,10 +13,14 @@
 
 #include "config/config_file_path.h"
 #include "config/logger_config.h"
+#include "decode/change_csv.h"
+#include "decode/log_change_reader.h"
 #include "decode/log_line.h"
 #include "decode/log_line_splitter.h"
+#include "decode/log_record_line.h"
 #include "decode/record_fields.h"
 #include "platform/executable_path.h"
+#include "platform/folder_files.h"
 #include "platform/path_parts.h"
 #include "platform/posix_io.h"
 #include "platform/system_error_text.h"
@@ -56,6 +61,9 @@ class SkippedLines {
                    static_cast<unsigned long long>(lineNumber), reason.c_str());
     }
   }
+
+  // Counts lines skipped beyond those noted with Skip.
+  void CountMore(uint64_t count) { m_count += count; }
 
   // Reports how many were skipped beyond those reported one by one.
   void ReportRest(uint64_t lineCount) const {
@@ -147,6 +155,89 @@ bool InRange(const ExportOptions& options, const LocalTime& time) {
   return (!options.from || time >= *options.from) && (!options.to || time <= *options.to);
 }
 
+// Reads the log on in piece by piece into feed(piece), handing what gathered
+// in csv to output whenever it grew large; then finish(). false when the log
+// could not be read or the output not written (reported).
+template <typename Feed, typename Finish>
+bool ReadLog(int in, const std::string& logName, Output& output, std::string& csv, Feed&& feed,
+             Finish&& finish) {
+  std::vector<char> chunk(kReadChunkBytes);
+  for (;;) {
+    const ssize_t got = ReadSome(in, chunk.data(), chunk.size());
+    if (got < 0) {
+      std::fprintf(stderr, "plenx-export: cannot read %s: %s\n", logName.c_str(), SystemErrorText(errno).c_str());
+      return false;
+    }
+    if (got == 0) break;
+    feed(std::string_view(chunk.data(), static_cast<size_t>(got)));
+    if (csv.size() >= kOutputFlushBytes) {
+      if (!output.Write(csv)) return false;
+      csv.clear();
+    }
+  }
+  finish();
+  return output.Write(csv) && output.Finish();
+}
+
+// The table: a row per record in range, the window's texts or numbers.
+bool ExportTable(const ExportOptions& options, const LoggerConfig& config, CsvTable& table, int in,
+                 const std::string& logName, Output& output, SkippedLines& skipped) {
+  const std::string layoutText = std::to_string(config.statusParams) + "," +
+                                 std::to_string(config.numDevices) + "," + std::to_string(config.acParams);
+  LogLineSplitter splitter;
+  LogLine parsed;
+  std::string reason;
+  std::string csv;
+  csv.reserve(2 * kOutputFlushBytes);
+  table.AppendHeader(csv);
+  const auto onLine = [&](const TextLine& line) {
+    if (!ParseRecordLine(line, table.ValuesPerRecord(), layoutText, parsed, reason)) {
+      skipped.Skip(line.number, reason);
+    } else if (InRange(options, parsed.time)) {
+      table.AppendRow(parsed, csv);
+    }
+  };
+  if (!ReadLog(
+          in, logName, output, csv, [&](std::string_view piece) { splitter.Feed(piece, onLine); },
+          [&] { splitter.Finish(onLine); })) {
+    return false;
+  }
+  skipped.ReportRest(splitter.LineCount());
+  return true;
+}
+
+// The events: a row per event in range. The whole log is read, so the
+// first event in range has the state before it.
+bool ExportEvents(const ExportOptions& options, const LoggerConfig& config, int in,
+                  const std::string& logName, Output& output, SkippedLines& skipped) {
+  LogChangeReader reader(config);
+  std::vector<ChangeEvent> events;
+  std::string csv;
+  AppendChangeCsvHeader(csv);
+  const auto writeEvents = [&] {
+    for (const ChangeEvent& event : events) {
+      if (InRange(options, event.time)) AppendChangeCsvRow(event, csv);
+    }
+    events.clear();
+  };
+  if (!ReadLog(
+          in, logName, output, csv,
+          [&](std::string_view piece) {
+            reader.Feed(piece, events);
+            writeEvents();
+          },
+          [&] {
+            reader.Finish(events);
+            writeEvents();
+          })) {
+    return false;
+  }
+  for (const SkippedLogLine& line : reader.NotedSkips()) skipped.Skip(line.lineNumber, line.reason);
+  skipped.CountMore(reader.SkippedCount() - reader.NotedSkips().size());
+  skipped.ReportRest(reader.LineCount());
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -156,7 +247,7 @@ int main(int argc, char** argv) {
   LoggerConfig config;
   if (!LoadConfig(options, config)) return kExitFailure;
   CsvTable table(config, options.values ? CellContent::kNumber : CellContent::kListText);
-  if (table.UnreadColumns() > 0) {
+  if (!options.events && table.UnreadColumns() > 0) {
     std::fprintf(stderr,
                  "plenx-export: records of this layout hold %lld values; like the window, only the first %d "
                  "are read, so the last %zu columns stay empty\n",
@@ -179,47 +270,10 @@ int main(int argc, char** argv) {
   Output output(options.outputPath);
   if (!output.Open()) return kExitFailure;
 
-  const std::string layoutText = std::to_string(config.statusParams) + "," +
-                                 std::to_string(config.numDevices) + "," + std::to_string(config.acParams);
   SkippedLines skipped(logName);
-  LogLineSplitter splitter;
-  LogLine parsed;
-  std::string reason;
-  std::string csv;
-  csv.reserve(2 * kOutputFlushBytes);
-  table.AppendHeader(csv);
-  const auto onLine = [&](const TextLine& line) {
-    if (line.overlong) {
-      skipped.Skip(line.number, "longer than " + std::to_string(kMaxLogLineBytes) + " bytes");
-    } else if (!ParseLogLine(line.text, parsed, reason)) {
-      skipped.Skip(line.number, reason);
-    } else if (parsed.valueCount != table.ValuesPerRecord()) {
-      skipped.Skip(line.number, "the record holds " + std::to_string(parsed.valueCount) +
-                                    " values; the layout " + layoutText + " has " +
-                                    std::to_string(table.ValuesPerRecord()));
-    } else if (InRange(options, parsed.time)) {
-      table.AppendRow(parsed, csv);
-    }
-  };
-
-  std::vector<char> chunk(kReadChunkBytes);
-  for (;;) {
-    const ssize_t got = ReadSome(in, chunk.data(), chunk.size());
-    if (got < 0) {
-      std::fprintf(stderr, "plenx-export: cannot read %s: %s\n", logName.c_str(),
-                   SystemErrorText(errno).c_str());
-      return kExitFailure;
-    }
-    if (got == 0) break;
-    splitter.Feed(std::string_view(chunk.data(), static_cast<size_t>(got)), onLine);
-    if (csv.size() >= kOutputFlushBytes) {
-      if (!output.Write(csv)) return kExitFailure;
-      csv.clear();
-    }
-  }
-  splitter.Finish(onLine);
-  if (!output.Write(csv) || !output.Finish()) return kExitFailure;
+  const bool read = options.events ? ExportEvents(options, config, in, logName, output, skipped)
+                                   : ExportTable(options, config, table, in, logName, output, skipped);
+  if (!read) return kExitFailure;
   if (!fromStandardInput) CloseFile(in);
-  skipped.ReportRest(splitter.LineCount());
   return kExitOk;
 }

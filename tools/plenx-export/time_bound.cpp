@@ -11,6 +11,18 @@ constexpr int kLastMinute = 59;
 constexpr int kLastSecond = 59;
 constexpr int kLastMillisecond = 999;
 constexpr size_t kMaxFractionDigits = 3;
+// Longest span accepted, in milliseconds: far beyond any log, far below
+// what the arithmetic on time stamps could overflow with.
+constexpr int64_t kMaxDurationMs = int64_t{100} * 366 * 24 * 3600 * 1000;
+
+// Milliseconds of a duration unit; 0 for none known.
+int64_t UnitMs(std::string_view unit) {
+  if (unit == "h") return 3600 * 1000;
+  if (unit == "m") return 60 * 1000;
+  if (unit == "s") return 1000;
+  if (unit == "ms") return 1;
+  return 0;
+}
 
 // Reads exactly count digits at text[pos] into value and steps over them.
 bool ReadDigits(std::string_view text, size_t& pos, size_t count, int& value) {
@@ -88,4 +100,30 @@ std::optional<LocalTime> ParseTimeBound(std::string_view text, BoundSide side, s
   }
   error.clear();
   return time;
+}
+
+std::optional<int64_t> ParseDurationMs(std::string_view text, std::string& error) {
+  error = "\"" + std::string(text) + "\" is not a span of time such as 2m, 30s, 1m30s or 500ms";
+  int64_t totalMs = 0;
+  size_t pos = 0;
+  if (text.empty()) return std::nullopt;
+  while (pos < text.size()) {
+    int64_t number = 0;
+    const size_t digitsStart = pos;
+    for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos) {
+      number = number * 10 + (text[pos] - '0');
+      if (number > kMaxDurationMs) return std::nullopt;
+    }
+    if (pos == digitsStart) return std::nullopt;
+    const size_t unitStart = pos;
+    while (pos < text.size() && (text[pos] < '0' || text[pos] > '9')) ++pos;
+    const std::string_view unit = text.substr(unitStart, pos - unitStart);
+    // A bare number, alone, is seconds.
+    const int64_t unitMs = unit.empty() && digitsStart == 0 ? UnitMs("s") : UnitMs(unit);
+    if (unitMs == 0) return std::nullopt;
+    totalMs += number * unitMs;
+    if (totalMs > kMaxDurationMs) return std::nullopt;
+  }
+  error.clear();
+  return totalMs;
 }

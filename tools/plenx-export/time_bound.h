@@ -2,6 +2,7 @@
 // writes them or in ISO 8601.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,3 +20,8 @@ enum class BoundSide { kFrom, kTo };
 // whole minute. Time zones are refused: the log's times are local times
 // without one. nullopt with error set when text is no such time.
 std::optional<LocalTime> ParseTimeBound(std::string_view text, BoundSide side, std::string& error);
+
+// Parses a span of time: one or more parts of a whole number and a unit, h,
+// m, s or ms ("2m", "30s", "1m30s", "500ms"); a bare number is seconds.
+// nullopt with error set when text is no such span.
+std::optional<int64_t> ParseDurationMs(std::string_view text, std::string& error);
