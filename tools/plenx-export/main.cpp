@@ -165,7 +165,8 @@ bool ReadLog(int in, const std::string& logName, Output& output, std::string& cs
   for (;;) {
     const ssize_t got = ReadSome(in, chunk.data(), chunk.size());
     if (got < 0) {
-      std::fprintf(stderr, "plenx-export: cannot read %s: %s\n", logName.c_str(), SystemErrorText(errno).c_str());
+      std::fprintf(stderr, "plenx-export: cannot read %s: %s\n", logName.c_str(),
+                   SystemErrorText(errno).c_str());
       return false;
     }
     if (got == 0) break;
