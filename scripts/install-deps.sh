@@ -10,10 +10,12 @@ packages=(
   build-essential  # g++ and make; its libgcc-12-dev brings the sanitizer runtimes
   cmake
   libcli11-dev     # CLI11, the programs' command lines
-  pkg-config       # finds libmosquitto for the build
+  pkg-config       # finds libmosquitto and cpp-httplib for the build
   libmosquitto-dev # the MQTT client library of MQTT publishing and plenx-collect
   mosquitto        # the MQTT broker the broker tests start on a loopback port (never as a service)
   openssl          # makes the broker tests' TLS certificates
+  libcpp-httplib-dev  # cpp-httplib, the live page's HTTP server (a header and a shared library)
+  libssl-dev       # OpenSSL: the live page's TLS and the digests its tokens are compared by
   qt6-base-dev     # Qt 6 Widgets for plenx-logger (it brings the OpenGL headers Qt's CMake files need)
   qt6-charts-dev   # Qt 6 Charts, plenx-logger's trend charts
   libqt6opengl6-dev  # the Qt 6 OpenGL CMake files, without which Debian 12's Qt Charts is not found
@@ -25,6 +27,7 @@ packages=(
   unzip            # checks the archives the tests write
   7zip             # 7zz, a third reader of the tests' archives (ZIP64 records included)
   python3          # its zlib and zipfile read back the tests' deflate streams and archives
+  chromium         # the live page's tests and benchmark in a real browser, headless
   dpkg-dev         # dpkg-shlibdeps, which finds the package's dependencies; dpkg-buildflags
   desktop-file-utils  # desktop-file-validate, the package test's check of the desktop entry
   appstream        # appstreamcli, the package test's check of the AppStream metainfo

@@ -44,10 +44,11 @@ if [ "$quick" -eq 0 ]; then
   # Qt is not built with it, so its own threads' accesses, and the locks it
   # takes without pthreads, are invisible; ignore_noninstrumented_modules
   # keeps the C library calls Qt makes out of the reports as well, while
-  # every access and lock in our own code stays checked.
+  # every access and lock in our own code stays checked. The live page's
+  # server threads, its face and its streams run under it too.
   cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug \
     -DPLENX_SANITIZE=thread -DPLENX_BUILD_BENCH=OFF >/dev/null
-  tsan_tests=(link_tests ui_tests app_tests e2e_tests broker_tests)
+  tsan_tests=(link_tests ui_tests app_tests e2e_tests broker_tests page_tests)
   cmake --build build-tsan -j"$jobs" --target "${tsan_tests[@]}"
   echo "== Threaded code under ThreadSanitizer =="
   for tests in "${tsan_tests[@]}"; do
