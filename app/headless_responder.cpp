@@ -1,10 +1,9 @@
-// The responder of unattended runs.
+// The responder of a window nobody watches.
 #include "app/headless_responder.h"
 
 #include <string>
 
 #include "config/text_encoding.h"
-#include "decode/log_file.h"
 #include "ui/wnd.h"
 
 int HeadlessResponder::AnswerMessageBox(const MessageBoxRequest& request) {
@@ -16,10 +15,7 @@ int HeadlessResponder::AnswerMessageBox(const MessageBoxRequest& request) {
   line += '\n';
   std::fwrite(line.data(), 1, line.size(), m_out);
   std::fflush(m_out);
-  const UINT buttons = request.type & kMessageBoxButtonsMask;
-  const bool asksToAppend =
-      request.caption == kAppendQuestionCaption && (buttons == MB_YESNOCANCEL || buttons == MB_YESNO);
-  return asksToAppend && m_appendToExistingLog ? IDYES : CancelAnswerFor(request.type);
+  return CancelAnswerFor(request.type);
 }
 
 std::optional<std::string> HeadlessResponder::AnswerSaveFile(const SaveFileRequest&) {

@@ -5,16 +5,17 @@
 #include <QGuiApplication>
 #include <QTimer>
 #include <cstdio>
-#include <memory>
+#include <cstdlib>
+#include <optional>
 
 #include "app/headless_responder.h"
 #include "app/logger_dialog.h"
 #include "app/resource_ids.h"
 #include "app/run_choices.h"
-#include "app/termination_signals.h"
-#include "app/unattended_run.h"
+#include "platform/termination_signals.h"
 #include "plenx_version.h"
 #include "ui/button.h"
+#include "ui/wnd.h"
 
 namespace {
 // Time for the shown window to lay itself out and handle what OnInitDialog
@@ -40,39 +41,24 @@ BOOL CTESSAMPLENXLOGGERApp::InitInstance() {
   // Wayland desktops match the window to its desktop entry (name, icon) by
   // this ID.
   QGuiApplication::setDesktopFileName(QString::fromLatin1(kPlenxAppId));
-  HeadlessResponder headlessResponder(stderr, m_options.append);
+  // A window photographed unattended: its boxes are written, not shown.
+  HeadlessResponder headlessResponder(stderr);
   if (m_options.headless) SetDialogResponder(&headlessResponder);
 
   CTESSAMPLENXLOGGERDlg dlg;
   if (m_options.rawCapturePath) dlg.SetRawCaptureFile(*m_options.rawCapturePath);
-  if (m_options.headless) dlg.SetLinkEventOutput(stderr);
   m_pMainWnd = &dlg;
-  // An unattended run unless only a screenshot was asked for.
-  std::unique_ptr<UnattendedRun> unattended;
-  if (m_options.headless && !m_options.screenshotPath) {
-    unattended = std::make_unique<UnattendedRun>(
-        dlg, UnattendedRunTimes{m_options.runMs, m_options.dumpEveryMs}, stdout, stderr, kProgramName);
-    if (m_options.replayPath) unattended->SetReplay(*m_options.replayPath, m_options.replaySpeed);
-  }
-  // A signal ends an unattended run as Stop does; in the window it closes
-  // the window without a question, after the run is stopped and archived.
-  TerminationSignalWatch signalWatch([&dlg, &unattended] {
-    if (unattended) {
-      unattended->End();
-    } else {
-      dlg.CloseAfterStop();
-    }
-  });
+  // A signal closes the window without a question, after the run is stopped
+  // and archived. Watched once the window exists, for its handle.
+  std::optional<TerminationSignalWatch> signalWatch;
   // Timers live in this scope, so none can fire on a dialog that is gone.
   QTimer startTimer;
   startTimer.setSingleShot(true);
-  QObject::connect(&startTimer, &QTimer::timeout, [this, &dlg, &unattended] {
+  QObject::connect(&startTimer, &QTimer::timeout, [this, &dlg, &signalWatch] {
+    signalWatch.emplace([window = dlg.GetSafeHwnd()] { ::PostMessage(window, WM_TERMINATION_SIGNAL, 0, 0); });
     const bool chosen = ApplyChoices(dlg);
-    if (unattended && chosen) {
-      unattended->Begin();
-    } else if (unattended) {
-      unattended->End();
-    } else if (m_options.replayPath) {
+    if (m_options.screenshotPath) return;
+    if (m_options.replayPath) {
       dlg.StartReplay(*m_options.replayPath, m_options.replaySpeed);
     } else if (m_options.start && chosen) {
       if (auto* start = dynamic_cast<CButton*>(dlg.GetDlgItem(kStartButtonId))) start->Click();
@@ -92,8 +78,21 @@ BOOL CTESSAMPLENXLOGGERApp::InitInstance() {
     screenshotTimer.start(kScreenshotDelayMs);
   }
   dlg.DoModal();
-  if (unattended) m_exitCode = unattended->ExitStatus();
+  signalWatch.reset();
   m_pMainWnd = nullptr;
   SetDialogResponder(nullptr);
   return FALSE;
+}
+
+int RunWindowProgram(const LoggerRunOptions& options, char* argv0) {
+  // A window photographed unattended: the offscreen platform needs no
+  // display; an explicit choice is kept.
+  if (options.headless) ::setenv("QT_QPA_PLATFORM", "offscreen", /*overwrite=*/0);
+  CTESSAMPLENXLOGGERApp app;
+  app.SetRunOptions(options);
+  // Qt reads only the program name from the arguments.
+  int qtArgc = 1;
+  char* qtArgv[] = {argv0, nullptr};
+  const int status = app.Run(qtArgc, qtArgv);
+  return status != 0 ? status : app.ExitCode();
 }

@@ -4,40 +4,10 @@
 #include <optional>
 #include <string>
 
+#include "app/logger_options.h"
 #include "ui/win_app.h"
 
 class CTESSAMPLENXLOGGERDlg;
-
-// How the program was asked to run (command-line options).
-struct LoggerRunOptions {
-  // An unattended run (UnattendedRun): no display needed (offscreen
-  // platform), Start clicked at once, message boxes written to standard
-  // error and answered as if closed, the views printed on standard output.
-  // With a screenshot path, only the screenshot is taken.
-  bool headless = false;
-  // Click Start once the window is shown (implied by headless).
-  bool start = false;
-  // The port list's item to select ("COM3"), as a user would.
-  std::optional<std::string> portName;
-  // The log file to choose as the save dialog would (relative to the
-  // current folder).
-  std::optional<std::string> logFile;
-  // Unattended: answer Yes to the question whether to append to an
-  // existing log.
-  bool append = false;
-  // Unattended: the run ends after this long (else at a termination signal).
-  std::optional<int> runMs;
-  // Unattended: the views are also printed this often during the run.
-  std::optional<int> dumpEveryMs;
-  // Replay this log instead of a run (StartReplay), at replaySpeed; an
-  // unattended replay prints the views after the last record.
-  std::optional<std::string> replayPath;
-  double replaySpeed = 1.0;
-  // Write the window as a PNG to this path once it is shown, then close it.
-  std::optional<std::string> screenshotPath;
-  // Keep the raw capture of every run in this file.
-  std::optional<std::string> rawCapturePath;
-};
 
 class CTESSAMPLENXLOGGERApp : public CWinApp {
  public:
@@ -50,8 +20,7 @@ class CTESSAMPLENXLOGGERApp : public CWinApp {
   BOOL InitInstance() override;
 
   // The program's exit status: 1 when the screenshot could not be written,
-  // an unattended run did not start or an unattended replay could not read
-  // its log, else 0.
+  // else 0.
   int ExitCode() const { return m_exitCode; }
 
  private:

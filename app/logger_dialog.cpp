@@ -11,18 +11,16 @@
 #include "app/dialog_templates.h"
 #include "app/resource_ids.h"
 #include "config/persisted_settings.h"
-#include "decode/record_fields.h"
 #include "panels/archive_progress_dialog.h"
 #include "panels/replay_panel.h"
 #include "panels/trend_window.h"
+#include "run/run_config.h"
 #include "ui/message_box.h"
 #include "ui/text_codec.h"
 
 namespace {
 
 constexpr std::string_view kWindowCaption = "Tessam/Morvane Plenx Logger Service";
-constexpr std::string_view kConfigWarningsIntro =
-    "Some settings of the configuration file cannot be used and were replaced:";
 
 }  // namespace
 
@@ -30,21 +28,18 @@ CTESSAMPLENXLOGGERDlg::CTESSAMPLENXLOGGERDlg(std::optional<std::string> configPa
     : CDialog(MainDialogTemplate(), nullptr), m_hIcon(LoadAppIcon()), m_configPath(std::move(configPath)) {
   MapMessage(WM_LINK_RECORD, [this](WPARAM wParam, LPARAM lParam) { return OnLinkRecord(wParam, lParam); });
   MapMessage(WM_LINK_EVENT, [this](WPARAM wParam, LPARAM lParam) { return OnLinkEvent(wParam, lParam); });
+  MapMessage(WM_RUN_ENDED, [this](WPARAM, LPARAM) {
+    OnRunEnded();
+    return LRESULT{0};
+  });
   MapMessage(WM_SHOW_CONFIG_WARNINGS, [this](WPARAM, LPARAM) {
     ShowConfigWarnings();
     return LRESULT{0};
   });
-  MapMessage(WM_STOP_PROGRESS, [this](WPARAM bytesRead, LPARAM logBytes) {
-    OnStopProgress(bytesRead, static_cast<uint64_t>(logBytes));
+  MapMessage(WM_TERMINATION_SIGNAL, [this](WPARAM, LPARAM) {
+    CloseAfterStop();
     return LRESULT{0};
   });
-  MapMessage(WM_STOP_DONE, [this](WPARAM, LPARAM) {
-    OnStopDone();
-    return LRESULT{0};
-  });
-  m_replayTimer.setSingleShot(true);
-  m_replayTimer.setTimerType(Qt::PreciseTimer);
-  QObject::connect(&m_replayTimer, &QTimer::timeout, [this] { OnReplayTimer(); });
   MapCommand(kStartButtonId, BN_CLICKED, [this] { OnBnClickedStart(); });
   MapCommand(kStopButtonId, BN_CLICKED, [this] { OnBnClickedStop(); });
   MapCommand(kSaveAsButtonId, BN_CLICKED, [this] { OnBnClickedSaveAs(); });
@@ -68,21 +63,20 @@ BOOL CTESSAMPLENXLOGGERDlg::OnInitDialog() {
   SetIcon(m_hIcon, FALSE);
   m_started = false;
   SetWindowText(kWindowCaption);
-  m_linkOpen = false;
-  m_configWarnings = m_configPath ? m_config.Load(*m_configPath) : m_config.Load();
-  if (m_config.ValuesPerRecord() > kMaxRecordFields) {
-    m_configWarnings.push_back("[CONFIG] STATUSPARAMS=" + std::to_string(m_config.statusParams) +
-                               ", NUMDEVICES=" + std::to_string(m_config.numDevices) +
-                               ", ACPARAMS=" + std::to_string(m_config.acParams) + " give records of " +
-                               std::to_string(m_config.ValuesPerRecord()) + " values; values past the " +
-                               std::to_string(kMaxRecordFields) + "th are logged but not shown");
-  }
+  RunConfig loaded = LoadRunConfig(m_configPath);
+  m_config = std::move(loaded.config);
+  m_configFile = std::move(loaded.path);
+  m_configWarnings = std::move(loaded.warnings);
+  m_views = std::make_unique<RunViews>(m_config);
+  m_run = std::make_unique<RunCore>(m_config, m_configFile, m_runTimings);
+  m_run->Subscribe(*m_views);
+  m_run->Subscribe(m_face);
   m_config.logFileName = ReadLogFileSetting();
   m_logNameEdit.SetWindowText(m_config.logFileName);
   SetupViews();
   AnchorControls();
   RestoreWindowLayout();
-  m_recordWindow.store(GetSafeHwnd());
+  m_face.SetWindow(GetSafeHwnd());
   if (!m_configWarnings.empty()) PostMessage(WM_SHOW_CONFIG_WARNINGS, 0, 0);
   return TRUE;
 }
@@ -149,9 +143,7 @@ void CTESSAMPLENXLOGGERDlg::OpenTrends() {
 }
 
 void CTESSAMPLENXLOGGERDlg::ShowConfigWarnings() {
-  std::string text(kConfigWarningsIntro);
-  for (const std::string& warning : m_configWarnings) text += "\n" + warning;
-  MessageBox(text, "", MB_OK | MB_ICONWARNING);
+  MessageBox(ConfigWarningsText(m_configWarnings), "", MB_OK | MB_ICONWARNING);
 }
 
 PromptAnswer CTESSAMPLENXLOGGERDlg::AskYesNoCancel(const std::string& text, const std::string& caption) {
@@ -189,14 +181,13 @@ void CTESSAMPLENXLOGGERDlg::CloseAfterStop() {
 
 void CTESSAMPLENXLOGGERDlg::OnDestroy() {
   RememberWindowLayout();
-  // The window's members go with it: a run still active is stopped, and a
-  // Stop in progress is waited for, before anything else.
-  OnBnClickedStop();
-  if (m_stopTask.IsRunning()) CompleteStop();
+  // A run still active ends on the run's own threads, archive included;
+  // the dialog's destructor waits for it once the window has gone.
+  if (m_run) m_run->Stop();
+  // From here on the run's posts fail, and what they carried is freed.
+  m_face.SetWindow(0);
   m_archiveProgress.reset();
   m_trends.reset();
   m_replayPanel.reset();
-  // From here on the reader thread's posts fail and it keeps its records.
-  m_recordWindow.store(0);
   CDialog::OnDestroy();
 }

@@ -153,7 +153,8 @@ void BM_LinkReaderCpu(benchmark::State& state) {
   if (line == Line::kLost) {
     state.counters["reopens_per_s"] = (link.ReopenAttempts() - attemptsBefore) / wallSeconds;
   }
-  // Close with the program's 2.5 s wait: how long Stop blocks.
+  // Close wakes the reader from its read or its wait to reopen: how long
+  // Stop's close of the link takes.
   const auto closeStart = std::chrono::steady_clock::now();
   link.Close();
   state.counters["close_s"] =

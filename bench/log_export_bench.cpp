@@ -16,7 +16,6 @@
 #include <string>
 #include <vector>
 
-#include "decode/log_file.h"
 #include "decode/log_line.h"
 #include "decode/log_line_splitter.h"
 #include "decode/record_decoder.h"

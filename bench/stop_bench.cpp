@@ -1,6 +1,6 @@
-// Stop on a 200 MB log, as the window runs it: the link's close wait (the
-// program's own 2.5 s) and the archive on a worker, the window's thread
-// handling events meanwhile. Reports the total Stop time and the longest
+// Stop on a 200 MB log, as the window runs it: the run core closes the link,
+// flushes the log and writes the archive on its own thread, the window's
+// thread handling events meanwhile. Reports the total Stop time and the longest
 // gap between two events the window's thread handled during Stop, measured
 // with a 1 ms heartbeat timer (goal: under 100 ms), and the longest stretch
 // of CPU time the window's thread itself spent between two ticks.

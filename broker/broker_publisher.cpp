@@ -13,7 +13,7 @@
 #include "broker/site_topics.h"
 #include "broker/topic_names.h"
 #include "broker/value_payloads.h"
-#include "decode/log_file.h"
+#include "decode/log_line.h"
 
 namespace {
 

@@ -48,7 +48,9 @@ endforeach()
 add_custom_target(plenx_man_pages ALL DEPENDS ${man_pages})
 install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
-if(TARGET plenx-logger)
+# The desktop entry, icons and metainfo belong to the window; a build
+# without it installs plenx-logger as the unattended run alone.
+if(TARGET plenx-logger AND PLENX_BUILD_WINDOW)
   configure_file(${PROJECT_SOURCE_DIR}/res/plenx-logger.desktop.in
     ${PROJECT_BINARY_DIR}/res/${PLENX_APP_ID}.desktop @ONLY)
   install(FILES ${PROJECT_BINARY_DIR}/res/${PLENX_APP_ID}.desktop

@@ -68,7 +68,8 @@ function(plenx_tests name)
     # Listing the tests would start Wine at build time, before the prefix
     # exists; every start costs, so the program runs as one test.
     add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
-    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600
+    # One null-modem pair serves every test of the session.
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK null_modem TIMEOUT 600
                          ENVIRONMENT "${PLENX_WINE_TEST_ENVIRONMENT}")
   else()
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)

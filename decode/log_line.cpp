@@ -1,8 +1,14 @@
-// Log lines read back: the time stamp checked field by field, the record
-// text checked value by value.
+// Log lines written, and read back: the time stamp checked field by field,
+// the record text checked value by value.
 #include "decode/log_line.h"
 
+#include <cstdio>
+
 namespace {
+
+// Longest time stamp with separator even for out-of-range fields (7 ints).
+constexpr size_t kLineHeadBufferBytes = 128;
+constexpr std::string_view kLineEnd = "\r\n";
 
 // "YYYY/MM/DD-hh:mm:ss.mmm": a digit wherever the pattern has a letter.
 constexpr std::string_view kTimeStampPattern = "YYYY/MM/DD-hh:mm:ss.mmm";
@@ -118,4 +124,16 @@ bool ParseLogLine(std::string_view line, LogLine& parsed, std::string& reason) {
     return false;
   }
   return CheckRecord(parsed.record, recordStart, parsed.valueCount, reason);
+}
+
+std::string FormatLogLine(const LocalTime& time, std::string_view recordText) {
+  char head[kLineHeadBufferBytes];
+  const int headBytes =
+      std::snprintf(head, sizeof head, "%04d/%02d/%02d-%02d:%02d:%02d.%03d   -   ", time.year, time.month,
+                    time.day, time.hour, time.minute, time.second, time.milliseconds);
+  std::string line(head, static_cast<size_t>(headBytes));
+  line.reserve(line.size() + recordText.size() + kLineEnd.size());
+  line += recordText;
+  line += kLineEnd;
+  return line;
 }

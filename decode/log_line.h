@@ -1,5 +1,5 @@
-// Reading a log back: a log line into its time stamp and record text, or the
-// reason it is not a log line.
+// The log's line format: a log line written from a time stamp and a record
+// text, and read back into them (or the reason it is not a log line).
 #pragma once
 
 #include <string>
@@ -9,6 +9,10 @@
 
 // The text between the time stamp and the record text of every log line.
 inline constexpr std::string_view kLogLineSeparator = "   -   ";
+
+// One log line: "YYYY/MM/DD-hh:mm:ss.mmm   -   " then recordText as
+// received, then CR LF.
+std::string FormatLogLine(const LocalTime& time, std::string_view recordText);
 
 // One log line as the log file wrote it (FormatLogLine).
 struct LogLine {

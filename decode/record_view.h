@@ -1,20 +1,9 @@
-// Per-record decoding: the Value text of every list row for one record text.
-//
-// How the main window's OnLinkRecord (user-interface thread) uses it, in
-// this order for each WM_LINK_RECORD:
-//   1. re-arm the 10 s watchdog timer and hide the banner;
-//   2. read the local time once;
-//   3. write the log line from that time and the record text as received
-//      (LogRecord); if that write fails, release the record and stop here;
-//   4. texts = DecodeRecord(layout, record) and, for every list L and row r
-//      of texts.listTexts[L], set column 1 of row r of list L (L = 0 the
-//      outdoor list, L = u + 1 the list of unit u); when texts.tooShort, the
-//      rows and lists beyond those stay as they were and the error box
-//      "Encountered an improper argument." is shown;
-//   5. release the record text.
-// The unit index that comes with the message plays no part: every record
-// carries all units. The rows are those of ListRows (shown_params.h), which
-// the device views create.
+// Per-record decoding: the Value text of every list row for one record text,
+// in one call. A run decodes its records with one RecordDecoder instead
+// (run/run_record_decoder.h), which gives the same texts; this is the
+// reference its tests, the fuzz target and the benchmarks hold it to. The
+// unit index of a frame plays no part: every record carries all units. The
+// rows are those of ListRows (shown_params.h), which the device views create.
 #pragma once
 
 #include <cstdint>

@@ -50,10 +50,23 @@ int TrendTable::ColumnOf(int listIndex, int param) const {
   return -1;
 }
 
-void TrendTable::Append(const LocalTime& time, std::string_view record) {
-  const int64_t timeMs = WallClockMs(time);
+void TrendTable::AppendTime(int64_t timeMs) {
   if (!m_timesMs.empty() && timeMs < m_timesMs.back()) m_timesAscending = false;
   m_timesMs.push_back(timeMs);
+}
+
+void TrendTable::AppendDecoded(int64_t timeMs, std::span<const double> rowNumbers, size_t filledRows) {
+  AppendTime(timeMs);
+  const size_t present = std::min(filledRows, rowNumbers.size());
+  for (size_t column = 0; column < m_columns.size(); ++column) {
+    const size_t row = m_decoderRows[column];
+    m_values[column].push_back(row < present ? static_cast<float>(rowNumbers[row])
+                                             : std::numeric_limits<float>::quiet_NaN());
+  }
+}
+
+void TrendTable::Append(const LocalTime& time, std::string_view record) {
+  AppendTime(WallClockMs(time));
   const size_t present = m_decoder.Load(record);
   for (size_t column = 0; column < m_columns.size(); ++column) {
     const size_t row = m_decoderRows[column];

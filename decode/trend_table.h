@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,6 +49,11 @@ class TrendTable {
   // record too short for a column gets NaN there, as does a value whose text
   // stands for none ("NA", "-").
   void Append(const LocalTime& time, std::string_view record);
+  // Appends a record decoded already, stamped timeMs (WallClockMs):
+  // rowNumbers[r] is the number of row r of a RecordDecoder of the table's
+  // layout (RecordDecoder::Value), for r below filledRows; rows past those
+  // or past rowNumbers get NaN.
+  void AppendDecoded(int64_t timeMs, std::span<const double> rowNumbers, size_t filledRows);
 
   size_t Size() const { return m_timesMs.size(); }
   bool Empty() const { return m_timesMs.empty(); }
@@ -73,6 +79,8 @@ class TrendTable {
   size_t MemoryBytes() const;
 
  private:
+  void AppendTime(int64_t timeMs);
+
   RecordLayout m_layout;
   RecordDecoder m_decoder;
   std::vector<TrendColumn> m_columns;

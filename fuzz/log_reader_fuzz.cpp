@@ -22,7 +22,6 @@
 #include <string_view>
 #include <vector>
 
-#include "decode/log_file.h"
 #include "decode/log_line.h"
 #include "decode/log_line_splitter.h"
 #include "fuzz/support/fuzz_check.h"

@@ -18,8 +18,11 @@ enum class LinkEvent {
   // The port is open and configured again; records follow as before.
   kLineBack,
   // Bytes read from the line could not be written to the raw capture file
-  // (a full disk, say); they are not in it.
+  // (a full disk, say); they are not in it. Reported once until
+  // kRawCaptureResumed.
   kRawCaptureFailed,
+  // Bytes reach the raw capture file again after kRawCaptureFailed.
+  kRawCaptureResumed,
 };
 
 // A window that takes posted records. The dialog implements it on top of its

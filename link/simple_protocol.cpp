@@ -3,7 +3,6 @@
 #include "link/simple_protocol.h"
 
 #include <cerrno>
-#include <chrono>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -59,6 +58,8 @@ int CSimpleProtocol::Open() {
     return -1;
   }
   m_stop.Clear();
+  m_readWake.Clear();
+  m_captureFailing = false;
   try {
     m_reader = std::thread(&CSimpleProtocol::ReadLoop, this, std::move(*decoder), m_rawCapture, m_portName);
   } catch (const std::system_error& error) {
@@ -71,8 +72,6 @@ int CSimpleProtocol::Open() {
 }
 
 int CSimpleProtocol::Close() {
-  m_stop.Set();
-  std::this_thread::sleep_for(std::chrono::milliseconds(m_closeWaitMs));
   StopReader();
   if (m_port != kInvalidSerialHandle) {
     CloseSerialPort(m_port);
@@ -86,6 +85,7 @@ void CSimpleProtocol::SetTarget(WindowHandle window, uint32_t message) { m_targe
 void CSimpleProtocol::StopReader() {
   if (m_reader.joinable()) {
     m_stop.Set();
+    m_readWake.Set();
     m_reader.join();
   }
 }
@@ -93,9 +93,10 @@ void CSimpleProtocol::StopReader() {
 void CSimpleProtocol::ReadLoop(FrameDecoder decoder, RawCapture* capture, std::string portPath) {
   while (!m_stop.IsSet()) {
     uint8_t byte = 0;
-    const int read = ReadSerialByte(m_port, byte, kSerialReadTimeoutMs);
+    const int read = ReadSerialByte(m_port, byte, kSerialReadTimeoutMs, &m_readWake);
     if (read == 1) {
-      if (capture != nullptr && !capture->Append(byte)) PostEvent(LinkEvent::kRawCaptureFailed, errno);
+      m_bytesRead.fetch_add(1, std::memory_order_relaxed);
+      Capture(capture, byte);
       if (decoder.PutByte(byte)) {
         m_unitIndex.store(decoder.UnitIndex());
         PostRecord(decoder);
@@ -107,14 +108,23 @@ void CSimpleProtocol::ReadLoop(FrameDecoder decoder, RawCapture* capture, std::s
     // moment to bring the capture file up to date.
     const int error = errno;
     decoder.Reset();
-    FlushCapture(capture);
+    Capture(capture, std::nullopt);
     if (read < 0 && !Reopen(portPath, error)) break;
   }
-  FlushCapture(capture);
+  Capture(capture, std::nullopt);
 }
 
-void CSimpleProtocol::FlushCapture(RawCapture* capture) {
-  if (capture != nullptr && !capture->Flush()) PostEvent(LinkEvent::kRawCaptureFailed, errno);
+void CSimpleProtocol::Capture(RawCapture* capture, std::optional<uint8_t> byte) {
+  if (capture == nullptr) return;
+  const uint64_t writtenBefore = capture->BytesWritten();
+  if (!(byte ? capture->Append(*byte) : capture->Flush())) {
+    // Said once; the capture goes on trying with the bytes that follow.
+    if (!m_captureFailing) PostEvent(LinkEvent::kRawCaptureFailed, errno);
+    m_captureFailing = true;
+  } else if (m_captureFailing && capture->BytesWritten() > writtenBefore) {
+    m_captureFailing = false;
+    PostEvent(LinkEvent::kRawCaptureResumed, 0);
+  }
 }
 
 bool CSimpleProtocol::Reopen(const std::string& portPath, int error) {

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -19,11 +20,6 @@
 // owner calls Close before destroying a link it opened.
 class CSimpleProtocol {
  public:
-  // How long Close blocks unless SetCloseWaitMs says otherwise. More than
-  // twelve read time-outs: the reader has long seen the stop flag by then,
-  // which is all the window ever relied on; the join that follows makes it
-  // certain.
-  static constexpr int kCloseWaitMs = 2500;
   // Time between two attempts to open a lost port again.
   static constexpr int kReopenIntervalMs = 1000;
 
@@ -70,19 +66,12 @@ class CSimpleProtocol {
   // the cause (no frame can carry the value count, a reader already runs).
   int LastOpenError() const { return m_lastOpenError; }
 
-  // Asks the reader to stop, waits CloseWaitMs(), joins the reader and
-  // closes the port. Always 0. Nothing is posted after it returns. A reader
-  // waiting to reopen a lost port ends as soon as it is asked. The owner may
-  // call it on another thread than the user-interface thread (to keep the
-  // window responsive during the wait), as long as no other operation runs
-  // meanwhile.
+  // Asks the reader to stop, wakes it from its read or its wait to reopen
+  // a lost port, joins it and closes the port. Always 0. Nothing is posted
+  // after it returns; the records completed before it are all posted. The
+  // owner may call it on another thread than the one that opened the link,
+  // as long as no other operation runs meanwhile.
   virtual int Close();
-
-  // Sets how long Close waits before it joins the reader (0 or more; a
-  // negative value counts as 0). The program keeps kCloseWaitMs; tests
-  // shorten it, since the join alone already ends the reader.
-  void SetCloseWaitMs(int closeWaitMs) { m_closeWaitMs = closeWaitMs < 0 ? 0 : closeWaitMs; }
-  int CloseWaitMs() const { return m_closeWaitMs; }
 
   // Sets the time between two attempts to reopen a lost port (1 or more;
   // less counts as 1). Call before Open. The program keeps
@@ -101,13 +90,17 @@ class CSimpleProtocol {
   int UnitIndex() const { return m_unitIndex.load(); }
   // Attempts to open a lost port again since construction. Any thread.
   int ReopenAttempts() const { return m_reopenAttempts.load(); }
+  // Bytes read from the line since construction, valid frames or not. Any
+  // thread.
+  uint64_t BytesRead() const { return m_bytesRead.load(std::memory_order_relaxed); }
 
  private:
   void ReadLoop(FrameDecoder decoder, RawCapture* capture, std::string portPath);
   void PostRecord(const FrameDecoder& decoder);
   void PostEvent(LinkEvent event, int error);
-  // On the reader: writes the capture's collected bytes, reporting a failure.
-  void FlushCapture(RawCapture* capture);
+  // On the reader: adds a byte to the capture, or writes its collected
+  // bytes (byte: none), and reports a failure or the first write after one.
+  void Capture(RawCapture* capture, std::optional<uint8_t> byte);
   // On the reader: closes the lost port and opens it again; returns when it
   // is open (true) or Close was called (false).
   bool Reopen(const std::string& portPath, int error);
@@ -122,11 +115,15 @@ class CSimpleProtocol {
   std::string m_portName = "COM1:";
   int m_baudRate = kSerialBaudRate;
   int m_valueCount = 0;
-  int m_closeWaitMs = kCloseWaitMs;
   int m_lastOpenError = 0;
   int m_reopenIntervalMs = kReopenIntervalMs;
   RawCapture* m_rawCapture = nullptr;
+  // The reader's capture writes fail (reported) and none has worked since.
+  bool m_captureFailing = false;
   std::atomic<int> m_unitIndex{-1};
   std::atomic<int> m_reopenAttempts{0};
+  std::atomic<uint64_t> m_bytesRead{0};
   StopSignal m_stop;
+  // Cuts the reader's read short once m_stop is set.
+  SerialReadWake m_readWake;
 };

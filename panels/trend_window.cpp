@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <string_view>
 #include <thread>
 
 #include "decode/time_stamp.h"
@@ -29,6 +30,7 @@
 #include "panels/panel_text.h"
 #include "panels/trend_chart_view.h"
 #include "platform/file_status.h"
+#include "platform/local_time.h"
 #include "platform/posix_io.h"
 #include "platform/replacing_file.h"
 #include "platform/system_error_text.h"
@@ -206,8 +208,8 @@ void TrendWindow::BeginRun() {
   if (m_showsRun) ResetRange();
 }
 
-void TrendWindow::AddRecord(const LocalTime& time, std::string_view record) {
-  m_runTable.Append(time, record);
+void TrendWindow::AddRecord(int64_t timeMs, std::span<const double> rowNumbers, size_t filledRows) {
+  m_runTable.AppendDecoded(timeMs, rowNumbers, filledRows);
   if (m_showsRun && isVisible() && !m_redrawTimer.isActive()) m_redrawTimer.start();
 }
 

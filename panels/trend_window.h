@@ -7,13 +7,12 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "config/logger_config.h"
 #include "decode/trend_table.h"
-#include "platform/local_time.h"
 
 class QCheckBox;
 class QLabel;
@@ -39,8 +38,10 @@ class TrendWindow : public QWidget {
   // A run starts: the records of the last run are dropped, and the chart
   // follows the new one.
   void BeginRun();
-  // A record of the run (a record text, "%d," per value) received at time.
-  void AddRecord(const LocalTime& time, std::string_view record);
+  // A record of the run, decoded already, stamped timeMs (WallClockMs):
+  // rowNumbers by the rows of a RecordDecoder of the configuration's layout,
+  // the first filledRows of them set (TrendTable::AppendDecoded).
+  void AddRecord(int64_t timeMs, std::span<const double> rowNumbers, size_t filledRows);
 
   // Reads the log at path (the file system's bytes) and shows all of it
   // once read; failures are shown in boxes naming the file and the reason.

@@ -34,6 +34,11 @@ std::string FolderOf(const std::string& path) {
 
 std::string NameOf(const std::string& path) { return path.substr(NameStart(path)); }
 
+bool IsFolder(const std::string& path) {
+  const DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder) {
   WIN32_FIND_DATAW found{};
   std::string pattern = folder;

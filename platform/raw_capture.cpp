@@ -15,6 +15,7 @@ int RawCapture::Open(const std::string& path) {
   m_fullPath = ::FullPath(path);
   m_pending.clear();
   m_pending.reserve(kFlushBytes);
+  m_bytesWritten = 0;
   return 0;
 }
 
@@ -49,6 +50,7 @@ bool RawCapture::Append(uint8_t byte) {
 bool RawCapture::Flush() {
   if (m_pending.empty() || !IsOpen()) return true;
   const bool written = AppendWhole(m_fd, m_pending);
+  if (written) m_bytesWritten += m_pending.size();
   m_pending.clear();
   return written;
 }

@@ -56,6 +56,9 @@ class RawCapture {
   // for Append.
   bool Flush();
 
+  // Bytes written to the file since it was opened (collected ones not yet).
+  uint64_t BytesWritten() const { return m_bytesWritten; }
+
  private:
   using Clock = std::chrono::steady_clock;
 
@@ -64,6 +67,7 @@ class RawCapture {
   bool m_created = false;
   std::string m_fullPath;
   std::string m_pending;
+  uint64_t m_bytesWritten = 0;
   // When the first byte of m_pending came.
   Clock::time_point m_pendingSince;
 };

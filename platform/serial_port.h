@@ -36,8 +36,8 @@ SerialHandle OpenSerialPort(const std::string& portPath, int* openError = nullpt
 // Makes the line a raw 8-bit channel: baudRate, 8 data bits, no parity, one
 // stop bit, no hardware or software flow control, no character translation,
 // modem status ignored, and a one-byte read that returns within
-// kSerialReadTimeoutMs (on Windows by the port's COMMTIMEOUTS, which also
-// bound a write: 100 ms per byte plus 500 ms). baudRate must be a standard
+// kSerialReadTimeoutMs (on Windows the port's COMMTIMEOUTS end each wait
+// for a byte after 20 ms, and bound a write: 100 ms per byte plus 500 ms). baudRate must be a standard
 // rate. Returns false when the device refused the settings; the port is
 // then used with the settings it has.
 bool ConfigureSerialLine(SerialHandle port, int baudRate);
@@ -47,6 +47,29 @@ bool ConfigureSerialLine(SerialHandle port, int baudRate);
 // modem lines, as a pseudo-terminal has none.
 bool LowerModemLines(SerialHandle port);
 
+// Cuts the waits of ReadSerialByte short from another thread, so that a
+// reader asked to stop ends at once instead of after its time-out.
+class SerialReadWake {
+ public:
+  SerialReadWake();
+  ~SerialReadWake();
+  SerialReadWake(const SerialReadWake&) = delete;
+  SerialReadWake& operator=(const SerialReadWake&) = delete;
+
+  // From now until Clear, every ReadSerialByte given this wake returns at
+  // once: with a byte the line holds already, else 0. Any thread.
+  void Set();
+  // Lets the reads wait again; while no reader waits.
+  void Clear();
+  // What the reads watch beside the port: a readable descriptor (Linux, an
+  // eventfd) or a manual-reset event's HANDLE (Windows); -1 when none could
+  // be made (the reads then wait out their time-out as before).
+  intptr_t Handle() const { return m_handle; }
+
+ private:
+  intptr_t m_handle = -1;
+};
+
 // Reads at most one byte, waiting up to timeoutMs for it. Returns 1 with the
 // byte; 0 when nothing came within the time-out (an empty result always takes
 // the full time-out, so a reader looping on a silent line cannot spin); -1 at
@@ -55,8 +78,9 @@ bool LowerModemLines(SerialHandle port);
 // stays lost: close it and open the device again. On Windows a port whose
 // device is gone may go on answering every read with no byte; the port's
 // error state, which then cannot be read (ClearCommError), tells that apart
-// from a silent line.
-int ReadSerialByte(SerialHandle port, uint8_t& byte, int timeoutMs);
+// from a silent line. While wake (when given) is set, the read does not
+// wait: it returns 0 at once when no byte is there.
+int ReadSerialByte(SerialHandle port, uint8_t& byte, int timeoutMs, const SerialReadWake* wake = nullptr);
 
 // Writes what the line takes of count bytes, waiting a little for room when
 // it is full (on Linux up to kSerialWriteWaitMs, on Windows up to the write

@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -103,7 +104,7 @@ bool LowerModemLines(SerialHandle handle) {
   return ioctl(port, TIOCMBIC, &lines) == 0;
 }
 
-int ReadSerialByte(SerialHandle handle, uint8_t& byte, int timeoutMs) {
+int ReadSerialByte(SerialHandle handle, uint8_t& byte, int timeoutMs, const SerialReadWake* wake) {
   const int port = static_cast<int>(handle);
   using Clock = std::chrono::steady_clock;
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
@@ -113,22 +114,25 @@ int ReadSerialByte(SerialHandle handle, uint8_t& byte, int timeoutMs) {
   ssize_t count = ReadSome(port, &byte, 1);
   if (count == 1) return 1;
   if (count < 0 && errno != EAGAIN) return -1;
-  pollfd request{port, POLLIN, 0};
+  const int wakeHandle = wake != nullptr ? static_cast<int>(wake->Handle()) : -1;
+  pollfd requests[] = {{port, POLLIN, 0}, {wakeHandle, POLLIN, 0}};
+  const nfds_t watched = wakeHandle >= 0 ? 2 : 1;
   const int ready = RetryOnInterrupt([&] {
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-    return poll(&request, 1, left.count() > 0 ? static_cast<int>(left.count()) : 0);
+    return poll(requests, watched, left.count() > 0 ? static_cast<int>(left.count()) : 0);
   });
   if (ready < 0) return -1;
-  if (ready > 0) {
+  if ((requests[0].revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL)) != 0) {
     // Bytes still buffered come before a hang-up is reported.
     count = ReadSome(port, &byte, 1);
     if (count == 1) return 1;
     if (count < 0 && errno != EAGAIN) return -1;
-    if ((request.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+    if ((requests[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
       errno = 0;
       return -1;
     }
   }
+  if (watched == 2 && (requests[1].revents & POLLIN) != 0) return 0;
   std::this_thread::sleep_until(deadline);
   return 0;
 }
@@ -151,6 +155,23 @@ std::ptrdiff_t WriteSerialBytes(SerialHandle handle, const uint8_t* bytes, size_
 bool DrainSerialLine(SerialHandle handle) {
   // Not retried: a stop signal that interrupts the wait ends it.
   return tcdrain(static_cast<int>(handle)) == 0;
+}
+
+SerialReadWake::SerialReadWake() : m_handle(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+
+SerialReadWake::~SerialReadWake() {
+  if (m_handle >= 0) CloseFile(static_cast<int>(m_handle));
+}
+
+void SerialReadWake::Set() {
+  // The counter only ever grows while set, so the descriptor stays readable.
+  const uint64_t one = 1;
+  if (m_handle >= 0) static_cast<void>(WriteSome(static_cast<int>(m_handle), &one, sizeof one));
+}
+
+void SerialReadWake::Clear() {
+  uint64_t count = 0;
+  if (m_handle >= 0) static_cast<void>(ReadSome(static_cast<int>(m_handle), &count, sizeof count));
 }
 
 void CloseSerialPort(SerialHandle handle) {

@@ -1,10 +1,12 @@
 // Serial ports through the Win32 communications calls: exclusive open, raw
 // line settings, one-byte reads timed by the port's COMMTIMEOUTS. A
-// SerialHandle is the port's HANDLE.
+// SerialHandle is the port's HANDLE; a SerialReadWake's handle is a
+// manual-reset event.
 #include "platform/serial_port.h"
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <thread>
@@ -23,6 +25,10 @@ constexpr WORD kFlowLimitChars = 1;
 // with what went out; the simulator writes a few bytes at a time.
 constexpr DWORD kWriteTimeoutPerByteMs = 100;
 constexpr DWORD kWriteTimeoutConstantMs = 500;
+// Longest wait of one ReadFile for a byte: a longer read waits in such
+// slices, and a wake is seen between two of them. A blocking read cannot be
+// cut short by another thread (Wine has no CancelSynchronousIo for it).
+constexpr int kReadSliceMs = 20;
 
 HANDLE HandleOf(SerialHandle port) { return reinterpret_cast<HANDLE>(port); }
 
@@ -39,15 +45,43 @@ int OpenErrno(DWORD error) {
 }
 
 // A one-byte read returns with the byte as soon as it comes, or with none
-// after timeoutMs.
-bool SetReadTimeout(HANDLE port, int timeoutMs) {
+// after kReadSliceMs.
+bool SetReadTimeout(HANDLE port) {
   COMMTIMEOUTS timeouts{};
   timeouts.ReadIntervalTimeout = 0;
   timeouts.ReadTotalTimeoutMultiplier = 0;
-  timeouts.ReadTotalTimeoutConstant = static_cast<DWORD>(timeoutMs);
+  timeouts.ReadTotalTimeoutConstant = kReadSliceMs;
   timeouts.WriteTotalTimeoutMultiplier = kWriteTimeoutPerByteMs;
   timeouts.WriteTotalTimeoutConstant = kWriteTimeoutConstantMs;
   return SetCommTimeouts(port, &timeouts) != 0;
+}
+
+// The read time-out a port must have before ReadFile is called: otherwise a
+// port nobody configured would wait for ever for its first byte.
+void EnsureReadTimeout(HANDLE port) {
+  COMMTIMEOUTS timeouts{};
+  if (!GetCommTimeouts(port, &timeouts) || timeouts.ReadTotalTimeoutConstant != kReadSliceMs ||
+      timeouts.ReadIntervalTimeout != 0 || timeouts.ReadTotalTimeoutMultiplier != 0) {
+    SetReadTimeout(port);
+  }
+}
+
+bool IsSet(const SerialReadWake* wake) {
+  return wake != nullptr && wake->Handle() != -1 &&
+         WaitForSingleObject(reinterpret_cast<HANDLE>(wake->Handle()), 0) == WAIT_OBJECT_0;
+}
+
+// 1 when a byte waits in the port's receive buffer, 0 when none does, -1
+// (errno set) when the port's state cannot be read, as when its device is
+// gone.
+int ByteWaiting(HANDLE port) {
+  DWORD errors = 0;
+  COMSTAT status{};
+  if (!ClearCommError(port, &errors, &status)) {
+    SetErrnoFromLastError();
+    return -1;
+  }
+  return status.cbInQue > 0 ? 1 : 0;
 }
 
 }  // namespace
@@ -102,7 +136,7 @@ bool ConfigureSerialLine(SerialHandle handle, int baudRate) {
   line.EofChar = 0;
   line.EvtChar = 0;
   const bool lineSet = SetCommState(port, &line) != 0;
-  const bool timeoutsSet = SetReadTimeout(port, kSerialReadTimeoutMs);
+  const bool timeoutsSet = SetReadTimeout(port);
   return lineSet && timeoutsSet;
 }
 
@@ -114,32 +148,49 @@ bool LowerModemLines(SerialHandle handle) {
   return rts && dtr;
 }
 
-int ReadSerialByte(SerialHandle handle, uint8_t& byte, int timeoutMs) {
+int ReadSerialByte(SerialHandle handle, uint8_t& byte, int timeoutMs, const SerialReadWake* wake) {
   using Clock = std::chrono::steady_clock;
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
   const HANDLE port = HandleOf(handle);
-  COMMTIMEOUTS timeouts{};
-  if (GetCommTimeouts(port, &timeouts) &&
-      (timeouts.ReadTotalTimeoutConstant != static_cast<DWORD>(timeoutMs) ||
-       timeouts.ReadIntervalTimeout != 0 || timeouts.ReadTotalTimeoutMultiplier != 0)) {
-    SetReadTimeout(port, timeoutMs);
+  EnsureReadTimeout(port);
+  for (;;) {
+    const bool woken = IsSet(wake);
+    if (woken) {
+      // No waiting: only a byte already there is read.
+      const int waiting = ByteWaiting(port);
+      if (waiting <= 0) return waiting;
+    }
+    const Clock::time_point sliceEnd = Clock::now() + std::chrono::milliseconds(kReadSliceMs);
+    DWORD got = 0;
+    if (!ReadFile(port, &byte, 1, &got, nullptr)) {
+      SetErrnoFromLastError();
+      return -1;
+    }
+    if (got == 1) return 1;
+    // No byte: a silent line, or a device that is gone and answers every
+    // read at once with nothing. The latter's error state cannot be read.
+    if (ByteWaiting(port) < 0) return -1;
+    if (woken || Clock::now() >= deadline) return 0;
+    // A read that came back early with nothing must not make this spin.
+    std::this_thread::sleep_until(std::min(sliceEnd, deadline));
   }
-  DWORD got = 0;
-  if (!ReadFile(port, &byte, 1, &got, nullptr)) {
-    SetErrnoFromLastError();
-    return -1;
-  }
-  if (got == 1) return 1;
-  // No byte: a silent line, or a device that is gone and answers every read
-  // at once with nothing. The latter's error state cannot be read.
-  DWORD errors = 0;
-  COMSTAT status{};
-  if (!ClearCommError(port, &errors, &status)) {
-    SetErrnoFromLastError();
-    return -1;
-  }
-  std::this_thread::sleep_until(deadline);
-  return 0;
+}
+
+SerialReadWake::SerialReadWake() {
+  const HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  if (event != nullptr) m_handle = reinterpret_cast<intptr_t>(event);
+}
+
+SerialReadWake::~SerialReadWake() {
+  if (m_handle != -1) CloseHandle(reinterpret_cast<HANDLE>(m_handle));
+}
+
+void SerialReadWake::Set() {
+  if (m_handle != -1) SetEvent(reinterpret_cast<HANDLE>(m_handle));
+}
+
+void SerialReadWake::Clear() {
+  if (m_handle != -1) ResetEvent(reinterpret_cast<HANDLE>(m_handle));
 }
 
 std::ptrdiff_t WriteSerialBytes(SerialHandle handle, const uint8_t* bytes, size_t count) {

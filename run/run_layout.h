@@ -40,6 +40,10 @@ struct RunLayout {
   // Every row of every list, in the order a record is handled: the outdoor
   // list's rows, then unit 0's, unit 1's, ...
   std::vector<RunRow> rows;
+  // The texts of every tab the window has, in tab order; list L is shown on
+  // tab L (so tabTexts[L] is lists[L].tabText). There may be more tabs than
+  // lists: with one unit, the third tab has none.
+  std::vector<std::string> tabTexts;
 };
 
 // The layout of config's records, labels and tab texts included.

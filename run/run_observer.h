@@ -38,6 +38,9 @@ struct RunEnd {
   // What the user must still be told, in the order it happened (a failed
   // archive, a last flush that failed); empty when all went well.
   std::vector<std::string> failureMessages;
+  // What the user should still read although nothing needs doing, after
+  // the failures: a replay's report of the log lines it skipped.
+  std::vector<std::string> noticeMessages;
   // A replay that could not read its log to the end.
   bool replayFailed = false;
 };

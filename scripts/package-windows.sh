@@ -24,7 +24,7 @@ name="plenx-logger-$version-win64"
 stage=build-windows/package
 rm -rf "$stage" "build-windows/$name.zip"
 mkdir -p "$stage/$name"
-for program in plenx-decode plenx-zip plenx-export plenx-board-sim; do
+for program in plenx-logger plenx-decode plenx-zip plenx-export plenx-board-sim; do
   x86_64-w64-mingw32-strip -o "$stage/$name/$program.exe" "build-windows/bin/$program.exe"
 done
 # Text files with Windows line ends, as Notepad shows them best.

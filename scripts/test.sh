@@ -34,13 +34,15 @@ if [ "$quick" -eq 0 ]; then
   (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --output-on-failure -j"$jobs")
 
-  # The record path crosses threads: the link's reader thread decodes a
-  # frame and posts it through the window framework's queue to the dialog,
-  # whose handler shows and logs it on the user-interface thread. The link's,
-  # the framework's and the dialog's tests all run under ThreadSanitizer, and
-  # so does the whole program in the end-to-end tests. The MQTT publisher
-  # hands records from the run's threads to its own, and its tests run
-  # there too (libmosquitto is not instrumented either).
+  # The record path crosses threads: the link's reader thread hands a frame
+  # to the run core, which gives it to every face there; the log writer,
+  # the watchdog and Stop have threads of their own, and the window's face
+  # posts through the framework's queue to the user-interface thread. The
+  # link's, the run core's, the framework's and the dialog's tests all run
+  # under ThreadSanitizer, and so does the whole program in the end-to-end
+  # tests. The MQTT publisher hands records from the run's threads to its
+  # own, and its tests run there too (libmosquitto is not instrumented
+  # either).
   # Qt is not built with it, so its own threads' accesses, and the locks it
   # takes without pthreads, are invisible; ignore_noninstrumented_modules
   # keeps the C library calls Qt makes out of the reports as well, while
@@ -48,7 +50,7 @@ if [ "$quick" -eq 0 ]; then
   # server threads, its face and its streams run under it too.
   cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug \
     -DPLENX_SANITIZE=thread -DPLENX_BUILD_BENCH=OFF >/dev/null
-  tsan_tests=(link_tests ui_tests app_tests e2e_tests broker_tests page_tests)
+  tsan_tests=(link_tests run_tests ui_tests app_tests e2e_tests broker_tests page_tests)
   cmake --build build-tsan -j"$jobs" --target "${tsan_tests[@]}"
   echo "== Threaded code under ThreadSanitizer =="
   for tests in "${tsan_tests[@]}"; do

@@ -1,18 +1,20 @@
-// Entry point of plenx-logger: reads the options and runs the application.
+// Entry point of plenx-logger: reads the options, then runs either the
+// unattended run (no window, no display, nothing of Qt) or the window.
 #include <strings.h>
 
 #include <cmath>
-#include <cstdlib>
+#include <cstdio>
 #include <optional>
 #include <string>
 
-#include "app/logger_app.h"
-#include "app/port_list.h"
-#include "tools/command_line.h"
+#include "app/logger_options.h"
+#include "cli/command_line.h"
+#include "headless/headless_run.h"
+#include "run/port_list.h"
 
 namespace {
 
-CTESSAMPLENXLOGGERApp theApp;
+constexpr const char* kProgramName = "plenx-logger";
 
 constexpr const char* kUsage =
     "usage: plenx-logger [--start] [--port COMn] [--log FILE]\n"
@@ -119,11 +121,17 @@ int main(int argc, char** argv) {
   if (const std::optional<int> exitStatus = ParseCommandLine(app, argc, argv)) return *exitStatus;
   if (seconds) options.runMs = Milliseconds(*seconds);
   if (dumpEverySeconds) options.dumpEveryMs = Milliseconds(*dumpEverySeconds);
-  // The offscreen platform needs no display; an explicit choice is kept.
-  if (options.headless) ::setenv("QT_QPA_PLATFORM", "offscreen", /*overwrite=*/0);
-  theApp.SetRunOptions(std::move(options));
-  // Qt reads only the program name from the arguments.
-  int qtArgc = 1;
-  const int status = theApp.Run(qtArgc, argv);
-  return status != 0 ? status : theApp.ExitCode();
+  if (options.headless && !options.screenshotPath) {
+    HeadlessOptions headless;
+    headless.portName = options.portName;
+    headless.logFile = options.logFile;
+    headless.append = options.append;
+    headless.runMs = options.runMs;
+    headless.dumpEveryMs = options.dumpEveryMs;
+    headless.replayPath = options.replayPath;
+    headless.replaySpeed = options.replaySpeed;
+    headless.rawCapturePath = options.rawCapturePath;
+    return RunHeadless(headless, stdout, stderr, kProgramName);
+  }
+  return RunWindowProgram(options, argv[0]);
 }

@@ -122,7 +122,7 @@ TEST_F(DeviceViewsTest, EveryBuildLeavesOneFreshWindowPerList) {
   dlg.BuildLists();
   std::vector<int> values(229);
   for (int i = 0; i < 229; ++i) values[static_cast<size_t>(i)] = i;
-  dlg.PostRecord(WM_LINK_RECORD, std::make_unique<std::string>(RecordText(values)), 0);
+  dlg.PostRecord(RecordText(values), 0);
   PumpPostedMessages();
   ASSERT_EQ(dlg.m_outdoorList.GetItemText(9, 1), "67");
   dlg.m_tabs.ClickTab(2);
@@ -138,6 +138,19 @@ TEST_F(DeviceViewsTest, EveryBuildLeavesOneFreshWindowPerList) {
   EXPECT_FALSE(dlg.m_outdoorList.IsWindowVisible());
 }
 
+// The lists show exactly what the run's views hold, which an unattended run
+// prints: the same tabs, rows, labels and Value texts.
+void ExpectListsShowTheViews(const DialogProbe& dlg) {
+  const ViewDump shown = dlg.DumpViews();
+  ViewDump kept = dlg.m_views->Dump();
+  kept.bannerShown = shown.bannerShown;
+  std::string shownText;
+  std::string keptText;
+  AppendViewDump(shown, shownText);
+  AppendViewDump(kept, keptText);
+  EXPECT_EQ(shownText, keptText);
+}
+
 TEST_F(DeviceViewsTest, UnitsPastTheTenthAreNotShown) {
   DialogProbe dlg(WriteIni("[CONFIG]\nNUMDEVICES=12\n"));
   ASSERT_TRUE(dlg.Create());
@@ -151,9 +164,10 @@ TEST_F(DeviceViewsTest, UnitsPastTheTenthAreNotShown) {
   const int valueCount = 69 + 12 * 40;
   std::vector<int> values(static_cast<size_t>(valueCount));
   for (int i = 0; i < valueCount; ++i) values[static_cast<size_t>(i)] = i;
-  dlg.PostRecord(WM_LINK_RECORD, std::make_unique<std::string>(RecordText(values)), 0);
+  dlg.PostRecord(RecordText(values), 0);
   PumpPostedMessages();
   EXPECT_EQ(dlg.m_unitLists[9].GetItemText(15, 1), "468");  // Software Version, 69 + 9 * 40 + 39
+  ExpectListsShowTheViews(dlg);
   dlg.m_tabs.ClickTab(10);
   EXPECT_TRUE(dlg.m_unitLists[9].IsWindowVisible());
 }
@@ -170,7 +184,7 @@ TEST_F(DeviceViewsTest, DumpHoldsEveryTabWithTheRowsOfItsList) {
   dlg.BuildLists();
   std::vector<int> values(109);
   for (int i = 0; i < 109; ++i) values[static_cast<size_t>(i)] = i;
-  dlg.PostRecord(WM_LINK_RECORD, std::make_unique<std::string>(RecordText(values)), 0);
+  dlg.PostRecord(RecordText(values), 0);
   PumpPostedMessages();
   dlg.m_banner.ShowWindow(SW_SHOW);
   dump = dlg.DumpViews();
@@ -191,6 +205,7 @@ TEST_F(DeviceViewsTest, DumpHoldsEveryTabWithTheRowsOfItsList) {
     EXPECT_EQ(cells, lists[tab] ? Column(*lists[tab], 1) : std::vector<std::string>{});
   }
   EXPECT_EQ(dump.tabs[0].rows[9].value, "67");
+  ExpectListsShowTheViews(dlg);
   dlg.m_banner.ShowWindow(SW_HIDE);
   EXPECT_FALSE(dlg.DumpViews().bannerShown);
 }

@@ -1,6 +1,6 @@
-// A log written by the window, exported with plenx-export: the table's
-// columns are the window's tabs and Parameter labels, and each row holds
-// exactly the Value cells the window showed after that record.
+// A log written by a run in the window, exported with plenx-export: the
+// table's columns are the window's tabs and Parameter labels, and each row
+// holds exactly the Value cells the window showed after that record.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -10,17 +10,18 @@
 #include <string>
 #include <vector>
 
+#include "app/resource_ids.h"
 #include "config/text_encoding.h"
-#include "tests/app/dialog_probe.h"
+#include "decode/record_view.h"
+#include "link/frame_encoder.h"
+#include "link/record_text.h"
+#include "tests/app/run_probe.h"
+#include "tests/link/pty_line.h"
 #include "tests/support/csv_reader.h"
 
 namespace {
 
-class LoggingDialog : public DialogProbe {
- public:
-  using CTESSAMPLENXLOGGERDlg::m_logFile;
-  using DialogProbe::DialogProbe;
-};
+using LoggingDialog = RunProbe;
 
 std::string Utf8(const std::string& windows1252) {
   std::string utf8;
@@ -46,19 +47,22 @@ std::string IsoStamp(const std::string& logLine) {
 
 class ExportTest : public DialogTest {
  protected:
-  // Logs six records to a new log `name` in a window on the configuration
-  // `iniText`, exports the log and compares the table with what the lists
-  // showed.
+  // Logs six records to a new log `name` in a run in a window on the
+  // configuration `iniText`, exports the log and compares the table with
+  // what the lists showed.
   void ExportAndCompare(const std::string& iniText, const std::string& name) {
     const std::string ini = WriteIni(iniText);
     const std::string logPath = m_files.path() + "/" + name + ".log";
     std::vector<CsvRow> expected;
     {
+      PtyLine line;
+      ASSERT_TRUE(line.Valid());
       LoggingDialog dlg(ini);
       ASSERT_TRUE(dlg.Create());
-      dlg.BuildLists();
+      dlg.m_config.portName = line.SlavePath();
       dlg.m_config.logFileName = logPath;
-      ASSERT_EQ(dlg.m_logFile.OpenLog(dlg, logPath), 0);
+      dlg.Click(kStartButtonId);
+      ASSERT_TRUE(dlg.m_started);
 
       CsvRow header = {"Time"};
       const std::vector<const CListCtrl*> lists = Lists(dlg);
@@ -70,14 +74,25 @@ class ExportTest : public DialogTest {
       }
       expected.push_back(header);
 
-      const int valueCount = dlg.m_config.ValuesPerRecord();
+      const int valueCount = static_cast<int>(dlg.m_config.ValuesPerRecord());
       for (int record = 0; record < 6; ++record) {
-        std::vector<int> values(static_cast<size_t>(valueCount));
-        for (int i = 0; i < valueCount; ++i)
-          values[static_cast<size_t>(i)] = (i * 7919 + record * 104729) % 2000 - 400 + record % 3 * i;
-        ASSERT_TRUE(
-            dlg.PostRecord(WM_LINK_RECORD, std::make_unique<std::string>(RecordText(values)), record % 5));
-        PumpPostedMessages();
+        std::vector<int16_t> values(static_cast<size_t>(valueCount));
+        for (int i = 0; i < valueCount; ++i) {
+          values[static_cast<size_t>(i)] =
+              static_cast<int16_t>((i * 7919 + record * 104729) % 2000 - 400 + record % 3 * i);
+        }
+        ASSERT_TRUE(line.Write(EncodeFrame(record % 5, values)));
+        // Shown once the lists hold its texts.
+        const RecordTexts texts = DecodeRecord(dlg.m_config.Layout(), FormatRecordText(values));
+        ASSERT_TRUE(ProcessEventsUntil([&] {
+          for (size_t list = 0; list < lists.size(); ++list) {
+            for (int row = 0; row < lists[list]->GetItemCount(); ++row) {
+              if (lists[list]->GetItemText(row, 1) != texts.listTexts[list][static_cast<size_t>(row)])
+                return false;
+            }
+          }
+          return true;
+        }));
         CsvRow cells = {""};  // the time, filled from the log below
         for (const CListCtrl* list : lists) {
           for (int row = 0; row < list->GetItemCount(); ++row)
@@ -85,7 +100,7 @@ class ExportTest : public DialogTest {
         }
         expected.push_back(cells);
       }
-      dlg.m_logFile.CloseLog();
+      ASSERT_TRUE(dlg.StopAndWait());
     }
     std::istringstream log(ReadFileBytes(logPath));
     std::string line;

@@ -4,10 +4,8 @@
 
 #include <QCoreApplication>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -22,6 +20,7 @@
 #include "platform/raw_capture.h"
 #include "tests/app/run_probe.h"
 #include "tests/link/pty_line.h"
+#include "tests/run/recording_face.h"
 #include "tests/support/run_command.h"
 #include "tests/ui/scripted_dialog_responder.h"
 #include "ui/button.h"
@@ -36,11 +35,7 @@ constexpr int kValueCount = 229;
 constexpr int kTestReopenIntervalMs = 20;
 constexpr char kAppendQuestionTail[] = " exists.\nWould you like to append data to the existing file?";
 
-class FieldProbe : public RunProbe {
- public:
-  using CTESSAMPLENXLOGGERDlg::m_rawCapture;
-  using RunProbe::RunProbe;
-};
+using FieldProbe = RunProbe;
 
 // A default-layout frame whose values start with seq.
 std::vector<uint8_t> Frame(int seq) {
@@ -102,21 +97,19 @@ class FieldRunTest : public DialogTest {
 };
 
 // The adapter is pulled and put back during a run: the run goes on into the
-// same log, nothing asks the user anything, and the event output has one
-// line for each change.
+// same log, nothing asks the user anything, and the run says once that the
+// line was lost and once that it is back.
 TEST_F(FieldRunTest, LostLineComesBackAndTheSameLogGoesOn) {
   const std::string log = m_files.Path("site.log");
-  const std::string eventsPath = m_files.Path("events.txt");
-  std::FILE* events = std::fopen(eventsPath.c_str(), "w");
-  ASSERT_NE(events, nullptr);
   PtyLine first;
   ASSERT_TRUE(first.Valid());
   Plug(first.SlavePath());
+  RecordingFace face;
   {
     FieldProbe dlg(std::string{});
+    dlg.m_runTimings.reopenIntervalMs = kTestReopenIntervalMs;
     ASSERT_TRUE(dlg.Create());
-    dlg.SetLinkEventOutput(events);
-    dlg.m_link.SetReopenIntervalMs(kTestReopenIntervalMs);
+    dlg.m_run->Subscribe(face);
     dlg.m_config.portName = "COM5";
     dlg.m_config.logFileName = log;
     dlg.Click(kStartButtonId);
@@ -126,30 +119,28 @@ TEST_F(FieldRunTest, LostLineComesBackAndTheSameLogGoesOn) {
     ASSERT_TRUE(ProcessEventsUntil([&] { return LoggedRecords(log).size() == 1; }));
     Unplug();
     first.HangUp();
-    ASSERT_TRUE(
-        ProcessEventsUntil([&] { return ReadFileBytes(eventsPath).find("line lost") != std::string::npos; }));
+    ASSERT_TRUE(ProcessEventsUntil([&] { return face.Count(RunEventKind::kLineLost) > 0; }));
     PtyLine second;
     ASSERT_TRUE(second.Valid());
     Plug(second.SlavePath());
-    ASSERT_TRUE(
-        ProcessEventsUntil([&] { return ReadFileBytes(eventsPath).find("line back") != std::string::npos; }));
+    ASSERT_TRUE(ProcessEventsUntil([&] { return face.Count(RunEventKind::kLineBack) > 0; }));
     EXPECT_TRUE(dlg.m_started);
     ASSERT_TRUE(second.Write(Frame(2)));
     ASSERT_TRUE(ProcessEventsUntil([&] { return LoggedRecords(log).size() == 2; }));
     ASSERT_TRUE(dlg.StopAndWait());
   }
-  std::fclose(events);
 
   std::vector<std::string> expected;
   for (int seq : {1, 2}) expected.push_back(DecodedRecords(Bytes(Frame(seq))).at(0));
   EXPECT_EQ(LoggedRecords(log), expected);
   EXPECT_TRUE(m_responder.MessageBoxes().empty());
-  const std::regex lines(
-      "plenx-logger: \\d{4}/\\d\\d/\\d\\d-\\d\\d:\\d\\d:\\d\\d COM5: line lost \\(hung up\\); "
-      "opening it again every second\n"
-      "plenx-logger: \\d{4}/\\d\\d/\\d\\d-\\d\\d:\\d\\d:\\d\\d COM5: line back\n");
-  const std::string written = ReadFileBytes(eventsPath);
-  EXPECT_TRUE(std::regex_match(written, lines)) << written;
+  std::vector<std::string> said;
+  for (const RunEvent& event : face.Events()) {
+    if (event.kind == RunEventKind::kLineLost || event.kind == RunEventKind::kLineBack)
+      said.push_back(event.message);
+  }
+  EXPECT_EQ(said, (std::vector<std::string>{"COM5: line lost (hung up); opening it again every second",
+                                            "COM5: line back"}));
 }
 
 // RAWCAPTURE=1: every byte of the line, noise and a damaged frame included,
@@ -171,11 +162,9 @@ TEST_F(FieldRunTest, RawCaptureBesideTheLogHoldsTheLineAndDecodesToTheLog) {
   dlg.m_config.logFileName = log;
   dlg.Click(kStartButtonId);
   ASSERT_TRUE(dlg.m_started);
-  ASSERT_TRUE(dlg.m_rawCapture.IsOpen());
   ASSERT_TRUE(line.Write(stream));
   ASSERT_TRUE(ProcessEventsUntil([&] { return LoggedRecords(log).size() == 5; }));
   ASSERT_TRUE(dlg.StopAndWait());
-  EXPECT_FALSE(dlg.m_rawCapture.IsOpen());
 
   const std::string raw = ReadFileBytes(log + ".raw");
   EXPECT_EQ(raw, Bytes(stream));
@@ -276,8 +265,7 @@ TEST_F(FieldRunTest, RawCaptureThatCannotBeOpenedRefusesTheStart) {
     if (c.questions > 0) m_responder.QueueMessageBoxAnswer(IDYES);
     dlg.Click(kStartButtonId);
     EXPECT_FALSE(dlg.m_started);
-    EXPECT_FALSE(dlg.m_linkOpen);
-    EXPECT_FALSE(dlg.m_logFile.IsOpen());
+    EXPECT_FALSE(dlg.m_run->IsActive());
     EXPECT_FALSE(fs::exists(m_files.Path("site.log"))) << "the refused run left its new log behind";
     ASSERT_EQ(m_responder.MessageBoxes().size(), boxes + c.questions + 1);
     EXPECT_EQ(m_responder.MessageBoxes().back().text,

@@ -1,14 +1,14 @@
-// Records reaching the main dialog as the link posts them: the Value cells,
-// the log line, the error box of a short record, the watchdog banner, and
-// the release of every record text.
+// Records and events of the run reaching the main dialog through its face:
+// the Value cells, the error box of a failure, the banner, and the release
+// of every event still queued when the window goes.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "decode/record_view.h"
+#include "run/run_messages.h"
 #include "tests/app/run_probe.h"
 #include "tests/ui/scripted_dialog_responder.h"
 #include "ui/dialog_responder.h"
@@ -33,12 +33,6 @@ std::vector<std::string> AllCells(const DialogProbe& dlg) {
   return cells;
 }
 
-class LoggingProbe : public DialogProbe {
- public:
-  using CTESSAMPLENXLOGGERDlg::m_logFile;
-  using DialogProbe::DialogProbe;
-};
-
 using LinkRecordTest = DialogTest;
 
 TEST_F(LinkRecordTest, RecordPostedFromTheReaderThreadFillsTheValueCells) {
@@ -48,12 +42,8 @@ TEST_F(LinkRecordTest, RecordPostedFromTheReaderThreadFillsTheValueCells) {
   std::vector<std::vector<std::string>> cellsByUnitIndex;
   for (int unitIndex : {4, 0}) {
     dlg.BuildLists();
-    bool posted = false;
-    std::thread reader([&] {
-      posted = dlg.PostRecord(WM_LINK_RECORD, std::make_unique<std::string>(PositionRecord()), unitIndex);
-    });
+    std::thread reader([&] { dlg.PostRecord(PositionRecord(), unitIndex); });
     reader.join();
-    ASSERT_TRUE(posted);
     ASSERT_TRUE(ProcessEventsUntil([&] { return !dlg.m_outdoorList.GetItemText(9, 1).empty(); }));
     EXPECT_EQ(dlg.m_outdoorList.GetItemText(9, 1), "67");     // p = 67
     EXPECT_EQ(dlg.m_unitLists[0].GetItemText(15, 1), "108");  // unit 0, t = 39: position 69 + 39
@@ -63,43 +53,32 @@ TEST_F(LinkRecordTest, RecordPostedFromTheReaderThreadFillsTheValueCells) {
   EXPECT_EQ(cellsByUnitIndex[0], cellsByUnitIndex[1]);
 }
 
-TEST_F(LinkRecordTest, RecordIsLoggedAsReceived) {
-  LoggingProbe dlg(std::string{});
-  ASSERT_TRUE(dlg.Create());
-  dlg.BuildLists();
-  dlg.m_config.logFileName = m_files.path() + "/run.log";
-  ASSERT_EQ(dlg.m_logFile.OpenLog(dlg, dlg.m_config.logFileName), 0);
-  const std::string record = PositionRecord();
-  dlg.PostRecord(WM_LINK_RECORD, std::make_unique<std::string>(record), 1);
-  PumpPostedMessages();
-  dlg.m_logFile.CloseLog();
-  std::ifstream log(dlg.m_config.logFileName, std::ios::binary);
-  std::stringstream content;
-  content << log.rdbuf();
-  const std::string line = content.str();
-  ASSERT_GE(line.size(), record.size() + 2);
-  EXPECT_EQ(line.substr(line.size() - record.size() - 2), record + "\r\n");
-}
-
-// One box for the short records that arrive while it is open; the records
-// are handled meanwhile, and once it is closed a short record is boxed again.
-TEST_F(LinkRecordTest, ShortRecordsShowOneErrorBoxAtATime) {
+// A failure the run says while its box is still open is not boxed again;
+// the records are handled meanwhile, and once the box is closed the next
+// such failure is boxed again. A short record fills the rows it reaches.
+TEST_F(LinkRecordTest, FailuresShowOneErrorBoxAtATime) {
   ScriptedDialogResponder responder;
   responder.SetPumpWhileOpen(true);
   SetDialogResponder(&responder);
+  const std::string improper(kImproperArgumentText);
   {
     DialogProbe dlg(std::string{});
     ASSERT_TRUE(dlg.Create());
     dlg.BuildLists();
-    // The second short record arrives while the first one's box is open.
-    for (const std::string& record : {std::string("1,2,3,"), std::string("5,6,7,8,9,"), PositionRecord()}) {
-      dlg.PostRecord(WM_LINK_RECORD, std::make_unique<std::string>(record), 0);
-    }
+    // The second event arrives while the first one's box is open.
+    dlg.PostRecord("1,2,3,");
+    dlg.PostRunEvent(RunEventKind::kRecordTooShort, improper);
+    dlg.PostRunEvent(RunEventKind::kRecordTooShort, improper);
+    dlg.PostRecord(PositionRecord());
+    dlg.PostRecord("5,6,7,8,9,");
     PumpPostedMessages();
-    EXPECT_EQ(dlg.m_outdoorList.GetItemText(9, 1), "67");
+    // p = 3 of the short record
+    EXPECT_EQ(dlg.m_outdoorList.GetItemText(0, 1),
+              DecodeRecord(dlg.m_config.Layout(), "5,6,7,8,9,").listTexts[0][0]);
+    EXPECT_EQ(dlg.m_outdoorList.GetItemText(9, 1), "67");  // the rest as the full one left it
     EXPECT_EQ(dlg.m_unitLists[3].GetItemText(15, 1), "228");
     EXPECT_EQ(responder.MessageBoxes().size(), 1u);
-    dlg.PostRecord(WM_LINK_RECORD, std::make_unique<std::string>("1,2,3,"), 0);
+    dlg.PostRunEvent(RunEventKind::kRecordTooShort, improper);
     PumpPostedMessages();
   }
   SetDialogResponder(nullptr);
@@ -110,39 +89,39 @@ TEST_F(LinkRecordTest, ShortRecordsShowOneErrorBoxAtATime) {
   }
 }
 
-TEST_F(LinkRecordTest, RecordsStillQueuedGoWithTheWindow) {
+TEST_F(LinkRecordTest, EventsStillQueuedGoWithTheWindow) {
   DialogProbe dlg(std::string{});
   ASSERT_TRUE(dlg.Create());
-  for (int i = 0; i < 3; ++i) {
-    EXPECT_TRUE(dlg.PostRecord(WM_LINK_RECORD, std::make_unique<std::string>(PositionRecord()), i));
-  }
-  dlg.DestroyWindow();  // the leak checker sees whether the three texts were freed
-  EXPECT_FALSE(dlg.PostRecord(WM_LINK_RECORD, std::make_unique<std::string>(PositionRecord()), 0));
+  dlg.BuildLists();
+  for (int i = 0; i < 3; ++i) dlg.PostRunEvent(RunEventKind::kLogWriteFailed, "Disk full");
+  dlg.PostRecord(PositionRecord());
+  dlg.DestroyWindow();  // the leak checker sees whether the three events were freed
+  dlg.PostRunEvent(RunEventKind::kLogWriteFailed, "Disk full");
+  dlg.PostRecord(PositionRecord());
 }
 
-// The watchdog is precise, so the banner shows 10 s after the last record,
-// not up to half a second early or late; records handled outside a run
-// (queued before Stop) do not start it.
-TEST_F(LinkRecordTest, WatchdogShowsTheBannerOnlyDuringARun) {
+// The banner follows the run's line events while a run is active, and only
+// then: after Stop has begun it stays hidden.
+TEST_F(LinkRecordTest, BannerFollowsTheLineOnlyDuringARun) {
   RunProbe dlg(std::string{});
   ASSERT_TRUE(dlg.Create());
-  dlg.OnTimer(kWatchdogTimerId);
-  EXPECT_FALSE(dlg.m_banner.IsWindowVisible());
-  dlg.PostRecord(WM_LINK_RECORD, std::make_unique<std::string>(PositionRecord()), 0);
+  dlg.BuildLists();
+  dlg.PostRunEvent(RunEventKind::kLineQuiet);
   PumpPostedMessages();
-  EXPECT_EQ(dlg.Watchdog(), nullptr);
+  EXPECT_FALSE(dlg.m_banner.IsWindowVisible());
 
   dlg.m_started = true;
-  dlg.OnTimer(kWatchdogTimerId + 1);
-  EXPECT_FALSE(dlg.m_banner.IsWindowVisible());
-  dlg.OnTimer(kWatchdogTimerId);
+  dlg.PostRunEvent(RunEventKind::kLineQuiet);
+  PumpPostedMessages();
   EXPECT_TRUE(dlg.m_banner.IsWindowVisible());
-  dlg.PostRecord(WM_LINK_RECORD, std::make_unique<std::string>(PositionRecord()), 0);
+  dlg.PostRunEvent(RunEventKind::kLineReceiving);
   PumpPostedMessages();
   EXPECT_FALSE(dlg.m_banner.IsWindowVisible());
-  const QTimer* watchdog = dlg.Watchdog();
-  ASSERT_NE(watchdog, nullptr);
-  EXPECT_EQ(watchdog->timerType(), Qt::PreciseTimer);
+  dlg.m_stopping = true;
+  dlg.PostRunEvent(RunEventKind::kLineQuiet);
+  PumpPostedMessages();
+  EXPECT_FALSE(dlg.m_banner.IsWindowVisible());
+  dlg.m_stopping = false;
   dlg.m_started = false;
 }
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/resource_ids.h"
-#include "decode/log_file.h"
+#include "decode/log_line.h"
 #include "decode/record_view.h"
 #include "panels/replay_panel.h"
 #include "tests/app/dialog_probe.h"

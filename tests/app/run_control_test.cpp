@@ -17,6 +17,8 @@
 #include "app/resource_ids.h"
 #include "archive/log_archive_name.h"
 #include "config/persisted_settings.h"
+#include "platform/append_file.h"
+#include "platform/posix_io.h"
 #include "tests/app/run_probe.h"
 #include "tests/link/pty_line.h"
 #include "tests/ui/scripted_dialog_responder.h"
@@ -69,7 +71,7 @@ TEST_F(RunControlTest, RunShowsRecordsLogsThemAndArchivesTheLogAtStop) {
   EXPECT_EQ(m_responder.MessageBoxes()[0].text, "Already started");
 
   ASSERT_TRUE(dlg.StopAndWait());
-  EXPECT_FALSE(dlg.m_linkOpen);
+  EXPECT_FALSE(dlg.m_run->IsActive());
   EXPECT_FALSE(dlg.m_banner.IsWindowVisible());
   for (int id : {kViewFrameId, kPortComboId, kSaveAsButtonId, kPortLabelId}) EXPECT_TRUE(dlg.Shown(id)) << id;
   EXPECT_EQ(dlg.m_outdoorList.GetItemText(9, 1), "67");  // the last values stay
@@ -118,7 +120,6 @@ TEST_F(RunControlTest, RunWithoutLogFileNameKeepsNoLogAndWritesNoArchive) {
   EXPECT_TRUE(recordShown);
   EXPECT_TRUE(stopped);
   EXPECT_EQ(rememberedLog, "");
-  EXPECT_EQ(dlg.m_recordCount, 0);
   EXPECT_TRUE(m_responder.MessageBoxes().empty());
   EXPECT_TRUE(std::filesystem::is_empty(m_files.path()));
 }
@@ -147,7 +148,9 @@ TEST_F(RunControlTest, StartRefusals) {
   ASSERT_EQ(m_responder.MessageBoxes().size(), 3u);
   EXPECT_EQ(m_responder.MessageBoxes()[2].text,
             "Error opening COM port\n" + dlg.m_config.portName + ": no such device. Plug in the adapter.");
-  EXPECT_FALSE(dlg.m_logFile.IsOpen());
+  const int otherWriter = OpenLockedForAppend(log);
+  EXPECT_GE(otherWriter, 0) << "the log was left open";
+  CloseFile(otherWriter);
   EXPECT_EQ(ReadPortSetting(), "COM7");
   EXPECT_EQ(ReadLogFileSetting(), "");
   EXPECT_TRUE(dlg.Shown(kPortComboId));

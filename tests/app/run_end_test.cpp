@@ -18,7 +18,7 @@
 
 #include "app/resource_ids.h"
 #include "archive/log_archive_name.h"
-#include "decode/log_file.h"
+#include "decode/log_line.h"
 #include "tests/app/run_probe.h"
 #include "tests/link/pty_line.h"
 #include "tests/support/faults.h"
@@ -121,26 +121,21 @@ TEST_F(RunEndTest, StopRunsBesideTheWindowAndCloseWaitsForTheArchive) {
   dlg.Click(kStartButtonId);  // disabled: nothing happens
   EXPECT_TRUE(dlg.m_stopping);
 
-  // A record the link posted before it closed is shown and starts no
-  // watchdog (it is logged when the link is still closing; the log is not
-  // written once the worker has it).
+  // A record the link completed before it closed is shown, and the banner
+  // stays hidden whatever the line does meanwhile.
   std::vector<int> positions(229);
   for (int i = 0; i < 229; ++i) positions[static_cast<size_t>(i)] = i;
-  dlg.PostRecord(WM_LINK_RECORD, std::make_unique<std::string>(RecordText(positions)), 0);
+  dlg.PostRecord(RecordText(positions), 0);
+  dlg.PostRunEvent(RunEventKind::kLineQuiet);
   PumpPostedMessages();
   EXPECT_TRUE(dlg.m_stopping);
   EXPECT_EQ(dlg.m_outdoorList.GetItemText(9, 1), "67");
-  EXPECT_EQ(dlg.Watchdog(), nullptr);
   EXPECT_FALSE(dlg.m_banner.IsWindowVisible());
 
   ASSERT_TRUE(ProcessEventsUntil([&] {
     const ArchiveProgressDialog* progress = dlg.ArchiveProgress();
     return progress != nullptr && progress->isVisible();
   }));
-  // The archive has begun: the worker holds the log, which no record changes.
-  const uintmax_t logBytes = std::filesystem::file_size(log);
-  dlg.PostRecord(WM_LINK_RECORD, std::make_unique<std::string>(RecordText(positions)), 0);
-  PumpPostedMessages();
   dlg.OnSysCommand(SC_CLOSE, 0);  // no question: the run is already ending
   EXPECT_TRUE(dlg.IsWindowVisible());
   EXPECT_EQ(m_responder.MessageBoxes().size(), 1u) << "only the append question";
@@ -148,7 +143,6 @@ TEST_F(RunEndTest, StopRunsBesideTheWindowAndCloseWaitsForTheArchive) {
 
   EXPECT_FALSE(dlg.m_started);
   EXPECT_EQ(dlg.ArchiveProgress(), nullptr);
-  EXPECT_EQ(std::filesystem::file_size(log), logBytes);
   EXPECT_TRUE(ArchiveIsSound(ArchivePathOf(log)));
   EXPECT_TRUE(HiddenFiles(m_files.path()).empty());
   EXPECT_EQ(m_responder.MessageBoxes().size(), 1u);

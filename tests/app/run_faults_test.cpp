@@ -17,6 +17,7 @@
 
 #include "app/resource_ids.h"
 #include "config/persisted_settings.h"
+#include "link/frame_encoder.h"
 #include "platform/posix_io.h"
 #include "platform/serial_port.h"
 #include "platform/serial_port_name.h"
@@ -107,9 +108,9 @@ TEST_F(RunFaultTest, StartRefusesALogOnAReadOnlyFileSystem) {
   EXPECT_EQ(StartRefusal(line.SlavePath(), log), "Cannot open log file " + log + ": read-only file system.");
 }
 
-// On a full disk the record handler boxes the failure once, not once per
-// record inside the last box; records go on being shown, and logging
-// resumes by itself once there is room again.
+// On a full disk the failure is boxed once for as long as it lasts, not
+// again after every OK; records go on being shown, and logging resumes by
+// itself once there is room again.
 TEST_F(RunFaultTest, FullDiskIsBoxedOnceAndLoggingResumes) {
   m_responder.SetPumpWhileOpen(true);
   PtyLine line;
@@ -138,34 +139,32 @@ TEST_F(RunFaultTest, FullDiskIsBoxedOnceAndLoggingResumes) {
     limit.emplace(0);
     ASSERT_TRUE(limit->Active());
   }
-  const auto post = [&](int first) {
-    std::vector<int> values(229);
-    for (int i = 0; i < 229; ++i) values[static_cast<size_t>(i)] = first + i;
-    dlg.PostRecord(WM_LINK_RECORD, std::make_unique<std::string>(RecordText(values)), 0);
+  // A frame whose values count up from first; shown once p = 67 shows.
+  const auto send = [&](int first) {
+    std::vector<int16_t> values(229);
+    for (int i = 0; i < 229; ++i) values[static_cast<size_t>(i)] = static_cast<int16_t>(first + i);
+    return line.Write(EncodeFrame(0, values)) && ProcessEventsUntil([&] {
+             return dlg.m_outdoorList.GetItemText(9, 1) == std::to_string(first + 67);
+           });
   };
-  // The later records arrive while the first one's box is open.
-  for (int record = 0; record < 4; ++record) post(record * 1000);
-  PumpPostedMessages();
   const std::string diskFull = "Disk full while accessing " + log + ".";
-  ASSERT_EQ(m_responder.MessageBoxes().size(), 1u);
-  EXPECT_EQ(m_responder.MessageBoxes()[0].text, diskFull);
-  EXPECT_EQ(dlg.m_outdoorList.GetItemText(9, 1), "3067");  // the last record's p = 67
+  // The later records arrive while the first failure's box is open, and
+  // after it was closed.
+  for (int record = 0; record < 4; ++record) ASSERT_TRUE(send(record * 1000));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return !m_responder.MessageBoxes().empty(); }));
+  ASSERT_TRUE(send(5000));
   EXPECT_EQ(std::filesystem::file_size(log), 0u);
-
-  // Once the box is closed, the next failure may be boxed again.
-  post(5000);
-  PumpPostedMessages();
-  ASSERT_EQ(m_responder.MessageBoxes().size(), 2u);
-  EXPECT_EQ(m_responder.MessageBoxes()[1].text, diskFull);
 
   std::filesystem::remove(filler);
   limit.reset();
-  post(6000);
-  PumpPostedMessages();
-  EXPECT_EQ(m_responder.MessageBoxes().size(), 2u);
-  const std::string logged = ReadFileBytes(log);
-  EXPECT_NE(logged.find("   -   6000,6001,"), std::string::npos) << logged;
+  ASSERT_TRUE(send(6000));
+  ASSERT_TRUE(
+      ProcessEventsUntil([&] { return ReadFileBytes(log).find("   -   6000,6001,") != std::string::npos; }));
   ASSERT_TRUE(dlg.StopAndWait());
+  // Every line was tried by the end of Stop: one box for the whole stretch.
+  ASSERT_EQ(m_responder.MessageBoxes().size(), 1u);
+  EXPECT_EQ(m_responder.MessageBoxes()[0].text, diskFull);
+  EXPECT_EQ(ReadFileBytes(log).find("   -   5000,"), std::string::npos);
 }
 
 TEST_F(RunFaultTest, PortErrorsNameTheDeviceAndWhatToDo) {

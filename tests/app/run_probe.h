@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QDialog>
-#include <QTimer>
 #include <QWidget>
 #include <cstdint>
 #include <vector>
@@ -17,11 +16,7 @@
 class RunProbe : public DialogProbe {
  public:
   using CTESSAMPLENXLOGGERDlg::m_archiveProgressDelayMs;
-  using CTESSAMPLENXLOGGERDlg::m_link;
-  using CTESSAMPLENXLOGGERDlg::m_linkOpen;
-  using CTESSAMPLENXLOGGERDlg::m_logFile;
   using CTESSAMPLENXLOGGERDlg::m_portCombo;
-  using CTESSAMPLENXLOGGERDlg::m_recordCount;
   using CTESSAMPLENXLOGGERDlg::m_stopping;
   using DialogProbe::DialogProbe;
 
@@ -34,14 +29,6 @@ class RunProbe : public DialogProbe {
   }
   bool Shown(int id) const { return GetDlgItem(id)->IsWindowVisible() != FALSE; }
   bool Enabled(int id) const { return GetDlgItem(id)->IsWindowEnabled() != FALSE; }
-
-  // The running watchdog (timer 1), or null.
-  QTimer* Watchdog() const {
-    for (QTimer* timer : GetWidget()->findChildren<QTimer*>()) {
-      if (timer->isActive() && timer->interval() == static_cast<int>(kWatchdogPeriodMs)) return timer;
-    }
-    return nullptr;
-  }
 
   // The archive's progress window while Stop has one, or null.
   ArchiveProgressDialog* ArchiveProgress() const {

@@ -65,9 +65,11 @@ class ScreenshotTest : public DialogTest {
   }
 
   // A run with a log file that got one record and then went quiet: the
-  // watchdog has shown the banner over the last values.
+  // watchdog (shortened) has shown the banner over the last values.
   void StartQuietRun(DialogProbe& dlg, PtyLine& line) {
+    constexpr int kShortWatchdogMs = 200;
     ASSERT_TRUE(line.Valid());
+    dlg.m_runTimings.watchdogMs = kShortWatchdogMs;
     ASSERT_TRUE(dlg.Create());
     dlg.m_config.logFileName = m_files.path() + "/heat-pump-site.log";
     dlg.m_logNameEdit.SetWindowText(dlg.m_config.logFileName);
@@ -76,8 +78,7 @@ class ScreenshotTest : public DialogTest {
     ASSERT_TRUE(dlg.m_started);
     ASSERT_TRUE(line.Write(EncodeFrame(0, ValuesOf(kSimulatedRecord))));
     ASSERT_TRUE(ProcessEventsUntil([&] { return !dlg.m_outdoorList.GetItemText(0, 1).empty(); }));
-    dlg.OnTimer(kWatchdogTimerId);
-    ASSERT_TRUE(dlg.m_banner.IsWindowVisible());
+    ASSERT_TRUE(ProcessEventsUntil([&] { return dlg.m_banner.IsWindowVisible() != FALSE; }));
   }
 
   // Writes the window as `name` in the output folder and reads it back.

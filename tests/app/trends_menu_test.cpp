@@ -43,7 +43,7 @@ TEST_F(TrendsMenuTest, TrendsWindowChartsTheRecordsTheListsShow) {
   for (int i = 0; i < 229; ++i) values[static_cast<size_t>(i)] = 37 * i + 5;
   values[kCompressorParam] = 2247;  // running (41 %), so that its text is a number
   for (int record = 0; record < 3; ++record) {
-    dlg.PostRecord(WM_LINK_RECORD, std::make_unique<std::string>(RecordText(values)), 0);
+    dlg.PostRecord(RecordText(values), 0);
   }
   PumpPostedMessages();
   const TrendTable& table = trends->RunTable();
@@ -68,7 +68,7 @@ TEST_F(TrendsMenuTest, TrendsWindowChartsTheRecordsTheListsShow) {
   dlg.OnSysCommand(kTrendsCommand, 0);
   EXPECT_EQ(OpenTrendWindow(), trends);
   trends->close();
-  dlg.PostRecord(WM_LINK_RECORD, std::make_unique<std::string>(RecordText(values)), 0);
+  dlg.PostRecord(RecordText(values), 0);
   PumpPostedMessages();
   EXPECT_EQ(trends->RunTable().Size(), 4u);
 }

@@ -11,7 +11,7 @@
 #include <set>
 
 #include "broker/record_payload.h"
-#include "decode/log_file.h"
+#include "decode/log_line.h"
 #include "tests/broker/fake_run.h"
 #include "tests/broker/mqtt_listener.h"
 #include "tests/broker/test_broker.h"

@@ -8,7 +8,7 @@
 #include <map>
 
 #include "broker/broker_publisher.h"
-#include "decode/log_file.h"
+#include "decode/log_line.h"
 #include "tests/broker/child_process.h"
 #include "tests/broker/fake_run.h"
 #include "tests/broker/mqtt_listener.h"

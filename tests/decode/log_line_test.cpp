@@ -1,5 +1,6 @@
-// Reading a log back: log lines parsed or refused with their reason, and a
-// byte stream cut into numbered lines whatever the pieces it arrives in.
+// The log's lines: written with every field zero-padded, read back or
+// refused with their reason, and a byte stream cut into numbered lines
+// whatever the pieces it arrives in.
 #include "decode/log_line.h"
 
 #include <gtest/gtest.h>
@@ -7,10 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "decode/log_file.h"
 #include "decode/log_line_splitter.h"
 
 namespace {
+
+TEST(FormatLogLineTest, ZeroPadsEveryField) {
+  EXPECT_EQ(FormatLogLine({987, 1, 2, 3, 4, 5, 6}, "0,"), "0987/01/02-03:04:05.006   -   0,\r\n");
+  EXPECT_EQ(FormatLogLine({2015, 3, 7, 14, 5, 9, 42}, ""), "2015/03/07-14:05:09.042   -   \r\n");
+}
 
 TEST(ParseLogLineTest, ReadsBackWhatTheLogWrites) {
   const struct {

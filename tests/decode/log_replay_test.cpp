@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "decode/log_file.h"
+#include "decode/log_line.h"
 #include "tests/support/temp_folder.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "decode/display_text.h"
-#include "decode/log_file.h"
+#include "decode/log_line.h"
 #include "decode/record_view.h"
 #include "decode/shown_params.h"
 #include "decode/time_stamp.h"

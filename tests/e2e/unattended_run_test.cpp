@@ -4,6 +4,7 @@
 // Stop does, archive included.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <string>
@@ -241,7 +242,28 @@ TEST(UnattendedRunTest, OnlyAStartThatSucceedsStoresTheSettings) {
     }
     // Views are printed only after a run.
     EXPECT_EQ(logger.Out().starts_with("banner: "), ran);
+    // The question is written only when nobody answered it beforehand.
+    const bool appendGiven = std::find(arguments.begin(), arguments.end(), "--append") != arguments.end();
+    EXPECT_EQ(logger.Err().find("Would you like to append") != std::string::npos, c.logExists && !appendGiven)
+        << logger.Err();
   }
+}
+
+// An unattended run needs no display, whatever Qt's platform is set to:
+// standard error holds the run's note and nothing else.
+TEST(UnattendedRunTest, RunsWithoutADisplay) {
+  ProgramFolder folder;
+  PtyLine line;
+  ASSERT_TRUE(line.Valid());
+  folder.MapPort("COM5", line.SlavePath());
+  const ScopedEnv platform("QT_QPA_PLATFORM", "xcb");
+  const ScopedEnv display("DISPLAY", nullptr);
+  const ScopedEnv wayland("WAYLAND_DISPLAY", nullptr);
+  LoggerProcess logger(folder, {"--headless", "--port", "COM5", "--log", "site.log", "--seconds", "0.5"});
+  EXPECT_EQ(logger.WaitExit(), 0) << logger.Err();
+  EXPECT_EQ(logger.Err(),
+            "plenx-logger: run started on COM5, logging to " + folder.Files().Path("site.log") + "\n");
+  EXPECT_TRUE(logger.Out().starts_with("banner: shown\n[OUTDOOR]\n")) << logger.Out();
 }
 
 TEST(UnattendedRunTest, BannerShowsBeforeTheFirstRecordAndAfterTenSecondsOfSilence) {

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -61,7 +62,6 @@ class LineReconnectTest : public ::testing::Test {
   void Prepare(CSimpleProtocol& link, RecordQueue& window, int valueCount) const {
     link.SetValueCount(valueCount);
     link.SetPortName(kPort);
-    link.SetCloseWaitMs(0);
     link.SetReopenIntervalMs(kTestReopenIntervalMs);
     link.SetTarget(&window, WM_LINK_RECORD);
   }
@@ -200,9 +200,9 @@ TEST_F(LineReconnectTest, LineComesBackOnceThePermissionIsGranted) {
   link.Close();
 }
 
-// A capture that cannot be written is reported (with the reason) and costs
-// no record.
-TEST_F(LineReconnectTest, FailedCaptureWriteIsReportedAndRecordsGoOn) {
+// A capture that cannot be written is reported (with the reason) once, costs
+// no record, and is reported again once its bytes are written again.
+TEST_F(LineReconnectTest, FailedCaptureWriteIsReportedOnceAndRecordsGoOn) {
   TempFolder files;
   RawCapture capture;
   ASSERT_EQ(capture.Open(files.Path("full.raw")), 0);
@@ -213,8 +213,8 @@ TEST_F(LineReconnectTest, FailedCaptureWriteIsReportedAndRecordsGoOn) {
   CSimpleProtocol link;
   Prepare(link, window, 2);
   link.SetRawCapture(&capture);
-  FileSizeLimit full(0);
-  ASSERT_TRUE(full.Active());
+  std::optional<FileSizeLimit> full(0);
+  ASSERT_TRUE(full->Active());
   ASSERT_EQ(link.Open(), 0);
   const std::vector<int16_t> values = {7, -7};
   ASSERT_TRUE(line.Write(EncodeFrame(4, values)));
@@ -225,7 +225,16 @@ TEST_F(LineReconnectTest, FailedCaptureWriteIsReportedAndRecordsGoOn) {
   ASSERT_TRUE(event.has_value());
   EXPECT_EQ(event->event, LinkEvent::kRawCaptureFailed);
   EXPECT_EQ(event->error, EFBIG);
+
+  // A second frame may fail to be captured too, which is not said again;
+  // once there is room, the next write works and that is said.
+  ASSERT_TRUE(line.Write(EncodeFrame(4, values)));
+  ASSERT_TRUE(window.WaitPop(kArrivalTimeoutMs).has_value());
+  full.reset();
+  ASSERT_TRUE(line.Write(EncodeFrame(4, values)));
+  ExpectEvent(window, LinkEvent::kRawCaptureResumed);
   link.Close();
+  EXPECT_GT(capture.BytesWritten(), 0u);
 }
 
 }  // namespace

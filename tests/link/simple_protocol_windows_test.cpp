@@ -33,7 +33,6 @@ class SimpleProtocolTest : public ::testing::Test {
     ConfigureSerialLine(m_board, kSerialBaudRate);
     m_link.SetValueCount(3);
     m_link.SetPortName(m_modem.loggerPort);
-    m_link.SetCloseWaitMs(0);
     m_link.SetReopenIntervalMs(kTestReopenIntervalMs);
     m_link.SetTarget(&m_window, WM_LINK_RECORD);
   }

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "decode/outdoor_rules.h"
+#include "decode/record_decoder.h"
 #include "decode/shown_params.h"
 #include "decode/time_stamp.h"
 #include "panels/panel_text.h"
@@ -38,6 +39,16 @@ LoggerConfig DefaultConfig() {
   LoggerConfig config;
   config.Load("");
   return config;
+}
+
+// Hands the window a record of the run as the run core does: decoded once,
+// its numbers by the rows of the layout.
+void AddRunRecord(TrendWindow& window, const LocalTime& time, const std::string& recordText) {
+  RecordDecoder decoder(RecordLayout{});
+  const size_t filledRows = decoder.Load(recordText);
+  std::vector<double> numbers(decoder.RowCount());
+  for (size_t row = 0; row < filledRows; ++row) numbers[row] = decoder.Value(row);
+  window.AddRecord(WallClockMs(time), numbers, filledRows);
 }
 
 // A window whose failures are collected instead of boxed.
@@ -143,7 +154,7 @@ TEST(TrendWindow, FollowsTheRunsLastHalfHourOrAllOfIt) {
   const int64_t records = 5000;  // 40 minutes
   for (int64_t r = 0; r < records; ++r) {
     model.Advance(kSimulatedRecordIntervalMs / 1000.0);
-    window.AddRecord(WallClockTime(startMs + r * kSimulatedRecordIntervalMs), SimulatedRecordText(model));
+    AddRunRecord(window, WallClockTime(startMs + r * kSimulatedRecordIntervalMs), SimulatedRecordText(model));
   }
   window.FlushRedraw();
   const int64_t lastMs = startMs + (records - 1) * kSimulatedRecordIntervalMs;
@@ -159,7 +170,7 @@ TEST(TrendWindow, FollowsTheRunsLastHalfHourOrAllOfIt) {
   chart.ShowRange(startMs, startMs + kMsPerMinute);
   chart.onUserRange();
   model.Advance(kSimulatedRecordIntervalMs / 1000.0);
-  window.AddRecord(WallClockTime(lastMs + kSimulatedRecordIntervalMs), SimulatedRecordText(model));
+  AddRunRecord(window, WallClockTime(lastMs + kSimulatedRecordIntervalMs), SimulatedRecordText(model));
   window.FlushRedraw();
   EXPECT_EQ(chart.ToMs(), startMs + kMsPerMinute);
   window.ResetRange();
@@ -196,7 +207,7 @@ TEST(TrendWindow, ValueAxisLabelsAreDistinct) {
     for (int r = 0; r < 20; ++r) {
       std::string record;
       for (int v = 0; v < 229; ++v) record += std::to_string(c.firstValue + r * c.step) + ",";
-      test.window.AddRecord(WallClockTime(startMs + r * 500), record);
+      AddRunRecord(test.window, WallClockTime(startMs + r * 500), record);
     }
     test.window.FlushRedraw();
     int axesShown = 0;

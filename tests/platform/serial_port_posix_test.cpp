@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/serial_port_name.h"
@@ -189,6 +190,37 @@ TEST(SerialPortTest, SilentLineTakesTheTimeoutAndHungUpLineIsLost) {
   EXPECT_EQ(ReadSerialByte(hungUpPort, byte, kTimeoutMs), -1);
   CloseSerialPort(silentPort);
   CloseSerialPort(hungUpPort);
+}
+
+// A reader told to stop is woken from its wait on a silent line; bytes the
+// line holds still come first, and Clear lets the reads wait again.
+TEST(SerialPortTest, WakeCutsTheWaitShort) {
+  // Far longer than the test may take: a read that waits it out fails it.
+  constexpr int kLongTimeoutMs = 60000;
+  PtyLine line;
+  ASSERT_TRUE(line.Valid());
+  const SerialHandle port = OpenSerialPort(line.SlavePath());
+  ASSERT_NE(port, kInvalidSerialHandle);
+  ConfigureSerialLine(port, kSerialBaudRate);
+  SerialReadWake wake;
+  ASSERT_GE(wake.Handle(), 0);
+
+  uint8_t byte = 0;
+  std::thread stopper([&wake] { wake.Set(); });
+  EXPECT_EQ(ReadSerialByte(port, byte, kLongTimeoutMs, &wake), 0);
+  stopper.join();
+  const uint8_t sent[] = {0x5A};
+  ASSERT_TRUE(line.Write(sent));
+  EXPECT_EQ(ReadSerialByte(port, byte, kLongTimeoutMs, &wake), 1);
+  EXPECT_EQ(byte, 0x5A);
+  EXPECT_EQ(ReadSerialByte(port, byte, kLongTimeoutMs, &wake), 0);
+
+  wake.Clear();
+  constexpr int kShortTimeoutMs = 50;
+  const Clock::time_point start = Clock::now();
+  EXPECT_EQ(ReadSerialByte(port, byte, kShortTimeoutMs, &wake), 0);
+  EXPECT_GE(Clock::now() - start, milliseconds(kShortTimeoutMs));
+  CloseSerialPort(port);
 }
 
 }  // namespace

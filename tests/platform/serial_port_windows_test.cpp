@@ -14,6 +14,7 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/serial_port_name.h"
@@ -96,7 +97,9 @@ TEST_F(SerialPortTest, LineIsRaw8N1At9600WithOutputsLowAndTimedReads) {
   EXPECT_EQ(line.fDtrControl, static_cast<DWORD>(DTR_CONTROL_DISABLE));
   COMMTIMEOUTS timeouts{};
   ASSERT_TRUE(GetCommTimeouts(handle, &timeouts));
-  EXPECT_EQ(timeouts.ReadTotalTimeoutConstant, static_cast<DWORD>(kSerialReadTimeoutMs));
+  // Reads wait in slices short enough for a wake to be seen at once.
+  EXPECT_GT(timeouts.ReadTotalTimeoutConstant, 0u);
+  EXPECT_LE(timeouts.ReadTotalTimeoutConstant, 50u);
 
   // The modem-line library of the session records what the outputs are
   // set to; a pseudo-terminal has no lines of its own.
@@ -135,6 +138,42 @@ TEST_F(SerialPortTest, VanishedDeviceIsLost) {
   const SerialHandle again = OpenSerialPort(m_modem.loggerPort);
   EXPECT_NE(again, kInvalidSerialHandle);
   CloseSerialPort(again);
+}
+
+TEST_F(SerialPortTest, WakeCutsTheWaitShort) {
+  // Far longer than the test may take: a read that waits it out fails it.
+  constexpr int kLongTimeoutMs = 60000;
+  const SerialHandle logger = OpenSerialPort(m_modem.loggerPort);
+  const SerialHandle board = OpenSerialPort(m_modem.boardPort);
+  ASSERT_NE(logger, kInvalidSerialHandle);
+  ASSERT_NE(board, kInvalidSerialHandle);
+  ConfigureSerialLine(logger, kSerialBaudRate);
+  ConfigureSerialLine(board, kSerialBaudRate);
+  SerialReadWake wake;
+  ASSERT_NE(wake.Handle(), -1);
+
+  uint8_t byte = 0;
+  std::thread stopper([&wake] { wake.Set(); });
+  EXPECT_EQ(ReadSerialByte(logger, byte, kLongTimeoutMs, &wake), 0);
+  stopper.join();
+  // While set, a byte already there is still read, and none is waited for.
+  ASSERT_TRUE(Send(board, {0x5A}));
+  const Clock::time_point sent = Clock::now();
+  int read = 0;
+  while (read == 0 && Clock::now() - sent < milliseconds(kArrivalTimeoutMs)) {
+    read = ReadSerialByte(logger, byte, kLongTimeoutMs, &wake);
+  }
+  EXPECT_EQ(read, 1);
+  EXPECT_EQ(byte, 0x5A);
+  EXPECT_EQ(ReadSerialByte(logger, byte, kLongTimeoutMs, &wake), 0);
+
+  wake.Clear();
+  constexpr int kShortTimeoutMs = 50;
+  const Clock::time_point start = Clock::now();
+  EXPECT_EQ(ReadSerialByte(logger, byte, kShortTimeoutMs, &wake), 0);
+  EXPECT_GE(Clock::now() - start, milliseconds(kShortTimeoutMs));
+  CloseSerialPort(board);
+  CloseSerialPort(logger);
 }
 
 TEST_F(SerialPortTest, FailedOpensSayWhy) {

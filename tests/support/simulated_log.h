@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "decode/log_file.h"
+#include "decode/log_line.h"
 #include "decode/time_stamp.h"
 #include "tools/plenx-board-sim/board_model.h"
 

@@ -127,7 +127,6 @@ size_t CountLinkRecords(const std::string& path, int valueCount, RecordQueue& wi
   link.SetValueCount(valueCount);
   link.SetPortName(path);
   link.SetTarget(&window, WM_LINK_RECORD);
-  link.SetCloseWaitMs(0);
   if (link.Open() != 0) {
     ADD_FAILURE() << "Open failed";
     return 0;
@@ -322,7 +321,6 @@ TEST(BoardSimTest, TerminalOutlivesALoggerRestartAndSignalsEndIt) {
   link.SetValueCount(9);
   link.SetPortName(path);
   link.SetTarget(&window, WM_LINK_RECORD);
-  link.SetCloseWaitMs(0);
   for (int run = 0; run < 2; ++run) {
     SCOPED_TRACE(run);
     ASSERT_EQ(link.Open(), 0);

@@ -12,7 +12,7 @@
 
 #include "config/logger_config.h"
 #include "config/text_encoding.h"
-#include "decode/log_file.h"
+#include "decode/log_line.h"
 #include "decode/record_decoder.h"
 #include "decode/record_view.h"
 #include "decode/shown_params.h"

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "board_model.h"
+#include "cli/command_line.h"
 #include "fault_dice.h"
 #include "line_output.h"
 #include "link/frame_encoder.h"
@@ -22,7 +23,6 @@
 #include "scenario.h"
 #include "sim_options.h"
 #include "stop_signal.h"
-#include "tools/command_line.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // plenx-board-sim's options.
 #include "sim_options.h"
 
-#include "tools/command_line.h"
+#include "cli/command_line.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "broker/broker_settings.h"
 #include "broker/site_topics.h"
-#include "tools/command_line.h"
+#include "cli/command_line.h"
 #include "tools/plenx-collect/collector.h"
 
 namespace {

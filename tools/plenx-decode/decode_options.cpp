@@ -4,7 +4,7 @@
 
 #include <optional>
 
-#include "tools/command_line.h"
+#include "cli/command_line.h"
 
 namespace {
 

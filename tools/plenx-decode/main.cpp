@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "cli/command_line.h"
 #include "link/frame_decoder.h"
 #include "link/frame_format.h"
 #include "link/record_text.h"
 #include "platform/posix_io.h"
 #include "platform/system_error_text.h"
-#include "tools/command_line.h"
 #include "tools/plenx-decode/decode_options.h"
 
 namespace {

@@ -3,8 +3,8 @@
 
 #include <string>
 
+#include "cli/command_line.h"
 #include "decode/time_stamp.h"
-#include "tools/command_line.h"
 #include "tools/plenx-export/time_bound.h"
 
 namespace {

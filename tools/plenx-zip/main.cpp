@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "archive/zip_writer.h"
+#include "cli/command_line.h"
 #include "platform/path_parts.h"
-#include "tools/command_line.h"
 
 namespace {
 

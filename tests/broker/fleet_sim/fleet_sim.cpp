@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "broker/broker_publisher.h"
-#include "decode/log_file.h"
+#include "decode/log_line.h"
 
 namespace {
 

@@ -1,20 +1,12 @@
-// The run's text log: append prompt, open with a write lock, one time-stamped line per record.
-#include "decode/log_file.h"
+// The run's text log: append prompt, open with a write lock, whole lines.
+#include "run/log_file.h"
 
-#include <cstdio>
+#include <cerrno>
 
 #include "platform/append_file.h"
 #include "platform/file_search.h"
 #include "platform/full_path.h"
 #include "platform/posix_io.h"
-
-namespace {
-
-// Longest time stamp with separator even for out-of-range fields (7 ints).
-constexpr size_t kLineHeadBufferBytes = 128;
-constexpr std::string_view kLineEnd = "\r\n";
-
-}  // namespace
 
 bool LogFile::FileExists(const std::string& name) { return DirectorySearchFindsEntry(name); }
 
@@ -35,37 +27,31 @@ int LogFile::OpenLog(UserPrompt& owner, const std::string& logFileName) {
   const int fd = OpenLockedForAppend(logFileName, &m_created);
   if (fd < 0) {
     const int error = errno;
-    owner.ShowError("Cannot open log file " + FullPath(logFileName) + ": " + AppendOpenFailureReason(error) +
-                    ".");
+    owner.ShowError("Cannot open log file " + ::FullPath(logFileName) + ": " +
+                    AppendOpenFailureReason(error) + ".");
     return -1;
   }
   m_fd = fd;
-  m_fullPath = FullPath(logFileName);
+  m_fullPath = ::FullPath(logFileName);
   return 0;
 }
 
-int LogFile::LogRecord(const LocalTime& time, std::string_view recordText, const std::string& logFileName,
-                       int logEvery, int& recordCount) {
-  if (logFileName.empty()) return 0;
-
-  int result = 0;
-  if (IsOpen() && IsRecordLogged(recordCount, logEvery)) {
-    // Someone removed or renamed the log (to copy it off, or by mistake):
-    // lines written to the old file would vanish with it, or miss the name
-    // the technician and Stop's archive look for.
-    if (!PathStillNames(m_fd, m_fullPath)) {
-      if (!ReopenUnderItsName()) return -1;
-      result = kLogReopened;
-    }
-    // Every write goes to the file's end; a failed one leaves no part of the
-    // line, so the next line starts on a line of its own.
-    if (!AppendWhole(m_fd, FormatLogLine(time, recordText))) {
-      return -1;
-    }
+int LogFile::AppendLine(std::string_view line) {
+  if (!IsOpen()) {
+    errno = EBADF;
+    return -1;
   }
-  // Wraps to the lowest value after the highest instead of overflowing.
-  recordCount = static_cast<int>(static_cast<unsigned>(recordCount) + 1u);
-  return result;
+  int result = 0;
+  // Someone removed or renamed the log (to copy it off, or by mistake):
+  // lines written to the old file would vanish with it, or miss the name
+  // the technician and Stop's archive look for.
+  if (!PathStillNames(m_fd, m_fullPath)) {
+    if (!ReopenUnderItsName()) return -1;
+    result = kLogReopened;
+  }
+  // Every write goes to the file's end; a failed one leaves no part of the
+  // line, so the next line starts on a line of its own.
+  return AppendWhole(m_fd, line) ? result : -1;
 }
 
 bool LogFile::ReopenUnderItsName() {
@@ -106,16 +92,4 @@ bool IsRecordLogged(int recordCount, int logEvery) {
   if (logEvery == 0 || logEvery == 1) return true;
   // Widened so that the lowest count divided by -1 cannot overflow.
   return static_cast<long long>(recordCount) % logEvery != 0;
-}
-
-std::string FormatLogLine(const LocalTime& time, std::string_view recordText) {
-  char head[kLineHeadBufferBytes];
-  const int headBytes =
-      std::snprintf(head, sizeof head, "%04d/%02d/%02d-%02d:%02d:%02d.%03d   -   ", time.year, time.month,
-                    time.day, time.hour, time.minute, time.second, time.milliseconds);
-  std::string line(head, static_cast<size_t>(headBytes));
-  line.reserve(line.size() + recordText.size() + kLineEnd.size());
-  line += recordText;
-  line += kLineEnd;
-  return line;
 }

@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "decode/log_file.h"
+#include "decode/log_line.h"
 #include "platform/full_path.h"
+#include "run/log_file.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -35,9 +36,8 @@ TEST(LogFileTest, LinesReadableWhileOpenAndASecondWriterRefused) {
   const std::string path = folder.Path("site.log");
   ScriptedPrompt prompt;
   LogFile log;
-  int recordCount = 0;
   ASSERT_EQ(log.OpenLog(prompt, path), 0);
-  ASSERT_EQ(log.LogRecord(kStamp, "12,-3,300,", path, 1, recordCount), 0);
+  ASSERT_EQ(log.AppendLine(FormatLogLine(kStamp, "12,-3,300,")), 0);
   EXPECT_EQ(ReadFileBytes(path), Line("12,-3,300,"));
 
   LogFile second;
@@ -51,7 +51,7 @@ TEST(LogFileTest, LinesReadableWhileOpenAndASecondWriterRefused) {
 
   log.CloseLog();
   ASSERT_EQ(second.OpenLog(prompt, path), 0);
-  ASSERT_EQ(second.LogRecord(kStamp, "7,", path, 1, recordCount), 0);
+  ASSERT_EQ(second.AppendLine(FormatLogLine(kStamp, "7,")), 0);
   second.CloseLog();
   EXPECT_EQ(ReadFileBytes(path), Line("12,-3,300,") + Line("7,"));
 }
@@ -63,25 +63,22 @@ TEST(LogFileTest, LogStaysWhereItIsDuringTheRun) {
   const std::string path = folder.Path("site.log");
   ScriptedPrompt prompt;
   LogFile log;
-  int recordCount = 0;
   ASSERT_EQ(log.OpenLog(prompt, path), 0);
-  ASSERT_EQ(log.LogRecord(kStamp, "1,", path, 1, recordCount), 0);
+  ASSERT_EQ(log.AppendLine(FormatLogLine(kStamp, "1,")), 0);
   EXPECT_FALSE(MoveFileW(FsPath(path).c_str(), FsPath(folder.Path("copied.log")).c_str()));
   EXPECT_FALSE(DeleteFileW(FsPath(path).c_str()));
-  EXPECT_EQ(log.LogRecord(kStamp, "2,", path, 1, recordCount), 0);
+  EXPECT_EQ(log.AppendLine(FormatLogLine(kStamp, "2,")), 0);
   log.CloseLog();
   EXPECT_EQ(ReadFileBytes(path), Line("1,") + Line("2,"));
 }
 
-TEST(LogFileTest, FullDiskShowsDiskFullAndCountsNothing) {
+TEST(LogFileTest, FullDiskShowsDiskFull) {
   const std::string full = "Z:\\dev\\full";
   if (!LogFile::FileExists(full)) GTEST_SKIP() << "no Z:\\dev\\full (only under Wine)";
   ScriptedPrompt prompt;
   LogFile log;
-  int recordCount = 0;
   ASSERT_EQ(log.OpenLog(prompt, full), 0);
-  EXPECT_EQ(log.LogRecord(kStamp, "1,", full, 1, recordCount), -1);
-  EXPECT_EQ(recordCount, 0);
+  EXPECT_EQ(log.AppendLine(FormatLogLine(kStamp, "1,")), -1);
   EXPECT_EQ(log.WriteFailureText(), "Disk full while accessing Z:\\dev\\full.");
 }
 

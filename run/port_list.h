@@ -1,4 +1,5 @@
-// The port list of the main dialog: COM1 to COM24, in this order.
+// The ports a run is offered: COM1 to COM24, in this order (the window's
+// port list, the command line's --port).
 #pragma once
 
 #include <string>

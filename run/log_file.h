@@ -1,29 +1,38 @@
-// The run's text log: append prompt, open with a write lock, one time-stamped line per record.
+// The run's text log: append prompt, open with a write lock, whole lines
+// added at its end, and a new file when its name no longer leads to it.
 #pragma once
 
 #include <string>
 #include <string_view>
 
-#include "decode/user_prompt.h"
-#include "platform/local_time.h"
+#include "run/user_prompt.h"
 
-// LogRecord's result when the line went to a new file of the log's name.
+// AppendLine's result when the line went to a new file of the log's name.
 inline constexpr int kLogReopened = 1;
 
 // The caption of the append question.
 inline constexpr std::string_view kAppendQuestionCaption = "TESSAM  PLENX LOGGER - Request";
 
-// The log file of a logging run, closed or open. One per main window, held by
-// value; user-interface thread only. While open it holds an advisory exclusive
-// lock on the file, so a second LogFile (in any process) cannot open it for
-// writing, while readers are free to read it.
-//
-// The record counter stays with the caller (the main window's m_recordCount):
-// the caller sets it to 0 at each Start and LogRecord advances it.
-class LogFile {
+// Where the log writer puts its lines: the run's LogFile, or a test's
+// stand-in. The members are LogFile's.
+class LogLineFile {
+ public:
+  virtual ~LogLineFile() = default;
+  virtual int AppendLine(std::string_view line) = 0;
+  virtual std::string ReopenedText() const = 0;
+  virtual std::string WriteFailureText() const = 0;
+  virtual const std::string& FullPath() const = 0;
+};
+
+// The log file of a logging run, closed or open. While open it holds an
+// advisory exclusive lock on the file, so a second LogFile (in any process)
+// cannot open it for writing, while readers are free to read it. One thread
+// at a time: the run opens it, its log writer then adds the lines, and Stop
+// takes the file over.
+class LogFile : public LogLineFile {
  public:
   LogFile() = default;
-  ~LogFile() { CloseLog(); }
+  ~LogFile() override { CloseLog(); }
   LogFile(const LogFile&) = delete;
   LogFile& operator=(const LogFile&) = delete;
 
@@ -41,26 +50,26 @@ class LogFile {
   // returned: the run must not start, since it could log nothing.
   int OpenLog(UserPrompt& owner, const std::string& logFileName);
 
-  // The record step, once per record handled. With an empty logFileName does
-  // nothing. Otherwise, when IsRecordLogged(recordCount, logEvery), writes the
-  // line for recordText stamped with time (skipped while the file is not
-  // open), then advances recordCount. Returns 0; or kLogReopened when the
-  // log's name no longer led to the open file (removed or renamed during the
-  // run), so a new file of that name was opened and the line written there:
-  // the caller shows ReopenedText() and the run goes on; or -1 when the
-  // write failed (or the new file could not be opened): the file then holds
-  // no part of the line, recordCount is unchanged, and the caller shows
-  // WriteFailureText(); the next record tries again.
-  int LogRecord(const LocalTime& time, std::string_view recordText, const std::string& logFileName,
-                int logEvery, int& recordCount);
+  // Adds line (a whole log line, FormatLogLine) at the end of the open log.
+  // Returns 0; or kLogReopened when the log's name no longer led to the open
+  // file (removed or renamed during the run), so a new file of that name was
+  // opened and the line written there: the run goes on, saying
+  // ReopenedText() once; or -1 (errno set) when the write failed, or the new
+  // file could not be opened, or no log is open: the file then holds no part
+  // of the line (WriteFailureText() says so) and the next line tries again.
+  int AppendLine(std::string_view line) override;
 
   // The message of kLogReopened: "The log file <full path> was removed or
   // renamed during the run. Logging goes on in a new file of that name."
-  std::string ReopenedText() const;
+  std::string ReopenedText() const override;
 
   // "Disk full while accessing <full path>.", the message of a failed write
   // (whatever its cause).
-  std::string WriteFailureText() const;
+  std::string WriteFailureText() const override;
+
+  // Absolute path of the file opened last, fixed at open time so a later
+  // change of the current directory cannot alter it.
+  const std::string& FullPath() const override { return m_fullPath; }
 
   // Closes the file and releases its lock; does nothing when it is closed.
   void CloseLog();
@@ -86,8 +95,6 @@ class LogFile {
   int m_fd = -1;
   // OpenLog made the file.
   bool m_created = false;
-  // Absolute path of the open file, for the write error message; fixed at
-  // open time so a later change of the current directory cannot alter it.
   std::string m_fullPath;
 };
 
@@ -96,12 +103,8 @@ class LogFile {
 // file?" under kAppendQuestionCaption. True only for Yes.
 bool AskToAppend(UserPrompt& owner, const std::string& fileName);
 
-// Whether the record handled while the counter is recordCount is logged under
+// Whether the record taken while the counter is recordCount is logged under
 // LOGEVERY logEvery: when logEvery is 1 or 0 (every record), else when
 // recordCount is not a multiple of logEvery. So 3 and -3 skip the records at
 // 0, 3, 6, ... and log the others, and -1 logs none.
 bool IsRecordLogged(int recordCount, int logEvery);
-
-// One log line: "YYYY/MM/DD-hh:mm:ss.mmm   -   " then recordText as
-// received, then CR LF.
-std::string FormatLogLine(const LocalTime& time, std::string_view recordText);

@@ -1,5 +1,7 @@
-// The log file on the real file system: append prompt, open and lock, line format, decimation, write errors.
-#include "decode/log_file.h"
+// The log file on the real file system: append prompt, open and lock, whole
+// lines, the LOGEVERY rule, write errors.
+#include "run/log_file.h"
+#include "decode/log_line.h"
 #include "platform/posix_io.h"
 #include "tests/support/temp_folder.h"
 
@@ -64,16 +66,12 @@ class LogFileTest : public ::testing::Test {
   std::filesystem::path m_dir;
 };
 
-TEST_F(LogFileTest, EmptyNameKeepsNoLogAndCountsNothing) {
+TEST_F(LogFileTest, EmptyNameKeepsNoLog) {
   ScriptedPrompt prompt;
   LogFile log;
-  int recordCount = 0;
   EXPECT_EQ(log.OpenLog(prompt, ""), 0);
   EXPECT_FALSE(log.IsOpen());
-  for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(log.LogRecord(kStamp, "1,2,", "", 1, recordCount), 0);
-  }
-  EXPECT_EQ(recordCount, 0);
+  EXPECT_EQ(log.AppendLine(FormatLogLine(kStamp, "1,2,")), -1);
   EXPECT_TRUE(prompt.questions.empty());
   EXPECT_TRUE(std::filesystem::is_empty(m_dir));
 }
@@ -82,26 +80,24 @@ TEST_F(LogFileTest, NewFileGetsOneCrLfLinePerRecordReadableWhileOpen) {
   const std::string path = PathOf("run.log");
   ScriptedPrompt prompt;
   LogFile log;
-  int recordCount = 0;
   ASSERT_EQ(log.OpenLog(prompt, path), 0);
   EXPECT_TRUE(prompt.questions.empty()) << "a new file needs no question";
   ASSERT_TRUE(log.IsOpen());
 
-  ASSERT_EQ(log.LogRecord(kStamp, "12,-3,300,", path, 1, recordCount), 0);
+  ASSERT_EQ(log.AppendLine(FormatLogLine(kStamp, "12,-3,300,")), 0);
   // Each line is in the file before the next record: a reader sees it now.
   EXPECT_EQ(ReadAll(path), std::string(kStampedPrefix) + "12,-3,300,\r\n");
 
   // Same millisecond, same stamp; lines stay in handling order.
-  ASSERT_EQ(log.LogRecord(kStamp, "7,", path, 1, recordCount), 0);
+  ASSERT_EQ(log.AppendLine(FormatLogLine(kStamp, "7,")), 0);
   const LocalTime late{2026, 12, 31, 23, 59, 59, 999};
-  ASSERT_EQ(log.LogRecord(late, "-32768,", path, 1, recordCount), 0);
+  ASSERT_EQ(log.AppendLine(FormatLogLine(late, "-32768,")), 0);
   log.CloseLog();
   log.CloseLog();  // closing twice is harmless
   EXPECT_FALSE(log.IsOpen());
 
   EXPECT_EQ(ReadAll(path), std::string(kStampedPrefix) + "12,-3,300,\r\n" + kStampedPrefix + "7,\r\n" +
                                "2026/12/31-23:59:59.999   -   -32768,\r\n");
-  EXPECT_EQ(recordCount, 3);
   EXPECT_TRUE(prompt.errors.empty());
 }
 
@@ -122,9 +118,8 @@ TEST_F(LogFileTest, AppendAfterYesKeepsOldContent) {
     WriteAll(path, c.old);
     ScriptedPrompt prompt(PromptAnswer::Yes);
     LogFile log;
-    int recordCount = 0;
     ASSERT_EQ(log.OpenLog(prompt, path), 0);
-    ASSERT_EQ(log.LogRecord(kStamp, "1,", path, 1, recordCount), 0);
+    ASSERT_EQ(log.AppendLine(FormatLogLine(kStamp, "1,")), 0);
     log.CloseLog();
     EXPECT_EQ(ReadAll(path), c.old + kStampedPrefix + "1,\r\n");
     ASSERT_EQ(prompt.questions.size(), 1u);
@@ -155,10 +150,8 @@ TEST_F(LogFileTest, NoAndCancelOpenNothingAndLeaveFileUnchanged) {
     WriteAll(path, original);
     ScriptedPrompt prompt(answer);
     LogFile log;
-    int recordCount = 0;
     EXPECT_EQ(log.OpenLog(prompt, path), -1);
     EXPECT_FALSE(log.IsOpen());
-    EXPECT_EQ(log.LogRecord(kStamp, "1,", path, 1, recordCount), 0);
     EXPECT_EQ(ReadAll(path), original);
     EXPECT_TRUE(prompt.errors.empty());
   }
@@ -244,14 +237,13 @@ TEST_F(LogFileTest, OpenLogAgainOnAnOpenLogReleasesTheOldFile) {
   const std::string second = PathOf("second.log");
   ScriptedPrompt prompt(PromptAnswer::Yes);
   LogFile log;
-  int recordCount = 0;
   ASSERT_EQ(log.OpenLog(prompt, first), 0);
   ASSERT_EQ(log.OpenLog(prompt, first), 0);
   ASSERT_TRUE(log.IsOpen());
-  ASSERT_EQ(log.LogRecord(kStamp, "1,", first, 1, recordCount), 0);
+  ASSERT_EQ(log.AppendLine(FormatLogLine(kStamp, "1,")), 0);
 
   ASSERT_EQ(log.OpenLog(prompt, second), 0);
-  ASSERT_EQ(log.LogRecord(kStamp, "2,", second, 1, recordCount), 0);
+  ASSERT_EQ(log.AppendLine(FormatLogLine(kStamp, "2,")), 0);
   LogFile otherWriter;
   EXPECT_EQ(otherWriter.OpenLog(prompt, first), 0);
   EXPECT_TRUE(otherWriter.IsOpen()) << "the first file is still locked";
@@ -261,26 +253,21 @@ TEST_F(LogFileTest, OpenLogAgainOnAnOpenLogReleasesTheOldFile) {
   EXPECT_EQ(ReadAll(second), std::string(kStampedPrefix) + "2,\r\n");
 }
 
-TEST_F(LogFileTest, WriteFailureShowsDiskFullAndDoesNotCount) {
+TEST_F(LogFileTest, WriteFailureShowsDiskFull) {
   if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
   ScriptedPrompt prompt(PromptAnswer::Yes);
   LogFile log;
   ASSERT_EQ(log.OpenLog(prompt, "/dev/full"), 0);
   ASSERT_TRUE(log.IsOpen());
-  int recordCount = 5;
-  // Each failing record fails again; R = 5 is logged under 3.
-  EXPECT_EQ(log.LogRecord(kStamp, "1,", "/dev/full", 3, recordCount), -1);
-  EXPECT_EQ(log.LogRecord(kStamp, "2,", "/dev/full", 3, recordCount), -1);
-  EXPECT_EQ(recordCount, 5);
+  // Each failing line fails again.
+  EXPECT_EQ(log.AppendLine(FormatLogLine(kStamp, "1,")), -1);
+  EXPECT_EQ(errno, ENOSPC);
+  EXPECT_EQ(log.AppendLine(FormatLogLine(kStamp, "2,")), -1);
   EXPECT_EQ(log.WriteFailureText(), "Disk full while accessing /dev/full.");
-  // A record that is not logged does not touch the file and counts.
-  recordCount = 6;
-  EXPECT_EQ(log.LogRecord(kStamp, "3,", "/dev/full", 3, recordCount), 0);
-  EXPECT_EQ(recordCount, 7);
 }
 
 // A pipe nobody drains must give a write error once it is full, not block
-// the user-interface thread for ever.
+// the log writer's thread for ever.
 TEST_F(LogFileTest, FullPipeGivesWriteErrorInsteadOfBlocking) {
   const std::string path = PathOf("pipe");
   ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
@@ -289,10 +276,9 @@ TEST_F(LogFileTest, FullPipeGivesWriteErrorInsteadOfBlocking) {
   ASSERT_EQ(log.OpenLog(prompt, path), 0);
   ASSERT_TRUE(log.IsOpen());
   constexpr int kMoreLinesThanAPipeHolds = 100'000;
-  int recordCount = 0;
   int result = 0;
   for (int i = 0; i < kMoreLinesThanAPipeHolds && result == 0; ++i) {
-    result = log.LogRecord(kStamp, "1,2,3,", path, 1, recordCount);
+    result = log.AppendLine(FormatLogLine(kStamp, "1,2,3,"));
   }
   EXPECT_EQ(result, -1);
 }
@@ -316,13 +302,12 @@ TEST_F(LogFileTest, PartialWriteIsCutOffAndMessageHasFullPath) {
     signal(SIGXFSZ, SIG_IGN);
     ScriptedPrompt prompt(PromptAnswer::Yes);
     LogFile log;
-    int recordCount = 0;
     if (chdir(m_dir.c_str()) != 0 || log.OpenLog(prompt, "./sub/../limited.log") != 0) _exit(2);
     const rlimit limit{old.size() + 10, old.size() + 10};
     if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(3);
-    const int result = log.LogRecord(kStamp, "1,2,3,", "limited.log", 1, recordCount);
+    const int result = log.AppendLine(FormatLogLine(kStamp, "1,2,3,"));
     std::ostringstream report;
-    report << result << ' ' << recordCount << ' ' << (result == 0 ? "" : log.WriteFailureText());
+    report << result << ' ' << (result == 0 ? "" : log.WriteFailureText());
     const std::string text = report.str();
     const bool sent = write(pipeFds[1], text.data(), text.size()) == static_cast<ssize_t>(text.size());
     _exit(sent ? 0 : 4);
@@ -337,56 +322,33 @@ TEST_F(LogFileTest, PartialWriteIsCutOffAndMessageHasFullPath) {
   ASSERT_TRUE(WIFEXITED(status));
   ASSERT_EQ(WEXITSTATUS(status), 0);
 
-  EXPECT_EQ(report, "-1 0 Disk full while accessing " + fullPath + ".");
+  EXPECT_EQ(report, "-1 Disk full while accessing " + fullPath + ".");
   EXPECT_EQ(ReadAll(path), old);
 }
 
-TEST_F(LogFileTest, LogEveryDecidesWhichRecordsAreLogged) {
+TEST(LogEveryRule, DecidesWhichRecordsAreLogged) {
   struct Case {
     int logEvery;
-    const char* logged;  // of records handled at R = 0..8: L logged, - not
+    const char* logged;  // of the records taken at counts 0..8: L logged, - not
   };
   const Case cases[] = {
       {1, "LLLLLLLLL"},  {0, "LLLLLLLLL"}, {3, "-LL-LL-LL"},
       {-3, "-LL-LL-LL"}, {2, "-L-L-L-L-"}, {-1, "---------"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.logEvery);
-    const std::string path = PathOf("every" + std::to_string(c.logEvery) + ".log");
-    ScriptedPrompt prompt;
-    LogFile log;
-    int recordCount = 0;
-    ASSERT_EQ(log.OpenLog(prompt, path), 0);
-    std::string expected;
-    for (int r = 0; r < 9; ++r) {
-      const std::string record = std::to_string(r) + ",";
-      ASSERT_EQ(log.LogRecord(kStamp, record, path, c.logEvery, recordCount), 0);
-      if (c.logged[r] == 'L') expected += kStampedPrefix + record + "\r\n";
-    }
-    log.CloseLog();
-    EXPECT_EQ(recordCount, 9);
-    EXPECT_EQ(ReadAll(path), expected);
+    std::string logged;
+    for (int count = 0; count < 9; ++count) logged += IsRecordLogged(count, c.logEvery) ? 'L' : '-';
+    EXPECT_EQ(logged, c.logged) << c.logEvery;
   }
 }
 
-// The counter is 32-bit and may run for years; its wrap and the lowest
-// value divided by -1 must stay defined (checked under the sanitizer).
-TEST(LogEveryRule, CounterWrapsWithoutOverflow) {
+// The counter is 32-bit and may run for years; the lowest value divided by
+// -1 must stay defined (checked under the sanitizer).
+TEST(LogEveryRule, ExtremeCountsStayDefined) {
   EXPECT_FALSE(IsRecordLogged(INT_MIN, -1));
   EXPECT_TRUE(IsRecordLogged(INT_MIN, 3));
   EXPECT_FALSE(IsRecordLogged(INT_MIN, INT_MIN));
   EXPECT_TRUE(IsRecordLogged(INT_MAX, INT_MIN));
-
-  ScriptedPrompt prompt;
-  LogFile closedLog;
-  int recordCount = INT_MAX;
-  EXPECT_EQ(closedLog.LogRecord(kStamp, "1,", "name.log", -1, recordCount), 0);
-  EXPECT_EQ(recordCount, INT_MIN);
-}
-
-TEST(LogLine, ZeroPadsEveryField) {
-  EXPECT_EQ(FormatLogLine({987, 1, 2, 3, 4, 5, 6}, "0,"), "0987/01/02-03:04:05.006   -   0,\r\n");
-  EXPECT_EQ(FormatLogLine(kStamp, ""), std::string(kStampedPrefix) + "\r\n");
 }
 
 }  // namespace
@@ -421,16 +383,14 @@ TEST_F(LogFileTest, LogRemovedOrRenamedGoesOnInANewFileOfItsName) {
     const std::string path = folder + "/site.log";
     ScriptedPrompt prompt;
     LogFile log;
-    int recordCount = 0;
     ASSERT_EQ(log.OpenLog(prompt, path), 0);
-    ASSERT_EQ(log.LogRecord(kStamp, "1,", path, 1, recordCount), 0);
+    ASSERT_EQ(log.AppendLine(FormatLogLine(kStamp, "1,")), 0);
     c.move(path, folder);
-    EXPECT_EQ(log.LogRecord(kStamp, "2,", path, 1, recordCount), kLogReopened);
+    EXPECT_EQ(log.AppendLine(FormatLogLine(kStamp, "2,")), kLogReopened);
     EXPECT_EQ(log.ReopenedText(), "The log file " + path +
                                       " was removed or renamed during the run. Logging goes on in a new file "
                                       "of that name.");
-    EXPECT_EQ(log.LogRecord(kStamp, "3,", path, 1, recordCount), 0);
-    EXPECT_EQ(recordCount, 3);
+    EXPECT_EQ(log.AppendLine(FormatLogLine(kStamp, "3,")), 0);
     LogFile otherWriter;
     EXPECT_EQ(otherWriter.OpenLog(prompt, path), -1) << "the new file is locked like the first";
     log.CloseLog();
@@ -447,13 +407,11 @@ TEST_F(LogFileTest, LogRemovedOrRenamedGoesOnInANewFileOfItsName) {
   const std::string path = folder + "/site.log";
   ScriptedPrompt prompt;
   LogFile log;
-  int recordCount = 0;
   ASSERT_EQ(log.OpenLog(prompt, path), 0);
   std::filesystem::rename(folder, PathOf("stick-moved"));
-  EXPECT_EQ(log.LogRecord(kStamp, "1,", path, 1, recordCount), -1);
-  EXPECT_EQ(recordCount, 0);
+  EXPECT_EQ(log.AppendLine(FormatLogLine(kStamp, "1,")), -1);
   std::filesystem::create_directory(folder);
-  EXPECT_EQ(log.LogRecord(kStamp, "2,", path, 1, recordCount), kLogReopened);
+  EXPECT_EQ(log.AppendLine(FormatLogLine(kStamp, "2,")), kLogReopened);
   log.CloseLog();
   EXPECT_EQ(ReadAll(path), std::string(kStampedPrefix) + "2,\r\n");
   EXPECT_EQ(ReadAll(PathOf("stick-moved/site.log")), "");
