@@ -26,8 +26,9 @@ constexpr WORD kFlowLimitChars = 1;
 constexpr DWORD kWriteTimeoutPerByteMs = 100;
 constexpr DWORD kWriteTimeoutConstantMs = 500;
 // Longest wait of one ReadFile for a byte: a longer read waits in such
-// slices, and a wake is seen between two of them. A blocking read cannot be
-// cut short by another thread (Wine has no CancelSynchronousIo for it).
+// slices, and a wake is seen between two of them. Nothing relies on
+// cancelling a blocking read from another thread (CancelSynchronousIo),
+// which Wine's serial ports may not honour.
 constexpr int kReadSliceMs = 20;
 
 HANDLE HandleOf(SerialHandle port) { return reinterpret_cast<HANDLE>(port); }
