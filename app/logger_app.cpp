@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QTimer>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 
 #include "app/headless_responder.h"
@@ -86,6 +87,9 @@ BOOL CTESSAMPLENXLOGGERApp::InitInstance() {
 }
 
 int RunWindowProgram(const LoggerRunOptions& options, char* argv0) {
+  // A window photographed unattended: the offscreen platform, which needs
+  // no display, whatever the environment asks for.
+  if (options.headless) ::setenv("QT_QPA_PLATFORM", "offscreen", /*overwrite=*/1);
   CTESSAMPLENXLOGGERApp app;
   app.SetRunOptions(options);
   // Qt reads only the program name from the arguments.

@@ -1,8 +1,6 @@
 // The ZIP writer's source files, read through the program's I/O helper.
 #include "archive/zip_file.h"
 
-#include <fcntl.h>
-
 #include <utility>
 
 #include "platform/posix_io.h"
@@ -22,9 +20,9 @@ ZipFile& ZipFile::operator=(ZipFile&& other) noexcept {
 }
 
 ZipFile ZipFile::OpenExisting(const char* path) {
-  // O_NONBLOCK only matters for FIFOs and devices, which the writer then
+  // Not waiting only matters for FIFOs and devices, which the writer then
   // refuses; on a regular file reads block as usual.
-  return ZipFile(OpenFile(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  return ZipFile(OpenForReading(path, ReadOpenMode::kNeverWait));
 }
 
 size_t ZipFile::Read(uint8_t* buffer, size_t count, bool* failed) {

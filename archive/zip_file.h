@@ -1,4 +1,4 @@
-// The ZIP writer's source files on a POSIX descriptor: reads that are short
+// The ZIP writer's source files on a descriptor: reads that are short
 // only at the end of the file, and no partial success hidden from the
 // caller. The archive itself is written through platform/replacing_file.h.
 #pragma once

@@ -1,7 +1,7 @@
 // File time to Unix time and to DOS date and time.
 #include "archive/zip_times.h"
 
-#include <time.h>
+#include <chrono>
 
 #include "platform/file_status.h"
 
@@ -21,17 +21,20 @@ uint32_t UnixTimeField(uint64_t fileTime) {
 }
 
 uint32_t DosDateTime(uint64_t fileTime) {
-  // Calendar fields of the whole second the time falls in, as a calendar
-  // conversion of the file time gives them.
-  const time_t unixSeconds = static_cast<time_t>(fileTime / kFileTimeTicksPerSecond) -
-                             static_cast<time_t>(kFileTimeAtUnixEpoch / kFileTimeTicksPerSecond);
-  struct tm utc {};
-  if (gmtime_r(&unixSeconds, &utc) == nullptr) {
-    return 0;
-  }
-  const int year = utc.tm_year + 1900;
+  // Calendar fields of the whole second the time falls in, in UTC, by the
+  // proleptic Gregorian calendar (as the C library's gmtime counts).
+  using namespace std::chrono;
+  const sys_seconds moment{seconds{static_cast<int64_t>(fileTime / kFileTimeTicksPerSecond) -
+                                   static_cast<int64_t>(kFileTimeAtUnixEpoch / kFileTimeTicksPerSecond)}};
+  const sys_days day = floor<days>(moment);
+  const year_month_day date{day};
+  const hh_mm_ss clock{moment - day};
+  const int year = static_cast<int>(date.year());
   const int yearField = ((year - kDosEpochYear) % kDosYearSpan + kDosYearSpan) % kDosYearSpan;
-  const uint32_t date = static_cast<uint32_t>(yearField * 512 + (utc.tm_mon + 1) * 32 + utc.tm_mday);
-  const uint32_t time = static_cast<uint32_t>(utc.tm_hour * 2048 + utc.tm_min * 32 + utc.tm_sec / 2);
-  return date << 16 | time;
+  const uint32_t dateField =
+      static_cast<uint32_t>(yearField * 512 + static_cast<int>(unsigned(date.month())) * 32 +
+                            static_cast<int>(unsigned(date.day())));
+  const uint32_t timeField = static_cast<uint32_t>(
+      clock.hours().count() * 2048 + clock.minutes().count() * 32 + clock.seconds().count() / 2);
+  return dateField << 16 | timeField;
 }

@@ -10,7 +10,10 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
+#include "platform/posix_io.h"
+#include "platform/program_arguments.h"
 #include "plenx_version.h"
 
 inline constexpr int kExitBadArguments = 2;
@@ -48,11 +51,20 @@ inline int FinishEarlyParse(const CLI::App& app, const CLI::ParseError& error) {
   return RefuseArguments(app, error.what());
 }
 
-// Parses the command line into app's options. nullopt when the program goes
-// on; otherwise the exit status to end with (see FinishEarlyParse).
+// Makes the standard streams binary, so that every program writes and reads
+// the same bytes on every system, then parses the command line (on Windows
+// the wide-character one, see ProgramArguments) into app's options, with
+// "-" and "--" as the only option marks ("/x" is a file name on Windows
+// too). nullopt when the program goes on; otherwise the exit status to end
+// with (see FinishEarlyParse).
 inline std::optional<int> ParseCommandLine(CLI::App& app, int argc, char** argv) {
+  UseBinaryStandardStreams();
+  app.allow_windows_style_options(false);
+  std::vector<std::string> arguments = ProgramArguments(argc, argv);
+  std::vector<char*> pointers;
+  for (std::string& argument : arguments) pointers.push_back(argument.data());
   try {
-    app.parse(argc, argv);
+    app.parse(static_cast<int>(pointers.size()), pointers.data());
   } catch (const CLI::ParseError& error) {
     return FinishEarlyParse(app, error);
   }

@@ -1,6 +1,7 @@
 // The configuration file's name, from the executable's, and its lookup.
 #include "config/config_file_path.h"
 
+#include "platform/path_parts.h"
 #include "platform/regular_file.h"
 #include "platform/system_config_folders.h"
 #include "platform/user_config_folder.h"
@@ -8,12 +9,11 @@
 namespace {
 constexpr std::string_view kConfigExtension = ".ini";
 
-std::string InFolder(const std::string& folder) { return folder + '/' + std::string(kConfigFileName); }
+std::string InFolder(const std::string& folder) { return JoinPath(folder, kConfigFileName); }
 }  // namespace
 
 std::string ConfigFilePathForExecutable(std::string_view executablePath) {
-  const size_t slash = executablePath.rfind('/');
-  const size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
+  const size_t nameStart = FileNameStart(executablePath);
   const size_t dot = executablePath.rfind('.');
   std::string path(executablePath);
   if (dot != std::string_view::npos && dot > nameStart) path.erase(dot);

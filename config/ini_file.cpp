@@ -1,13 +1,11 @@
 // INI parsing, value lookup and reading of the configuration file.
 #include "config/ini_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <limits>
 
 #include "config/text_encoding.h"
+#include "platform/file_status.h"
 #include "platform/posix_io.h"
 
 namespace {
@@ -96,7 +94,7 @@ std::string DecodeConfigText(std::string_view bytes) {
 
 IniReadResult ReadIniFile(const std::string& path) {
   IniReadResult result;
-  const int fd = OpenFile(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  const int fd = OpenForReading(path, ReadOpenMode::kNeverWait);
   if (fd < 0) {
     // A file that is there but cannot be opened (no permission) is not the
     // same as no file: the user expects its settings and must hear why not.
@@ -107,11 +105,11 @@ IniReadResult ReadIniFile(const std::string& path) {
     return result;
   }
 
-  struct stat info {};
+  FileStatus info;
   std::optional<std::string> bytes;
   // Only a regular file: a FIFO or a device could block or never end.
-  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-    if (info.st_size > kMaxConfigFileBytes) {
+  if (ReadFileStatus(fd, path, info) && info.isRegularFile) {
+    if (info.sizeBytes > static_cast<uint64_t>(kMaxConfigFileBytes)) {
       result.status = IniReadStatus::kTooLarge;
     } else {
       // One byte more than allowed shows a file that grew while being read.

@@ -2,8 +2,6 @@
 // any size of log.
 #include "decode/log_record_reader.h"
 
-#include <fcntl.h>
-
 #include <cerrno>
 
 #include "decode/log_line.h"
@@ -22,7 +20,7 @@ LogRecordReader::~LogRecordReader() {
 }
 
 bool LogRecordReader::Open(const std::string& path) {
-  m_fd = OpenFile(path.c_str(), O_RDONLY | O_CLOEXEC);
+  m_fd = OpenForReading(path);
   return m_fd >= 0;
 }
 

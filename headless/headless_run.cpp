@@ -2,12 +2,9 @@
 // written, without a window.
 #include "headless/headless_run.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
-#include <csignal>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -16,6 +13,7 @@
 #include "decode/view_dump.h"
 #include "headless/headless_notes.h"
 #include "headless/run_summary.h"
+#include "platform/folder_files.h"
 #include "platform/full_path.h"
 #include "platform/termination_signals.h"
 #include "run/log_file.h"
@@ -32,14 +30,6 @@ using Clock = std::chrono::steady_clock;
 // with its terminating zero.
 constexpr size_t kMaxChosenPathBytes = 259;
 
-// The folder part of a path's bytes: "." when it has none.
-std::string FolderOf(const std::string& path) {
-  const size_t slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
 // The log file chosen as the window's save dialog takes it: a full path, in
 // an existing folder, that fits its buffer. Empty when taken, else why not.
 std::string LogFileRefusal(const std::string& chosen) {
@@ -47,9 +37,7 @@ std::string LogFileRefusal(const std::string& chosen) {
     return "cannot log to " + chosen + ": the path is longer than " + std::to_string(kMaxChosenPathBytes) +
            " bytes";
   }
-  struct stat folder {};
-  if (::stat(FolderOf(chosen).c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode))
-    return "cannot log to " + chosen + ": its folder does not exist";
+  if (!IsFolder(FolderOf(chosen))) return "cannot log to " + chosen + ": its folder does not exist";
   return {};
 }
 
@@ -150,7 +138,7 @@ class ViewPrinter {
 
 int RunHeadless(const HeadlessOptions& options, std::FILE* views, std::FILE* notes,
                 const std::string& program) {
-  std::signal(SIGPIPE, SIG_IGN);
+  IgnoreBrokenPipes();
   Wakeups wakeups;
   const TerminationSignalWatch signalWatch([&wakeups] { wakeups.Signalled(); });
   HeadlessNotes notesFace(notes, program, [&wakeups](const RunEnd& end) { wakeups.RunEnded(end); });

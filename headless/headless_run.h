@@ -41,8 +41,9 @@ inline constexpr int kExitRunNotWhole = 3;
 
 // Runs it: the views (UTF-8) go to `views`, every message and note to
 // `notes`, each note starting with `program` and a colon. Returns the exit
-// status. SIGINT, SIGTERM and SIGHUP end the run as Stop does; SIGPIPE is
-// ignored, so a reader of the views that goes away does not end the run
-// before its log is archived.
+// status. SIGINT, SIGTERM and SIGHUP (on Windows Ctrl+C, Ctrl+Break and the
+// console's closing) end the run as Stop does; SIGPIPE is ignored, so a
+// reader of the views that goes away does not end the run before its log is
+// archived.
 int RunHeadless(const HeadlessOptions& options, std::FILE* views, std::FILE* notes,
                 const std::string& program);

@@ -7,12 +7,14 @@
 #include <string_view>
 
 // Opens path for appending: created (mode 0666 before the umask) when
-// absent, never truncated, every write going to the file's end. The file is
-// then locked against other writers with an advisory exclusive lock, which
-// readers ignore; a file system without lock support gives an unlocked file.
-// Returns the descriptor (close-on-exec, closing it releases the lock), or
-// -1 with errno set; EWOULDBLOCK means another writer holds the file. When
-// created is given, it tells whether this open made the file.
+// absent, never truncated, every write going to the file's end. Other
+// writers are kept out while it is open; readers are not. On Linux the file
+// is locked with an advisory exclusive lock (a file system without lock
+// support gives an unlocked file); on Windows the open shares the file for
+// reading only, so that any other open for writing fails, and so do a
+// rename or removal of the file while it is open. Returns the descriptor (not inherited; closing it releases
+// the file), or -1 with errno set; EWOULDBLOCK means another writer holds the file. When created is given, it
+// tells whether this open made the file.
 int OpenLockedForAppend(const std::string& path, bool* created = nullptr);
 
 // Closes fd, opened by OpenLockedForAppend as path, and removes the file

@@ -3,7 +3,8 @@
 
 #include <string>
 
-// The absolute path of the running program's executable with symbolic links
-// resolved, as the kernel reports it (/proc/self/exe), in the file system's
-// bytes. Empty when the system cannot tell.
+// The absolute path of the running program's executable: on Linux with
+// symbolic links resolved, as the kernel reports it (/proc/self/exe), in the
+// file system's bytes; on Windows as the system loaded it
+// (GetModuleFileNameW), in WTF-8. Empty when the system cannot tell.
 std::string ExecutablePath();

@@ -7,7 +7,10 @@
 // True when searching the directory part of name (the current directory when
 // it has none) for its last component finds at least one entry of any kind:
 // files, directories, devices and dangling links all count. Only the last
-// component may hold wildcards. A name ending in '/' finds nothing.
+// component may hold wildcards. A name ending in '/' (on Windows also '\')
+// finds nothing. On Linux the pattern is matched by WildcardMatches; on
+// Windows by FindFirstFileW, with Windows' rules (letter case does not
+// count, and a pattern may also match an entry's short 8.3 name).
 bool DirectorySearchFindsEntry(const std::string& name);
 
 // Whether entryName matches pattern byte for byte, where '*' stands for any

@@ -1,5 +1,6 @@
 // Information about an open file as the ZIP writer records it (DOS attribute
-// bits, file times in 100-ns ticks, size), read with statx.
+// bits, file times in 100-ns ticks, size): read with statx on Linux, with
+// GetFileInformationByHandle on Windows.
 #pragma once
 
 #include <cstdint>
@@ -19,27 +20,30 @@ inline constexpr uint64_t kFileTimeAtUnixEpoch = 116444736000000000ull;
 inline constexpr uint64_t kFileTimeTicksPerSecond = 10000000ull;
 
 struct FileStatus {
-  // kFileAttribute* bits. Read-only when the owner may not write; hidden
-  // when the name starts with "."; directory for directories; archive for
-  // every regular file (the "not yet backed up" mark every newly written file
-  // carries). No file mode maps to the system attribute, so it is never set.
+  // kFileAttribute* bits. On Windows the file's own. On Linux: read-only
+  // when the owner may not write; hidden when the name starts with ".";
+  // directory for directories; archive for every regular file (the "not yet
+  // backed up" mark every newly written file carries); no file mode maps to
+  // the system attribute, so it is never set.
   uint32_t attributes = 0;
   // Only regular files are read as archive sources.
   bool isRegularFile = false;
-  // The owner may execute the file (mode bit S_IXUSR).
+  // The owner may execute the file (mode bit S_IXUSR); never on Windows,
+  // whose files have no such permission.
   bool ownerExecutable = false;
   // File times. Creation is the birth time where the file system records it,
-  // otherwise the status change time. Times before 1601 read as 0.
+  // otherwise (on Linux) the status change time. Times before 1601 read as 0.
   uint64_t creationTime = 0;
   uint64_t lastAccessTime = 0;
   uint64_t lastWriteTime = 0;
   uint64_t sizeBytes = 0;
-  // Device and inode number: two open files are the same file when both match.
+  // Device and inode number (on Windows the volume's serial number and the
+  // file's index): two open files are the same file when both match.
   uint64_t deviceId = 0;
   uint64_t inode = 0;
 };
 
 // Reads the status of the open file fd. path is the name it was opened by;
-// only its last component is used, for the hidden attribute. Returns false,
-// with errno set, when the status cannot be read.
+// only its last component is used, for the hidden attribute on Linux.
+// Returns false, with errno set, when the status cannot be read.
 bool ReadFileStatus(int fd, std::string_view path, FileStatus& status);

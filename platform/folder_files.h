@@ -33,6 +33,9 @@ bool RemoveFile(const std::string& path);
 // it, so nothing is reported.
 void FlushFolder(const std::string& folder);
 
+// True when path names an existing folder (a link to one included).
+bool IsFolder(const std::string& path);
+
 // The folder part of path ("." for a bare name, "/" for a file in the root).
 std::string FolderOf(const std::string& path);
 // The name part of path: what follows its last "/".

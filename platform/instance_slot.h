@@ -4,9 +4,10 @@
 
 // Slot n is held through a lock on the file window-<n>.lock in the user's
 // runtime folder ($XDG_RUNTIME_DIR/plenx-logger when that is an absolute
-// path, else the program's configuration folder). The lock goes with the
-// process, however it ends, so a slot is never held by a program that
-// has gone.
+// path, else the program's configuration folder; on Windows the state
+// folder, UserStateFolder(), and an open that shares the file with nobody
+// is the lock). The lock goes with the process, however it ends, so a slot
+// is never held by a program that has gone.
 class InstanceSlot {
  public:
   // Takes the lowest of `slots` slots no other running instance holds; 0

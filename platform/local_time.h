@@ -18,10 +18,13 @@ struct LocalTime {
   auto operator<=>(const LocalTime&) const = default;
 };
 
-// The current local time under the process's time zone (TZ). Any thread.
+// The current local time: on Linux under the process's time zone (TZ), on
+// Windows under the system's (GetLocalTime). Any thread.
 LocalTime ReadLocalTime();
 
-// The local time of moment (seconds and nanoseconds since the epoch); the
-// sub-millisecond part is cut off, not rounded, so a stamp never runs ahead of
-// the clock. The epoch (in fields) when the moment cannot be converted.
+// The local time of moment (seconds and nanoseconds since the epoch), in the
+// same zone as ReadLocalTime, with the daylight-saving rule of that date;
+// the sub-millisecond part is cut off, not rounded, so a stamp never runs
+// ahead of the clock. The epoch (in fields) when the moment cannot be
+// converted.
 LocalTime LocalTimeAt(const timespec& moment);

@@ -1,12 +1,8 @@
-// System calls on file descriptors, retried after signals and continued
-// after partial transfers.
-#include "platform/posix_io.h"
-
-#include <fcntl.h>
-#include <unistd.h>
-
+// Whole transfers over the system's single reads and writes.
 #include <algorithm>
 #include <cerrno>
+
+#include "platform/posix_io.h"
 
 namespace {
 
@@ -15,43 +11,12 @@ constexpr size_t kReadChunkBytes = 64 * 1024;
 
 }  // namespace
 
-int OpenFile(const char* path, int flags, mode_t mode) {
-  return RetryOnInterrupt([&] { return open(path, flags, mode); });
-}
-
-bool CloseFile(int fd) { return close(fd) == 0; }
-
-ssize_t ReadSome(int fd, void* buffer, size_t count) {
-  return RetryOnInterrupt([&] { return read(fd, buffer, count); });
-}
-
-ssize_t WriteSome(int fd, const void* bytes, size_t count) {
-  return RetryOnInterrupt([&] { return write(fd, bytes, count); });
-}
-
 size_t WriteAll(int fd, const void* bytes, size_t count) {
   const auto* next = static_cast<const char*>(bytes);
   size_t done = 0;
   while (done < count) {
     const ssize_t written = WriteSome(fd, next + done, count - done);
     // A write that accepts nothing would repeat for ever; it counts as full.
-    if (written == 0) errno = ENOSPC;
-    if (written <= 0) break;
-    done += static_cast<size_t>(written);
-  }
-  return done;
-}
-
-bool SyncFile(int fd) {
-  return RetryOnInterrupt([&] { return fsync(fd); }) == 0;
-}
-
-size_t WriteAllAt(int fd, const void* bytes, size_t count, uint64_t offset) {
-  const auto* next = static_cast<const char*>(bytes);
-  size_t done = 0;
-  while (done < count) {
-    const ssize_t written = RetryOnInterrupt(
-        [&] { return pwrite(fd, next + done, count - done, static_cast<off_t>(offset + done)); });
     if (written == 0) errno = ENOSPC;
     if (written <= 0) break;
     done += static_cast<size_t>(written);

@@ -30,9 +30,44 @@ auto RetryOnInterrupt(SystemCall call) {
   return result;
 }
 
+// The descriptors of the standard streams.
+inline constexpr int kStandardInput = 0;
+inline constexpr int kStandardOutput = 1;
+inline constexpr int kStandardError = 2;
+
 // open(2) of path with flags (O_CLOEXEC is the caller's to give); mode only
-// counts with O_CREAT. The descriptor, or -1 with errno set.
+// counts with O_CREAT. The descriptor, or -1 with errno set. On Windows the
+// flags the C runtime knows (O_RDONLY, O_WRONLY, O_RDWR, O_CREAT, O_EXCL,
+// O_TRUNC, O_APPEND) count; the descriptor is binary and not inherited, and
+// other programs may read, write, rename and remove the file meanwhile, as
+// on Linux. Code outside the platform layer uses the calls below, which
+// need no flags.
 int OpenFile(const char* path, int flags, mode_t mode = 0);
+
+// What OpenForReading does with a FIFO or device in the file's place.
+enum class ReadOpenMode {
+  // Opens it as it is: a FIFO's open waits for a writer, its reads for data.
+  kFollowStreams,
+  // Never waits for one: for callers that read regular files only and
+  // check the descriptor for one (ReadFileStatus).
+  kNeverWait,
+};
+
+// Opens path for reading from its start, not inherited by the programs this
+// one starts, without making a terminal the controlling one. The
+// descriptor, or -1 with errno set.
+int OpenForReading(const std::string& path, ReadOpenMode mode = ReadOpenMode::kFollowStreams);
+
+// Creates path for writing (read and write permission for everyone the
+// umask allows), emptying a file of that name. The descriptor, or -1 with
+// errno set.
+int CreateForWriting(const std::string& path);
+
+// Makes the standard streams carry bytes unchanged. Windows' C runtime
+// would otherwise turn every "\n" written into CR LF and stop reading at a
+// Ctrl-Z; on Linux there is nothing to do. Programs that write or read data
+// on them call it first.
+void UseBinaryStandardStreams();
 
 // Closes fd once. Never retried: Linux releases the descriptor even when
 // close reports EINTR, and a second close could hit a descriptor another

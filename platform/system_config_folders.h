@@ -8,4 +8,7 @@
 // ':'), most important first; /etc/xdg/plenx-logger when the variable is
 // unset or empty. Relative and empty entries are skipped, as the XDG base
 // directory rules ask. No trailing "/".
+// On Windows the one folder %PROGRAMDATA%\plenx-logger (the shell's
+// program data folder when PROGRAMDATA is not an absolute path), none when
+// neither gives one.
 std::vector<std::string> SystemConfigFolders();

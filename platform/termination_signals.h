@@ -1,14 +1,20 @@
-// SIGINT, SIGTERM and SIGHUP turned into an orderly end: a call on a thread
-// of the watch's own instead of the end of the process, so that a run is
-// stopped and its log archived first.
+// SIGINT, SIGTERM and SIGHUP (on Windows the console's Ctrl+C, Ctrl+Break,
+// close, log-off and shut-down events) turned into an orderly end: a call on
+// a thread of the watch's own instead of the end of the process, so that a
+// run is stopped and its log archived first.
 #pragma once
 
 #include <functional>
 #include <thread>
 
-// While it exists, each of the three signals runs `onSignal` on the
-// watch's thread (one call per delivery, never two at once). One watch at
-// a time; create and destroy it on one thread.
+// While it exists, each of the signals runs `onSignal` on the watch's
+// thread (one call per delivery, never two at once). One watch at a time;
+// create and destroy it on one thread.
+//
+// Windows ends a process whose console is closed (or whose user logs off, or
+// whose machine shuts down) once the handler of that event returns, and
+// after a time limit of its own even if it does not (5 s for a closed
+// console): the handler waits, so the program has that long to end.
 class TerminationSignalWatch {
  public:
   explicit TerminationSignalWatch(std::function<void()> onSignal);
@@ -19,8 +25,8 @@ class TerminationSignalWatch {
   TerminationSignalWatch(const TerminationSignalWatch&) = delete;
   TerminationSignalWatch& operator=(const TerminationSignalWatch&) = delete;
 
-  // False when the watch could not be set up (no pipe or thread): the
-  // signals then keep their default handling.
+  // False when the watch could not be set up (no pipe, handler or thread):
+  // the signals then keep their default handling.
   bool Active() const { return m_thread.joinable(); }
 
  private:
@@ -29,3 +35,7 @@ class TerminationSignalWatch {
   std::function<void()> m_onSignal;
   std::thread m_thread;
 };
+
+// Makes a write to a pipe whose reader is gone fail (EPIPE) instead of
+// ending the program (Linux's SIGPIPE; Windows never ends a program for it).
+void IgnoreBrokenPipes();

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build and the tests need, and with
-# --packaging also those scripts/package.sh needs; does nothing when they
-# are all present. Runs apt-get as root, through sudo otherwise.
+# Installs the Debian 12 packages the build and the tests need, with
+# --packaging also those scripts/package.sh needs, and with --windows those
+# of the Windows build and its tests; does nothing when they are all
+# present. Runs apt-get as root, through sudo otherwise.
 set -euo pipefail
 
 # What each package is for; nothing else is used.
@@ -37,10 +38,27 @@ packages=(
   x11-utils        # xprop and xwininfo: what the window manager did
   imagemagick      # import: screenshots of those tests
 )
-# scripts/package.sh adds the package checker.
-if [ "${1:-}" = "--packaging" ]; then
-  packages+=(lintian)
-fi
+# scripts/package.sh adds the package checker; the Windows build
+# (scripts/build-windows.sh, and the Windows stage of scripts/test.sh) the
+# cross compiler, GoogleTest's sources and Wine.
+for set in "$@"; do
+  case "$set" in
+    --packaging)
+      packages+=(lintian)
+      ;;
+    --windows)
+      packages+=(
+        g++-mingw-w64-x86-64-posix  # the cross compiler: GCC 12 for 64-bit Windows with std::thread
+        googletest                  # GoogleTest's sources, built with the cross compiler
+        wine64                      # runs the Windows tests (/usr/lib/wine/wine64)
+      )
+      ;;
+    *)
+      echo "usage: install-deps.sh [--packaging] [--windows]" >&2
+      exit 2
+      ;;
+  esac
+done
 
 missing=()
 for package in "${packages[@]}"; do

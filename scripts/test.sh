@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs what the build needs, checks the formatting, builds, and runs every
 # test: the same tests under AddressSanitizer and UndefinedBehaviorSanitizer
-# (build-asan/), the threaded code under ThreadSanitizer (build-tsan/), and
-# last the normal build (build/, warnings as errors), whose CTest summary ends
-# the output. --quick checks the formatting and runs only the normal build.
+# (build-asan/), the threaded code under ThreadSanitizer (build-tsan/), the
+# Windows build (build-windows/, cross-built with mingw-w64) with the core's
+# tests under Wine and its programs against the Linux ones, and last the
+# normal build (build/, warnings as errors), whose CTest summary ends the
+# output. --quick checks the formatting and runs only the normal build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,7 +14,11 @@ quick=0
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 
-scripts/install-deps.sh
+if [ "$quick" -eq 0 ]; then
+  scripts/install-deps.sh --windows
+else
+  scripts/install-deps.sh
+fi
 
 echo "== Formatting =="
 scripts/check-format.sh
@@ -55,6 +61,13 @@ if [ "$quick" -eq 0 ]; then
   done
   TSAN_OPTIONS="halt_on_error=1 ignore_noninstrumented_modules=1" build-tsan/tests/archive_tests --gtest_brief=1 \
     --gtest_filter='DeflateSpeculationTest.*-DeflateSpeculationTest.WorkersWriteTheStreamOfOneThread'
+fi
+
+if [ "$quick" -eq 0 ]; then
+  # The programs of the normal build are what the Windows ones must match.
+  echo "== Windows: the cross build, its tests under Wine =="
+  PLENX_LINUX_BIN_DIR="$PWD/build/bin" scripts/build-windows.sh
+  (cd build-windows && ctest --output-on-failure -j"$jobs")
 fi
 
 echo "== Tests =="

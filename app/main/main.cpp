@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <optional>
 #include <string>
 
@@ -140,8 +139,5 @@ int main(int argc, char** argv) {
     headless.upkeep = options.upkeep;
     return RunHeadless(headless, stdout, stderr, kProgramName);
   }
-  // A window photographed unattended: the offscreen platform, which needs
-  // no display, whatever the environment asks for.
-  if (options.headless) ::setenv("QT_QPA_PLATFORM", "offscreen", /*overwrite=*/1);
   return RunWindowProgram(options, argv[0]);
 }

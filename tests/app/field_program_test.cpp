@@ -20,6 +20,7 @@
 #include "link/frame_encoder.h"
 #include "tests/app/dialog_probe.h"
 #include "tests/link/pty_line.h"
+#include "tests/support/child_exit.h"
 #include "tests/support/run_command.h"
 #include "tests/support/wait.h"
 

@@ -14,6 +14,7 @@
 #include "config/persisted_settings.h"
 #include "platform/serial_port_name.h"
 #include "tests/app/dialog_probe.h"
+#include "tests/support/child_exit.h"
 #include "tests/support/wait.h"
 
 extern char** environ;

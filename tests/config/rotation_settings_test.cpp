@@ -5,13 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "config/persisted_settings.h"
-#include "tests/support/scoped_env.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/settings_sandbox.h"
 
 namespace {
 
@@ -52,8 +49,8 @@ TEST(RotationSettings, RotationTextReadsAndWritesBack) {
 }
 
 TEST(RotationSettings, RememberedAsWrittenDefaultsOtherwise) {
-  const TempFolder home;
-  const ScopedEnv configHome("XDG_CONFIG_HOME", home.path().c_str());
+  const SettingsSandbox settings;
+  ASSERT_TRUE(settings.Active());
   EXPECT_EQ(ReadRotationSettings(), RotationSettings{});
   EXPECT_EQ(RotationSettings{}.minFreeMB, kDefaultMinFreeMB);
 

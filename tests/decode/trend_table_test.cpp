@@ -3,9 +3,7 @@
 // lines that are no records are skipped and named; a range goes out as CSV.
 #include "decode/trend_table.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <random>
@@ -19,6 +17,7 @@
 #include "decode/time_stamp.h"
 #include "decode/trend_csv.h"
 #include "decode/trend_log_reader.h"
+#include "platform/posix_io.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -55,10 +54,10 @@ std::vector<std::string> VariedRecords(int count) {
 TrendLogReport ReadLog(const std::string& log, TrendTable& table) {
   TempFolder folder;
   const std::string path = folder.Write("site.log", log);
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  const int fd = OpenForReading(path);
   EXPECT_GE(fd, 0);
   const TrendLogReport report = ReadTrendLog(fd, log.size(), table);
-  close(fd);
+  CloseFile(fd);
   return report;
 }
 

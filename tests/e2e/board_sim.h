@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "tests/e2e/logger_process.h"
+#include "tests/support/child_exit.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/wait.h"
 

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "tests/link/pty_line.h"
+#include "tests/support/child_exit.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/wait.h"

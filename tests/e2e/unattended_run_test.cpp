@@ -23,6 +23,7 @@
 #include "platform/local_time.h"
 #include "tests/e2e/board_sim.h"
 #include "tests/e2e/logger_process.h"
+#include "tests/support/child_exit.h"
 #include "tests/support/run_command.h"
 
 namespace {

@@ -15,6 +15,7 @@
 #include "decode/log_line.h"
 #include "decode/record_decoder.h"
 #include "decode/time_stamp.h"
+#include "platform/system_error_text.h"
 #include "tests/support/run_records.h"
 #include "tests/support/simulated_log.h"
 #include "tools/plenx-board-sim/scenario.h"
@@ -208,7 +209,8 @@ TEST(EventFaceTest, TheRunsOwnEvents) {
       "12000 /Line: COMMUNICATION ERROR -> Receiving (cleared)",
       "12480 OUTDOOR/Working Mode: Heat -> Cool (state)",
       "22480 /Line: Receiving -> COMMUNICATION ERROR (fault)",
-      "23000 /COM9: Open -> Lost (input/output error) (fault)",
+      // "input/output error" on Linux; the system's own words elsewhere.
+      "23000 /COM9: Open -> Lost (" + SystemErrorText(EIO) + ") (fault)",
       "24000 /COM9: Lost -> Open (cleared)",
       "25000 /Line: COMMUNICATION ERROR -> Receiving (cleared)",
       "26000 /Run: Started -> Stopped (state)",

@@ -24,8 +24,8 @@
 #include "link/frame_encoder.h"
 #include "link/simple_protocol.h"
 #include "tests/link/pty_line.h"
+#include "tests/support/child_exit.h"
 #include "tests/support/record_queue.h"
-#include "tests/support/wait.h"
 
 extern char** environ;
 

@@ -373,13 +373,13 @@ TEST_F(PlenxExport, FilesThatCannotBeReadOrWrittenExitWithOne) {
     std::string error;
   } cases[] = {
       {m_folder.Path("none.log") + ini, 1,
-       "cannot open " + m_folder.Path("none.log") + ": No such file or directory"},
-      {m_folder.path() + ini, 1, "cannot read " + m_folder.path() + ": Is a directory"},
+       "cannot open " + m_folder.Path("none.log") + ": no such file or directory"},
+      {m_folder.path() + ini, 1, "cannot read " + m_folder.path() + ": is a directory"},
       {log + " --ini " + m_folder.Path("none.ini"), 1,
-       "cannot read " + m_folder.Path("none.ini") + ": No such file"},
+       "cannot read " + m_folder.Path("none.ini") + ": no such file"},
       {log + ini + " -o " + m_folder.Path("none/site.csv"), 1,
-       "cannot write " + m_folder.Path("none/site.csv") + ": No such file or directory"},
-      {log + ini + " -o /dev/full", 1, "cannot write /dev/full: No space left on device"},
+       "cannot write " + m_folder.Path("none/site.csv") + ": no such file or directory"},
+      {log + ini + " -o /dev/full", 1, "cannot write /dev/full: no space left on device"},
       // The log given as its own output would be emptied: refused, untouched.
       {log + ini + " -o " + log, 2, "the output " + log + " is the log itself"},
   };
@@ -395,7 +395,7 @@ TEST_F(PlenxExport, FilesThatCannotBeReadOrWrittenExitWithOne) {
   const int status = std::system(
       (std::string(PLENX_BIN_DIR) + "/plenx-export " + log + ini + " >/dev/full 2>" + err).c_str());
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1);
-  EXPECT_EQ(ReadFileBytes(err), "plenx-export: cannot write standard output: No space left on device\n");
+  EXPECT_EQ(ReadFileBytes(err), "plenx-export: cannot write standard output: no space left on device\n");
 }
 
 // Without --ini the table follows the window's configuration file,

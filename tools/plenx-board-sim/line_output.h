@@ -1,20 +1,25 @@
-// The simulator's end of the serial line: a pseudo-terminal it creates, or
-// an existing serial device.
+// The simulator's end of the serial line: a pseudo-terminal it creates
+// (Linux only), or an existing serial device.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
+
+#include "platform/serial_port.h"
 
 class LineOutput {
  public:
   // A new pseudo-terminal, raw from the start so that no byte is ever
   // translated, also before the logger opens it. Its slave side stays open
   // here too, so the terminal outlives every Stop and Start of the logger.
-  // nullopt with error set when none can be created.
+  // nullopt with error set when none can be created (always on Windows,
+  // which has no pseudo-terminals).
   static std::optional<LineOutput> CreatePty(std::string& error);
-  // An existing serial device, set to raw 9600 baud 8N1.
+  // An existing serial device (a COM port name or a device path), set to
+  // raw 9600 baud 8N1.
   static std::optional<LineOutput> OpenDevice(const std::string& path, std::string& error);
 
   LineOutput(LineOutput&& other) noexcept;
@@ -39,10 +44,20 @@ class LineOutput {
   bool Drain();
 
  private:
-  LineOutput(int writeFd, int heldSlaveFd, std::string devicePath);
+  LineOutput(SerialHandle device, int ptyMaster, int heldSlaveFd, std::string devicePath);
 
-  int m_writeFd = -1;
-  // The pseudo-terminal's slave, held open; -1 for a device.
+  // What the line takes of bytes, waiting a little for room: the count, 0
+  // when it stayed full, -1 on a failure.
+  std::ptrdiff_t WriteNow(std::span<const uint8_t> bytes);
+  std::ptrdiff_t WritePtyNow(std::span<const uint8_t> bytes);
+  bool DrainPty();
+  void ClosePty();
+
+  // The device; kInvalidSerialHandle for a pseudo-terminal.
+  SerialHandle m_device = kInvalidSerialHandle;
+  // The pseudo-terminal's master, written to, and its slave, held open; -1
+  // for a device.
+  int m_ptyMaster = -1;
   int m_heldSlaveFd = -1;
   std::string m_devicePath;
 };

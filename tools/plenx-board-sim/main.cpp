@@ -1,10 +1,10 @@
 // plenx-board-sim: stands in for the installation's control board, writing
 // telemetry frames to a pseudo-terminal or a serial device at 9600 baud.
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
+#include <limits>
 #include <optional>
 #include <random>
 #include <span>
@@ -17,7 +17,9 @@
 #include "line_output.h"
 #include "link/frame_encoder.h"
 #include "link/frame_format.h"
+#include "platform/posix_io.h"
 #include "platform/serial_port.h"
+#include "platform/system_error_text.h"
 #include "scenario.h"
 #include "sim_options.h"
 #include "stop_signal.h"
@@ -118,12 +120,18 @@ int RunFrames(const SimOptions& options, LineOutput& line, uint32_t seed) {
 }
 
 int RunReplay(const std::string& path, LineOutput& line) {
-  std::ifstream capture(path, std::ios::binary);
-  if (!capture) {
-    std::fprintf(stderr, "plenx-board-sim: cannot read %s\n", path.c_str());
+  const int capture = OpenForReading(path);
+  std::optional<std::string> read;
+  if (capture >= 0) {
+    read = ReadToEnd(capture, std::numeric_limits<size_t>::max());
+    CloseFile(capture);
+  }
+  if (!read) {
+    std::fprintf(stderr, "plenx-board-sim: cannot read %s: %s\n", path.c_str(),
+                 SystemErrorText(errno).c_str());
     return kExitFailure;
   }
-  const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(capture), std::istreambuf_iterator<char>()};
+  const std::vector<uint8_t> bytes(read->begin(), read->end());
   Clock::time_point lineClock = Clock::now();
   if (!SendPaced(line, bytes, lineClock)) {
     return StopRequested() ? kExitOk : kExitFailure;

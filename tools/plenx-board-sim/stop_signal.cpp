@@ -1,7 +1,5 @@
-// Signal-driven stop flag for the simulator's main loop.
+// The simulator's stop flag and the sleeps that watch it.
 #include "stop_signal.h"
-
-#include <signal.h>
 
 #include <algorithm>
 #include <atomic>
@@ -15,17 +13,9 @@ constexpr std::chrono::milliseconds kStopPollInterval{20};
 std::atomic<bool> g_stopRequested{false};
 static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
 
-void OnStopSignal(int) { g_stopRequested.store(true); }
-
 }  // namespace
 
-void InstallStopSignalHandlers() {
-  struct sigaction action {};
-  action.sa_handler = OnStopSignal;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
-}
+void RequestStop() { g_stopRequested.store(true); }
 
 bool StopRequested() { return g_stopRequested.load(); }
 

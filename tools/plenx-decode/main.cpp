@@ -4,12 +4,8 @@
 // decoder is never reset). Output: "<unit index>\t<record text>\n" per valid
 // frame. Exit 0 on success, 1 when the capture cannot be read or the output
 // cannot be written, 2 for bad arguments.
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +15,7 @@
 #include "link/frame_format.h"
 #include "link/record_text.h"
 #include "platform/posix_io.h"
+#include "platform/system_error_text.h"
 #include "tools/plenx-decode/decode_options.h"
 
 namespace {
@@ -30,8 +27,8 @@ constexpr size_t kOutputFlushBytes = 1 << 20;
 // Writes and empties output; false, after a message, when standard output
 // refused it.
 bool Flush(std::string& output) {
-  if (WriteAll(STDOUT_FILENO, output) < output.size()) {
-    std::fprintf(stderr, "plenx-decode: cannot write the output: %s\n", std::strerror(errno));
+  if (WriteAll(kStandardOutput, output) < output.size()) {
+    std::fprintf(stderr, "plenx-decode: cannot write the output: %s\n", SystemErrorText(errno).c_str());
     return false;
   }
   output.clear();
@@ -46,9 +43,10 @@ int main(int argc, char** argv) {
   AddDecodeOptions(app, options);
   if (const std::optional<int> exitStatus = ParseCommandLine(app, argc, argv)) return *exitStatus;
   const bool fromStdin = options.input == "-";
-  const int in = fromStdin ? STDIN_FILENO : OpenFile(options.input.c_str(), O_RDONLY | O_CLOEXEC);
+  const int in = fromStdin ? kStandardInput : OpenForReading(options.input);
   if (in < 0) {
-    std::fprintf(stderr, "plenx-decode: cannot open %s: %s\n", options.input.c_str(), std::strerror(errno));
+    std::fprintf(stderr, "plenx-decode: cannot open %s: %s\n", options.input.c_str(),
+                 SystemErrorText(errno).c_str());
     return 1;
   }
 
@@ -60,7 +58,7 @@ int main(int argc, char** argv) {
     const ssize_t got = ReadSome(in, chunk.data(), chunk.size());
     if (got < 0) {
       std::fprintf(stderr, "plenx-decode: cannot read %s: %s\n",
-                   fromStdin ? "standard input" : options.input.c_str(), std::strerror(errno));
+                   fromStdin ? "standard input" : options.input.c_str(), SystemErrorText(errno).c_str());
       return 1;
     }
     if (got == 0) break;

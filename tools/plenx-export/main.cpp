@@ -5,12 +5,9 @@
 // flat for any log size. Exit 0 when the log was read (lines that are not
 // log lines are skipped with a warning), 1 when the log, the configuration
 // file or the output could not be read or written, 2 for bad arguments.
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -23,7 +20,10 @@
 #include "decode/log_record_line.h"
 #include "decode/record_fields.h"
 #include "platform/executable_path.h"
+#include "platform/folder_files.h"
+#include "platform/path_parts.h"
 #include "platform/posix_io.h"
+#include "platform/system_error_text.h"
 #include "tools/plenx-export/csv_table.h"
 #include "tools/plenx-export/export_files.h"
 #include "tools/plenx-export/export_options.h"
@@ -45,9 +45,8 @@ constexpr const char* kLoggerProgram = "plenx-logger";
 // per-user or a system configuration folder. Empty when there is none.
 std::string WindowConfigPath() {
   const std::string executable = ExecutablePath();
-  const size_t slash = executable.rfind('/');
-  return FindConfigFile(slash == std::string::npos ? std::string()
-                                                   : executable.substr(0, slash + 1) + kLoggerProgram);
+  const size_t nameStart = FileNameStart(executable);
+  return FindConfigFile(nameStart == 0 ? std::string() : executable.substr(0, nameStart) + kLoggerProgram);
 }
 
 // Skipped lines: the first few reported with their line number and reason,
@@ -94,7 +93,7 @@ class Output {
 
   bool Open() {
     if (!IsFile()) {
-      m_fd = STDOUT_FILENO;
+      m_fd = kStandardOutput;
       return true;
     }
     m_fd = CreateForWriting(m_path);
@@ -122,7 +121,7 @@ class Output {
 
   bool Failed() const {
     std::fprintf(stderr, "plenx-export: cannot write %s: %s\n", IsFile() ? m_path.c_str() : "standard output",
-                 std::strerror(errno));
+                 SystemErrorText(errno).c_str());
     return false;
   }
 
@@ -141,7 +140,7 @@ bool LoadConfig(const ExportOptions& options, LoggerConfig& config) {
     const int fd = OpenForReading(options.iniPath);
     if (fd < 0) {
       std::fprintf(stderr, "plenx-export: cannot read %s: %s\n", options.iniPath.c_str(),
-                   std::strerror(errno));
+                   SystemErrorText(errno).c_str());
       return false;
     }
     CloseFile(fd);
@@ -166,7 +165,8 @@ bool ReadLog(int in, const std::string& logName, Output& output, std::string& cs
   for (;;) {
     const ssize_t got = ReadSome(in, chunk.data(), chunk.size());
     if (got < 0) {
-      std::fprintf(stderr, "plenx-export: cannot read %s: %s\n", logName.c_str(), std::strerror(errno));
+      std::fprintf(stderr, "plenx-export: cannot read %s: %s\n", logName.c_str(),
+                   SystemErrorText(errno).c_str());
       return false;
     }
     if (got == 0) break;
@@ -257,9 +257,10 @@ int main(int argc, char** argv) {
 
   const bool fromStandardInput = options.logPath == "-";
   const std::string logName = fromStandardInput ? "standard input" : options.logPath;
-  const int in = fromStandardInput ? STDIN_FILENO : OpenForReading(options.logPath);
+  const int in = fromStandardInput ? kStandardInput : OpenForReading(options.logPath);
   if (in < 0) {
-    std::fprintf(stderr, "plenx-export: cannot open %s: %s\n", logName.c_str(), std::strerror(errno));
+    std::fprintf(stderr, "plenx-export: cannot open %s: %s\n", logName.c_str(),
+                 SystemErrorText(errno).c_str());
     return kExitFailure;
   }
   if (!options.outputPath.empty() && options.outputPath != "-" && IsSameFile(in, options.outputPath)) {

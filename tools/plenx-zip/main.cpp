@@ -9,6 +9,7 @@
 
 #include "archive/zip_writer.h"
 #include "cli/command_line.h"
+#include "platform/path_parts.h"
 
 namespace {
 
@@ -21,12 +22,6 @@ struct Addition {
   std::string entryName;
   std::string sourcePath;
 };
-
-// The last component of path: what follows its last "/".
-std::string FileNameOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 }  // namespace
 
@@ -55,7 +50,7 @@ int main(int argc, char** argv) {
   for (size_t i = 0; i < app.parse_order().size(); ++i) {
     const CLI::Option* option = app.parse_order()[i];
     if (option == plain) {
-      additions.push_back({FileNameOf(sources[nextPlain]), sources[nextPlain]});
+      additions.push_back({std::string(FileNameOf(sources[nextPlain])), sources[nextPlain]});
       ++nextPlain;
     } else if (option == as) {
       additions.push_back({renamed[nextRenamed].first, renamed[nextRenamed].second});

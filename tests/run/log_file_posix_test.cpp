@@ -1,8 +1,8 @@
 // The log file on the real file system: append prompt, open and lock, whole
 // lines, the LOGEVERY rule, write errors.
-#include "run/log_file.h"
 #include "decode/log_line.h"
 #include "platform/posix_io.h"
+#include "run/log_file.h"
 #include "tests/support/temp_folder.h"
 
 #include <fcntl.h>

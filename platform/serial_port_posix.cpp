@@ -1,5 +1,5 @@
 // Serial ports through termios: exclusive open, raw line settings, timed
-// one-byte reads.
+// one-byte reads. A SerialHandle is the port's file descriptor.
 #include "platform/serial_port.h"
 
 #include <fcntl.h>
@@ -76,7 +76,8 @@ SerialHandle OpenSerialPort(const std::string& portPath, int* openError) {
   return port;
 }
 
-bool ConfigureSerialLine(SerialHandle port, int baudRate) {
+bool ConfigureSerialLine(SerialHandle handle, int baudRate) {
+  const int port = static_cast<int>(handle);
   const speed_t speed = SpeedCode(baudRate);
   termios line{};
   if (speed == B0 || tcgetattr(port, &line) != 0) {
@@ -97,12 +98,14 @@ bool ConfigureSerialLine(SerialHandle port, int baudRate) {
   return RetryOnInterrupt([&] { return tcsetattr(port, TCSANOW, &line); }) == 0;
 }
 
-bool LowerModemLines(SerialHandle port) {
+bool LowerModemLines(SerialHandle handle) {
+  const int port = static_cast<int>(handle);
   const int lines = TIOCM_RTS | TIOCM_DTR;
   return ioctl(port, TIOCMBIC, &lines) == 0;
 }
 
-int ReadSerialByte(SerialHandle port, uint8_t& byte, int timeoutMs, const SerialReadWake* wake) {
+int ReadSerialByte(SerialHandle handle, uint8_t& byte, int timeoutMs, const SerialReadWake* wake) {
+  const int port = static_cast<int>(handle);
   using Clock = std::chrono::steady_clock;
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
   // Within a frame the next byte is usually there already: try to read it
@@ -111,7 +114,7 @@ int ReadSerialByte(SerialHandle port, uint8_t& byte, int timeoutMs, const Serial
   ssize_t count = ReadSome(port, &byte, 1);
   if (count == 1) return 1;
   if (count < 0 && errno != EAGAIN) return -1;
-  const int wakeHandle = wake != nullptr ? wake->Handle() : -1;
+  const int wakeHandle = wake != nullptr ? static_cast<int>(wake->Handle()) : -1;
   pollfd requests[] = {{port, POLLIN, 0}, {wakeHandle, POLLIN, 0}};
   const nfds_t watched = wakeHandle >= 0 ? 2 : 1;
   const int ready = RetryOnInterrupt([&] {
@@ -134,24 +137,45 @@ int ReadSerialByte(SerialHandle port, uint8_t& byte, int timeoutMs, const Serial
   return 0;
 }
 
-SerialReadWake::SerialReadWake() : m_fd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+std::ptrdiff_t WriteSerialBytes(SerialHandle handle, const uint8_t* bytes, size_t count) {
+  const int port = static_cast<int>(handle);
+  // The port is non-blocking: a full line answers EAGAIN at once, and is
+  // waited for once.
+  ssize_t written = WriteSome(port, bytes, count);
+  if (written < 0 && errno == EAGAIN) {
+    pollfd request{port, POLLOUT, 0};
+    // Not retried: a stop signal that interrupts the wait is seen at once.
+    poll(&request, 1, kSerialWriteWaitMs);
+    written = WriteSome(port, bytes, count);
+    if (written < 0 && errno == EAGAIN) return 0;
+  }
+  return written;
+}
+
+bool DrainSerialLine(SerialHandle handle) {
+  // Not retried: a stop signal that interrupts the wait ends it.
+  return tcdrain(static_cast<int>(handle)) == 0;
+}
+
+SerialReadWake::SerialReadWake() : m_handle(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
 
 SerialReadWake::~SerialReadWake() {
-  if (m_fd >= 0) CloseFile(m_fd);
+  if (m_handle >= 0) CloseFile(static_cast<int>(m_handle));
 }
 
 void SerialReadWake::Set() {
   // The counter only ever grows while set, so the descriptor stays readable.
   const uint64_t one = 1;
-  if (m_fd >= 0) static_cast<void>(WriteSome(m_fd, &one, sizeof one));
+  if (m_handle >= 0) static_cast<void>(WriteSome(static_cast<int>(m_handle), &one, sizeof one));
 }
 
 void SerialReadWake::Clear() {
   uint64_t count = 0;
-  if (m_fd >= 0) static_cast<void>(ReadSome(m_fd, &count, sizeof count));
+  if (m_handle >= 0) static_cast<void>(ReadSome(static_cast<int>(m_handle), &count, sizeof count));
 }
 
-void CloseSerialPort(SerialHandle port) {
+void CloseSerialPort(SerialHandle handle) {
+  const int port = static_cast<int>(handle);
   ioctl(port, TIOCNXCL);
   flock(port, LOCK_UN);
   CloseFile(port);

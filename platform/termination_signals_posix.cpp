@@ -74,3 +74,5 @@ void TerminationSignalWatch::Watch() {
     m_onSignal();
   }
 }
+
+void IgnoreBrokenPipes() { ::signal(SIGPIPE, SIG_IGN); }
