@@ -207,7 +207,7 @@ TEST(TrendWindow, ValueAxisLabelsAreDistinct) {
     for (int r = 0; r < 20; ++r) {
       std::string record;
       for (int v = 0; v < 229; ++v) record += std::to_string(c.firstValue + r * c.step) + ",";
-      test.window.AddRecord(WallClockTime(startMs + r * 500), record);
+      AddRunRecord(test.window, WallClockTime(startMs + r * 500), record);
     }
     test.window.FlushRedraw();
     int axesShown = 0;
