@@ -18,8 +18,9 @@ LRESULT CTESSAMPLENXLOGGERDlg::OnLinkRecord(WPARAM, LPARAM) {
     for (int row = 0; row < rows; ++row) list.SetItemText(row, 1, values[static_cast<size_t>(row)]);
   }
   for (const std::shared_ptr<const RunRecord>& record : records) {
-    if (m_trends != nullptr) m_trends->AddRecord(record->timeMs, record->numbers, record->filledRows);
+    m_runTrends->AppendDecoded(record->timeMs, record->numbers, record->filledRows);
   }
+  if (m_trends != nullptr) m_trends->RecordsAdded();
   if (m_replaying) {
     m_replayPosition = records.back()->time;
     m_replayRecords = records.back()->sequence;

@@ -81,7 +81,8 @@ std::string WriteWholeFile(const std::string& path, std::string_view bytes) {
 
 }  // namespace
 
-TrendWindow::TrendWindow(const LoggerConfig& config) : m_config(config), m_runTable(config) {
+TrendWindow::TrendWindow(const LoggerConfig& config, const TrendTable& runTable)
+    : m_config(config), m_runTable(runTable) {
   setWindowTitle(kCaption);
   BuildControls();
   m_chosen = DefaultTrendColumns(m_runTable);
@@ -203,13 +204,11 @@ void TrendWindow::ShowTable(const TrendTable* table) {
 }
 
 void TrendWindow::BeginRun() {
-  m_runTable.Clear();
   m_following = true;
   if (m_showsRun) ResetRange();
 }
 
-void TrendWindow::AddRecord(int64_t timeMs, std::span<const double> rowNumbers, size_t filledRows) {
-  m_runTable.AppendDecoded(timeMs, rowNumbers, filledRows);
+void TrendWindow::RecordsAdded() {
   if (m_showsRun && isVisible() && !m_redrawTimer.isActive()) m_redrawTimer.start();
 }
 
