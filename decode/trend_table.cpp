@@ -85,54 +85,49 @@ void TrendTable::KeepBound() {
     // Older rows that stand for one record each are the records themselves.
     m_olderRows += aged;
   } else {
-    // Whole buckets; the last one shorter when the batch is no multiple of a
-    // bucket (an even number of records still).
-    const uint64_t bucket = 2 * m_recordsPerOlderRow;
     const size_t end = m_olderRows + aged;
-    size_t to = m_olderRows;
-    for (size_t from = m_olderRows; from < end; to += 2) {
-      const size_t count = static_cast<size_t>(std::min<uint64_t>(bucket, end - from));
-      MergeRows(from, count, to);
-      from += count;
-    }
-    EraseRows(to, end);
-    m_olderRows = to;
+    const size_t merged = MergeBuckets(m_olderRows, end, 2 * m_recordsPerOlderRow);
+    EraseRows(merged, end);
+    m_olderRows = merged;
   }
   while (m_olderRows > m_bound.olderRows) {
-    size_t to = 0;
-    size_t from = 0;
-    for (; from + kOlderRowsMultiple <= m_olderRows; from += kOlderRowsMultiple, to += 2) {
-      MergeRows(from, kOlderRowsMultiple, to);
-    }
-    for (; from < m_olderRows; ++from, ++to) CopyRow(from, to);
-    EraseRows(to, m_olderRows);
-    m_olderRows = to;
+    const size_t merged = MergeBuckets(0, m_olderRows, kOlderRowsMultiple);
+    EraseRows(merged, m_olderRows);
+    m_olderRows = merged;
     m_recordsPerOlderRow *= 2;
   }
 }
 
-void TrendTable::MergeRows(size_t first, size_t count, size_t to) {
-  const int64_t lowMs = m_timesMs[first];
-  const int64_t highMs = m_timesMs[first + count / 2];
-  for (std::vector<float>& values : m_values) {
-    float low = std::numeric_limits<float>::infinity();
-    float high = -std::numeric_limits<float>::infinity();
-    for (size_t row = first; row < first + count; ++row) {
-      // NaN (no number) is passed over; a bucket without any number keeps NaN.
-      low = std::fmin(low, values[row]);
-      high = std::fmax(high, values[row]);
-    }
-    const bool any = low <= high;
-    values[to] = any ? low : std::numeric_limits<float>::quiet_NaN();
-    values[to + 1] = any ? high : std::numeric_limits<float>::quiet_NaN();
+size_t TrendTable::MergeBuckets(size_t first, size_t end, uint64_t bucket) {
+  // Column by column, each read front to back: the rows written lie at or
+  // before the rows still to be read.
+  const auto bucketEnd = [&](size_t from) {
+    return from + static_cast<size_t>(std::min<uint64_t>(bucket, end - from));
+  };
+  size_t to = first;
+  for (size_t from = first; from < end; from = bucketEnd(from), to += 2) {
+    const int64_t lowMs = m_timesMs[from];
+    const int64_t highMs = m_timesMs[from + (bucketEnd(from) - from) / 2];
+    m_timesMs[to] = lowMs;
+    m_timesMs[to + 1] = highMs;
   }
-  m_timesMs[to] = lowMs;
-  m_timesMs[to + 1] = highMs;
-}
-
-void TrendTable::CopyRow(size_t from, size_t to) {
-  m_timesMs[to] = m_timesMs[from];
-  for (std::vector<float>& values : m_values) values[to] = values[from];
+  for (std::vector<float>& values : m_values) {
+    to = first;
+    for (size_t from = first; from < end; to += 2) {
+      const size_t next = bucketEnd(from);
+      float low = std::numeric_limits<float>::infinity();
+      float high = -std::numeric_limits<float>::infinity();
+      for (; from < next; ++from) {
+        // NaN (no number) is passed over; a bucket without any number keeps NaN.
+        low = std::fmin(low, values[from]);
+        high = std::fmax(high, values[from]);
+      }
+      const bool any = low <= high;
+      values[to] = any ? low : std::numeric_limits<float>::quiet_NaN();
+      values[to + 1] = any ? high : std::numeric_limits<float>::quiet_NaN();
+    }
+  }
+  return to;
 }
 
 void TrendTable::EraseRows(size_t from, size_t to) {

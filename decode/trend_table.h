@@ -120,11 +120,10 @@ class TrendTable {
   void AppendTime(int64_t timeMs);
   // Keeps a bounded table within its bound after a record was appended.
   void KeepBound();
-  // Writes the lowest and highest values of count rows from first on into
-  // rows to and to + 1 (to <= first; rows from to + 2 up to first + count
-  // are left unspecified).
-  void MergeRows(size_t first, size_t count, size_t to);
-  void CopyRow(size_t from, size_t to);
+  // Merges rows first to end into buckets of `bucket` rows (the last one
+  // shorter), each written as two rows from first on; returns the row after
+  // the last written. The rows from there to end are left unspecified.
+  size_t MergeBuckets(size_t first, size_t end, uint64_t bucket);
   void EraseRows(size_t from, size_t to);
 
   RecordLayout m_layout;
