@@ -16,6 +16,8 @@
 #include <QMessageBox>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
 #include <QSplitter>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -29,6 +31,7 @@
 #include "decode/trend_log_reader.h"
 #include "panels/panel_text.h"
 #include "panels/trend_chart_view.h"
+#include "panels/window_placement.h"
 #include "platform/file_status.h"
 #include "platform/local_time.h"
 #include "platform/posix_io.h"
@@ -94,7 +97,7 @@ TrendWindow::TrendWindow(const LoggerConfig& config, const TrendTable& runTable)
   m_redrawTimer.setSingleShot(true);
   m_redrawTimer.setInterval(kRedrawDelayMs);
   QObject::connect(&m_redrawTimer, &QTimer::timeout, this, [this] { FlushRedraw(); });
-  resize(kInitialWidthPx, kInitialHeightPx);
+  resize(kInitialWidthPx, kInitialHeightPx);  // placed on its screen when first shown
   ResetRange();
 }
 
@@ -418,8 +421,21 @@ void TrendWindow::ShowError(const QString& text) {
 }
 
 void TrendWindow::showEvent(QShowEvent* event) {
+  if (!m_placed && !event->spontaneous()) {
+    m_placed = true;
+    PlaceOnScreen();
+  }
   QWidget::showEvent(event);
   FlushRedraw();
+}
+
+void TrendWindow::PlaceOnScreen() {
+  const QScreen* shownOn = screen();
+  if (shownOn == nullptr) return;
+  const QRect placed = PlaceWindow(shownOn->availableGeometry(), QSize(kInitialWidthPx, kInitialHeightPx),
+                                   minimumSizeHint().expandedTo(minimumSize()));
+  resize(placed.size());
+  move(placed.topLeft());
 }
 
 void TrendWindow::closeEvent(QCloseEvent* event) {

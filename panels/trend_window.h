@@ -80,6 +80,8 @@ class TrendWindow : public QWidget {
  protected:
   void closeEvent(QCloseEvent* event) override;
   // Records that came while the window was hidden are drawn when it shows.
+  // The first time, the window takes its size (1100 x 600, less on a
+  // smaller screen) and a place in the middle of its screen's free area.
   void showEvent(QShowEvent* event) override;
 
  private:
@@ -94,6 +96,7 @@ class TrendWindow : public QWidget {
   void AskSaveCsv();
   void ShowError(const QString& text);
   void UpdateStatus();
+  void PlaceOnScreen();
 
   LoggerConfig m_config;
   const TrendTable& m_runTable;
@@ -117,4 +120,5 @@ class TrendWindow : public QWidget {
   QLabel* m_status = nullptr;
   QLabel* m_cursor = nullptr;
   bool m_fillingList = false;
+  bool m_placed = false;
 };

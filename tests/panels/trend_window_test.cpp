@@ -9,6 +9,7 @@
 #include <QChart>
 #include <QImage>
 #include <QListWidget>
+#include <QScreen>
 #include <QValueAxis>
 #include <cmath>
 #include <cstdlib>
@@ -22,6 +23,7 @@
 #include "decode/time_stamp.h"
 #include "panels/panel_text.h"
 #include "panels/trend_chart_view.h"
+#include "panels/window_placement.h"
 #include "tests/support/simulated_log.h"
 #include "tests/support/temp_folder.h"
 #include "tests/ui/process_events.h"
@@ -45,8 +47,8 @@ LoggerConfig DefaultConfig() {
 struct WindowUnderTest {
   WindowUnderTest() : runTable(DefaultConfig(), kRunTrendBound), window(DefaultConfig(), runTable) {
     window.onError = [this](const QString& text) { errors.push_back(text.toStdString()); };
-    window.resize(1000, 560);
     window.show();
+    window.resize(1000, 560);
   }
   // Opens path and waits until it is read.
   void Open(const std::string& path) {
@@ -192,6 +194,19 @@ TEST(TrendWindow, FollowsTheRunsLastHalfHourOrAllOfIt) {
   window.FlushRedraw();
   EXPECT_EQ(chart.FromMs(), lastMs + kMsPerMinute);  // the whole run, as chosen
   EXPECT_EQ(window.StatusText().toStdString(), "Run: 1 records");
+}
+
+// First shown, the window fits its screen's free area with its frame,
+// whatever the screen: the test platform's is narrower than the window.
+TEST(TrendWindow, FirstShownItFitsItsScreen) {
+  EnsureQtTestApplication();
+  const TrendTable runTable(DefaultConfig());
+  TrendWindow window(DefaultConfig(), runTable);
+  window.show();
+  const QRect available = window.screen()->availableGeometry();
+  const QRect frame(window.pos(), window.size() + QSize(kFrameAllowanceWidthPx, kFrameAllowanceHeightPx));
+  EXPECT_TRUE(available.contains(frame))
+      << frame.x() << "," << frame.y() << " " << frame.width() << "x" << frame.height();
 }
 
 // Each value axis labels its ticks with the decimals their step needs: flat
