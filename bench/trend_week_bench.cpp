@@ -17,7 +17,7 @@
 #include "decode/min_max_downsampler.h"
 #include "decode/record_decoder.h"
 #include "decode/trend_table.h"
-#include "tests/support/simulated_log.h"
+#include "testkit/simulated_log.h"
 
 namespace {
 

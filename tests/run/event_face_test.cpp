@@ -16,7 +16,7 @@
 #include "decode/record_decoder.h"
 #include "decode/time_stamp.h"
 #include "tests/support/run_records.h"
-#include "tests/support/simulated_log.h"
+#include "testkit/simulated_log.h"
 #include "tools/plenx-board-sim/scenario.h"
 
 namespace {

@@ -24,7 +24,7 @@
 #include "link/frame_encoder.h"
 #include "link/simple_protocol.h"
 #include "tests/link/pty_line.h"
-#include "tests/support/record_queue.h"
+#include "testkit/record_queue.h"
 #include "tests/support/wait.h"
 
 extern char** environ;
