@@ -12,7 +12,9 @@
 #include "app/resource_ids.h"
 #include "config/persisted_settings.h"
 #include "panels/archive_progress_dialog.h"
+#include "panels/events_panel.h"
 #include "panels/replay_panel.h"
+#include "panels/trend_chart_view.h"
 #include "panels/trend_window.h"
 #include "run/run_config.h"
 #include "ui/message_box.h"
@@ -72,12 +74,14 @@ BOOL CTESSAMPLENXLOGGERDlg::OnInitDialog() {
   m_run = std::make_unique<RunCore>(m_config, m_configFile, m_runTimings);
   m_run->Subscribe(*m_views);
   m_run->Subscribe(m_face);
+  m_run->Subscribe(m_eventFace);
   m_config.logFileName = ReadLogFileSetting();
   m_logNameEdit.SetWindowText(m_config.logFileName);
   SetupViews();
   AnchorControls();
   RestoreWindowLayout();
   m_face.SetWindow(GetSafeHwnd());
+  InstallEvents();
   if (!m_configWarnings.empty()) PostMessage(WM_SHOW_CONFIG_WARNINGS, 0, 0);
   return TRUE;
 }
@@ -94,6 +98,7 @@ void CTESSAMPLENXLOGGERDlg::InstallWindowMenu() {
     replay->setData(kReplayLogCommand);
     replay->setEnabled(!IsRunActive());
     menu.addAction(TextToQt(kTrendsMenuText))->setData(kTrendsCommand);
+    menu.addAction(TextToQt(kEventsMenuText))->setData(kEventsCommand);
     if (!kAboutMenuText.empty()) {
       menu.addSeparator();
       menu.addAction(TextToQt(kAboutMenuText))->setData(kAboutBoxCommand);
@@ -110,6 +115,10 @@ void CTESSAMPLENXLOGGERDlg::OnSysCommand(UINT nID, LPARAM) {
   }
   if ((nID & kSystemCommandMask) == kTrendsCommand) {
     OpenTrends();
+    return;
+  }
+  if ((nID & kSystemCommandMask) == kEventsCommand) {
+    OpenEvents();
     return;
   }
   if ((nID & kSystemCommandMask) == kReplayLogCommand) {
@@ -137,6 +146,7 @@ void CTESSAMPLENXLOGGERDlg::OpenTrends() {
   if (m_trends == nullptr) {
     m_trends = std::make_unique<TrendWindow>(m_config, *m_runTrends);
     m_trends->setWindowIcon(m_hIcon);
+    m_trends->Chart()->AddEventMarks(KeptEvents());
   }
   m_trends->show();
   m_trends->raise();
@@ -192,8 +202,10 @@ void CTESSAMPLENXLOGGERDlg::OnDestroy() {
   if (m_run) m_run->Stop();
   // From here on the run's posts fail, and what they carried is freed.
   m_face.SetWindow(0);
+  m_eventListener.SetWindow(0);
   m_archiveProgress.reset();
   m_trends.reset();
+  m_eventsPanel.reset();
   m_replayPanel.reset();
   CDialog::OnDestroy();
 }

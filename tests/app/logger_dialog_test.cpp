@@ -269,7 +269,7 @@ TEST_F(DialogStartTest, AboutBoxShowsNameVersionAndIcon) {
   EXPECT_TRUE(iconShown);
 }
 
-TEST_F(DialogStartTest, WindowMenuOffersTheTrendsAndAboutEntries) {
+TEST_F(DialogStartTest, WindowMenuOffersTheTrendsEventsAndAboutEntries) {
   DialogProbe dlg(std::string{});
   ASSERT_TRUE(dlg.Create());
   std::vector<std::string> entries;
@@ -301,7 +301,7 @@ TEST_F(DialogStartTest, WindowMenuOffersTheTrendsAndAboutEntries) {
   chooser.start(0);
   emit dlg.GetWidget()->customContextMenuRequested(QPoint(20, 20));
   EXPECT_EQ(entries, (std::vector<std::string>{"Mi&nimize", "&Close", "-", "Replay a log...", "&Trends...",
-                                               "-", "&About Plenx Logger..."}));
+                                               "&Events...", "-", "&About Plenx Logger..."}));
   EXPECT_EQ(aboutCaption, "About Plenx Logger");
 }
 
