@@ -19,8 +19,9 @@ LRESULT CTESSAMPLENXLOGGERDlg::OnLinkRecord(WPARAM, LPARAM) {
   }
   for (const std::shared_ptr<const RunRecord>& record : records) {
     m_stateLine.OnRecord(*record);
-    if (m_trends != nullptr) m_trends->AddRecord(record->timeMs, record->numbers, record->filledRows);
+    m_runTrends->AppendDecoded(record->timeMs, record->numbers, record->filledRows);
   }
+  if (m_trends != nullptr) m_trends->RecordsAdded();
   if (m_replaying) {
     m_replayPosition = records.back()->time;
     m_replayRecords = records.back()->sequence;

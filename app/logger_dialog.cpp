@@ -70,6 +70,7 @@ BOOL CTESSAMPLENXLOGGERDlg::OnInitDialog() {
   m_configFile = std::move(loaded.path);
   m_configWarnings = std::move(loaded.warnings);
   m_views = std::make_unique<RunViews>(m_config);
+  m_runTrends = std::make_unique<TrendTable>(m_config, kRunTrendBound);
   m_run = std::make_unique<RunCore>(m_config, m_configFile, m_runTimings);
   m_run->Subscribe(*m_views);
   m_run->Subscribe(m_face);
@@ -143,13 +144,18 @@ void CTESSAMPLENXLOGGERDlg::OnSysCommand(UINT nID, LPARAM) {
 
 void CTESSAMPLENXLOGGERDlg::OpenTrends() {
   if (m_trends == nullptr) {
-    m_trends = std::make_unique<TrendWindow>(m_config);
+    m_trends = std::make_unique<TrendWindow>(m_config, *m_runTrends);
     m_trends->setWindowIcon(m_hIcon);
     m_trends->Chart()->AddEventMarks(KeptEvents());
   }
   m_trends->show();
   m_trends->raise();
   m_trends->activateWindow();
+}
+
+void CTESSAMPLENXLOGGERDlg::BeginRunTrends() {
+  m_runTrends->Clear();
+  if (m_trends != nullptr) m_trends->BeginRun();
 }
 
 void CTESSAMPLENXLOGGERDlg::ShowConfigWarnings() {

@@ -52,6 +52,7 @@ inline constexpr UINT WM_TERMINATION_SIGNAL = WM_APP + 6;
 class ArchiveProgressDialog;
 class EventsPanel;
 class ReplayPanel;
+class TrendTable;
 class TrendWindow;
 
 class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt {
@@ -227,6 +228,8 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt {
   void InstallWindowMenu();
   // Shows the trends window, made on first use.
   void OpenTrends();
+  // A run or replay begins: its trends start empty.
+  void BeginRunTrends();
 
   // Events (events_window.cpp). Listens to the run's events face and takes
   // its posts; before any run.
@@ -254,8 +257,12 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt {
   // The configuration file read (empty: the built-in settings).
   std::string m_configFile;
   std::unique_ptr<ArchiveProgressDialog> m_archiveProgress;
+  // The records of the run or replay for the trends window, from its start
+  // on, whether that window was opened or not; bounded (kRunTrendBound).
+  // Declared before the window that shows it.
+  std::unique_ptr<TrendTable> m_runTrends;
   // Opened by the window menu's Trends entry, then kept (also while hidden)
-  // and fed every record of the run until the dialog goes.
+  // until the dialog goes.
   std::unique_ptr<TrendWindow> m_trends;
   bool m_closeWhenStopped = false;
   std::set<RunEventKind> m_openErrorBoxes;

@@ -48,6 +48,7 @@ bool CTESSAMPLENXLOGGERDlg::StartReplay(const std::string& path, double speed) {
   m_banner.ShowWindow(SW_HIDE);
   BuildOutdoorList();
   BuildUnitLists();
+  BeginRunTrends();
 
   ReplayPanel::Handlers handlers;
   handlers.speedChosen = [this](double chosen) {

@@ -8,7 +8,6 @@
 #include "config/persisted_settings.h"
 #include "panels/archive_progress_dialog.h"
 #include "panels/replay_panel.h"
-#include "panels/trend_window.h"
 #include "run/port_list.h"
 #include "run/run_messages.h"
 #include "ui/save_file_dialog.h"
@@ -107,7 +106,7 @@ void CTESSAMPLENXLOGGERDlg::OnBnClickedStart() {
   m_replayPanel.reset();
   BuildOutdoorList();
   BuildUnitLists();
-  if (m_trends != nullptr) m_trends->BeginRun();
+  BeginRunTrends();
   m_started = true;
 }
 

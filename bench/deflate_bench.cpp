@@ -21,7 +21,7 @@
 
 #include "archive/deflate_compressor.h"
 #include "platform/posix_io.h"
-#include "tests/archive/deflate_test_inputs.h"
+#include "testkit/deflate_test_inputs.h"
 
 namespace {
 

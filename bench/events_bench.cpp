@@ -11,7 +11,7 @@
 #include "decode/log_change_reader.h"
 #include "run/event_face.h"
 #include "tests/support/run_records.h"
-#include "tests/support/simulated_log.h"
+#include "testkit/simulated_log.h"
 
 namespace {
 

@@ -26,7 +26,7 @@
 #include "link/simple_protocol.h"
 #include "platform/raw_capture.h"
 #include "platform/serial_port.h"
-#include "tests/support/record_queue.h"
+#include "testkit/record_queue.h"
 
 extern char** environ;
 

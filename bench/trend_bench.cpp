@@ -22,7 +22,7 @@
 #include "decode/trend_table.h"
 #include "panels/trend_chart_view.h"
 #include "panels/trend_window.h"
-#include "tests/support/simulated_log.h"
+#include "testkit/simulated_log.h"
 
 namespace {
 
@@ -230,10 +230,11 @@ void BM_OpenDayLogInWindow(benchmark::State& state) {
   double residentMB = 0;
   const double cpuBefore = ProcessCpuSeconds();
   for (auto _ : state) {
-    TrendWindow window(DefaultConfig());
+    const TrendTable runTable(DefaultConfig(), kRunTrendBound);
+    TrendWindow window(DefaultConfig(), runTable);
     window.onError = [&state](const QString& text) { state.SkipWithError(text.toStdString().c_str()); };
-    window.resize(kChartWidthPx, kChartHeightPx);
     window.show();
+    window.resize(kChartWidthPx, kChartHeightPx);
     window.OpenLog(TheDayLog().Path());
     while (window.ReadingLog()) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     const QPixmap picture = window.grab();

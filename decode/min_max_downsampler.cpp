@@ -85,7 +85,8 @@ void DownsampleMinMax(std::span<const int64_t> timesMs, std::span<const float> v
     const int64_t timeMs = timesMs[i];
     const float value = values[i];
     const bool outside = !timesAscending && (timeMs < range.fromMs || timeMs > range.toMs);
-    const bool joins = joined && timeMs >= previousMs && timeMs - previousMs <= range.maxGapMs;
+    const int64_t maxGapMs = i <= range.coarseRecords ? range.coarseMaxGapMs : range.maxGapMs;
+    const bool joins = joined && timeMs >= previousMs && timeMs - previousMs <= maxGapMs;
     if (outside || std::isnan(value) || !joins) {
       if (bucket.Open()) bucket.Emit(timesMs, values, out);
       breakPending = anyPoint;

@@ -2,6 +2,7 @@
 // points a line drawn through every record would reach.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -21,6 +22,11 @@ struct DrawRange {
   int64_t toMs = 1;  // above fromMs
   int pixelColumns = 1;
   int64_t maxGapMs = 0;
+  // The first coarseRecords records stand for several records each (a
+  // bounded table's older rows): a record among them, and the first one
+  // after them, joins the record before it within coarseMaxGapMs instead.
+  size_t coarseRecords = 0;
+  int64_t coarseMaxGapMs = 0;
 };
 
 // Appends to out the points that draw values (one per record, stamped

@@ -199,6 +199,8 @@ void TrendChartView::Redraw() {
     range.toMs = m_toMs;
     range.pixelColumns = std::max(1, static_cast<int>(std::lround(chart()->plotArea().width())));
     range.maxGapMs = std::max(kQuietLineMs, kGapIntervals * typical);
+    range.coarseRecords = m_table->OlderRows();
+    range.coarseMaxGapMs = range.maxGapMs * static_cast<int64_t>(m_table->RecordsPerOlderRow());
     for (size_t s = 0; s < m_series.size(); ++s) {
       const size_t column = m_columns[s];
       m_points.clear();

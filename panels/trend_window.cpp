@@ -16,6 +16,8 @@
 #include <QMessageBox>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
 #include <QSplitter>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -29,6 +31,7 @@
 #include "decode/trend_log_reader.h"
 #include "panels/panel_text.h"
 #include "panels/trend_chart_view.h"
+#include "panels/window_placement.h"
 #include "platform/file_status.h"
 #include "platform/local_time.h"
 #include "platform/posix_io.h"
@@ -81,7 +84,8 @@ std::string WriteWholeFile(const std::string& path, std::string_view bytes) {
 
 }  // namespace
 
-TrendWindow::TrendWindow(const LoggerConfig& config) : m_config(config), m_runTable(config) {
+TrendWindow::TrendWindow(const LoggerConfig& config, const TrendTable& runTable)
+    : m_config(config), m_runTable(runTable) {
   setWindowTitle(kCaption);
   BuildControls();
   m_chosen = DefaultTrendColumns(m_runTable);
@@ -93,7 +97,7 @@ TrendWindow::TrendWindow(const LoggerConfig& config) : m_config(config), m_runTa
   m_redrawTimer.setSingleShot(true);
   m_redrawTimer.setInterval(kRedrawDelayMs);
   QObject::connect(&m_redrawTimer, &QTimer::timeout, this, [this] { FlushRedraw(); });
-  resize(kInitialWidthPx, kInitialHeightPx);
+  resize(kInitialWidthPx, kInitialHeightPx);  // placed on its screen when first shown
   ResetRange();
 }
 
@@ -203,13 +207,11 @@ void TrendWindow::ShowTable(const TrendTable* table) {
 }
 
 void TrendWindow::BeginRun() {
-  m_runTable.Clear();
   m_following = true;
   if (m_showsRun) ResetRange();
 }
 
-void TrendWindow::AddRecord(int64_t timeMs, std::span<const double> rowNumbers, size_t filledRows) {
-  m_runTable.AppendDecoded(timeMs, rowNumbers, filledRows);
+void TrendWindow::RecordsAdded() {
   if (m_showsRun && isVisible() && !m_redrawTimer.isActive()) m_redrawTimer.start();
 }
 
@@ -419,8 +421,21 @@ void TrendWindow::ShowError(const QString& text) {
 }
 
 void TrendWindow::showEvent(QShowEvent* event) {
+  if (!m_placed && !event->spontaneous()) {
+    m_placed = true;
+    PlaceOnScreen();
+  }
   QWidget::showEvent(event);
   FlushRedraw();
+}
+
+void TrendWindow::PlaceOnScreen() {
+  const QScreen* shownOn = screen();
+  if (shownOn == nullptr) return;
+  const QRect placed = PlaceWindow(shownOn->availableGeometry(), QSize(kInitialWidthPx, kInitialHeightPx),
+                                   minimumSizeHint().expandedTo(minimumSize()));
+  resize(placed.size());
+  move(placed.topLeft());
 }
 
 void TrendWindow::closeEvent(QCloseEvent* event) {

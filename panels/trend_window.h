@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -25,23 +24,24 @@ struct TrendLogJob;
 // How much of the run a live chart shows while it follows the records.
 inline constexpr int64_t kLiveTrendSpanMs = 30 * 60 * 1000;
 
-// A window of its own (no parent; its owner deletes it). It keeps every
-// record of the run handed to it, also while hidden or while a log is
-// shown, so that reopening it or going back to "Follow run" loses nothing.
-// A log is read on a worker thread; the window stays responsive and a
-// window closed meanwhile stops the reading. User-interface thread.
+// A window of its own (no parent; its owner deletes it). It shows the
+// run's table, which its owner keeps and fills from the run's start
+// whether the window exists, shows or shows a log, so that opening it late,
+// reopening it or going back to "Follow run" loses nothing. A log is read
+// on a worker thread; the window stays responsive and a window closed
+// meanwhile stops the reading. User-interface thread.
 class TrendWindow : public QWidget {
  public:
-  explicit TrendWindow(const LoggerConfig& config);
+  // runTable: the run's records (of config's layout), which outlive the
+  // window and change only on its thread, each change followed by BeginRun
+  // or RecordsAdded.
+  TrendWindow(const LoggerConfig& config, const TrendTable& runTable);
   ~TrendWindow() override;
 
-  // A run starts: the records of the last run are dropped, and the chart
-  // follows the new one.
+  // The run's table was emptied for a new run: the chart follows the new one.
   void BeginRun();
-  // A record of the run, decoded already, stamped timeMs (WallClockMs):
-  // rowNumbers by the rows of a RecordDecoder of the configuration's layout,
-  // the first filledRows of them set (TrendTable::AppendDecoded).
-  void AddRecord(int64_t timeMs, std::span<const double> rowNumbers, size_t filledRows);
+  // Records were appended to the run's table: drawn soon when shown.
+  void RecordsAdded();
 
   // Reads the log at path (the file system's bytes) and shows all of it
   // once read; failures are shown in boxes naming the file and the reason.
@@ -80,6 +80,8 @@ class TrendWindow : public QWidget {
  protected:
   void closeEvent(QCloseEvent* event) override;
   // Records that came while the window was hidden are drawn when it shows.
+  // The first time, the window takes its size (1100 x 600, less on a
+  // smaller screen) and a place in the middle of its screen's free area.
   void showEvent(QShowEvent* event) override;
 
  private:
@@ -94,9 +96,10 @@ class TrendWindow : public QWidget {
   void AskSaveCsv();
   void ShowError(const QString& text);
   void UpdateStatus();
+  void PlaceOnScreen();
 
   LoggerConfig m_config;
-  TrendTable m_runTable;
+  const TrendTable& m_runTable;
   std::unique_ptr<TrendTable> m_logTable;
   std::string m_logPath;
   QString m_logNote;  // skipped lines or a read error of the log shown
@@ -117,4 +120,5 @@ class TrendWindow : public QWidget {
   QLabel* m_status = nullptr;
   QLabel* m_cursor = nullptr;
   bool m_fillingList = false;
+  bool m_placed = false;
 };

@@ -1,4 +1,4 @@
-// A tool window beside its owner.
+// Placing a window of its own: beside its owner, or whole on its screen.
 #include "panels/window_placement.h"
 
 #include <QScreen>
@@ -29,4 +29,14 @@ void PlaceBeside(QWidget& window, const QWidget& owner) {
   window.adjustSize();
   window.move(BesidePosition(owner.frameGeometry(), window.frameGeometry().size(),
                              screen->availableGeometry(), kBesideGapPx));
+}
+
+QRect PlaceWindow(const QRect& available, const QSize& wanted, const QSize& minimum) {
+  const int width =
+      std::max(std::min(wanted.width(), available.width() - kFrameAllowanceWidthPx), minimum.width());
+  const int height =
+      std::max(std::min(wanted.height(), available.height() - kFrameAllowanceHeightPx), minimum.height());
+  const int left = available.left() + std::max(0, (available.width() - width - kFrameAllowanceWidthPx) / 2);
+  const int top = available.top() + std::max(0, (available.height() - height - kFrameAllowanceHeightPx) / 2);
+  return QRect(left, top, width, height);
 }

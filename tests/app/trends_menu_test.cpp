@@ -1,6 +1,7 @@
-// The window menu's Trends entry: one trends window, fed each record the
-// lists show, with the numbers behind the lists' texts, and emptied when a
-// run starts.
+// The window menu's Trends entry: one trends window, charting each record
+// the lists show from the run's start (also those before it was first
+// opened), with the numbers behind the lists' texts, and emptied when a
+// run or a replay starts.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -10,8 +11,11 @@
 #include <vector>
 
 #include "app/resource_ids.h"
+#include "decode/log_line.h"
 #include "decode/outdoor_rules.h"
+#include "decode/replay_pacer.h"
 #include "decode/shown_params.h"
+#include "decode/time_stamp.h"
 #include "panels/trend_window.h"
 #include "tests/app/dialog_probe.h"
 
@@ -35,10 +39,8 @@ TEST_F(TrendsMenuTest, TrendsWindowChartsTheRecordsTheListsShow) {
   ASSERT_TRUE(dlg.Create());
   dlg.BuildLists();
   EXPECT_EQ(OpenTrendWindow(), nullptr);
-  dlg.OnSysCommand(kTrendsCommand, 0);
-  TrendWindow* trends = OpenTrendWindow();
-  ASSERT_NE(trends, nullptr);
 
+  // Records before the window was first opened are charted too.
   std::vector<int> values(229);
   for (int i = 0; i < 229; ++i) values[static_cast<size_t>(i)] = 37 * i + 5;
   values[kCompressorParam] = 2247;  // running (41 %), so that its text is a number
@@ -46,6 +48,9 @@ TEST_F(TrendsMenuTest, TrendsWindowChartsTheRecordsTheListsShow) {
     dlg.PostRecord(RecordText(values), 0);
   }
   PumpPostedMessages();
+  dlg.OnSysCommand(kTrendsCommand, 0);
+  TrendWindow* trends = OpenTrendWindow();
+  ASSERT_NE(trends, nullptr);
   const TrendTable& table = trends->RunTable();
   ASSERT_EQ(table.Size(), 3u);
   // The default lines are the outdoor list's rows, and each value is the
@@ -71,6 +76,14 @@ TEST_F(TrendsMenuTest, TrendsWindowChartsTheRecordsTheListsShow) {
   dlg.PostRecord(RecordText(values), 0);
   PumpPostedMessages();
   EXPECT_EQ(trends->RunTable().Size(), 4u);
+
+  // A replay begins a chart of its own records.
+  const LocalTime logged{2015, 3, 7, 12, 0, 0, 0};
+  ASSERT_TRUE(dlg.StartReplay(m_files.Write("site.log", FormatLogLine(logged, RecordText(values))),
+                              kAsFastAsPossible));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return !dlg.IsReplaying(); }));
+  ASSERT_EQ(table.Size(), 1u);
+  EXPECT_EQ(table.TimesMs().front(), WallClockMs(logged));
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/archive/deflate_test_inputs.h"
+#include "testkit/deflate_test_inputs.h"
 #include "tests/archive/deflate_test_support.h"
 
 namespace plenx::deflate_test {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "archive/deflate_speculation.h"
-#include "tests/archive/deflate_test_inputs.h"
+#include "testkit/deflate_test_inputs.h"
 #include "tests/archive/deflate_test_support.h"
 
 namespace plenx::deflate_test {

@@ -19,7 +19,7 @@
 #include "archive/deflate_speculation.h"
 #include "archive/log_archive.h"
 #include "archive/zip_writer.h"
-#include "tests/archive/deflate_test_inputs.h"
+#include "testkit/deflate_test_inputs.h"
 #include "tests/archive/deflate_test_support.h"
 #include "zip_test_support.h"
 

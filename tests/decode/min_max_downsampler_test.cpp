@@ -130,6 +130,26 @@ TEST(MinMaxDownsamplerTest, BreaksAtGapsMissingValuesAndAClockSetBack) {
   EXPECT_EQ(drawn, expected);
 }
 
+// A bounded table's merged rows lie further apart than records: among them,
+// and from the last of them to the first record after, a longer gap joins.
+TEST(MinMaxDownsamplerTest, MergedRowsJoinWithinTheirOwnGap) {
+  const std::vector<int64_t> times = {0, 40'000, 80'000, 120'000, 121'000, 140'000};
+  const std::vector<float> values = {1, 2, 3, 4, 5, 6};
+  DrawRange range{0, 200'000, 200, 10'000};
+  range.coarseRecords = 3;
+  range.coarseMaxGapMs = 40'000;
+  std::vector<TrendPoint> points;
+  DownsampleMinMax(times, values, true, range, points);
+  std::vector<std::pair<int64_t, float>> drawn;
+  for (const TrendPoint& point : points)
+    drawn.emplace_back(point.timeMs, std::isnan(point.value) ? -1 : point.value);
+  const std::vector<std::pair<int64_t, float>> expected = {
+      {0, 1},        {40'000, 2},  {80'000, 3}, {120'000, 4}, {121'000, 5},  // joined
+      {140'000, -1}, {140'000, 6},                                           // a 19 s gap among records
+  };
+  EXPECT_EQ(drawn, expected);
+}
+
 TEST(MinMaxDownsamplerTest, FirstLowestHighestLastOfAColumnInRecordOrder) {
   const std::vector<int64_t> times = {0, 10, 20, 30, 40, 50, 1000};
   const std::vector<float> values = {5, 9, 1, 7, 1, 6, 2};

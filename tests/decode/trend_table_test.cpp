@@ -5,13 +5,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "decode/display_text.h"
 #include "decode/log_line.h"
+#include "decode/record_decoder.h"
 #include "decode/record_view.h"
 #include "decode/shown_params.h"
 #include "decode/time_stamp.h"
@@ -209,6 +212,74 @@ TEST(TrendTableTest, CsvOfARange) {
       "F]\r\n"
       "2015-03-07T14:05:09.042,32.45,50,32\r\n"
       "2015-03-07T14:05:09.522,31.8875,0,32\r\n");
+}
+
+// A bounded table of a long run: the newest records as they came, the
+// older ones merged without losing any extreme, within the same rows
+// however many records came.
+TEST(TrendTableTest, BoundedTableKeepsTheNewestRecordsAndEveryExtreme) {
+  constexpr TrendTableBound kBound{256, 64};
+  constexpr size_t kMostRows = 256 + 256 / 4 + 64;
+  constexpr int64_t kIntervalMs = 500;
+  TrendTable table(DefaultConfig(), kBound);
+  std::vector<double> numbers(RecordDecoder(DefaultConfig().Layout()).RowCount());
+  std::vector<int64_t> times;
+  std::vector<float> values;  // of every column alike
+  float lowest = std::numeric_limits<float>::infinity();
+  float highest = -lowest;
+  for (int r = 0; r < 1500; ++r) {
+    // Every seventh record has no number; a spike and a dip among the first.
+    float value = static_cast<float>((r * 7919) % 1000);
+    if (r == 3) value = 5000;
+    if (r == 5) value = -5000;
+    if (r % 7 == 0) value = std::numeric_limits<float>::quiet_NaN();
+    if (!std::isnan(value)) {
+      lowest = std::min(lowest, value);
+      highest = std::max(highest, value);
+    }
+    std::fill(numbers.begin(), numbers.end(), value);
+    times.push_back(r * kIntervalMs);
+    values.push_back(value);
+    table.AppendDecoded(times.back(), numbers, numbers.size());
+
+    SCOPED_TRACE("after record " + std::to_string(r));
+    ASSERT_LE(table.Size(), kMostRows);
+    ASSERT_LE(table.OlderRows(), kBound.olderRows);
+    const std::vector<float>& kept = table.Values(0);
+    const size_t recent = std::min<size_t>(times.size(), kBound.recentRecords);
+    for (size_t back = 1; back <= recent; ++back) {
+      ASSERT_EQ(table.TimesMs()[table.Size() - back], times[times.size() - back]);
+      const float expected = values[values.size() - back];
+      ASSERT_TRUE(std::isnan(expected) ? std::isnan(kept[table.Size() - back])
+                                       : kept[table.Size() - back] == expected);
+    }
+    ASSERT_TRUE(std::is_sorted(table.TimesMs().begin(), table.TimesMs().end()));
+    ASSERT_EQ(table.TimesMs().front(), 0);
+    float keptLowest = std::numeric_limits<float>::infinity();
+    float keptHighest = -keptLowest;
+    for (size_t row = 0; row < table.Size(); ++row) {
+      // Merged buckets (of two records or more) always hold a number.
+      if (table.RecordsPerOlderRow() > 1 && row < table.OlderRows()) {
+        ASSERT_FALSE(std::isnan(kept[row]));
+      }
+      keptLowest = std::fmin(keptLowest, kept[row]);
+      keptHighest = std::fmax(keptHighest, kept[row]);
+    }
+    ASSERT_EQ(keptLowest, lowest);
+    ASSERT_EQ(keptHighest, highest);
+  }
+  // About 1200 records before the newest, in 64 rows at most: 32 a row.
+  EXPECT_EQ(table.RecordsPerOlderRow(), 32u);
+  EXPECT_EQ(table.TypicalIntervalMs(), kIntervalMs);
+
+  // Records without any number stay without one when merged; Clear starts over.
+  table.Clear();
+  EXPECT_EQ(table.OlderRows(), 0u);
+  std::fill(numbers.begin(), numbers.end(), std::numeric_limits<double>::quiet_NaN());
+  for (int r = 0; r < 1000; ++r) table.AppendDecoded(r * kIntervalMs, numbers, numbers.size());
+  EXPECT_GT(table.RecordsPerOlderRow(), 1u);
+  EXPECT_TRUE(
+      std::all_of(table.Values(0).begin(), table.Values(0).end(), [](float v) { return std::isnan(v); }));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -40,6 +41,15 @@ TEST(TrendsWindowTest, TakesInputAndClosesWhileTheRunGoesOn) {
   x.Key("t");  // &Trends...
   const XWindowId trends = x.WaitForWindow("^Trends$");
   ASSERT_NE(trends, 0u);
+  // Placed by the window manager, it lies whole on the screen.
+  const XGeometry placed = x.Geometry(trends);
+  EXPECT_GE(placed.x, 0);
+  EXPECT_GE(placed.y, 0);
+  EXPECT_LE(placed.x + placed.width, XSession::kScreenWidthPx);
+  EXPECT_LE(placed.y + placed.height, XSession::kScreenHeightPx);
+  if (const char* folder = std::getenv("PLENX_SCREENSHOT_DIR")) {
+    x.Screenshot(std::string(folder) + "/trends-placed.png");
+  }
 
   // A click raises it above the main window and gives it the keyboard.
   x.Click(trends, kTrendsChartX, kTrendsChartY);

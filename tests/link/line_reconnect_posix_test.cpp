@@ -20,7 +20,7 @@
 #include "tests/link/pty_line.h"
 #include "tests/support/file_access_checks.h"
 #include "tests/support/file_size_limit.h"
-#include "tests/support/record_queue.h"
+#include "testkit/record_queue.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/wait.h"

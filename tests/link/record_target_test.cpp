@@ -6,7 +6,7 @@
 #include <atomic>
 #include <thread>
 
-#include "tests/support/record_queue.h"
+#include "testkit/record_queue.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "link/frame_encoder.h"
 #include "link/record_text.h"
 #include "tests/link/pty_line.h"
-#include "tests/support/record_queue.h"
+#include "testkit/record_queue.h"
 #include "tests/support/wait.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "link/frame_encoder.h"
-#include "tests/support/record_queue.h"
+#include "testkit/record_queue.h"
 #include "tests/windows/null_modem.h"
 
 namespace {

@@ -17,7 +17,7 @@
 #include "decode/unit_tabs.h"
 #include "decode/view_dump.h"
 #include "run/run_observer.h"
-#include "tests/support/simulated_log.h"
+#include "testkit/simulated_log.h"
 #include "tools/plenx-board-sim/board_model.h"
 
 // The layout of config's records: tab texts, labels and quantities, rows in

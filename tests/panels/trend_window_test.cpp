@@ -9,6 +9,7 @@
 #include <QChart>
 #include <QImage>
 #include <QListWidget>
+#include <QScreen>
 #include <QValueAxis>
 #include <cmath>
 #include <cstdlib>
@@ -22,7 +23,8 @@
 #include "decode/time_stamp.h"
 #include "panels/panel_text.h"
 #include "panels/trend_chart_view.h"
-#include "tests/support/simulated_log.h"
+#include "panels/window_placement.h"
+#include "testkit/simulated_log.h"
 #include "tests/support/temp_folder.h"
 #include "tests/ui/process_events.h"
 #include "tests/ui/qt_test_application.h"
@@ -41,28 +43,29 @@ LoggerConfig DefaultConfig() {
   return config;
 }
 
-// Hands the window a record of the run as the run core does: decoded once,
-// its numbers by the rows of the layout.
-void AddRunRecord(TrendWindow& window, const LocalTime& time, const std::string& recordText) {
-  RecordDecoder decoder(RecordLayout{});
-  const size_t filledRows = decoder.Load(recordText);
-  std::vector<double> numbers(decoder.RowCount());
-  for (size_t row = 0; row < filledRows; ++row) numbers[row] = decoder.Value(row);
-  window.AddRecord(WallClockMs(time), numbers, filledRows);
-}
-
-// A window whose failures are collected instead of boxed.
+// A window of the run's table, whose failures are collected instead of boxed.
 struct WindowUnderTest {
-  WindowUnderTest() : window(DefaultConfig()) {
+  WindowUnderTest() : runTable(DefaultConfig(), kRunTrendBound), window(DefaultConfig(), runTable) {
     window.onError = [this](const QString& text) { errors.push_back(text.toStdString()); };
-    window.resize(1000, 560);
     window.show();
+    window.resize(1000, 560);
   }
   // Opens path and waits until it is read.
   void Open(const std::string& path) {
     window.OpenLog(path);
     ASSERT_TRUE(ProcessEventsUntil([this] { return !window.ReadingLog(); }, kLogReadTimeoutMs));
   }
+  // Appends a record of the run as the dialog does: decoded once, its
+  // numbers by the rows of the layout.
+  void AddRunRecord(const LocalTime& time, const std::string& recordText) {
+    RecordDecoder decoder(RecordLayout{});
+    const size_t filledRows = decoder.Load(recordText);
+    std::vector<double> numbers(decoder.RowCount());
+    for (size_t row = 0; row < filledRows; ++row) numbers[row] = decoder.Value(row);
+    runTable.AppendDecoded(WallClockMs(time), numbers, filledRows);
+    window.RecordsAdded();
+  }
+  TrendTable runTable;
   TrendWindow window;
   std::vector<std::string> errors;
 };
@@ -154,7 +157,7 @@ TEST(TrendWindow, FollowsTheRunsLastHalfHourOrAllOfIt) {
   const int64_t records = 5000;  // 40 minutes
   for (int64_t r = 0; r < records; ++r) {
     model.Advance(kSimulatedRecordIntervalMs / 1000.0);
-    AddRunRecord(window, WallClockTime(startMs + r * kSimulatedRecordIntervalMs), SimulatedRecordText(model));
+    test.AddRunRecord(WallClockTime(startMs + r * kSimulatedRecordIntervalMs), SimulatedRecordText(model));
   }
   window.FlushRedraw();
   const int64_t lastMs = startMs + (records - 1) * kSimulatedRecordIntervalMs;
@@ -170,7 +173,7 @@ TEST(TrendWindow, FollowsTheRunsLastHalfHourOrAllOfIt) {
   chart.ShowRange(startMs, startMs + kMsPerMinute);
   chart.onUserRange();
   model.Advance(kSimulatedRecordIntervalMs / 1000.0);
-  AddRunRecord(window, WallClockTime(lastMs + kSimulatedRecordIntervalMs), SimulatedRecordText(model));
+  test.AddRunRecord(WallClockTime(lastMs + kSimulatedRecordIntervalMs), SimulatedRecordText(model));
   window.FlushRedraw();
   EXPECT_EQ(chart.ToMs(), startMs + kMsPerMinute);
   window.ResetRange();
@@ -184,9 +187,26 @@ TEST(TrendWindow, FollowsTheRunsLastHalfHourOrAllOfIt) {
   EXPECT_EQ(list->item(6)->checkState(), Qt::Unchecked);
   EXPECT_NE(window.StatusText().toStdString().find("Up to six"), std::string::npos);
 
-  // A new run starts empty.
+  // A new run: the chart follows it from its first record.
+  test.runTable.Clear();
   window.BeginRun();
-  EXPECT_TRUE(window.RunTable().Empty());
+  test.AddRunRecord(WallClockTime(lastMs + kMsPerMinute), SimulatedRecordText(model));
+  window.FlushRedraw();
+  EXPECT_EQ(chart.FromMs(), lastMs + kMsPerMinute);  // the whole run, as chosen
+  EXPECT_EQ(window.StatusText().toStdString(), "Run: 1 records");
+}
+
+// First shown, the window fits its screen's free area with its frame,
+// whatever the screen: the test platform's is narrower than the window.
+TEST(TrendWindow, FirstShownItFitsItsScreen) {
+  EnsureQtTestApplication();
+  const TrendTable runTable(DefaultConfig());
+  TrendWindow window(DefaultConfig(), runTable);
+  window.show();
+  const QRect available = window.screen()->availableGeometry();
+  const QRect frame(window.pos(), window.size() + QSize(kFrameAllowanceWidthPx, kFrameAllowanceHeightPx));
+  EXPECT_TRUE(available.contains(frame))
+      << frame.x() << "," << frame.y() << " " << frame.width() << "x" << frame.height();
 }
 
 // Each value axis labels its ticks with the decimals their step needs: flat
@@ -207,7 +227,7 @@ TEST(TrendWindow, ValueAxisLabelsAreDistinct) {
     for (int r = 0; r < 20; ++r) {
       std::string record;
       for (int v = 0; v < 229; ++v) record += std::to_string(c.firstValue + r * c.step) + ",";
-      AddRunRecord(test.window, WallClockTime(startMs + r * 500), record);
+      test.AddRunRecord(WallClockTime(startMs + r * 500), record);
     }
     test.window.FlushRedraw();
     int axesShown = 0;

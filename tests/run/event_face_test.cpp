@@ -17,7 +17,7 @@
 #include "decode/time_stamp.h"
 #include "platform/system_error_text.h"
 #include "tests/support/run_records.h"
-#include "tests/support/simulated_log.h"
+#include "testkit/simulated_log.h"
 #include "tools/plenx-board-sim/scenario.h"
 
 namespace {

@@ -23,9 +23,10 @@
 #include "link/frame_decoder.h"
 #include "link/frame_encoder.h"
 #include "link/simple_protocol.h"
+#include "testkit/record_queue.h"
 #include "tests/link/pty_line.h"
 #include "tests/support/child_exit.h"
-#include "tests/support/record_queue.h"
+#include "tests/support/wait.h"
 
 extern char** environ;
 
