@@ -19,6 +19,7 @@
 
 #include "tests/link/pty_line.h"
 #include "tests/run/site_log_checks.h"
+#include "tests/support/child_exit.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/wait.h"

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/child_exit.h"
 #include "tests/support/json_value.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/wait.h"
