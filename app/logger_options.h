@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "faces/optional_faces.h"
+
 struct LoggerRunOptions {
   // An unattended run (RunHeadless): no window and no display, started at
   // once, messages written to standard error, the views printed on standard
@@ -34,6 +36,10 @@ struct LoggerRunOptions {
   std::optional<std::string> screenshotPath;
   // Keep the raw capture of every run in this file.
   std::optional<std::string> rawCapturePath;
+  // The broker to publish to and the live page to serve (--mqtt, --serve,
+  // ...); the window takes the remembered broker settings when none is
+  // given.
+  FaceSettings faces;
 };
 
 // Runs the window program (Qt) with these options and returns the exit

@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "decode/communication_error_text.h"
+
 inline constexpr std::string_view kTopicRoot = "plenx";
 inline constexpr std::string_view kStatusLevel = "status";
 inline constexpr std::string_view kLinkLevel = "link";
@@ -24,7 +26,7 @@ inline constexpr std::string_view kStatusOnline = "online";
 inline constexpr std::string_view kStatusOffline = "offline";
 
 inline constexpr std::string_view kLinkReceiving = "receiving";
-inline constexpr std::string_view kLinkCommunicationError = "COMMUNICATION ERROR";
+inline constexpr std::string_view kLinkCommunicationError = kCommunicationErrorText;
 inline constexpr std::string_view kLinkPortLost = "port lost";
 inline constexpr std::string_view kLinkStopped = "stopped";
 

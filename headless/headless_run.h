@@ -6,6 +6,9 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "run/run_observer.h"
 
 // What the command line asks of an unattended run.
 struct HeadlessOptions {
@@ -36,6 +39,8 @@ inline constexpr int kExitNoRun = 1;
 // `notes`, each note starting with `program` and a colon. Returns the exit
 // status. SIGINT, SIGTERM and SIGHUP end the run as Stop does; SIGPIPE is
 // ignored, so a reader of the views that goes away does not end the run
-// before its log is archived.
+// before its log is archived. The caller's faces (events, a broker, the
+// live page) are subscribed after the run's own, in this order, and must
+// outlive the call.
 int RunHeadless(const HeadlessOptions& options, std::FILE* views, std::FILE* notes,
-                const std::string& program);
+                const std::string& program, const std::vector<RunObserver*>& faces = {});
