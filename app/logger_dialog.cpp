@@ -10,6 +10,7 @@
 #include "app/app_icon.h"
 #include "app/dialog_templates.h"
 #include "app/resource_ids.h"
+#include "app/window_faces.h"
 #include "config/persisted_settings.h"
 #include "panels/archive_progress_dialog.h"
 #include "panels/replay_panel.h"
@@ -71,12 +72,14 @@ BOOL CTESSAMPLENXLOGGERDlg::OnInitDialog() {
   m_run = std::make_unique<RunCore>(m_config, m_configFile, m_runTimings);
   m_run->Subscribe(*m_views);
   m_run->Subscribe(m_face);
+  m_run->Subscribe(m_eventFace);
   m_config.logFileName = ReadLogFileSetting();
   m_logNameEdit.SetWindowText(m_config.logFileName);
   SetupViews();
   AnchorControls();
   RestoreWindowLayout();
   m_face.SetWindow(GetSafeHwnd());
+  AttachWindowFaces();
   if (!m_configWarnings.empty()) PostMessage(WM_SHOW_CONFIG_WARNINGS, 0, 0);
   return TRUE;
 }
@@ -93,6 +96,7 @@ void CTESSAMPLENXLOGGERDlg::InstallWindowMenu() {
     replay->setData(kReplayLogCommand);
     replay->setEnabled(!IsRunActive());
     menu.addAction(TextToQt(kTrendsMenuText))->setData(kTrendsCommand);
+    if (BrokerFaceBuiltIn()) menu.addAction(TextToQt(kBrokerMenuText))->setData(kBrokerSettingsCommand);
     if (!kAboutMenuText.empty()) {
       menu.addSeparator();
       menu.addAction(TextToQt(kAboutMenuText))->setData(kAboutBoxCommand);
@@ -113,6 +117,10 @@ void CTESSAMPLENXLOGGERDlg::OnSysCommand(UINT nID, LPARAM) {
   }
   if ((nID & kSystemCommandMask) == kReplayLogCommand) {
     OnReplayLog();
+    return;
+  }
+  if ((nID & kSystemCommandMask) == kBrokerSettingsCommand) {
+    if (m_windowFaces) m_windowFaces->EditBrokerSettings();
     return;
   }
   QWidget* window = GetWidget();

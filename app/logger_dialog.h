@@ -21,6 +21,7 @@
 #include "config/logger_config.h"
 #include "config/window_settings.h"
 #include "decode/view_dump.h"
+#include "run/event_face.h"
 #include "run/run_core.h"
 #include "run/run_views.h"
 #include "run/user_prompt.h"
@@ -46,6 +47,8 @@ inline constexpr std::string_view kCloseDuringRunQuestion =
 inline constexpr UINT WM_TERMINATION_SIGNAL = WM_APP + 6;
 
 class ArchiveProgressDialog;
+struct FaceSettings;
+class WindowFaces;
 class ReplayPanel;
 class TrendWindow;
 
@@ -72,6 +75,9 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt {
   // taken from the current folder), whatever RAWCAPTURE and the log file
   // name say. Before the window opens.
   void SetRawCaptureFile(std::string path) { m_rawCaptureFile = std::move(path); }
+  // The broker and the live page the command line asks for (window_faces.h).
+  // Before the window opens.
+  void SetFaceSettings(const FaceSettings& settings);
 
   // UserPrompt: message boxes owned by this window.
   PromptAnswer AskYesNoCancel(const std::string& text, const std::string& caption) override;
@@ -165,11 +171,15 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt {
   CComboBox m_portCombo;
   CStatic m_viewFrame;
   CSTabCtrl m_tabs;
+  // The broker and the live page; declared before the run, which ends
+  // before they go.
+  std::unique_ptr<WindowFaces> m_windowFaces;
   // The run's faces in this window, subscribed in this order when the
   // window opens: the views its lists show, then the face that posts to it.
   // Declared before the run, which ends (and is waited for) before they go.
   std::unique_ptr<RunViews> m_views;
   WindowRunFace m_face;
+  EventFace m_eventFace;
   std::unique_ptr<RunCore> m_run;
 
  private:
@@ -207,6 +217,9 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt {
   void InstallWindowMenu();
   // Shows the trends window, made on first use.
   void OpenTrends();
+  // Subscribes the broker and the live page to the run, and serves the page
+  // once the window shows (window_faces_control.cpp).
+  void AttachWindowFaces();
 
   std::optional<std::string> m_configPath;
   // The window's size as restored at start-up; only a different one is stored.
