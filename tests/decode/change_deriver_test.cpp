@@ -10,7 +10,7 @@
 
 #include "config/logger_config.h"
 #include "decode/log_change_reader.h"
-#include "decode/log_file.h"
+#include "decode/log_line.h"
 #include "decode/time_stamp.h"
 #include "tests/support/temp_folder.h"
 

@@ -41,7 +41,6 @@ LoggerConfig DefaultConfig() {
   return config;
 }
 
-// A window whose failures are collected instead of boxed.
 // Hands the window a record of the run as the run core does: decoded once,
 // its numbers by the rows of the layout.
 void AddRunRecord(TrendWindow& window, const LocalTime& time, const std::string& recordText) {
@@ -52,6 +51,7 @@ void AddRunRecord(TrendWindow& window, const LocalTime& time, const std::string&
   window.AddRecord(WallClockMs(time), numbers, filledRows);
 }
 
+// A window whose failures are collected instead of boxed.
 struct WindowUnderTest {
   WindowUnderTest() : window(DefaultConfig()) {
     window.onError = [this](const QString& text) { errors.push_back(text.toStdString()); };
@@ -207,7 +207,7 @@ TEST(TrendWindow, ValueAxisLabelsAreDistinct) {
     for (int r = 0; r < 20; ++r) {
       std::string record;
       for (int v = 0; v < 229; ++v) record += std::to_string(c.firstValue + r * c.step) + ",";
-      test.window.AddRecord(WallClockTime(startMs + r * 500), record);
+      AddRunRecord(test.window, WallClockTime(startMs + r * 500), record);
     }
     test.window.FlushRedraw();
     int axesShown = 0;

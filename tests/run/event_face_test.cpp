@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "decode/log_change_reader.h"
-#include "decode/log_file.h"
+#include "decode/log_line.h"
 #include "decode/record_decoder.h"
 #include "decode/time_stamp.h"
 #include "tests/support/run_records.h"
