@@ -34,11 +34,11 @@ DialogTemplate BrokerDialogTemplate() {
     const char* label;
     int id;
   };
-  const Row rows[] = {{"Broker &URL:", kUrlEditId},
-                      {"&User:", kUserEditId},
-                      {"&Password file:", kPasswordFileEditId},
-                      {"&CA file:", kCaFileEditId},
-                      {"&Site:", kSiteEditId}};
+  const Row rows[] = {{"Broker URL:", kUrlEditId},
+                      {"User:", kUserEditId},
+                      {"Password file:", kPasswordFileEditId},
+                      {"CA file:", kCaFileEditId},
+                      {"Site:", kSiteEditId}};
   int y = kMargin;
   for (const Row& row : rows) {
     dialog.items.push_back(

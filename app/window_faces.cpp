@@ -46,7 +46,7 @@ void WindowFaces::ServePage() {
     m_window.MessageBox(error, "", MB_OK | MB_ICONERROR);
     return;
   }
-  std::string text = "The live page of the runs is served:";
+  std::string text = "The live page of the runs:";
   for (const std::string& line : lines) text += "\n" + line;
   text += "\n\n(Ctrl+C copies this message.)";
   m_window.MessageBox(text, "", MB_OK | MB_ICONINFORMATION);
@@ -81,7 +81,9 @@ void WindowFaces::EditBrokerSettings() {
 }
 
 void WindowFaces::ShowNotice(const BrokerNotice& notice) {
-  if (m_window.GetSafeHwnd() == 0) return;
+  // That publishing has begun needs no box the technician must close; what
+  // went wrong, and its end, do.
+  if (m_window.GetSafeHwnd() == 0 || notice.kind == BrokerNotice::Kind::kInfo) return;
   const UINT icon = notice.kind == BrokerNotice::Kind::kFailure ? MB_ICONWARNING : MB_ICONINFORMATION;
   m_window.MessageBox(notice.text, "", MB_OK | icon);
 }

@@ -1,7 +1,8 @@
 // The window's optional faces of the run: the broker it publishes to (from
 // the command line, else the "MQTT broker" dialog's remembered settings)
-// and the live page (--serve). What they tell the technician is shown in
-// message boxes over the window, once each.
+// and the live page (--serve). How to reach the page, and each failure of
+// publishing and its end, are shown in message boxes over the window, once
+// each.
 //
 // Threads: the window's, but for the broker's notices, which come on the
 // publisher's thread and are posted to this one.

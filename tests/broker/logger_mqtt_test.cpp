@@ -14,6 +14,7 @@
 #include "tests/broker/test_broker.h"
 #include "tests/e2e/board_sim.h"
 #include "tests/e2e/logger_process.h"
+#include "tests/support/scoped_env.h"
 
 namespace {
 
@@ -21,46 +22,53 @@ constexpr size_t kRecordsToSee = 3;
 
 bool IsRecord(const HeardMessage& message) { return message.topic == "plenx/s/record"; }
 
-TEST(LoggerMqttTest, AnUnattendedRunPublishesEveryLoggedRecordAndItsStatus) {
+// The window (on Qt's offscreen platform, started by --start) and the
+// unattended run publish alike.
+TEST(LoggerMqttTest, ARunPublishesEveryLoggedRecordAndItsStatus) {
   if (!TestBroker::Available()) GTEST_SKIP() << "mosquitto is not installed";
-  TestBroker broker;
-  ASSERT_TRUE(broker.Start()) << broker.Output();
-  MqttListener listener(broker.Port(), "plenx/s/#");
-  ASSERT_TRUE(listener.WaitSubscribed());
+  for (const bool headless : {true, false}) {
+    SCOPED_TRACE(headless ? "headless" : "window");
+    TestBroker broker;
+    ASSERT_TRUE(broker.Start()) << broker.Output();
+    MqttListener listener(broker.Port(), "plenx/s/#");
+    ASSERT_TRUE(listener.WaitSubscribed());
 
-  ProgramFolder folder;
-  BoardSim board(folder.Files());
-  const std::string device = board.Device();
-  ASSERT_FALSE(device.empty());
-  folder.MapPort("COM9", device);
-  LoggerProcess logger(folder, {"--headless", "--port", "COM9", "--log", "site.log", "--mqtt", broker.Url(),
-                                "--site", "s", "--mqtt-spool", folder.Files().Path("spool")});
-  ASSERT_TRUE(logger.WaitForRun()) << logger.Err();
-  EXPECT_TRUE(listener.WaitLast("plenx/s/status", "online")) << logger.Err();
-  ASSERT_TRUE(listener.WaitFor(IsRecord, kRecordsToSee)) << logger.Err();
-  logger.Signal(SIGTERM);
-  ASSERT_EQ(logger.WaitExit(), 0) << logger.Err();
-  EXPECT_TRUE(listener.WaitLast("plenx/s/status", "offline"));
+    ProgramFolder folder;
+    const ScopedEnv platform("QT_QPA_PLATFORM", "offscreen");
+    BoardSim board(folder.Files());
+    const std::string device = board.Device();
+    ASSERT_FALSE(device.empty());
+    folder.MapPort("COM9", device);
+    LoggerProcess logger(
+        folder, {headless ? "--headless" : "--start", "--port", "COM9", "--log", "site.log", "--mqtt",
+                 broker.Url(), "--site", "s", "--mqtt-spool", folder.Files().Path("spool")});
+    EXPECT_TRUE(listener.WaitLast("plenx/s/status", "online")) << logger.Err();
+    ASSERT_TRUE(listener.WaitFor(IsRecord, kRecordsToSee)) << logger.Err();
+    logger.Signal(SIGTERM);
+    ASSERT_EQ(logger.WaitExit(), 0) << logger.Err();
+    EXPECT_TRUE(listener.WaitLast("plenx/s/status", "offline"));
 
-  // Every record heard is a line of the log, in order and without a gap;
-  // the broker was up all along, so the last lines are there too.
-  const std::vector<std::string> logLines = Lines(ReadFileBytes(folder.Files().Path("site.log")));
-  std::vector<std::string> heard;
-  std::set<uint64_t> seqs;
-  for (const HeardMessage& message : listener.Messages()) {
-    if (!IsRecord(message)) continue;
-    const std::optional<RecordPayload> record = ParseRecordPayload(message.payload);
-    ASSERT_TRUE(record) << message.payload;
-    EXPECT_EQ(record->logName, "site.log");
-    if (seqs.insert(record->seq).second) heard.push_back(record->line.substr(0, record->line.size() - 2));
+    // Every record heard is a line of the log, in order and without a gap;
+    // the broker was up all along, so the last lines are there too.
+    const std::vector<std::string> logLines = Lines(ReadFileBytes(folder.Files().Path("site.log")));
+    std::vector<std::string> heard;
+    std::set<uint64_t> seqs;
+    for (const HeardMessage& message : listener.Messages()) {
+      if (!IsRecord(message)) continue;
+      const std::optional<RecordPayload> record = ParseRecordPayload(message.payload);
+      ASSERT_TRUE(record) << message.payload;
+      EXPECT_EQ(record->logName, "site.log");
+      if (seqs.insert(record->seq).second) heard.push_back(record->line.substr(0, record->line.size() - 2));
+    }
+    EXPECT_EQ(heard, logLines);
+    EXPECT_EQ(*seqs.rbegin(), seqs.size());
+    if (!headless) continue;
+    // Said once, on standard error.
+    const std::string err = logger.Err();
+    const std::string publishing = "plenx-logger: Publishing to the MQTT broker ";
+    EXPECT_NE(err.find(publishing + broker.Url()), std::string::npos) << err;
+    EXPECT_EQ(err.find(publishing), err.rfind(publishing)) << err;
   }
-  EXPECT_EQ(heard, logLines);
-  EXPECT_EQ(*seqs.rbegin(), seqs.size());
-  // Said once, on standard error.
-  const std::string err = logger.Err();
-  const std::string publishing = "plenx-logger: Publishing to the MQTT broker ";
-  EXPECT_NE(err.find(publishing + broker.Url()), std::string::npos) << err;
-  EXPECT_EQ(err.find(publishing), err.rfind(publishing)) << err;
 }
 
 // Bad values stop the program before a run, with the reason, as any bad
