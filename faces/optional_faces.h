@@ -26,12 +26,22 @@ void AddBrokerFaceOptions(CLI::App& app, BrokerSettings& settings);
 // Why settings are refused (a whole sentence naming the option or file);
 // empty when they are good, ask for no publishing, or the build has none.
 std::string BrokerSettingsProblem(const BrokerSettings& settings);
+// The broker face: publishes the run and its events.
+class PublishingFace {
+ public:
+  virtual ~PublishingFace() = default;
+  // The face that publishes the run; subscribed while no run is active.
+  virtual RunObserver& Face() = 0;
+  // An event the events face found. Any thread.
+  virtual void AddChange(const ChangeEvent& change) = 0;
+};
+
 // The broker face settings ask for: null with problem empty when they ask
 // for none (no URL, or a build without it); null with problem set (a whole
 // sentence naming the option or file) when they are refused. notice is
 // called on the face's own thread.
-std::unique_ptr<RunObserver> MakeBrokerFace(const BrokerSettings& settings, BrokerNoticeHandler notice,
-                                            std::string& problem);
+std::unique_ptr<PublishingFace> MakeBrokerFace(const BrokerSettings& settings, BrokerNoticeHandler notice,
+                                               std::string& problem);
 
 // The live page, served from Start to the end of the program.
 class ServedPage {

@@ -11,13 +11,14 @@ void AddFaceOptions(CLI::App& app, FaceSettings& settings) {
 RunFaces::RunFaces(EventFace& events) {
   events.AddListener([this](const ChangeEvent& change, const std::shared_ptr<const RunRecord>&) {
     std::lock_guard lock(m_mutex);
+    if (m_broker) m_broker->AddChange(change);
     if (m_page) m_page->AddChange(change);
   });
 }
 
 RunFaces::~RunFaces() {
   // The broker first: the page goes on showing the run while it drains.
-  std::unique_ptr<RunObserver> broker;
+  std::unique_ptr<PublishingFace> broker;
   std::unique_ptr<ServedPage> page;
   {
     std::lock_guard lock(m_mutex);
@@ -39,7 +40,7 @@ bool RunFaces::ServePage(const PageSettings& settings, std::string& error,
 }
 
 bool RunFaces::SetBroker(const BrokerSettings& settings, BrokerNoticeHandler notice, std::string& problem) {
-  std::unique_ptr<RunObserver> broker = MakeBrokerFace(settings, std::move(notice), problem);
+  std::unique_ptr<PublishingFace> broker = MakeBrokerFace(settings, std::move(notice), problem);
   if (!problem.empty()) return false;
   {
     std::lock_guard lock(m_mutex);

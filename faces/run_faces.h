@@ -50,11 +50,11 @@ class RunFaces : public RunObserver {
   template <typename Call>
   void HandOn(const Call& call) {
     std::lock_guard lock(m_mutex);
-    if (m_broker) call(*m_broker);
+    if (m_broker) call(m_broker->Face());
     if (m_page) call(m_page->Face());
   }
 
   mutable std::mutex m_mutex;
-  std::unique_ptr<RunObserver> m_broker;
+  std::unique_ptr<PublishingFace> m_broker;
   std::unique_ptr<ServedPage> m_page;
 };

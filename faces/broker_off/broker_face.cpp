@@ -7,8 +7,8 @@ void AddBrokerFaceOptions(CLI::App&, BrokerSettings&) {}
 
 std::string BrokerSettingsProblem(const BrokerSettings&) { return {}; }
 
-std::unique_ptr<RunObserver> MakeBrokerFace(const BrokerSettings&, BrokerNoticeHandler,
-                                            std::string& problem) {
+std::unique_ptr<PublishingFace> MakeBrokerFace(const BrokerSettings&, BrokerNoticeHandler,
+                                               std::string& problem) {
   problem.clear();
   return nullptr;
 }
