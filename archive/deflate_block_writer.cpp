@@ -121,7 +121,7 @@ void SendCodeLengths(DeflateState& state, uint16_t* lengths, int maxCode) {
   ForEachCodeLengthSymbol(lengths, maxCode, [&state, &t](int symbol, int count) {
     state.out.Put(t.codeLengthCodes[symbol], t.codeLengthLengths[symbol]);
     if (symbol == kRepeatPrevious3To6) {
-      if (count < 3 || count > 6) state.error.Fail(" 3_6?");
+      if (count < 3 || count > 6) state.error.Fail("a repeat of a code length outside 3 to 6");
       state.out.Put(static_cast<unsigned>(count - 3) & 3, 2);
     } else if (symbol == kRepeatZero3To10) {
       state.out.Put(count - 3, 3);
@@ -134,10 +134,11 @@ void SendCodeLengths(DeflateState& state, uint16_t* lengths, int maxCode) {
 // Dynamic block header after BTYPE: HLIT, HDIST, HCLEN, the code-length
 // code's lengths, then both alphabets' run-length coded lengths.
 void SendDynamicHeader(DeflateState& state, int literalCodes, int distanceCodes, int codeLengthCodes) {
-  if (literalCodes < 257 || distanceCodes < 1 || codeLengthCodes < 4) state.error.Fail("not enough codes");
+  if (literalCodes < 257 || distanceCodes < 1 || codeLengthCodes < 4)
+    state.error.Fail("a block header with too few codes");
   if (literalCodes > kLiteralLengthCodes || distanceCodes > kDistanceCodes ||
       codeLengthCodes > kCodeLengthCodes) {
-    state.error.Fail("too many codes");
+    state.error.Fail("a block header with too many codes");
   }
   state.out.Put(literalCodes - 257, 5);   // HLIT
   state.out.Put(distanceCodes - 1, 5);    // HDIST
@@ -177,7 +178,7 @@ void SendSymbols(DeflateState& state, const uint16_t* literalCodes, const uint16
       const unsigned distance = state.distances[distanceIndex++];
       unsigned distanceCode = DistanceCode(tables, distance);
       if (distanceCode >= kDistanceCodes) {
-        state.error.Fail("bad d_code");
+        state.error.Fail("a distance without a distance code");
         distanceCode = 0;
       }
       const unsigned distanceLength = distanceLengths[distanceCode];
@@ -191,7 +192,7 @@ void SendSymbols(DeflateState& state, const uint16_t* literalCodes, const uint16
   const unsigned endLength = literalLengths[kEndOfBlock];
   badLengths |= endLength - 1 > kMaxCodeBitsLessOne;
   out.Put(literalCodes[kEndOfBlock], endLength);
-  if (badLengths) state.error.Fail("invalid length");
+  if (badLengths) state.error.Fail("a symbol coded without a code");
 }
 
 }  // namespace
@@ -266,7 +267,8 @@ void CutBlock(DeflateState& state, bool lastBlock) {
                 state.trees.distanceLengths);
     state.compressedBits += kBlockHeaderBits + static_cast<uint64_t>(state.dynamicBits);
   }
-  if (state.out.BitsWritten() != state.compressedBits) state.error.Fail("bad compressed size");
+  if (state.out.BitsWritten() != state.compressedBits)
+    state.error.Fail("the bits written differ from the block's size");
 
   StartBlock(state);
   if (lastBlock) {

@@ -12,7 +12,7 @@ void GenerateCanonicalCodes(uint16_t* codes, const uint16_t* lengths, int maxCod
     nextCode[bits] = static_cast<uint16_t>(code);
   }
   if (code + lengthCounts[kMaxCodeBits] - 1 != (1u << kMaxCodeBits) - 1) {
-    error.Fail("inconsistent bit counts");
+    error.Fail("a Huffman code that is not complete");
   }
   for (int n = 0; n <= maxCode; ++n) {
     const int length = lengths[n];
@@ -31,7 +31,7 @@ void BuildCodeTables(CodeTables& tables, DeflateError& error) {
       ++length;
     }
   }
-  if (length != 256) error.Fail("ct_init: length != 256");
+  if (length != 256) error.Fail("the length codes do not fill their table");
   // Length 258 (index 255) has a code of its own although 227 + 31 would
   // also reach it; the last code replaces the entry.
   tables.lengthBase[kLengthCodes - 1] = 255;
@@ -45,7 +45,7 @@ void BuildCodeTables(CodeTables& tables, DeflateError& error) {
       ++distance;
     }
   }
-  if (distance != 256) error.Fail("ct_init: dist != 256");
+  if (distance != 256) error.Fail("the distance codes up to 256 do not fill their table");
   distance >>= 7;  // from here on, distances in units of 128
   for (; code < kDistanceCodes; ++code) {
     tables.distanceBase[code] = static_cast<uint16_t>(distance << 7);
@@ -54,7 +54,7 @@ void BuildCodeTables(CodeTables& tables, DeflateError& error) {
       ++distance;
     }
   }
-  if (distance != 256) error.Fail("ct_init: 256+dist != 512");
+  if (distance != 256) error.Fail("the distance codes beyond 256 do not fill their table");
 
   uint16_t lengthCounts[kMaxCodeBits + 1] = {};
   int n = 0;

@@ -25,7 +25,7 @@ struct CodeTables {
 };
 
 // Fills all tables; a table that does not cover its range fails with its
-// "ct_init: ..." message.
+// own message ("the length codes do not fill their table", ...).
 void BuildCodeTables(CodeTables& tables, DeflateError& error);
 
 // Distance code of distance - 1 (0..32767).
@@ -45,8 +45,8 @@ inline unsigned ReverseBits(unsigned code, int length) {
 }
 
 // Canonical codes (RFC 1951, 3.2.2) for symbols 0..maxCode from their lengths
-// and the count of codes of each length; fails with "inconsistent bit counts"
-// when the lengths do not form a complete code.
+// and the count of codes of each length; fails with "a Huffman code that is
+// not complete" when the lengths do not form a complete code.
 void GenerateCanonicalCodes(uint16_t* codes, const uint16_t* lengths, int maxCode,
                             const uint16_t (&lengthCounts)[kMaxCodeBits + 1], DeflateError& error);
 

@@ -4,13 +4,15 @@
 
 #include <algorithm>
 #include <cstring>
-#include <thread>
+#include <new>
 
 #include "archive/deflate_block_writer.h"
 #include "archive/deflate_lazy_step.h"
 #include "archive/deflate_speculation.h"
 #include "archive/deflate_state.h"
 #include "archive/deflate_window.h"
+#include "archive/search_workers.h"
+#include "platform/cpu_capacity.h"
 
 namespace plenx::deflate {
 namespace {
@@ -18,6 +20,7 @@ namespace {
 // Codes symbols into the current block, cutting it when recording asks to.
 struct BlockSink {
   DeflateState& s;
+  bool NoMatchCarried(unsigned, bool) { return false; }
   bool Literal(uint8_t literal) { return RecordLiteral(s, literal); }
   bool Match(unsigned distance, unsigned lengthMinus3) { return RecordMatch(s, distance, lengthMinus3); }
   void Cut() {
@@ -32,7 +35,7 @@ void DeflateLazy(DeflateState& s, const DeflateCompressor::ReadFunction& read) {
   LazyParse parse;
   BlockSink sink{s};
   while (s.lookahead != 0) {
-    LazyStep(s, parse, sink);
+    LazySteps(s, parse, sink);
     KeepLookahead(s, read);
   }
   if (parse.literalPending) RecordLiteral(s, s.window[s.position - 1]);
@@ -48,65 +51,134 @@ void AdvanceTo(DeflateState& s, uint64_t target, const DeflateCompressor::ReadFu
   KeepLookahead(s, read);
 }
 
-// Codes the helper's symbols from position on, where its evaluation met the
-// compressor's, to the segment's end. Each symbol is recorded at the step
-// the compressor would record it (one past its first byte), so blocks are
-// cut, and the window slides, at the same points.
-void TakeOver(DeflateState& s, LazyParse& parse, const SpeculatedSegment& segment, uint64_t position,
+// Where a take-over of one segment's symbols has got to: the entry and the
+// literals of it already passed, and the input position of what follows.
+struct SymbolCursor {
+  size_t entry = 0;
+  uint32_t literalsPassed = 0;
+  uint64_t position = 0;
+};
+
+// Codes a segment's symbols from input offset from (reached with
+// fromPending) to input offset to (reached with toPending), where its
+// evaluation carries no match: from is where it met the compressor's own,
+// to where the next segment's meets it or where it ends. Each symbol is
+// recorded at the step the compressor would record it (one past its first
+// byte), so blocks are cut, and the window slides, at the same points; a
+// literal is taken from the window. The cursor, at the segment's start or
+// where the last take-over of this segment ended, moves on to to.
+void TakeOver(DeflateState& s, LazyParse& parse, const SpeculatedSegment& segment, SymbolCursor& cursor,
+              uint64_t from, bool fromPending, uint64_t to, bool toPending,
               const DeflateCompressor::ReadFunction& read) {
   using Segment = SpeculatedSegment;
   BlockSink sink{s};
-  const std::vector<uint32_t>& symbols = segment.Symbols();
-  // Bytes before this are coded already.
-  const uint64_t coded = position - (parse.literalPending ? 1 : 0);
-  uint64_t start = segment.Start();
-  size_t next = 0;
-  while (start < coded) start += Segment::Bytes(symbols[next++]);
-  for (; next < symbols.size(); ++next) {
-    const uint32_t symbol = symbols[next];
-    AdvanceTo(s, start + 1, read);
-    if (Segment::IsMatch(symbol)) {
-      const bool cut = RecordMatch(s, Segment::Distance(symbol), Segment::LengthMinus3(symbol));
-      const unsigned rest = Segment::LengthMinus3(symbol) + kMinMatch - 1;
-      s.position += rest;
-      s.lookahead -= rest;
-      if (cut) sink.Cut();
-    } else if (RecordLiteral(s, Segment::LiteralByte(symbol))) {
-      sink.Cut();
+  // Bytes before codedFrom are coded already; the byte before to stays
+  // pending when toPending.
+  const uint64_t codedFrom = from - (fromPending ? 1 : 0);
+  const uint64_t codedTo = to - (toPending ? 1 : 0);
+  const std::vector<uint32_t>& entries = segment.Entries();
+  while (cursor.position < codedTo && cursor.entry < entries.size()) {
+    const uint32_t entry = entries[cursor.entry];
+    const uint32_t literals = Segment::Literals(entry);
+    if (cursor.literalsPassed < literals) {
+      const uint64_t count = std::min<uint64_t>(literals - cursor.literalsPassed, codedTo - cursor.position);
+      uint64_t skipped = 0;
+      if (cursor.position < codedFrom) skipped = std::min(count, codedFrom - cursor.position);
+      // In stretches over whose steps the window would not be refilled.
+      const uint64_t end = cursor.position + count;
+      for (uint64_t literal = cursor.position + skipped; literal < end;) {
+        AdvanceTo(s, literal + 1, read);
+        const uint64_t stretch = s.lookahead >= kMinLookahead ? s.lookahead - kMinLookahead + 1 : 1;
+        const auto wanted = static_cast<unsigned>(std::min(stretch, end - literal));
+        const unsigned firstStep = s.position;
+        bool cut = false;
+        const unsigned recorded = RecordLiterals(s, s.window + firstStep - 1, wanted, cut);
+        s.position = firstStep + recorded - 1;
+        s.lookahead -= recorded - 1;
+        if (cut) sink.Cut();
+        literal += recorded;
+      }
+      cursor.position += count;
+      cursor.literalsPassed += static_cast<uint32_t>(count);
+      continue;
     }
-    start += Segment::Bytes(symbol);
+    if (Segment::IsMatch(entry)) {
+      const unsigned lengthMinus3 = Segment::LengthMinus3(entry);
+      const uint64_t length = lengthMinus3 + kMinMatch;
+      if (cursor.position < codedFrom ? cursor.position + length > codedFrom
+                                      : cursor.position + length > codedTo) {
+        s.error.Fail("a worker thread's match straddles the point where its symbols were taken over");
+        break;
+      }
+      if (cursor.position >= codedFrom) {
+        AdvanceTo(s, cursor.position + 1, read);
+        const bool cut = RecordMatch(s, Segment::Distance(entry), lengthMinus3);
+        const unsigned rest = lengthMinus3 + kMinMatch - 1;
+        s.position += rest;
+        s.lookahead -= rest;
+        if (cut) sink.Cut();
+      }
+      cursor.position += length;
+    }
+    ++cursor.entry;
+    cursor.literalsPassed = 0;
   }
-  AdvanceTo(s, segment.End(), read);
+  if (cursor.position != codedTo)
+    s.error.Fail("a worker thread's symbols end short of where they were taken over to");
+  AdvanceTo(s, to, read);
   parse.matchLength = kMinMatch - 1;
-  parse.literalPending = segment.EndPending();
+  parse.literalPending = toPending;
   if (segment.Error().message) s.error.Fail(segment.Error().message);
 }
 
-// DeflateLazy with a helper thread: wherever the evaluation carries no match
-// it checks whether the helper's evaluation of the segment reached the same
-// position in the same state; from there it takes the helper's symbols.
+// Stops the compressor's own evaluation where a segment's evaluation meets it.
+struct MeetingSink : BlockSink {
+  SpeculativeSearch& speculation;
+  bool NoMatchCarried(unsigned position, bool literalPending) {
+    const uint64_t offset = s.windowStart + position;
+    const SpeculatedSegment* segment = speculation.SegmentAt(offset);
+    return segment != nullptr && segment->Meets(offset, literalPending);
+  }
+};
+
+// DeflateLazy with worker threads: the segments' symbols are taken over
+// from where the compressor's evaluation meets a segment's to where the
+// next segment's evaluation meets that one, usually in its extension. The
+// compressor evaluates by itself only where none meets it: the input's end,
+// and inputs where the guess and the truth never agree (a run of one byte
+// with matches out of step).
 void DeflateLazySpeculative(DeflateState& s, SpeculativeSearch& speculation,
                             const DeflateCompressor::ReadFunction& read) {
   LazyParse parse;
-  BlockSink sink{s};
-  bool chainsCurrent = true;
+  MeetingSink sink{{s}, speculation};
+  const SpeculatedSegment* previous = nullptr;  // the last segment taken over, while its extension lasts
+  SymbolCursor previousCursor;
   while (s.lookahead != 0) {
     if (parse.CarriesNoMatch()) {
       const uint64_t position = s.windowStart + s.position;
+      const bool pending = parse.literalPending;
       const SpeculatedSegment* segment = speculation.SegmentAt(position);
-      if (segment != nullptr && segment->Meets(position, parse.literalPending)) {
-        TakeOver(s, parse, *segment, position, read);
-        chainsCurrent = false;
+      if (segment != nullptr && segment->Meets(position, pending) && segment->OwnEnd() > position) {
+        previousCursor = SymbolCursor{0, 0, segment->Start()};
+        TakeOver(s, parse, *segment, previousCursor, position, pending, segment->OwnEnd(),
+                 segment->OwnEndPending(), read);
+        previous = segment;
+        s.chainsStale = true;
         continue;
       }
+      if (previous != nullptr && previous->Meets(position, pending)) {
+        bool toPending = previous->EndPending();
+        const uint64_t to =
+            segment != nullptr ? previous->FirstMeeting(*segment, position, toPending) : previous->End();
+        TakeOver(s, parse, *previous, previousCursor, position, pending, to, toPending, read);
+        if (to == previous->End()) previous = nullptr;
+        continue;
+      }
+      previous = nullptr;
     }
-    if (!chainsCurrent) {
-      // The positions taken over are not in the chains.
-      ResetChains(s);
-      chainsCurrent = true;
-    }
-    LazyStep(s, parse, sink);
-    KeepLookahead(s, read);
+    // The positions taken over are not in the chains.
+    if (s.chainsStale) ResetChains(s);
+    if (!LazySteps(s, parse, sink)) KeepLookahead(s, read);
   }
   if (parse.literalPending) RecordLiteral(s, s.window[s.position - 1]);
   CutBlock(s, true);
@@ -128,6 +200,7 @@ void StartEntry(DeflateState& s, const LevelConfig& config, const DeflateCompres
   std::memset(s.head, 0, sizeof s.head);
   for (PrefixChains& level : s.prefixChains) std::memset(level.head, 0, sizeof level.head);
   for (unsigned& end : s.indexedEnd) end = 0;
+  s.chainsStale = false;
   s.config = config;
 
   s.windowStart = 0;
@@ -151,13 +224,8 @@ void StartEntry(DeflateState& s, const LevelConfig& config, const DeflateCompres
 }  // namespace
 }  // namespace plenx::deflate
 
-DeflateCompressor::DeflateCompressor(SearchThreads threads)
-    : m_state(std::make_unique<plenx::deflate::DeflateState>()) {
-  if (threads == SearchThreads::kTwo ||
-      (threads == SearchThreads::kTwoIfAvailable && std::thread::hardware_concurrency() > 1)) {
-    m_speculation = std::make_unique<plenx::deflate::SpeculativeSearch>();
-  }
-}
+DeflateCompressor::DeflateCompressor(unsigned searchThreads)
+    : m_state(std::make_unique<plenx::deflate::DeflateState>()), m_searchThreads(searchThreads) {}
 DeflateCompressor::~DeflateCompressor() = default;
 
 uint64_t DeflateCompressor::Compress(int level, const ReadFunction& read, const OutputFunction& output,
@@ -170,21 +238,32 @@ uint64_t DeflateCompressor::Compress(int level, const ReadFunction& read, const 
   if (level < kMinLevel || level > kMaxLevel) {
     // Still write a complete stream (at the ZIP level) so the archive stays
     // readable; the caller drops the entry because of the message.
-    s.error.Fail("bad pack level");
+    s.error.Fail("compression level outside 1 to 8");
   } else if (level == kZipLevel) {
     generalPurposeFlag |= kLevel8FlagMark;
   }
   const bool levelValid = level >= kMinLevel && level <= kMaxLevel;
   const LevelConfig& config = kLevelConfigs[levelValid ? level : kZipLevel];
-  if (m_speculation) {
-    SpeculativeSearch& speculation = *m_speculation;
-    speculation.BeginEntry(config, read);
-    const ReadFunction windowRead = [&speculation](uint8_t* buffer, uint32_t count) {
-      return speculation.ReadForWindow(buffer, count);
+  SpeculativeSearch* speculation = nullptr;
+  if (m_searchThreads != 1) {
+    try {
+      if (!m_speculation) m_speculation = std::make_unique<SpeculativeSearch>();
+      m_speculation->BeginEntry(config, read, m_searchThreads,
+                                [] { return SearchWorkersFor(ReadCpuCapacity()); });
+      speculation = m_speculation.get();
+    } catch (const std::bad_alloc&) {
+      // Nothing was read yet: the calling thread compresses alone.
+    }
+  }
+  if (speculation != nullptr) {
+    // However the entry ends, the workers are idle afterwards.
+    const std::unique_ptr<SpeculativeSearch, void (*)(SpeculativeSearch*)> entry(
+        speculation, [](SpeculativeSearch* ended) { ended->EndEntry(); });
+    const ReadFunction windowRead = [speculation](uint8_t* buffer, uint32_t count) {
+      return speculation->ReadForWindow(buffer, count);
     };
     StartEntry(s, config, windowRead, output);
-    DeflateLazySpeculative(s, speculation, windowRead);
-    speculation.EndEntry();
+    DeflateLazySpeculative(s, *speculation, windowRead);
   } else {
     StartEntry(s, config, read, output);
     DeflateLazy(s, read);

@@ -2,8 +2,9 @@
 // search further on while the window is still behind.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 #include "archive/deflate_compressor.h"
 
@@ -16,13 +17,22 @@ namespace plenx::deflate {
 // Ended() to other threads.
 class InputRing {
  public:
-  explicit InputRing(size_t capacityBytes) : m_bytes(capacityBytes) {}
+  // Reserves capacityBytes; pages are only touched as far as an entry's
+  // capacity in use reaches.
+  explicit InputRing(size_t capacityBytes) : m_bytes(new uint8_t[capacityBytes]), m_reserved(capacityBytes) {}
 
-  // Starts an entry's input; offsets start at 0.
-  void Begin(const DeflateCompressor::ReadFunction& read) {
+  // Starts an entry's input; offsets start at 0. The ring wraps after
+  // capacityBytes (at most the capacity reserved).
+  void Begin(const DeflateCompressor::ReadFunction& read, size_t capacityBytes) {
     m_read = &read;
+    m_capacity = capacityBytes < m_reserved ? capacityBytes : m_reserved;
     m_end = 0;
     m_ended = false;
+  }
+  // Widens the capacity in use (at most to the capacity reserved) while
+  // nothing has wrapped yet, i.e. End() is within the old capacity.
+  void Widen(size_t capacityBytes) {
+    if (m_end <= m_capacity && capacityBytes > m_capacity) m_capacity = std::min(capacityBytes, m_reserved);
   }
 
   // Reads until the ring holds the input up to target (or the input ends),
@@ -35,10 +45,12 @@ class InputRing {
 
   uint64_t End() const { return m_end; }
   bool Ended() const { return m_ended; }
-  size_t Capacity() const { return m_bytes.size(); }
+  size_t Capacity() const { return m_capacity; }
 
  private:
-  std::vector<uint8_t> m_bytes;
+  std::unique_ptr<uint8_t[]> m_bytes;
+  size_t m_reserved;
+  size_t m_capacity = 0;
   const DeflateCompressor::ReadFunction* m_read = nullptr;
   uint64_t m_end = 0;  // input offset after the last byte read
   bool m_ended = false;

@@ -17,19 +17,6 @@ constexpr unsigned kShortChainSteps = 4;
 // Prefix chain steps between checks of the chain budget.
 constexpr unsigned kRankCheckSteps = 8;
 
-// Reads two bytes as one 16-bit value (host order; only compared for equality).
-inline uint16_t Load16(const uint8_t* bytes) {
-  uint16_t value;
-  std::memcpy(&value, bytes, sizeof value);
-  return value;
-}
-
-inline uint64_t Load64(const uint8_t* bytes) {
-  uint64_t value;
-  std::memcpy(&value, bytes, sizeof value);
-  return value;
-}
-
 // Number of equal leading bytes of scan and match, counted from offset 2 on
 // (callers have compared offsets 0 and 1), at most kMaxMatch. Reads no byte
 // beyond offset kMaxMatch - 1.
@@ -54,24 +41,18 @@ inline bool MeasureCandidate(DeflateState& s, unsigned candidate, unsigned& best
   const unsigned position = s.position;
   const uint8_t* const scan = s.window + position;
   if (candidate >= position) {
-    s.error.Fail("no future");
+    s.error.Fail("a match candidate at or after the position searched");
     return true;
   }
   const unsigned length = MatchLength(scan, s.window + candidate);
   if (length > bestLength) {
-    if (position + length > kWindowBytes) s.error.Fail("wild scan");
+    if (position + length > kWindowBytes) s.error.Fail("a match running past the window");
     s.matchStart = candidate;
     bestLength = length;
     if (length >= s.config.niceLength) return true;
     scanEnd = Load16(scan + bestLength - 1);
   }
   return false;
-}
-
-inline uint32_t Load32(const uint8_t* bytes) {
-  uint32_t value;
-  std::memcpy(&value, bytes, sizeof value);
-  return value;
 }
 
 // The first count bytes (1 to 8) as one number, the others' bits cleared;
@@ -103,31 +84,49 @@ inline unsigned PrefixBucket(const uint8_t* p) {
   }
 }
 
-template <unsigned kLevel>
-void IndexLevel(DeflateState& s, unsigned first, unsigned last) {
-  PrefixChains& chains = s.prefixChains[kLevel];
+// Adds positions first to last to the chains of the levels in kLevels (one
+// bit per level), in one pass over the bytes.
+template <unsigned kLevels>
+void IndexLevels(DeflateState& s, unsigned first, unsigned last) {
+  const auto link = [&s](unsigned level, unsigned bucket, unsigned position) {
+    PrefixChains& chains = s.prefixChains[level];
+    chains.prev[position & kWindowMask] = chains.head[bucket];
+    chains.head[bucket] = static_cast<uint16_t>(position);
+  };
   for (unsigned position = first; position <= last; ++position) {
-    uint16_t& head = chains.head[PrefixBucket<kPrefixBytes[kLevel]>(s.window + position)];
-    chains.prev[position & kWindowMask] = head;
-    head = static_cast<uint16_t>(position);
+    const uint8_t* const bytes = s.window + position;
+    if constexpr ((kLevels & 1) != 0) link(0, PrefixBucket<kPrefixBytes[0]>(bytes), position);
+    if constexpr ((kLevels & 2) != 0) link(1, PrefixBucket<kPrefixBytes[1]>(bytes), position);
+    if constexpr ((kLevels & 4) != 0) link(2, PrefixBucket<kPrefixBytes[2]>(bytes), position);
   }
 }
 
-template <size_t... kLevels>
-constexpr auto IndexLevelFunctions(std::index_sequence<kLevels...>) {
-  return std::array<void (*)(DeflateState&, unsigned, unsigned), kPrefixLevels>{IndexLevel<kLevels>...};
+template <size_t... kSets>
+constexpr auto IndexLevelsFunctions(std::index_sequence<kSets...>) {
+  return std::array<void (*)(DeflateState&, unsigned, unsigned), sizeof...(kSets)>{IndexLevels<kSets>...};
 }
 
 // Brings one level's chains up to the current position before a search walks
 // them. A level only some searches need is filled only then; positions below
 // lowest, which this search cannot visit, are left out (so are those of any
 // later search: lowest only grows), and the chain then simply ends there.
-void IndexLevel(DeflateState& s, unsigned level, unsigned lowest) {
-  unsigned& indexedEnd = s.indexedEnd[level];
-  const unsigned first = std::max(indexedEnd, lowest);
-  static constexpr auto kIndexLevel = IndexLevelFunctions(std::make_index_sequence<kPrefixLevels>());
-  if (first <= s.position) kIndexLevel[level](s, first, s.position);
-  indexedEnd = s.position + 1;
+// Levels filled as far and walked since the window last slid come along in
+// the same pass: where searches reach long matches all levels are walked.
+inline void IndexLevel(DeflateState& s, unsigned level, unsigned lowest) {
+  static_assert(kPrefixLevels == 3, "one bit per level in the sets of levels");
+  static constexpr auto kIndexLevels = IndexLevelsFunctions(std::make_index_sequence<1u << kPrefixLevels>());
+  const unsigned position = s.position;
+  const unsigned end = s.indexedEnd[level];
+  const unsigned walked = s.levelsWalked | 1u << level;
+  s.levelsWalked = walked;
+  if (end > position) return;
+  const bool with0 = (walked & 1) != 0 && s.indexedEnd[0] == end;
+  const bool with1 = (walked & 2) != 0 && s.indexedEnd[1] == end;
+  const bool with2 = (walked & 4) != 0 && s.indexedEnd[2] == end;
+  kIndexLevels[with0 | with1 << 1 | with2 << 2](s, std::max(end, lowest), position);
+  if (with0) s.indexedEnd[0] = position + 1;
+  if (with1) s.indexedEnd[1] = position + 1;
+  if (with2) s.indexedEnd[2] = position + 1;
 }
 
 // The prefix chain level to walk once a match must share at least
@@ -229,7 +228,7 @@ unsigned WalkPrefixChains(DeflateState& s, unsigned firstCandidate, SearchBounds
   do {
     if (Load16(window + candidate) == scanFirstTwo && window[candidate + 2] == scan[2]) {
       if (candidate >= position) {
-        s.error.Fail("no future");
+        s.error.Fail("a match candidate at or after the position searched");
         return bestLength;
       }
       s.matchStart = candidate;
@@ -244,7 +243,8 @@ unsigned WalkPrefixChains(DeflateState& s, unsigned firstCandidate, SearchBounds
 unsigned LongestMatch(DeflateState& s, unsigned candidate) {
   SearchBounds bounds{s.config.maxChain, s.position > kMaxDistance ? s.position - kMaxDistance : 0};
   if (s.prevLength >= s.config.goodLength) bounds.budget >>= 2;
-  if (s.position > kWindowBytes - kMinLookahead) s.error.Fail("insufficient lookahead");
+  if (s.position > kWindowBytes - kMinLookahead)
+    s.error.Fail("a match search too close to the end of the window");
   unsigned bestLength;
   if (WalkShortChain(s, candidate, bounds, bestLength)) return bestLength;
   return WalkPrefixChains(s, candidate, bounds, bestLength);
@@ -264,9 +264,11 @@ void SlideChains(DeflateState& s) {
     slide(chains.prev, kWindowHalfBytes);
   }
   for (unsigned& end : s.indexedEnd) end = end >= kWindowHalfBytes ? end - kWindowHalfBytes : 0;
+  s.levelsWalked = 0;
 }
 
 void ResetChains(DeflateState& s) {
+  s.chainsStale = false;
   std::memset(s.head, 0, sizeof s.head);
   for (PrefixChains& chains : s.prefixChains) std::memset(chains.head, 0, sizeof chains.head);
   for (unsigned& end : s.indexedEnd) end = 0;

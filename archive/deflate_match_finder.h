@@ -2,10 +2,29 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 #include "archive/deflate_state.h"
 
 namespace plenx::deflate {
+
+// Reads two, four or eight bytes as one number in host order (compared only
+// for equality, or counted from the low end on little-endian hosts).
+inline uint16_t Load16(const uint8_t* bytes) {
+  uint16_t value;
+  std::memcpy(&value, bytes, sizeof value);
+  return value;
+}
+inline uint32_t Load32(const uint8_t* bytes) {
+  uint32_t value;
+  std::memcpy(&value, bytes, sizeof value);
+  return value;
+}
+inline uint64_t Load64(const uint8_t* bytes) {
+  uint64_t value;
+  std::memcpy(&value, bytes, sizeof value);
+  return value;
+}
 
 // Adds position to its three-byte hash chain and records its rank there;
 // returns the chain's previous head, the first match candidate (0 when none).

@@ -58,6 +58,11 @@ struct DeflateState {
   // prefix bytes have been read (a match's positions enter the three-byte
   // chains before the bytes up to its end plus 16 need be in the window).
   unsigned indexedEnd[kPrefixLevels] = {};
+  // One bit per level walked since the window last slid.
+  unsigned levelsWalked = 0;
+  // The chains miss positions (taken over from another thread's evaluation)
+  // until ResetChains: slides leave them alone.
+  bool chainsStale = false;
 
   // Input offset of window[0]; grows by half a window with every slide.
   uint64_t windowStart = 0;

@@ -16,7 +16,7 @@ void SlideWindow(DeflateState& s) {
   s.matchStart -= kWindowHalfBytes;
   s.position -= kWindowHalfBytes;
   s.blockStart -= kWindowHalfBytes;
-  SlideChains(s);
+  if (!s.chainsStale) SlideChains(s);
 }
 
 }  // namespace
@@ -27,7 +27,7 @@ void FillWindow(DeflateState& s, const DeflateCompressor::ReadFunction& read) {
     SlideWindow(s);
     room += kWindowHalfBytes;
   }
-  if (room < 2) s.error.Fail("more < 2");
+  if (room < 2) s.error.Fail("no room in the window for more input");
   if (s.endOfInput || room == 0) return;
   uint8_t* const free = s.window + s.position + s.lookahead;
   uint32_t delivered = read(free, room);

@@ -12,8 +12,10 @@ std::string AddFailureReason(uint32_t result, const ArchiveError& error, const s
     if (error.systemError == 0) return "the log " + logPath + " is not a regular file";
     return "cannot read the log " + logPath + ": " + SystemErrorText(error.systemError);
   }
-  if (error.systemError == 0) return "the compressor failed an internal check";
-  return SystemErrorText(error.systemError);
+  if (error.systemError != 0) return SystemErrorText(error.systemError);
+  std::string reason = "the compressor failed an internal check";
+  if (error.failedCheck != nullptr) reason = reason + ": " + error.failedCheck;
+  return reason;
 }
 
 }  // namespace

@@ -86,6 +86,8 @@ class ArchiveWriter {
   // Completes the archive and puts it in place; discards it on any failure.
   uint32_t Close(ArchiveError& error);
   const ArchiveError& LastError() const { return m_lastError; }
+  // For a call that memory ran out in.
+  void NoteOutOfMemory() { NoteFailure(ENOMEM, false); }
 
  private:
   // Appends to the archive and advances the write position by what the file
@@ -98,7 +100,9 @@ class ArchiveWriter {
     return accepted == count;
   }
   // Keeps why the current call failed, for ArchiveLastError.
-  void NoteFailure(int systemError, bool inSource) { m_lastError = ArchiveError{systemError, inSource}; }
+  void NoteFailure(int systemError, bool inSource, const char* failedCheck = nullptr) {
+    m_lastError = ArchiveError{systemError, inSource, failedCheck};
+  }
   uint32_t Fail(uint32_t result, int systemError, bool inSource) {
     NoteFailure(systemError, inSource);
     return result;
@@ -125,6 +129,7 @@ class ArchiveWriter {
   std::vector<ArchiveEntryRecord> m_entries;
   // Created for the first deflated entry and reused: its state is large.
   std::unique_ptr<DeflateCompressor> m_compressor;
+  std::string m_failedCheck;  // the compressor's text of the last failed entry
   std::array<uint8_t, kDataBufferBytes> m_dataBuffer;
 };
 
@@ -168,8 +173,14 @@ bool ArchiveWriter::CopyDeflated(SourceReader& reader, uint64_t& dataBytesWritte
   const uint64_t compressedSize =
       m_compressor->Compress(DeflateCompressor::kZipLevel, read, output, flags, errorMessage);
   if (outputFailed) return false;  // Append noted why
-  if (!errorMessage.empty() || compressedSize != dataBytesWritten) {
-    NoteFailure(0, false);
+  if (!errorMessage.empty()) {
+    // Kept with the writer, so that ArchiveLastError's text lives as long as it.
+    m_failedCheck = std::move(errorMessage);
+    NoteFailure(0, false, m_failedCheck.c_str());
+    return false;
+  }
+  if (compressedSize != dataBytesWritten) {
+    NoteFailure(0, false, "the compressed size differs from the bytes written");
     return false;
   }
   return true;
@@ -328,6 +339,7 @@ uint32_t ArchiveAddFile(ArchiveHandle archive, const char* entryName, const char
   } catch (const std::bad_alloc&) {
     // Memory ran out for the name, a header or the compressor: the entry is
     // left out, the archive stays usable.
+    archive->NoteOutOfMemory();
     return kArchiveWriteFailed;
   }
 }

@@ -26,11 +26,16 @@ inline constexpr uint32_t kArchiveBadArgument = 0x00010000;
 struct ArchiveError {
   // errno of the system call that failed; EFBIG when a source grew past
   // 4 GiB while it was read, after its size had promised less (its local
-  // header then has no room for the sizes); 0 when no system call failed
-  // (a source that is not a regular file, an internal compressor check).
+  // header then has no room for the sizes); ENOMEM when memory ran out; 0
+  // when no system call failed (a source that is not a regular file, an
+  // internal compressor check).
   int systemError = 0;
   // The failure concerned the source file being added, not the archive.
   bool inSource = false;
+  // What the compressor's failed internal check found, in words that follow
+  // "failed an internal check:"; null for any other failure. Valid until the
+  // archive is closed or abandoned.
+  const char* failedCheck = nullptr;
 };
 
 // Told after each read of an entry's source: the bytes read so far and the

@@ -2,12 +2,14 @@
 # Differential run of the deflate compressor against gzip -8, outside the
 # regular tests: builds build/bin/deflate_differential and compresses
 # generated inputs (600 MiB by default) and system files from /usr (500 MiB)
-# with both, comparing the deflate data byte for byte. Prints each mismatch
+# with both, comparing the deflate data byte for byte, for the compressor
+# with one search thread and with three worker threads (--threads, as often
+# as wanted; 0 decides from the CPUs and their load). Prints each mismatch
 # and a summary table; exits 1 on any mismatch. Options go to the program:
 #
 #   scripts/deflate-differential.sh [--generated-bytes N] [--system-bytes N]
 #       [--system-root DIR]... [--seed S] [--max-file-bytes N]
-#       [--scratch DIR] [--keep-mismatches DIR]
+#       [--scratch DIR] [--keep-mismatches DIR] [--threads N]...
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -1,5 +1,6 @@
 // deflate_differential: compresses generated inputs and system files with the
-// project's compressor at the ZIP level and compares each stream byte for
+// project's compressor at the ZIP level, with each number of search threads
+// asked for (one thread, worker threads), and compares each stream byte for
 // byte with the deflate data of `gzip -8 -n`. A stream that differs is also
 // inflated with zlib, to tell a valid but different stream from a broken one.
 // Prints one line per mismatch and a summary; exit status 0 when every
@@ -16,6 +17,7 @@
 #include <fstream>
 #include <future>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -38,6 +40,9 @@ struct Options {
   uint64_t maxFileBytes = 64 * kMiB;
   std::string scratchParent;
   std::string keepMismatches;
+  // Search threads of the compressors each input goes through: 1 for the
+  // calling thread alone, 2 to 8 workers, 0 as the CPUs and their load say.
+  std::vector<unsigned> threads = {1, 3};
 };
 
 struct Tally {
@@ -50,9 +55,10 @@ struct Tally {
   double oursCpuSeconds = 0;
 };
 
-double ThreadCpuSeconds() {
+// The process's, so that worker threads count too.
+double CpuSeconds() {
   timespec now{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
   return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
@@ -84,7 +90,10 @@ bool WriteFile(const std::string& path, const std::string& bytes) {
 
 class Differential {
  public:
-  explicit Differential(const Options& options) : m_options(options) {}
+  explicit Differential(const Options& options) : m_options(options) {
+    for (const unsigned threads : options.threads)
+      m_compressors.push_back(std::make_unique<DeflateCompressor>(threads));
+  }
 
   // Compares one input, whose bytes are also in the file at path.
   void Compare(Tally& tally, const std::string& label, const std::string& path, const std::string& input) {
@@ -94,20 +103,28 @@ class Differential {
       if (!data) std::fprintf(stderr, "%s\n", problem.c_str());
       return data;
     });
-    const double cpuBefore = ThreadCpuSeconds();
-    std::string error;
-    const std::string ours = Compress(m_compressor, input, error);
-    tally.oursCpuSeconds += ThreadCpuSeconds() - cpuBefore;
+    std::vector<std::string> ours(m_compressors.size());
+    std::vector<std::string> errors(m_compressors.size());
+    const double cpuBefore = CpuSeconds();
+    for (size_t mode = 0; mode < m_compressors.size(); ++mode) {
+      ours[mode] = Compress(*m_compressors[mode], input, errors[mode]);
+    }
+    tally.oursCpuSeconds += CpuSeconds() - cpuBefore;
     const std::optional<std::string> theirs = gzip.get();
 
     ++tally.files;
     tally.bytes += input.size();
-    tally.compressedBytes += ours.size();
+    tally.compressedBytes += ours.front().size();
     if (!theirs) {
       ++tally.oracleFailures;
-    } else if (ours != *theirs || !error.empty()) {
-      ++tally.mismatches;
-      Report(label, input, ours, *theirs, error);
+    } else {
+      bool mismatch = false;
+      for (size_t mode = 0; mode < m_compressors.size(); ++mode) {
+        if (ours[mode] == *theirs && errors[mode].empty()) continue;
+        mismatch = true;
+        Report(label + ", " + ThreadsName(m_options.threads[mode]), input, ours[mode], *theirs, errors[mode]);
+      }
+      if (mismatch) ++tally.mismatches;
     }
     if (tally.bytes / kProgressEveryBytes != (tally.bytes - input.size()) / kProgressEveryBytes) {
       std::fprintf(stderr, "%s: %llu files, %.0f MiB so far\n", tally.source,
@@ -133,8 +150,13 @@ class Differential {
     }
   }
 
+  static std::string ThreadsName(unsigned threads) {
+    if (threads == DeflateCompressor::kSearchThreadsByLoad) return "threads by load";
+    return threads == 1 ? "one thread" : std::to_string(threads) + " workers";
+  }
+
   const Options& m_options;
-  DeflateCompressor m_compressor;
+  std::vector<std::unique_ptr<DeflateCompressor>> m_compressors;
   int m_kept = 0;
 };
 
@@ -183,6 +205,11 @@ int main(int argc, char** argv) {
                  "folder for the generated inputs (default $TMPDIR or /tmp)");
   app.add_option("--keep-mismatches", options.keepMismatches, "folder to copy each mismatching input to")
       ->check(CLI::ExistingDirectory);
+  app.add_option("--threads", options.threads,
+                 "search threads of a compressor every input goes through (repeatable): 1, 2 to 8 "
+                 "workers, or 0 as the CPUs and their load say")
+      ->check(CLI::Range(0, 8))
+      ->capture_default_str();
   CLI11_PARSE(app, argc, argv);
 
   if (options.scratchParent.empty()) {
@@ -225,6 +252,8 @@ int main(int argc, char** argv) {
     differential.Compare(system, path.string(), path.string(), bytes);
   }
   const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  std::string threadList;
+  for (const unsigned threads : options.threads) threadList += " " + std::to_string(threads);
 
   std::printf("\n| source | files | input bytes | compressed bytes | mismatches | our CPU s |\n");
   std::printf("|---|---|---|---|---|---|\n");
@@ -234,10 +263,11 @@ int main(int argc, char** argv) {
   const uint64_t mismatches = generated.mismatches + system.mismatches;
   std::printf(
       "\n%llu files, %llu bytes, %llu mismatches, %llu gzip failures, %llu unreadable files skipped; "
-      "%.0f s elapsed (seed %llu)\n",
+      "%.0f s elapsed (seed %llu; threads%s)\n",
       static_cast<unsigned long long>(generated.files + system.files),
       static_cast<unsigned long long>(generated.bytes + system.bytes),
       static_cast<unsigned long long>(mismatches), static_cast<unsigned long long>(oracleFailures),
-      static_cast<unsigned long long>(unreadable), elapsed, static_cast<unsigned long long>(options.seed));
+      static_cast<unsigned long long>(unreadable), elapsed, static_cast<unsigned long long>(options.seed),
+      threadList.c_str());
   return mismatches == 0 && oracleFailures == 0 ? 0 : 1;
 }

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "archive/deflate_speculation.h"
 #include "link/frame_encoder.h"
 #include "link/record_text.h"
 
@@ -13,9 +14,29 @@ namespace {
 
 // Default record layout: 69 status values and 4 units of 40.
 constexpr int kRecordValues = 69 + 4 * 40;
+using plenx::deflate::kMinLastSegmentBytes;
+using plenx::deflate::kSegmentBytes;
+using plenx::deflate::kSegmentExtensionBytes;
+using plenx::deflate::kSegmentOverrunBytes;
+
 // Sizes that sit on the compressor's limits: its 16384-byte output buffer,
-// the 32 KiB window and the 64 KiB read, and a little either side.
-constexpr std::array<size_t, 6> kLimitSizes = {16384, 32768, 65536, 65536 + 32768, 131072, 262144};
+// the 32 KiB window and the 64 KiB read; where worker threads take a first
+// segment, and where the input's last segment becomes a worker's; and a
+// little either side.
+constexpr std::array<size_t, 9> kLimitSizes = {
+    16384,
+    32768,
+    65536,
+    65536 + 32768,
+    131072,
+    262144,
+    kSegmentBytes + kSegmentExtensionBytes + kSegmentOverrunBytes,
+    2 * kSegmentBytes + kSegmentExtensionBytes + kSegmentOverrunBytes,
+    2 * kSegmentBytes + kMinLastSegmentBytes + kSegmentOverrunBytes,
+};
+// Inputs whose worker segments meet the truth late or never span this many
+// segments at least.
+constexpr size_t kMinSegmentSpanningBytes = 2 * kSegmentBytes + kSegmentExtensionBytes;
 // Periods around the shortest and longest match and the window size.
 constexpr std::array<size_t, 10> kLimitPeriods = {1, 2, 3, 257, 258, 259, 32767, 32768, 32769, 40000};
 
@@ -133,6 +154,29 @@ std::string SerialCapture(SplitMix64& random, size_t size) {
   return {bytes.begin(), bytes.end()};
 }
 
+// Log text with a run of one byte over every segment start, from up to 3000
+// bytes before it to past the extension or inside it: a worker's guess
+// codes the run in 258-byte matches out of step with the truth, so the two
+// meet only where the text resumes, late or after the extension.
+std::string RunsOverSegmentStarts(SplitMix64& random, size_t size) {
+  std::string text = TelemetryLog(random, size);
+  const char byte = static_cast<char>(random.Below(4) == 0 ? random.Next() : '0');
+  for (size_t start = kSegmentBytes; start < size; start += kSegmentBytes) {
+    const size_t from = start - random.Below(3000);
+    const size_t length = start - from + random.Below(kSegmentExtensionBytes + 20000);
+    text.replace(from, std::min(length, size - from), std::min(length, size - from), byte);
+  }
+  return text;
+}
+
+// One byte repeated over several segments after a little noise: every
+// segment's guess stays out of step with the truth to the end of the run.
+std::string LongRun(SplitMix64& random, size_t size) {
+  std::string bytes = RandomBytes(random, std::min<size_t>(size, 1 + random.Below(1000)));
+  bytes.append(size - bytes.size(), static_cast<char>(random.Next()));
+  return bytes;
+}
+
 using Generator = std::string (*)(SplitMix64&, size_t);
 struct Kind {
   const char* name;
@@ -143,6 +187,11 @@ constexpr Kind kKinds[] = {
     {"words", WordText},     {"runs", Runs},
     {"periodic", Periodic},  {"small-alphabet", SmallAlphabet},
     {"copy-mix", CopyMix},   {"serial-capture", SerialCapture},
+};
+// Kinds that only show what they are for over several segments.
+constexpr Kind kSegmentKinds[] = {
+    {"runs-over-segment-starts", RunsOverSegmentStarts},
+    {"long-run", LongRun},
 };
 
 // A size: a third small, a third on or next to a limit, a third large.
@@ -161,6 +210,13 @@ size_t NextSize(SplitMix64& random) {
 
 GeneratedInput NextGeneratedInput(SplitMix64& random) {
   const size_t size = NextSize(random);
+  // One input in eight spans several segments where the worker threads'
+  // guesses meet the truth late or never.
+  if (random.Below(8) == 0) {
+    const Kind& kind = kSegmentKinds[random.Below(std::size(kSegmentKinds))];
+    return {kind.name,
+            kind.generate(random, std::max(size, kMinSegmentSpanningBytes + random.Below(3 << 20)))};
+  }
   // One input in eight joins pieces of several kinds.
   if (random.Below(8) == 0) {
     GeneratedInput input{"mixed", {}};

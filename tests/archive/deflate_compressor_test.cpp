@@ -36,7 +36,7 @@ TEST(DeflateCompressorTest, LevelOutsideOneToEightIsReportedAndTheStreamStillCom
   for (const int level : {0, 9, -1}) {
     SCOPED_TRACE(level);
     const Compressed compressed = CompressBytes(compressor, input, 0xFFFFFFFF, level);
-    EXPECT_EQ(compressed.error, "bad pack level");
+    EXPECT_EQ(compressed.error, "compression level outside 1 to 8");
     EXPECT_TRUE(InflatesTo(compressed.stream, input));
   }
   // The next entry starts without the old message.

@@ -1,4 +1,4 @@
-// Every stream, with one search thread or two, is byte-for-byte the raw
+// Every stream, with one search thread or with workers, is byte-for-byte the raw
 // deflate data gzip -8 writes for the same bytes, and inflates back to them;
 // the inputs are built to reach the compressor's block cuts, window slides,
 // match rules and search shortcuts.
@@ -208,15 +208,16 @@ class DeflateGzipOracleTest : public ::testing::Test {
 };
 
 TEST_F(DeflateGzipOracleTest, StreamEqualsGzipRawDeflateAndInflatesBack) {
-  // One object per search mode for all inputs, as a ZIP writer reuses it.
-  DeflateCompressor oneThread(DeflateCompressor::SearchThreads::kOne);
-  DeflateCompressor twoThreads(DeflateCompressor::SearchThreads::kTwo);
+  // One object per search mode for all inputs, as a ZIP writer reuses it;
+  // workers take the inputs of more than a segment.
+  DeflateCompressor oneThread(1);
+  DeflateCompressor threeWorkers(3);
   for (const OracleCase& oracleCase : OracleCases()) {
     SCOPED_TRACE(oracleCase.name);
     const Bytes expected = GzipRawDeflate(oracleCase.input);
     ASSERT_FALSE(expected.empty());
-    for (DeflateCompressor* compressor : {&oneThread, &twoThreads}) {
-      SCOPED_TRACE(compressor == &oneThread ? "one search thread" : "two search threads");
+    for (DeflateCompressor* compressor : {&oneThread, &threeWorkers}) {
+      SCOPED_TRACE(compressor == &oneThread ? "one search thread" : "three workers");
       const Compressed compressed = CompressBytes(*compressor, oracleCase.input);
       EXPECT_EQ(compressed.error, "");
       EXPECT_EQ(compressed.returnedSize, compressed.stream.size());
