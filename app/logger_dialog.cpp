@@ -13,7 +13,9 @@
 #include "app/window_faces.h"
 #include "config/persisted_settings.h"
 #include "panels/archive_progress_dialog.h"
+#include "panels/events_panel.h"
 #include "panels/replay_panel.h"
+#include "panels/trend_chart_view.h"
 #include "panels/trend_window.h"
 #include "run/run_config.h"
 #include "ui/message_box.h"
@@ -80,6 +82,7 @@ BOOL CTESSAMPLENXLOGGERDlg::OnInitDialog() {
   RestoreWindowLayout();
   m_face.SetWindow(GetSafeHwnd());
   AttachWindowFaces();
+  InstallEvents();
   if (!m_configWarnings.empty()) PostMessage(WM_SHOW_CONFIG_WARNINGS, 0, 0);
   return TRUE;
 }
@@ -96,6 +99,7 @@ void CTESSAMPLENXLOGGERDlg::InstallWindowMenu() {
     replay->setData(kReplayLogCommand);
     replay->setEnabled(!IsRunActive());
     menu.addAction(TextToQt(kTrendsMenuText))->setData(kTrendsCommand);
+    menu.addAction(TextToQt(kEventsMenuText))->setData(kEventsCommand);
     if (BrokerFaceBuiltIn()) menu.addAction(TextToQt(kBrokerMenuText))->setData(kBrokerSettingsCommand);
     if (!kAboutMenuText.empty()) {
       menu.addSeparator();
@@ -113,6 +117,10 @@ void CTESSAMPLENXLOGGERDlg::OnSysCommand(UINT nID, LPARAM) {
   }
   if ((nID & kSystemCommandMask) == kTrendsCommand) {
     OpenTrends();
+    return;
+  }
+  if ((nID & kSystemCommandMask) == kEventsCommand) {
+    OpenEvents();
     return;
   }
   if ((nID & kSystemCommandMask) == kReplayLogCommand) {
@@ -144,6 +152,7 @@ void CTESSAMPLENXLOGGERDlg::OpenTrends() {
   if (m_trends == nullptr) {
     m_trends = std::make_unique<TrendWindow>(m_config);
     m_trends->setWindowIcon(m_hIcon);
+    m_trends->Chart()->AddEventMarks(KeptEvents());
   }
   m_trends->show();
   m_trends->raise();
@@ -194,8 +203,10 @@ void CTESSAMPLENXLOGGERDlg::OnDestroy() {
   if (m_run) m_run->Stop();
   // From here on the run's posts fail, and what they carried is freed.
   m_face.SetWindow(0);
+  m_eventListener.SetWindow(0);
   m_archiveProgress.reset();
   m_trends.reset();
+  m_eventsPanel.reset();
   m_replayPanel.reset();
   CDialog::OnDestroy();
 }

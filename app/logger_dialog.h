@@ -17,11 +17,13 @@
 #include <utility>
 
 #include "app/s_tab_ctrl.h"
+#include "app/window_event_listener.h"
 #include "app/window_run_face.h"
 #include "config/logger_config.h"
 #include "config/window_settings.h"
 #include "decode/view_dump.h"
 #include "run/event_face.h"
+#include "run/event_history.h"
 #include "run/run_core.h"
 #include "run/run_views.h"
 #include "run/user_prompt.h"
@@ -49,6 +51,7 @@ inline constexpr UINT WM_TERMINATION_SIGNAL = WM_APP + 6;
 class ArchiveProgressDialog;
 struct FaceSettings;
 class WindowFaces;
+class EventsPanel;
 class ReplayPanel;
 class TrendWindow;
 
@@ -174,6 +177,9 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt {
   // The broker and the live page; declared before the run, which ends
   // before they go.
   std::unique_ptr<WindowFaces> m_windowFaces;
+  // The window's listener of the events face (events_window.cpp); declared
+  // before the run, which calls it until its end.
+  WindowEventListener m_eventListener;
   // The run's faces in this window, subscribed in this order when the
   // window opens: the views its lists show, then the face that posts to it.
   // Declared before the run, which ends (and is waited for) before they go.
@@ -221,6 +227,19 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt {
   // once the window shows (window_faces_control.cpp).
   void AttachWindowFaces();
 
+  // Events (events_window.cpp). Listens to the run's events face and takes
+  // its posts; before any run.
+  void InstallEvents();
+  // WM_RUN_CHANGES: the run's new events join the kept ones, the Events
+  // window's list and the trends' marks; a run's start empties them first.
+  void OnRunChanges();
+  // Shows the Events window, made on first use with every event kept.
+  void OpenEvents();
+  // The values at the kept event of serial, in the Events window.
+  void ShowEventValues(uint64_t serial);
+  // The events kept, oldest first.
+  std::vector<ChangeEvent> KeptEvents() const;
+
   std::optional<std::string> m_configPath;
   // The window's size as restored at start-up; only a different one is stored.
   std::optional<WindowSize> m_restoredSize;
@@ -251,4 +270,9 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt {
   uint64_t m_replayRecords = 0;
   bool m_replaying = false;
   bool m_replayFailed = false;
+
+  // The events of the latest run, kept from its start until the next
+  // start, and the Events window (made on first use, then kept).
+  EventHistory m_eventHistory;
+  std::unique_ptr<EventsPanel> m_eventsPanel;
 };

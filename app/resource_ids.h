@@ -17,6 +17,10 @@ inline constexpr UINT kSystemCommandMask = 0xFFF0;
 // trends window (or brings it to the front).
 inline constexpr std::string_view kTrendsMenuText = "&Trends...";
 inline constexpr UINT kTrendsCommand = 0x0050;
+// The Events entry and its command, which opens the Events window (or
+// brings it to the front).
+inline constexpr std::string_view kEventsMenuText = "&Events...";
+inline constexpr UINT kEventsCommand = 0x0060;
 
 // The window menu's entry that replays a log, and its command (outside the
 // About range and the system commands).

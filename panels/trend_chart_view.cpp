@@ -285,6 +285,9 @@ void TrendChartView::SetCursor(double x) {
   if (sceneX >= area.left() && sceneX <= area.right() && m_table != nullptr && !m_table->Empty()) {
     m_cursorX = x;
     text = TextAt(std::llround(TimeAtX(x)));
+    const QString marks = EventMarksNear(x);
+    if (!marks.isEmpty())
+      text += QStringLiteral("   ▲ ") + QString(marks).replace(QLatin1Char('\n'), QStringLiteral("; "));
   } else {
     m_cursorX = -1;
   }
@@ -328,6 +331,7 @@ void TrendChartView::mouseMoveEvent(QMouseEvent* event) {
     if (onUserRange) onUserRange();
   }
   SetCursor(event->position().x());
+  ShowEventMarksTip(event->position().x());
   event->accept();
 }
 
@@ -355,6 +359,7 @@ void TrendChartView::resizeEvent(QResizeEvent* event) {
 
 void TrendChartView::drawForeground(QPainter* painter, const QRectF& rect) {
   QChartView::drawForeground(painter, rect);
+  DrawEventMarks(painter);
   if (m_cursorX < 0) return;
   const QRectF area = chart()->plotArea();
   const double sceneX = mapToScene(QPoint(static_cast<int>(m_cursorX), 0)).x();

@@ -10,10 +10,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <vector>
 
 #include "decode/min_max_downsampler.h"
 #include "decode/trend_table.h"
+#include "panels/trend_event_marks.h"
 
 class QCategoryAxis;
 class QLineSeries;
@@ -55,6 +57,15 @@ class TrendChartView : public QChartView {
   // The text the cursor shows at time timeMs (the record nearest to it).
   QString TextAt(int64_t timeMs) const;
 
+  // Events marked on the time axis (trend_event_marks.cpp): a thin line
+  // each, coloured by severity; the cursor near one shows its text.
+  void AddEventMarks(std::span<const ChangeEvent> events);
+  void ClearEventMarks();
+  size_t EventMarkCount() const { return m_marks.size(); }
+  // The texts of the marks within kEventMarkHoverPx of widget x, one per
+  // line; "" when none.
+  QString EventMarksNear(double x) const;
+
   // Called after the user moved or zoomed the range with the mouse.
   std::function<void()> onUserRange;
   // Called on a double click.
@@ -78,6 +89,11 @@ class TrendChartView : public QChartView {
   void SetTimeTicks();
   void SetCursor(double x);
   void RebuildSeries();
+  // The scene x of time timeMs in the current range.
+  double SceneXOfTime(int64_t timeMs) const;
+  void DrawEventMarks(QPainter* painter) const;
+  // A tooltip with the texts of the marks near widget x, or none.
+  void ShowEventMarksTip(double x);
 
   const TrendTable* m_table = nullptr;
   std::vector<size_t> m_columns;
@@ -96,4 +112,5 @@ class TrendChartView : public QChartView {
   int64_t m_panToMs = 0;
   double m_cursorX = -1;  // widget x of the cursor line; < 0: none
   QString m_cursorText;
+  std::vector<TrendEventMark> m_marks;  // in the order added
 };

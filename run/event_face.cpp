@@ -49,7 +49,12 @@ void EventFace::OnRunStarted(const RunStart& start) {
   } else {
     m_deriver.reset();
   }
-  m_watch.Start(start.timeMs);
+  m_replay = start.replay;
+  // A replay's records carry their logged times, its start and end the
+  // present: its line is judged by the gaps between records alone, as a
+  // log's is.
+  m_watch = CommunicationWatch{};
+  if (!m_replay) m_watch.Start(start.timeMs);
   m_runParameter = start.replay ? kReplayParameter : kRunParameter;
   m_portName = start.portName;
   m_made.push_back(RunEventOf(ChangeKind::kRunStarted, EventSeverity::kState, start.time, start.timeMs,
@@ -70,7 +75,7 @@ void EventFace::OnRecord(const std::shared_ptr<const RunRecord>& record) {
 void EventFace::OnRunEvent(const RunEvent& event) {
   switch (event.kind) {
     case RunEventKind::kLineQuiet:
-      m_watch.Quiet(event.timeMs, m_made);
+      if (!m_replay) m_watch.Quiet(event.timeMs, m_made);
       break;
     case RunEventKind::kLineLost:
       m_made.push_back(RunEventOf(ChangeKind::kLineLost, EventSeverity::kFault, event.time, event.timeMs,
@@ -90,7 +95,7 @@ void EventFace::OnRunEvent(const RunEvent& event) {
 }
 
 void EventFace::OnRunEnded(const RunEnd& end) {
-  m_watch.End(end.timeMs, m_made);
+  if (!m_replay) m_watch.End(end.timeMs, m_made);
   m_made.push_back(RunEventOf(ChangeKind::kRunStopped, EventSeverity::kState, end.time, end.timeMs,
                               m_runParameter, kStartedText, kStoppedText));
   Hand();

@@ -54,6 +54,7 @@ class EventFace : public RunObserver {
   // The watched rows of the run's layout, from OnRunStarted to OnRunEnded.
   std::optional<ChangeDeriver> m_deriver;
   CommunicationWatch m_watch;
+  bool m_replay = false;
   std::string m_runParameter = kRunParameter;  // "Run", or "Replay"
   std::string m_portName;                      // "COM3", the parameter of the port's events
   // Events made by the call at hand, handed on before it returns.

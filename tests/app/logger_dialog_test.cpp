@@ -270,7 +270,7 @@ TEST_F(DialogStartTest, AboutBoxShowsNameVersionAndIcon) {
   EXPECT_TRUE(iconShown);
 }
 
-TEST_F(DialogStartTest, WindowMenuOffersTheTrendsAndAboutEntries) {
+TEST_F(DialogStartTest, WindowMenuOffersTheTrendsEventsAndAboutEntries) {
   DialogProbe dlg(std::string{});
   ASSERT_TRUE(dlg.Create());
   std::vector<std::string> entries;
@@ -301,7 +301,8 @@ TEST_F(DialogStartTest, WindowMenuOffersTheTrendsAndAboutEntries) {
   });
   chooser.start(0);
   emit dlg.GetWidget()->customContextMenuRequested(QPoint(20, 20));
-  std::vector<std::string> expected = {"Mi&nimize", "&Close", "-", "Replay a log...", "&Trends..."};
+  std::vector<std::string> expected = {"Mi&nimize",       "&Close",     "-",
+                                       "Replay a log...", "&Trends...", "&Events..."};
   if (BrokerFaceBuiltIn()) expected.push_back("&MQTT broker...");
   expected.insert(expected.end(), {"-", "&About Plenx Logger..."});
   EXPECT_EQ(entries, expected);

@@ -24,12 +24,14 @@ inline constexpr int kMainListY = 150;
 class DesktopRun {
  public:
   // Starts the program with `arguments`; without any, it logs COM9 to
-  // site.log from the start (--start).
-  explicit DesktopRun(const XSession& x, std::vector<std::string> arguments = {})
+  // site.log from the start (--start). The board simulator takes
+  // boardArguments besides its usual ones.
+  explicit DesktopRun(const XSession& x, std::vector<std::string> arguments = {},
+                      const std::vector<std::string>& boardArguments = {})
       : m_x(x),
         m_display("DISPLAY", x.Display().c_str()),
         m_platform("QT_QPA_PLATFORM", "xcb"),
-        m_board(m_folder.Files()) {
+        m_board(m_folder.Files(), boardArguments) {
     const std::string device = m_board.Device();
     if (device.empty()) {
       m_problem = "plenx-board-sim printed no device";

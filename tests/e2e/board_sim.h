@@ -17,12 +17,15 @@
 
 class BoardSim {
  public:
-  explicit BoardSim(const TempFolder& folder) : m_out(folder.Path("sim.stdout")) {
+  // extraArguments follow the usual ones ("--scenario", "compressor-trip").
+  explicit BoardSim(const TempFolder& folder, const std::vector<std::string>& extraArguments = {})
+      : m_out(folder.Path("sim.stdout")) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, m_out.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0600);
     std::vector<std::string> argv = {std::string(PLENX_BIN_DIR) + "/plenx-board-sim", "--pty", "--seed", "7"};
+    argv.insert(argv.end(), extraArguments.begin(), extraArguments.end());
     std::vector<char*> pointers;
     for (std::string& argument : argv) pointers.push_back(argument.data());
     pointers.push_back(nullptr);

@@ -50,7 +50,11 @@ QString Cell(const QTreeWidgetItem* item, int column) { return item->text(column
 TEST(EventsPanel, NewestFirstFaultsSetApartAndSelectionAsksForTheRecord) {
   EnsureQtTestApplication();
   std::vector<ChangeEvent> selected;
-  EventsPanel panel(nullptr, {[&selected](const ChangeEvent& event) { selected.push_back(event); }});
+  std::vector<uint64_t> serials;
+  EventsPanel panel(nullptr, {[&](const ChangeEvent& event, uint64_t serial) {
+                      selected.push_back(event);
+                      serials.push_back(serial);
+                    }});
   const std::vector<ChangeEvent> first = {
       EventAt({2015, 3, 7, 14, 5, 9, 542}, 2, EventSeverity::kState, "OUTDOOR", "Compressor", "100 %",
               "Stop"),
@@ -100,6 +104,7 @@ TEST(EventsPanel, NewestFirstFaultsSetApartAndSelectionAsksForTheRecord) {
   ASSERT_EQ(selected.size(), 2u);
   EXPECT_EQ(selected[0], first[1]);
   EXPECT_EQ(selected[1], second[0]);
+  EXPECT_EQ(serials, (std::vector<uint64_t>{1, 2}));
 
   panel.resize(760, 260);
   panel.show();
@@ -111,11 +116,21 @@ TEST(EventsPanel, NewestFirstFaultsSetApartAndSelectionAsksForTheRecord) {
                                                           : folder.Path("events.png");
   EXPECT_TRUE(image.save(QString::fromStdString(out), "PNG"));
 
+  // The oldest go from the bottom; the others keep their numbers.
+  panel.KeepNewest(3);
+  ASSERT_EQ(list->topLevelItemCount(), 3);
+  EXPECT_EQ(
+      panel.SummaryText(),
+      QStringLiteral("3 events, 1 fault (the 2 oldest dropped); select one to see the values of its record"));
+  list->setCurrentItem(list->topLevelItem(1));
+  EXPECT_EQ(serials.back(), 3u);
+  EXPECT_EQ(selected.back(), second[1]);
+
   panel.Clear();
   EXPECT_EQ(list->topLevelItemCount(), 0);
   EXPECT_EQ(panel.SummaryText(),
             QStringLiteral("0 events, 0 faults; select one to see the values of its record"));
-  EXPECT_EQ(selected.size(), 2u);  // emptying the list selects nothing
+  EXPECT_EQ(selected.size(), 3u);  // emptying the list selects nothing
 }
 
 }  // namespace

@@ -185,8 +185,9 @@ TEST(EventFaceTest, LiveEqualsFromLogForEveryScenario) {
 // The run's own events. The banner of Start is no error until 10 s pass
 // without a record; a line dead from the start is raised at Start + 10 s,
 // found by the first record or by Stop; the watchdog's firing is raised at
-// its time; a port lost names its reason; a replay is told apart; and each
-// run starts afresh, so its first record is no change.
+// its time; a port lost names its reason; a replay is told apart and judged
+// by its recorded gaps; and each run starts afresh, so its first record is
+// no change.
 TEST(EventFaceTest, TheRunsOwnEvents) {
   const LoggerConfig config = DefaultConfig();
   const std::shared_ptr<const RunLayout> layout = RunLayoutOf(config);
@@ -220,8 +221,13 @@ TEST(EventFaceTest, TheRunsOwnEvents) {
   replay.replay = true;
   replay.portName.clear();
   face.OnRunStarted(replay);
-  face.OnRecord(RunRecordOf(decoder, 1, 100500, recordWithMode(3)));  // differs from the last run's
-  face.OnRunEnded(RunEndAt(115000, 1));
+  // A replay's records carry their logged times, long before its start and
+  // end: only the recorded gap raises the line's error, not the watchdog
+  // at the present's time nor the end.
+  face.OnRecord(RunRecordOf(decoder, 1, 40000, recordWithMode(3)));  // differs from the last run's
+  face.OnRunEvent(RunEventAt(RunEventKind::kLineQuiet, 100200));
+  face.OnRecord(RunRecordOf(decoder, 2, 55000, recordWithMode(3)));
+  face.OnRunEnded(RunEndAt(115000, 2));
 
   const std::vector<std::string> expected = {
       "0 /Run: Stopped -> Started (state)",
@@ -234,7 +240,8 @@ TEST(EventFaceTest, TheRunsOwnEvents) {
       "25000 /Line: COMMUNICATION ERROR -> Receiving (cleared)",
       "26000 /Run: Started -> Stopped (state)",
       "100000 /Replay: Stopped -> Started (state)",
-      "110500 /Line: Receiving -> COMMUNICATION ERROR (fault)",
+      "50000 /Line: Receiving -> COMMUNICATION ERROR (fault)",
+      "55000 /Line: COMMUNICATION ERROR -> Receiving (cleared)",
       "115000 /Replay: Started -> Stopped (state)",
   };
   EXPECT_EQ(seen, expected);
