@@ -5,13 +5,14 @@
 
 #include "app/logger_dialog.h"
 #include "app/resource_ids.h"
+#include "decode/communication_error_text.h"
 #include "decode/shown_params.h"
 #include "decode/unit_tabs.h"
 #include "ui/control_anchor.h"
 
 namespace {
 
-constexpr std::string_view kBannerText = "COMMUNICATION ERROR";
+constexpr std::string_view kBannerText = kCommunicationErrorText;
 // The banner is read from a metre away: large bold white text on a strip of
 // dark red (a contrast of about 7 to 1).
 constexpr int kBannerPointSize = 18;

@@ -49,6 +49,7 @@ BOOL CTESSAMPLENXLOGGERApp::InitInstance() {
   CTESSAMPLENXLOGGERDlg dlg;
   if (m_options.rawCapturePath) dlg.SetRawCaptureFile(*m_options.rawCapturePath);
   dlg.SetSiteUpkeep(m_options.upkeep);
+  dlg.SetFaceSettings(m_options.faces);
   m_pMainWnd = &dlg;
   // A signal closes the window without a question, after the run is stopped
   // and archived. Watched once the window exists, for its handle.

@@ -10,6 +10,7 @@
 #include "app/app_icon.h"
 #include "app/dialog_templates.h"
 #include "app/resource_ids.h"
+#include "app/window_faces.h"
 #include "config/persisted_settings.h"
 #include "panels/archive_progress_dialog.h"
 #include "panels/events_panel.h"
@@ -81,6 +82,7 @@ BOOL CTESSAMPLENXLOGGERDlg::OnInitDialog() {
   AnchorControls();
   RestoreWindowLayout();
   m_face.SetWindow(GetSafeHwnd());
+  AttachWindowFaces();
   InstallEvents();
   if (!m_configWarnings.empty()) PostMessage(WM_SHOW_CONFIG_WARNINGS, 0, 0);
   return TRUE;
@@ -99,6 +101,7 @@ void CTESSAMPLENXLOGGERDlg::InstallWindowMenu() {
     replay->setEnabled(!IsRunActive());
     menu.addAction(TextToQt(kTrendsMenuText))->setData(kTrendsCommand);
     menu.addAction(TextToQt(kEventsMenuText))->setData(kEventsCommand);
+    if (BrokerFaceBuiltIn()) menu.addAction(TextToQt(kBrokerMenuText))->setData(kBrokerSettingsCommand);
     if (!kAboutMenuText.empty()) {
       menu.addSeparator();
       menu.addAction(TextToQt(kAboutMenuText))->setData(kAboutBoxCommand);
@@ -123,6 +126,10 @@ void CTESSAMPLENXLOGGERDlg::OnSysCommand(UINT nID, LPARAM) {
   }
   if ((nID & kSystemCommandMask) == kReplayLogCommand) {
     OnReplayLog();
+    return;
+  }
+  if ((nID & kSystemCommandMask) == kBrokerSettingsCommand) {
+    if (m_windowFaces) m_windowFaces->EditBrokerSettings();
     return;
   }
   QWidget* window = GetWidget();

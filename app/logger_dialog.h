@@ -50,6 +50,8 @@ inline constexpr std::string_view kCloseDuringRunQuestion =
 inline constexpr UINT WM_TERMINATION_SIGNAL = WM_APP + 6;
 
 class ArchiveProgressDialog;
+struct FaceSettings;
+class WindowFaces;
 class EventsPanel;
 class ReplayPanel;
 class TrendTable;
@@ -87,6 +89,9 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt {
   // file chosen before, so that no run logs into another file than the one
   // asked for. User-interface thread, while idle.
   void RefuseChosenLogFile(const std::string& reason);
+  // The broker and the live page the command line asks for (window_faces.h).
+  // Before the window opens.
+  void SetFaceSettings(const FaceSettings& settings);
 
   // UserPrompt: message boxes owned by this window.
   PromptAnswer AskYesNoCancel(const std::string& text, const std::string& caption) override;
@@ -182,6 +187,9 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt {
   CComboBox m_portCombo;
   CStatic m_viewFrame;
   CSTabCtrl m_tabs;
+  // The broker and the live page; declared before the run, which ends
+  // before they go.
+  std::unique_ptr<WindowFaces> m_windowFaces;
   // The window's listener of the events face (events_window.cpp); declared
   // before the run, which calls it until its end.
   WindowEventListener m_eventListener;
@@ -230,6 +238,9 @@ class CTESSAMPLENXLOGGERDlg : public CDialog, public UserPrompt {
   void OpenTrends();
   // A run or replay begins: its trends start empty.
   void BeginRunTrends();
+  // Subscribes the broker and the live page to the run, and serves the page
+  // once the window shows (window_faces_control.cpp).
+  void AttachWindowFaces();
 
   // Events (events_window.cpp). Listens to the run's events face and takes
   // its posts; before any run.

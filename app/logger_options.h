@@ -7,6 +7,7 @@
 #include <string>
 
 #include "config/rotation_settings.h"
+#include "faces/optional_faces.h"
 
 struct LoggerRunOptions {
   // An unattended run (RunHeadless): no window and no display, started at
@@ -39,6 +40,10 @@ struct LoggerRunOptions {
   // The upkeep of a log left on site (--rotate, --keep-days, --min-free):
   // the remembered settings, where the command line says nothing else.
   RotationSettings upkeep;
+  // The broker to publish to and the live page to serve (--mqtt, --serve,
+  // ...); the window takes the remembered broker settings when none is
+  // given.
+  FaceSettings faces;
 };
 
 // Runs the window program (Qt) with these options and returns the exit

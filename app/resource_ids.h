@@ -27,6 +27,10 @@ inline constexpr UINT kEventsCommand = 0x0060;
 inline constexpr std::string_view kReplayMenuText = "Replay a log...";
 inline constexpr UINT kReplayLogCommand = 0x0200;
 
+// The window menu's entry for the MQTT broker's settings, and its command.
+inline constexpr std::string_view kBrokerMenuText = "&MQTT broker...";
+inline constexpr UINT kBrokerSettingsCommand = 0x0210;
+
 // System commands of the window menu; the low four bits are not part of
 // the command (kSystemCommandMask).
 inline constexpr UINT SC_MOVE = 0xF010;

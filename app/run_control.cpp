@@ -5,6 +5,7 @@
 
 #include "app/logger_dialog.h"
 #include "app/resource_ids.h"
+#include "app/window_faces.h"
 #include "config/persisted_settings.h"
 #include "panels/archive_progress_dialog.h"
 #include "panels/replay_panel.h"
@@ -89,6 +90,7 @@ void CTESSAMPLENXLOGGERDlg::OnBnClickedStart() {
   request.rawCapturePath = RawCapturePathFor(m_config, m_config.logFileName, m_rawCaptureFile);
   request.upkeep = m_siteUpkeep;
   request.rememberChoices = true;
+  if (m_windowFaces) m_windowFaces->PrepareRun();
   const RunStartResult started = m_run->Start(request, *this);
   if (!started.Started()) {
     // The port's failure is information, as the first version had it; the

@@ -7,6 +7,7 @@
 #include <optional>
 #include <random>
 
+#include "broker/event_payload.h"
 #include "broker/ha_discovery.h"
 #include "broker/mqtt_connection.h"
 #include "broker/record_payload.h"
@@ -65,9 +66,10 @@ std::string BaseName(const std::string& path) {
 }  // namespace
 
 struct BrokerPublisher::Work {
-  enum class Kind { kStart, kRecord, kLink, kEnd };
+  enum class Kind { kStart, kRecord, kLink, kEnd, kChange };
   Kind kind = Kind::kRecord;
   std::shared_ptr<const RunRecord> record;
+  ChangeEvent change;
   RunStart start;
   std::string_view link;
 };
@@ -220,6 +222,13 @@ void BrokerPublisher::OnRunEnded(const RunEnd&) {
   Queue(std::move(work));
 }
 
+void BrokerPublisher::AddChange(const ChangeEvent& change) {
+  Work work;
+  work.kind = Work::Kind::kChange;
+  work.change = change;
+  Queue(std::move(work));
+}
+
 BrokerPublisher::Counts BrokerPublisher::GetCounts() const {
   std::lock_guard lock(m_mutex);
   Counts counts = m_counts;
@@ -300,6 +309,11 @@ void BrokerPublisher::Worker::Handle(Work& work) {
       break;
     case Work::Kind::kEnd:
       EndRun();
+      break;
+    case Work::Kind::kChange:
+      if (m_runActive && m_publishRun && m_connection.IsConnected())
+        m_connection.Publish(SiteTopic(m_site, kEventLevel), EventPayload(work.change), kQosAtLeastOnce,
+                             false);
       break;
   }
 }

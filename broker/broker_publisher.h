@@ -21,6 +21,7 @@
 
 #include "broker/broker_notice.h"
 #include "broker/broker_settings.h"
+#include "decode/change_event.h"
 #include "run/run_observer.h"
 
 // How long after the broker's acknowledgement a record is still kept and
@@ -44,6 +45,12 @@ class BrokerPublisher : public RunObserver {
   void OnRecord(const std::shared_ptr<const RunRecord>& record) override;
   void OnRunEvent(const RunEvent& event) override;
   void OnRunEnded(const RunEnd& end) override;
+  // An event of the run (EventFace's listener), published on
+  // plenx/<site>/event while the broker is connected; the log keeps what
+  // it misses (plenx-export --events). Events that come before the run's
+  // start reaches the publisher, and those of a replay, are passed over.
+  // Any thread.
+  void AddChange(const ChangeEvent& change);
 
   struct Counts {
     uint64_t recordsSpooled = 0;  // logged records written to the spool

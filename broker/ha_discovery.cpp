@@ -7,6 +7,7 @@
 #include "broker/topic_names.h"
 #include "broker/value_payloads.h"
 #include "config/text_encoding.h"
+#include "decode/json_text.h"
 #include "plenx_version.h"
 #include "run/run_layout.h"
 

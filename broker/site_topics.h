@@ -4,6 +4,8 @@
 //   link                    retained "receiving", "COMMUNICATION ERROR",
 //                           "port lost", "stopped"
 //   record                  every logged record (record_payload.h), QoS 1
+//   event                   every event of the run as JSON (event_payload.h),
+//                           QoS 1, while connected
 //   <unit>/<parameter>      retained, the value as the window shows it
 //   <unit>/state            retained, the unit's values as one JSON object
 #pragma once
@@ -12,19 +14,23 @@
 #include <string>
 #include <string_view>
 
+#include "decode/communication_error_text.h"
+
 inline constexpr std::string_view kTopicRoot = "plenx";
 inline constexpr std::string_view kStatusLevel = "status";
 inline constexpr std::string_view kLinkLevel = "link";
 inline constexpr std::string_view kRecordLevel = "record";
+inline constexpr std::string_view kEventLevel = "event";
 inline constexpr std::string_view kUnitStateLevel = "state";
 // The levels under plenx/<site>/ that are not units.
-inline constexpr std::array<std::string_view, 3> kSiteTopicLevels = {kStatusLevel, kLinkLevel, kRecordLevel};
+inline constexpr std::array<std::string_view, 4> kSiteTopicLevels = {kStatusLevel, kLinkLevel, kRecordLevel,
+                                                                     kEventLevel};
 
 inline constexpr std::string_view kStatusOnline = "online";
 inline constexpr std::string_view kStatusOffline = "offline";
 
 inline constexpr std::string_view kLinkReceiving = "receiving";
-inline constexpr std::string_view kLinkCommunicationError = "COMMUNICATION ERROR";
+inline constexpr std::string_view kLinkCommunicationError = kCommunicationErrorText;
 inline constexpr std::string_view kLinkPortLost = "port lost";
 inline constexpr std::string_view kLinkStopped = "stopped";
 

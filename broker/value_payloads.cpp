@@ -2,10 +2,10 @@
 #include "broker/value_payloads.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "broker/topic_names.h"
 #include "config/text_encoding.h"
+#include "decode/json_text.h"
 #include "run/run_layout.h"
 #include "run/run_record.h"
 
@@ -51,39 +51,6 @@ bool IsJsonNumber(std::string_view payload) {
   // JSON has no leading zeros ("07", "-01").
   const size_t digits = payload.front() == '-' ? 1 : 0;
   return !(payload[digits] == '0' && digits + 1 < payload.size() && IsDigit(payload[digits + 1]));
-}
-
-void AppendJsonString(std::string_view text, std::string& out) {
-  out += '"';
-  for (const char c : text) {
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20) {
-          char escaped[8];
-          std::snprintf(escaped, sizeof escaped, "\\u%04x",
-                        static_cast<unsigned>(static_cast<unsigned char>(c)));
-          out += escaped;
-        } else {
-          out += c;
-        }
-    }
-  }
-  out += '"';
 }
 
 std::string UnitStateJson(const RunLayout& layout, const LayoutTopicNames& names, size_t list,

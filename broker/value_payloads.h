@@ -20,9 +20,6 @@ std::string ValuePayload(std::string_view shownText, ValueQuantity quantity);
 // Whether payload (from ValuePayload) is a JSON number.
 bool IsJsonNumber(std::string_view payload);
 
-// text as a JSON string literal, quotes included; text is UTF-8.
-void AppendJsonString(std::string_view text, std::string& out);
-
 // The JSON object of list's values in record: one member per row the record
 // fills, named by its topic level, a number for numbers, a string
 // otherwise, in row order: {"compressor":13,"working_mode":"Heat"}.

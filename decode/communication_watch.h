@@ -9,9 +9,10 @@
 #include <vector>
 
 #include "decode/change_event.h"
+#include "decode/communication_error_text.h"
 
-// The banner's text, and the texts of the line's state in its events.
-inline constexpr const char* kCommunicationErrorText = "COMMUNICATION ERROR";
+// The texts of the line's state in its events (kCommunicationErrorText
+// the other).
 inline constexpr const char* kLineReceivingText = "Receiving";
 // The parameter the line's events name.
 inline constexpr const char* kLineParameter = "Line";

@@ -137,7 +137,7 @@ class ViewPrinter {
 }  // namespace
 
 int RunHeadless(const HeadlessOptions& options, std::FILE* views, std::FILE* notes,
-                const std::string& program) {
+                const std::string& program, const std::vector<RunObserver*>& faces) {
   IgnoreBrokenPipes();
   Wakeups wakeups;
   const TerminationSignalWatch signalWatch([&wakeups] { wakeups.Signalled(); });
@@ -150,6 +150,7 @@ int RunHeadless(const HeadlessOptions& options, std::FILE* views, std::FILE* not
   RunCore core(loaded.config, loaded.path);
   core.Subscribe(viewsFace);
   core.Subscribe(notesFace);
+  for (RunObserver* face : faces) core.Subscribe(*face);
 
   // A signal before the start: no run.
   if (wakeups.WasSignalled()) return kExitNoRun;

@@ -6,6 +6,9 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "run/run_observer.h"
 
 #include "config/rotation_settings.h"
 
@@ -44,6 +47,7 @@ inline constexpr int kExitRunNotWhole = 3;
 // status. SIGINT, SIGTERM and SIGHUP (on Windows Ctrl+C, Ctrl+Break and the
 // console's closing) end the run as Stop does; SIGPIPE is ignored, so a
 // reader of the views that goes away does not end the run before its log is
-// archived.
+// archived. The caller's faces (events, a broker, the live page) are
+// subscribed after the run's own, in this order, and must outlive the call.
 int RunHeadless(const HeadlessOptions& options, std::FILE* views, std::FILE* notes,
-                const std::string& program);
+                const std::string& program, const std::vector<RunObserver*>& faces = {});

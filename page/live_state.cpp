@@ -4,9 +4,9 @@
 #include <algorithm>
 
 #include "config/logger_config.h"
+#include "decode/json_text.h"
 #include "decode/time_stamp.h"
 #include "decode/unit_tabs.h"
-#include "page/json_text.h"
 #include "page/run_event_text.h"
 #include "plenx_version.h"
 

@@ -7,7 +7,7 @@
 #include <chrono>
 
 #include "config/text_encoding.h"
-#include "page/json_text.h"
+#include "decode/json_text.h"
 #include "page/page_assets.h"
 #include "platform/posix_io.h"
 

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "decode/communication_error_text.h"
 #include "platform/system_error_text.h"
 
 namespace {
@@ -35,7 +36,7 @@ std::optional<PageEvent> PageEventOf(const RunEvent& event, const RunStart& star
     case RunEventKind::kLineQuiet:
       kind = "line-quiet";
       severity = PageEventSeverity::kFault;
-      fallback = "COMMUNICATION ERROR";
+      fallback = kCommunicationErrorText;
       break;
     case RunEventKind::kLineReceiving:
       kind = "line-receiving";

@@ -6,8 +6,8 @@
 #include <limits>
 #include <span>
 
+#include "decode/json_text.h"
 #include "decode/min_max_downsampler.h"
-#include "page/json_text.h"
 
 void SeriesWindow::Reset(const RunLayout& layout) {
   m_rows.clear();

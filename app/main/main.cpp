@@ -10,6 +10,7 @@
 #include "app/logger_options.h"
 #include "cli/command_line.h"
 #include "cli/number_range.h"
+#include "faces/unattended_faces.h"
 #include "headless/headless_run.h"
 #include "run/port_list.h"
 #include "upkeep/rotation_options.h"
@@ -26,6 +27,17 @@ constexpr const char* kUsage =
     "       plenx-logger [--headless] --replay LOG [--speed X] [--seconds S] [--dump-every S]\n"
     "       plenx-logger [--headless] --screenshot FILE.png\n"
     "       plenx-logger --version";
+
+// The usage with the options of the faces this build has, which a run in
+// the window and an unattended one both take.
+std::string Usage() {
+  std::string usage = kUsage;
+  std::string faces;
+  if (BrokerFaceBuiltIn()) faces += " [--mqtt URL [--site NAME] ...]";
+  if (PageFaceBuiltIn()) faces += " [--serve [ADDR:]PORT ...]";
+  if (!faces.empty()) usage += "\n       a run, in the window or --headless, also takes:" + faces;
+  return usage;
+}
 
 // Longest time a timer of the event loop takes: 2^31 - 1 ms, about 24 days.
 constexpr double kMaxTimerSeconds = 2147483.0;
@@ -58,7 +70,7 @@ int main(int argc, char** argv) {
       "Logs the control board's serial line: the live values of each unit, a time-stamped log,\n"
       "and a dated ZIP archive of the log at Stop.",
       "plenx-logger"};
-  SetUpCommandLine(app, kUsage);
+  SetUpCommandLine(app, Usage());
   LoggerRunOptions options;
   std::optional<double> seconds;
   std::optional<double> dumpEverySeconds;
@@ -123,7 +135,10 @@ int main(int argc, char** argv) {
       ->excludes(replay);
   options.upkeep = ReadRotationSettings();
   AddRotationOptions(app, options.upkeep);
+  AddFaceOptions(app, options.faces);
   if (const std::optional<int> exitStatus = ParseCommandLine(app, argc, argv)) return *exitStatus;
+  if (const std::string problem = BrokerSettingsProblem(options.faces.broker); !problem.empty())
+    return RefuseArguments(app, problem);
   if (seconds) options.runMs = Milliseconds(*seconds);
   if (dumpEverySeconds) options.dumpEveryMs = Milliseconds(*dumpEverySeconds);
   if (options.headless && !options.screenshotPath) {
@@ -137,7 +152,7 @@ int main(int argc, char** argv) {
     headless.replaySpeed = options.replaySpeed;
     headless.rawCapturePath = options.rawCapturePath;
     headless.upkeep = options.upkeep;
-    return RunHeadless(headless, stdout, stderr, kProgramName);
+    return RunHeadlessWithFaces(headless, options.faces, stdout, stderr, kProgramName);
   }
   return RunWindowProgram(options, argv[0]);
 }

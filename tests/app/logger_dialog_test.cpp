@@ -14,6 +14,7 @@
 
 #include "app/resource_ids.h"
 #include "config/persisted_settings.h"
+#include "faces/optional_faces.h"
 #include "plenx_version.h"
 #include "tests/app/dialog_probe.h"
 #include "tests/ui/scripted_dialog_responder.h"
@@ -306,8 +307,11 @@ TEST_F(DialogStartTest, WindowMenuOffersTheTrendsEventsAndAboutEntries) {
   });
   chooser.start(0);
   emit dlg.GetWidget()->customContextMenuRequested(QPoint(20, 20));
-  EXPECT_EQ(entries, (std::vector<std::string>{"Mi&nimize", "&Close", "-", "Replay a log...", "&Trends...",
-                                               "&Events...", "-", "&About Plenx Logger..."}));
+  std::vector<std::string> expected = {"Mi&nimize",       "&Close",     "-",
+                                       "Replay a log...", "&Trends...", "&Events..."};
+  if (BrokerFaceBuiltIn()) expected.push_back("&MQTT broker...");
+  expected.insert(expected.end(), {"-", "&About Plenx Logger..."});
+  EXPECT_EQ(entries, expected);
   EXPECT_EQ(aboutCaption, "About Plenx Logger");
 }
 

@@ -16,6 +16,7 @@
 #include "tests/broker/mqtt_listener.h"
 #include "tests/broker/test_broker.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/wait.h"
 
 namespace {
 
@@ -148,6 +149,45 @@ TEST_F(BrokerPublisherTest, PublishesStatusLinkValuesAndEveryLoggedRecord) {
   }
   EXPECT_EQ(m_notices.Count("Cannot"), 0u) << m_notices.All();
   EXPECT_EQ(m_notices.Count("Publishing to the MQTT broker " + broker.Url() + " as site north."), 1u);
+}
+
+// The run's events go out as they come while the broker is connected, one
+// JSON object each, in the window's texts as UTF-8.
+TEST_F(BrokerPublisherTest, PublishesTheRunsEvents) {
+  TestBroker broker;
+  ASSERT_TRUE(broker.Start()) << broker.Output();
+  MqttListener listener(broker.Port(), "plenx/north/event");
+  ASSERT_TRUE(listener.WaitSubscribed());
+  BrokerPublisher publisher(MakeConfig(broker.Url(), m_folder), m_notices.Handler());
+  ChangeEvent early;
+  early.kind = ChangeKind::kRunStarted;
+  publisher.AddChange(early);  // before the run reaches the publisher: passed over
+  publisher.OnRunStarted(MakeTestStart());
+  publisher.OnRecord(MakeTestRecord(1, 1000));
+  ASSERT_TRUE(WaitUntil([&] { return publisher.GetCounts().connected; }, 20'000));
+  ChangeEvent fault;
+  fault.severity = EventSeverity::kFault;
+  fault.time = LocalTime{2015, 3, 7, 14, 5, 9, 42};
+  fault.timeMs = 1425737109042;
+  fault.record = 17;
+  fault.listIndex = 0;
+  fault.tab = "OUTDOOR";
+  fault.parameter =
+      "Outdoor \xB0"
+      "F";  // Windows-1252 degree sign
+  fault.before = "NO Fault";
+  fault.after = "Overcurrent \"Compressor\"";
+  publisher.AddChange(fault);
+  ASSERT_TRUE(listener.WaitFor([](const HeardMessage&) { return true; }));
+  const std::vector<HeardMessage> heard = listener.Messages();
+  ASSERT_EQ(heard.size(), 1u);
+  EXPECT_FALSE(heard[0].retained);
+  EXPECT_EQ(heard[0].payload,
+            R"({"time":"2015-03-07 14:05:09.042","timeMs":1425737109042,"record":17,"severity":"fault",)"
+            "\"unit\":\"OUTDOOR\",\"parameter\":\"Outdoor \xC2\xB0"
+            "F\",\"before\":\"NO Fault\","
+            R"("after":"Overcurrent \"Compressor\""})");
+  publisher.OnRunEnded(RunEnd{});
 }
 
 TEST_F(BrokerPublisherTest, ReplayPublishesNothing) {

@@ -18,30 +18,8 @@
 #include "decode/view_dump.h"
 #include "run/run_observer.h"
 #include "testkit/simulated_log.h"
+#include "tests/support/run_records.h"
 #include "tools/plenx-board-sim/board_model.h"
-
-// The layout of config's records: tab texts, labels and quantities, rows in
-// the order a record is handled.
-inline std::shared_ptr<const RunLayout> TestRunLayout(const LoggerConfig& config) {
-  auto layout = std::make_shared<RunLayout>();
-  layout->layout = config.Layout();
-  layout->valuesPerRecord = config.ValuesPerRecord();
-  const RecordDecoder decoder(config.ShownLayout());
-  const std::vector<std::string> tabTexts = UnitTabTexts(config.ShownUnitCount());
-  for (size_t row = 0; row < decoder.RowCount(); ++row) {
-    const ListRow& listRow = decoder.Row(row);
-    const auto list = static_cast<size_t>(listRow.listIndex);
-    if (layout->lists.size() <= list) layout->lists.push_back(RunList{tabTexts[list], row, 0});
-    ++layout->lists[list].rowCount;
-    const std::vector<std::string>& labels =
-        listRow.listIndex == kOutdoorListIndex ? config.statusLabels : config.acLabels[list - 1];
-    const auto param = static_cast<size_t>(listRow.shown.param);
-    layout->rows.push_back(RunRow{listRow.listIndex, listRow.shown.param, listRow.shown.position,
-                                  decoder.Quantity(row),
-                                  param < labels.size() ? labels[param] : std::string()});
-  }
-  return layout;
-}
 
 // Records of the simulated installation, one every kSimulatedRecordIntervalMs
 // from a start time on, decoded as the run core decodes them.
@@ -92,7 +70,7 @@ class SimulatedRecords {
 // The start of a run on COM9 with config's layout.
 inline RunStart TestRunStart(const LoggerConfig& config, const std::string& logPath) {
   RunStart start;
-  start.layout = TestRunLayout(config);
+  start.layout = RunLayoutOf(config);
   start.time = SimulatedRecords::kStart;
   start.timeMs = WallClockMs(start.time);
   start.portName = "COM9";

@@ -86,7 +86,7 @@ TEST_F(PageServerTest, StateHoldsTheTabsTextsOfTheLastRecordAndItsSeries) {
   const JsonValue& series = state["series"];
   EXPECT_EQ(series["endMs"].number(), static_cast<double>(last->timeMs));
   size_t numericRows = 0;
-  const std::shared_ptr<const RunLayout> layout = TestRunLayout(m_config);
+  const std::shared_ptr<const RunLayout> layout = RunLayoutOf(m_config);
   for (const RunRow& row : layout->rows) numericRows += row.quantity != ValueQuantity::kNone;
   ASSERT_EQ(series["rows"].size(), numericRows);
   const JsonValue& first = series["rows"][0];

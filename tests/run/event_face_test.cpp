@@ -16,8 +16,9 @@
 #include "decode/record_decoder.h"
 #include "decode/time_stamp.h"
 #include "platform/system_error_text.h"
-#include "tests/support/run_records.h"
 #include "testkit/simulated_log.h"
+#include "tests/support/run_records.h"
+#include "tests/support/temp_folder.h"
 #include "tools/plenx-board-sim/scenario.h"
 
 namespace {
@@ -80,6 +81,32 @@ bool LogCanTell(const ChangeEvent& event) {
 // lost and back: fed to the face as the run would, and written as the log
 // those records make. The face's events that a log can tell equal the log
 // reader's, time stamps, texts and record numbers included.
+// The live face watches the rows a log's reader watches: the run's layout
+// names the same rows, tabs and labels as the configuration, for the
+// built-in layout and for one an INI reshapes.
+TEST(EventFaceTest, TheRunsLayoutWatchesTheRowsTheConfigurationDoes) {
+  TempFolder folder;
+  LoggerConfig reshaped;
+  ASSERT_TRUE(reshaped
+                  .Load(folder.Write("plenx-logger.ini",
+                                     "[CONFIG]\r\nACPARAMS=20\r\nNUMDEVICES=2\r\n"
+                                     "[ACLABELS1]\r\n-=Alarm\r\n"))
+                  .empty());
+  for (const LoggerConfig& config : {DefaultConfig(), reshaped}) {
+    const std::vector<WatchedRow> live = WatchedRowsOf(MakeRunLayout(config));
+    const std::vector<WatchedRow> fromLog = WatchedRowsOf(config);
+    ASSERT_EQ(live.size(), fromLog.size());
+    ASSERT_FALSE(live.empty());
+    for (size_t i = 0; i < live.size(); ++i) {
+      EXPECT_EQ(live[i].row, fromLog[i].row);
+      EXPECT_EQ(live[i].kind, fromLog[i].kind);
+      EXPECT_EQ(live[i].listIndex, fromLog[i].listIndex);
+      EXPECT_EQ(live[i].tab, fromLog[i].tab);
+      EXPECT_EQ(live[i].label, fromLog[i].label) << live[i].tab;
+    }
+  }
+}
+
 TEST(EventFaceTest, LiveEqualsFromLogForEveryScenario) {
   const struct {
     Scenario scenario;

@@ -1,4 +1,4 @@
-// JSON text for the page's API and event stream: values appended to a
+// JSON text for the live page, the broker and the programs: values appended to a
 // string, texts converted from the program's Windows-1252 as the window
 // shows them.
 #pragma once

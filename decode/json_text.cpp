@@ -1,5 +1,5 @@
 // JSON strings and numbers.
-#include "page/json_text.h"
+#include "decode/json_text.h"
 
 #include <charconv>
 #include <cmath>
