@@ -95,6 +95,12 @@ TEST(TrendsWindowTest, TheMainWindowsBoxesBlockOnlyTheMainWindow) {
   x.Key("t");
   const XWindowId trends = x.WaitForWindow("^Trends$");
   ASSERT_NE(trends, 0u);
+  // Trends opens centred on the screen, over the main window's list: set it
+  // below the point where the test clicks the main window.
+  const int trendsTop = x.Geometry(main).y + kMainListY + 40;
+  x.Run("xdotool windowmove " + std::to_string(trends) + " " + std::to_string(x.Geometry(trends).x) + " " +
+        std::to_string(trendsTop));
+  ASSERT_TRUE(XSession::Poll([&] { return x.Geometry(trends).y >= trendsTop; }));
 
   // While `box` is open: Trends takes clicks and keys, a click on the main
   // window leaves the keyboard with the box, and Escape closes the box.
