@@ -121,23 +121,6 @@ void SyncFolder(const std::string& folder) {
 
 }  // namespace
 
-ReplacingFile::~ReplacingFile() { Discard(); }
-
-ReplacingFile::ReplacingFile(ReplacingFile&& other) noexcept
-    : m_fd(std::exchange(other.m_fd, -1)),
-      m_finalPath(std::move(other.m_finalPath)),
-      m_temporaryPath(std::move(other.m_temporaryPath)) {}
-
-ReplacingFile& ReplacingFile::operator=(ReplacingFile&& other) noexcept {
-  if (this != &other) {
-    Discard();
-    m_fd = std::exchange(other.m_fd, -1);
-    m_finalPath = std::move(other.m_finalPath);
-    m_temporaryPath = std::move(other.m_temporaryPath);
-  }
-  return *this;
-}
-
 bool ReplacingFile::Create(const std::string& finalPath) {
   if (IsOpen()) {
     errno = EBUSY;
