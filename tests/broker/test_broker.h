@@ -14,27 +14,12 @@
 #include <string>
 
 #include "tests/broker/child_process.h"
+#include "tests/support/free_port.h"
 #include "tests/support/run_command.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/wait.h"
 
 inline constexpr const char* kMosquittoProgram = "/usr/sbin/mosquitto";
-
-// A loopback port nobody listens on right now.
-inline int FreeLoopbackPort() {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  int port = 0;
-  if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-      getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
-    port = ntohs(address.sin_port);
-  }
-  close(fd);
-  return port;
-}
 
 // Whether something accepts TCP connections on the loopback port.
 inline bool PortAccepts(int port) {

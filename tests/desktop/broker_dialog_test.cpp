@@ -12,27 +12,12 @@
 
 #include "config/remembered_broker.h"
 #include "tests/desktop/desktop_program.h"
+#include "tests/support/free_port.h"
 
 namespace {
 
 const std::string kDialogTitle = "^MQTT broker$";
 const std::string kMessageBoxTitle = "^Plenx Logger$";
-
-// A loopback port free now (the kernel's choice), for the program to bind.
-int FreeLoopbackPort() {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  int port = 0;
-  if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-      getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
-    port = ntohs(address.sin_port);
-  }
-  close(fd);
-  return port;
-}
 
 // Keeps a screenshot for a look after the test, whose folder goes with it.
 void KeepScreenshot(const XSession& x, XWindowId window, const std::string& name) {

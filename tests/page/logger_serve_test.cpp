@@ -13,27 +13,12 @@
 
 #include "tests/e2e/board_sim.h"
 #include "tests/e2e/logger_process.h"
+#include "tests/support/free_port.h"
 #include "tests/support/json_value.h"
 
 namespace {
 
 constexpr const char* kToken = "site-box-token-0123456789";
-
-// A loopback port free now (the kernel's choice), for the program to bind.
-int FreeLoopbackPort() {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  int port = 0;
-  if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-      getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
-    port = ntohs(address.sin_port);
-  }
-  close(fd);
-  return port;
-}
 
 size_t Count(const std::string& text, const std::string& part) {
   size_t count = 0;
