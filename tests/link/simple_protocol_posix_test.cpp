@@ -14,8 +14,8 @@
 
 #include "link/frame_encoder.h"
 #include "link/record_text.h"
-#include "tests/link/pty_line.h"
 #include "testkit/record_queue.h"
+#include "tests/link/pty_line.h"
 #include "tests/support/wait.h"
 
 namespace {
