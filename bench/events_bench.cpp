@@ -10,8 +10,8 @@
 
 #include "decode/log_change_reader.h"
 #include "run/event_face.h"
+#include "testkit/run_records.h"
 #include "testkit/simulated_log.h"
-#include "tests/support/run_records.h"
 
 namespace {
 

@@ -24,8 +24,8 @@
 #include <sstream>
 #include <thread>
 
-#include "tests/broker/child_process.h"
-#include "tests/broker/test_broker.h"
+#include "testkit/child_process.h"
+#include "testkit/test_broker.h"
 
 namespace {
 

@@ -25,8 +25,8 @@
 
 #include "page/live_page.h"
 #include "page/live_state.h"
-#include "tests/page/page_fixture.h"
-#include "tests/support/headless_browser.h"
+#include "testkit/headless_browser.h"
+#include "testkit/page_fixture.h"
 
 namespace {
 

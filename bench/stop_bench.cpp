@@ -22,7 +22,7 @@
 #include "app/resource_ids.h"
 #include "archive/log_archive_name.h"
 #include "bench/telemetry_log.h"
-#include "tests/link/pty_line.h"
+#include "testkit/pty_line.h"
 #include "ui/button.h"
 #include "ui/dialog_responder.h"
 

@@ -32,6 +32,7 @@ if [ "$quick" -eq 0 ]; then
   cmake --build build-asan -j"$jobs"
   echo "== Tests under AddressSanitizer and UndefinedBehaviorSanitizer =="
   (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    LSAN_OPTIONS="suppressions=$PWD/../scripts/lsan-suppressions.txt" \
     ctest --output-on-failure -j"$jobs")
 
   # The record path crosses threads: the link's reader thread hands a frame

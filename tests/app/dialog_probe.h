@@ -14,7 +14,7 @@
 
 #include "app/logger_dialog.h"
 #include "run/run_record_decoder.h"
-#include "tests/support/temp_folder.h"
+#include "testkit/temp_folder.h"
 #include "tests/ui/process_events.h"
 #include "tests/ui/qt_test_application.h"
 

@@ -15,8 +15,8 @@
 #include "decode/record_view.h"
 #include "link/frame_encoder.h"
 #include "link/record_text.h"
+#include "testkit/pty_line.h"
 #include "tests/app/run_probe.h"
-#include "tests/link/pty_line.h"
 #include "tests/support/csv_reader.h"
 
 namespace {

@@ -18,11 +18,11 @@
 
 #include "config/persisted_settings.h"
 #include "link/frame_encoder.h"
+#include "testkit/child_exit.h"
+#include "testkit/pty_line.h"
+#include "testkit/run_command.h"
+#include "testkit/wait.h"
 #include "tests/app/dialog_probe.h"
-#include "tests/link/pty_line.h"
-#include "tests/support/child_exit.h"
-#include "tests/support/run_command.h"
-#include "tests/support/wait.h"
 
 extern char** environ;
 

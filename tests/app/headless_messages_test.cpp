@@ -13,9 +13,9 @@
 
 #include "config/persisted_settings.h"
 #include "platform/serial_port_name.h"
+#include "testkit/child_exit.h"
+#include "testkit/wait.h"
 #include "tests/app/dialog_probe.h"
-#include "tests/support/child_exit.h"
-#include "tests/support/wait.h"
 
 extern char** environ;
 

@@ -19,8 +19,8 @@
 #include "config/persisted_settings.h"
 #include "platform/append_file.h"
 #include "platform/posix_io.h"
+#include "testkit/pty_line.h"
 #include "tests/app/run_probe.h"
-#include "tests/link/pty_line.h"
 #include "tests/ui/scripted_dialog_responder.h"
 #include "ui/dialog_responder.h"
 

@@ -21,8 +21,8 @@
 #include "platform/posix_io.h"
 #include "platform/serial_port.h"
 #include "platform/serial_port_name.h"
+#include "testkit/pty_line.h"
 #include "tests/app/run_probe.h"
-#include "tests/link/pty_line.h"
 #include "tests/support/faults.h"
 #include "tests/ui/scripted_dialog_responder.h"
 #include "ui/dialog_responder.h"
@@ -164,7 +164,9 @@ TEST_F(RunFaultTest, FullDiskIsBoxedOnceAndLoggingResumes) {
   ASSERT_TRUE(
       ProcessEventsUntil([&] { return ReadFileBytes(log).find("   -   6000,6001,") != std::string::npos; }));
   const std::string fiveMissing = "The log misses 5 lines of this run that could not be written.";
-  EXPECT_EQ(dlg.m_stateLine.Text(), fiveMissing);
+  // The line follows the writer's event, posted after the line is on disk.
+  EXPECT_TRUE(ProcessEventsUntil([&] { return dlg.m_stateLine.Text() == fiveMissing; }))
+      << dlg.m_stateLine.Text();
   ASSERT_TRUE(dlg.StopAndWait());
   EXPECT_EQ(dlg.m_stateLine.Text(), fiveMissing);
   // Every line was tried by the end of Stop: one box for the whole stretch.

@@ -22,9 +22,9 @@
 #include "app/app_icon.h"
 #include "app/resource_ids.h"
 #include "link/frame_encoder.h"
+#include "testkit/pty_line.h"
+#include "testkit/run_command.h"
 #include "tests/app/dialog_probe.h"
-#include "tests/link/pty_line.h"
-#include "tests/support/run_command.h"
 #include "ui/button.h"
 
 namespace {

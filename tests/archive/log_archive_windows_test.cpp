@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "tests/support/temp_folder.h"
+#include "testkit/temp_folder.h"
 
 namespace {
 

@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/run_command.h"
-#include "tests/support/temp_folder.h"
+#include "testkit/run_command.h"
+#include "testkit/temp_folder.h"
 
 namespace zip_test {
 

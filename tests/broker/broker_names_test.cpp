@@ -10,8 +10,8 @@
 #include "broker/site_topics.h"
 #include "broker/topic_names.h"
 #include "broker/value_payloads.h"
+#include "testkit/temp_folder.h"
 #include "tests/broker/fake_run.h"
-#include "tests/support/temp_folder.h"
 
 namespace {
 

@@ -12,11 +12,11 @@
 
 #include "broker/record_payload.h"
 #include "decode/log_line.h"
+#include "testkit/temp_folder.h"
+#include "testkit/test_broker.h"
+#include "testkit/wait.h"
 #include "tests/broker/fake_run.h"
 #include "tests/broker/mqtt_listener.h"
-#include "tests/broker/test_broker.h"
-#include "tests/support/temp_folder.h"
-#include "tests/support/wait.h"
 
 namespace {
 

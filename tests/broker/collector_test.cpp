@@ -9,12 +9,12 @@
 
 #include "broker/broker_publisher.h"
 #include "decode/log_line.h"
-#include "tests/broker/child_process.h"
+#include "testkit/child_process.h"
+#include "testkit/run_command.h"
+#include "testkit/temp_folder.h"
+#include "testkit/test_broker.h"
 #include "tests/broker/fake_run.h"
 #include "tests/broker/mqtt_listener.h"
-#include "tests/broker/test_broker.h"
-#include "tests/support/run_command.h"
-#include "tests/support/temp_folder.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "broker/record_payload.h"
+#include "testkit/test_broker.h"
 #include "tests/broker/mqtt_listener.h"
-#include "tests/broker/test_broker.h"
 #include "tests/e2e/board_sim.h"
 #include "tests/e2e/logger_process.h"
 #include "tests/support/scoped_env.h"

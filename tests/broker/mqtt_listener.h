@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "broker/mqtt_connection.h"
-#include "tests/support/wait.h"
+#include "testkit/wait.h"
 
 struct HeardMessage {
   std::string topic;

@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "tests/support/temp_folder.h"
+#include "testkit/temp_folder.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "config/config_file_path.h"
+#include "testkit/temp_folder.h"
 #include "tests/support/scoped_env.h"
-#include "tests/support/temp_folder.h"
 
 namespace {
 

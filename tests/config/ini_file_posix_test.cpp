@@ -9,8 +9,8 @@
 #include <gtest/gtest.h>
 
 #include "config/ini_file.h"
+#include "testkit/temp_folder.h"
 #include "tests/support/faults.h"
-#include "tests/support/temp_folder.h"
 
 namespace {
 

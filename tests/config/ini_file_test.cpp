@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/temp_folder.h"
+#include "testkit/temp_folder.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "config/logger_config.h"
+#include "testkit/temp_folder.h"
 #include "tests/support/faults.h"
-#include "tests/support/temp_folder.h"
 
 namespace {
 

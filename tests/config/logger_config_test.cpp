@@ -12,7 +12,7 @@
 #include "config/config_file_path.h"
 #include "config/default_param_labels.h"
 #include "platform/executable_path.h"
-#include "tests/support/temp_folder.h"
+#include "testkit/temp_folder.h"
 
 namespace {
 

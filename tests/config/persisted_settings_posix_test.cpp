@@ -8,8 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "testkit/temp_folder.h"
 #include "tests/support/scoped_env.h"
-#include "tests/support/temp_folder.h"
 
 namespace {
 

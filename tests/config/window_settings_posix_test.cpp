@@ -8,8 +8,8 @@
 
 #include "config/persisted_settings.h"
 #include "config/window_settings.h"
+#include "testkit/temp_folder.h"
 #include "tests/support/scoped_env.h"
-#include "tests/support/temp_folder.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "decode/log_change_reader.h"
 #include "decode/log_line.h"
 #include "decode/time_stamp.h"
-#include "tests/support/temp_folder.h"
+#include "testkit/temp_folder.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "decode/log_line.h"
-#include "tests/support/temp_folder.h"
+#include "testkit/temp_folder.h"
 
 namespace {
 

@@ -21,7 +21,7 @@
 #include "decode/trend_csv.h"
 #include "decode/trend_log_reader.h"
 #include "platform/posix_io.h"
-#include "tests/support/temp_folder.h"
+#include "testkit/temp_folder.h"
 
 namespace {
 

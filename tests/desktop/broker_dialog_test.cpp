@@ -11,8 +11,8 @@
 #include <string>
 
 #include "config/remembered_broker.h"
+#include "testkit/free_port.h"
 #include "tests/desktop/desktop_program.h"
-#include "tests/support/free_port.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <utility>
 
+#include "testkit/run_command.h"
 #include "tests/desktop/desktop_program.h"
-#include "tests/support/run_command.h"
 
 namespace {
 

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "testkit/child_exit.h"
+#include "testkit/temp_folder.h"
+#include "testkit/wait.h"
 #include "tests/e2e/logger_process.h"
-#include "tests/support/child_exit.h"
-#include "tests/support/temp_folder.h"
-#include "tests/support/wait.h"
 
 class BoardSim {
  public:

@@ -24,9 +24,9 @@
 #include "headless/headless_run.h"
 #include "link/frame_encoder.h"
 #include "platform/local_time.h"
+#include "testkit/run_command.h"
 #include "tests/e2e/logger_process.h"
 #include "tests/support/faults.h"
-#include "tests/support/run_command.h"
 
 namespace {
 

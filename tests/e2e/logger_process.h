@@ -19,11 +19,11 @@
 #include <system_error>
 #include <vector>
 
-#include "tests/link/pty_line.h"
-#include "tests/support/child_exit.h"
+#include "testkit/child_exit.h"
+#include "testkit/pty_line.h"
+#include "testkit/temp_folder.h"
+#include "testkit/wait.h"
 #include "tests/support/scoped_env.h"
-#include "tests/support/temp_folder.h"
-#include "tests/support/wait.h"
 
 extern char** environ;
 

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "link/frame_encoder.h"
+#include "testkit/pty_line.h"
+#include "testkit/run_command.h"
 #include "tests/e2e/logger_process.h"
-#include "tests/link/pty_line.h"
 #include "tests/support/csv_reader.h"
-#include "tests/support/run_command.h"
 
 namespace {
 

@@ -21,10 +21,10 @@
 #include "decode/unit_tabs.h"
 #include "link/frame_encoder.h"
 #include "platform/local_time.h"
+#include "testkit/child_exit.h"
+#include "testkit/run_command.h"
 #include "tests/e2e/board_sim.h"
 #include "tests/e2e/logger_process.h"
-#include "tests/support/child_exit.h"
-#include "tests/support/run_command.h"
 
 namespace {
 

@@ -17,13 +17,13 @@
 #include "link/frame_encoder.h"
 #include "link/simple_protocol.h"
 #include "platform/raw_capture.h"
+#include "testkit/pty_line.h"
 #include "testkit/record_queue.h"
-#include "tests/link/pty_line.h"
+#include "testkit/temp_folder.h"
+#include "testkit/wait.h"
 #include "tests/support/file_access_checks.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/scoped_env.h"
-#include "tests/support/temp_folder.h"
-#include "tests/support/wait.h"
 
 namespace {
 

@@ -14,9 +14,9 @@
 
 #include "link/frame_encoder.h"
 #include "link/record_text.h"
+#include "testkit/pty_line.h"
 #include "testkit/record_queue.h"
-#include "tests/link/pty_line.h"
-#include "tests/support/wait.h"
+#include "testkit/wait.h"
 
 namespace {
 

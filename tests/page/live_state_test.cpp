@@ -6,8 +6,8 @@
 #include <chrono>
 
 #include "page/live_state.h"
-#include "tests/page/page_fixture.h"
-#include "tests/support/json_value.h"
+#include "testkit/json_value.h"
+#include "testkit/page_fixture.h"
 
 namespace {
 

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "testkit/free_port.h"
+#include "testkit/json_value.h"
 #include "tests/e2e/board_sim.h"
 #include "tests/e2e/logger_process.h"
-#include "tests/support/free_port.h"
-#include "tests/support/json_value.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <fstream>
 
 #include "page/live_page.h"
-#include "tests/page/page_fixture.h"
-#include "tests/support/headless_browser.h"
-#include "tests/support/temp_folder.h"
+#include "testkit/headless_browser.h"
+#include "testkit/page_fixture.h"
+#include "testkit/temp_folder.h"
 
 namespace {
 

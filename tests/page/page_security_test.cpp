@@ -13,10 +13,10 @@
 #include <thread>
 
 #include "page/live_page.h"
-#include "tests/page/page_fixture.h"
+#include "testkit/json_value.h"
+#include "testkit/page_fixture.h"
+#include "testkit/temp_folder.h"
 #include "tests/page/raw_client.h"
-#include "tests/support/json_value.h"
-#include "tests/support/temp_folder.h"
 
 namespace {
 

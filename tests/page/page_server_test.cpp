@@ -11,10 +11,10 @@
 #include <thread>
 
 #include "page/live_page.h"
-#include "tests/page/page_fixture.h"
-#include "tests/support/json_value.h"
-#include "tests/support/temp_folder.h"
-#include "tests/support/wait.h"
+#include "testkit/json_value.h"
+#include "testkit/page_fixture.h"
+#include "testkit/temp_folder.h"
+#include "testkit/wait.h"
 
 namespace {
 

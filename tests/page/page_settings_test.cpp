@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "page/page_settings.h"
-#include "tests/support/temp_folder.h"
+#include "testkit/temp_folder.h"
 
 namespace {
 

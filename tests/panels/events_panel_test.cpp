@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "decode/time_stamp.h"
-#include "tests/support/temp_folder.h"
+#include "testkit/temp_folder.h"
 #include "tests/ui/process_events.h"
 #include "tests/ui/qt_test_application.h"
 

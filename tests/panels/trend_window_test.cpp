@@ -25,7 +25,7 @@
 #include "panels/trend_chart_view.h"
 #include "panels/window_placement.h"
 #include "testkit/simulated_log.h"
-#include "tests/support/temp_folder.h"
+#include "testkit/temp_folder.h"
 #include "tests/ui/process_events.h"
 #include "tests/ui/qt_test_application.h"
 

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "platform/posix_io.h"
-#include "tests/support/temp_folder.h"
+#include "testkit/temp_folder.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "platform/full_path.h"
 #include "platform/posix_io.h"
 #include "platform/regular_file.h"
-#include "tests/support/temp_folder.h"
+#include "testkit/temp_folder.h"
 
 namespace {
 

@@ -16,8 +16,8 @@
 #include "platform/free_space.h"
 #include "platform/instance_slot.h"
 #include "platform/posix_io.h"
+#include "testkit/temp_folder.h"
 #include "tests/support/scoped_env.h"
-#include "tests/support/temp_folder.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <filesystem>
 #include <memory>
 
+#include "testkit/temp_folder.h"
 #include "tests/support/scoped_env.h"
-#include "tests/support/temp_folder.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <thread>
 
-#include "tests/support/temp_folder.h"
+#include "testkit/temp_folder.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 
 #include "platform/file_search.h"
 #include "platform/folder_files.h"
-#include "tests/support/temp_folder.h"
+#include "testkit/temp_folder.h"
 
 namespace {
 

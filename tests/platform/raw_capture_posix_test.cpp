@@ -7,8 +7,8 @@
 
 #include "platform/append_file.h"
 #include "platform/raw_capture.h"
+#include "testkit/temp_folder.h"
 #include "tests/support/file_size_limit.h"
-#include "tests/support/temp_folder.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "platform/append_file.h"
-#include "tests/support/temp_folder.h"
+#include "testkit/temp_folder.h"
 
 namespace {
 

@@ -19,8 +19,8 @@
 
 #include "platform/posix_io.h"
 #include "platform/system_error_text.h"
-#include "tests/support/temp_folder.h"
-#include "tests/support/wait.h"
+#include "testkit/temp_folder.h"
+#include "testkit/wait.h"
 
 namespace {
 

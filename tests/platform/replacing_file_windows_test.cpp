@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "platform/posix_io.h"
-#include "tests/support/temp_folder.h"
+#include "testkit/temp_folder.h"
 
 namespace {
 

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "platform/serial_port_name.h"
-#include "tests/link/pty_line.h"
+#include "testkit/pty_line.h"
 #include "tests/support/scoped_env.h"
 
 namespace {

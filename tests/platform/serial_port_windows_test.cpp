@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "platform/serial_port_name.h"
-#include "tests/support/temp_folder.h"
+#include "testkit/temp_folder.h"
 #include "tests/windows/null_modem.h"
 
 namespace {

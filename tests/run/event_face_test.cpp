@@ -16,9 +16,9 @@
 #include "decode/record_decoder.h"
 #include "decode/time_stamp.h"
 #include "platform/system_error_text.h"
+#include "testkit/run_records.h"
 #include "testkit/simulated_log.h"
-#include "tests/support/run_records.h"
-#include "tests/support/temp_folder.h"
+#include "testkit/temp_folder.h"
 #include "tools/plenx-board-sim/scenario.h"
 
 namespace {

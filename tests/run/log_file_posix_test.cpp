@@ -3,7 +3,7 @@
 #include "decode/log_line.h"
 #include "platform/posix_io.h"
 #include "run/log_file.h"
-#include "tests/support/temp_folder.h"
+#include "testkit/temp_folder.h"
 
 #include <fcntl.h>
 #include <signal.h>

@@ -10,7 +10,7 @@
 #include "decode/log_line.h"
 #include "platform/full_path.h"
 #include "run/log_file.h"
-#include "tests/support/temp_folder.h"
+#include "testkit/temp_folder.h"
 
 namespace {
 

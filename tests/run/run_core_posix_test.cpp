@@ -18,11 +18,11 @@
 #include "link/frame_encoder.h"
 #include "link/record_text.h"
 #include "platform/termination_signals.h"
-#include "tests/link/pty_line.h"
+#include "testkit/pty_line.h"
+#include "testkit/temp_folder.h"
+#include "testkit/wait.h"
 #include "tests/run/recording_face.h"
 #include "tests/support/file_size_limit.h"
-#include "tests/support/temp_folder.h"
-#include "tests/support/wait.h"
 
 namespace {
 

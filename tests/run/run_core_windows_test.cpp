@@ -17,8 +17,8 @@
 #include "link/record_text.h"
 #include "platform/termination_signals.h"
 #include "run/run_core.h"
+#include "testkit/temp_folder.h"
 #include "tests/run/recording_face.h"
-#include "tests/support/temp_folder.h"
 #include "tests/windows/null_modem.h"
 
 namespace {

@@ -17,12 +17,12 @@
 #include <thread>
 #include <vector>
 
-#include "tests/link/pty_line.h"
+#include "testkit/child_exit.h"
+#include "testkit/pty_line.h"
+#include "testkit/temp_folder.h"
+#include "testkit/wait.h"
 #include "tests/run/site_log_checks.h"
-#include "tests/support/child_exit.h"
 #include "tests/support/scoped_env.h"
-#include "tests/support/temp_folder.h"
-#include "tests/support/wait.h"
 #include "upkeep/day_file_names.h"
 
 extern char** environ;

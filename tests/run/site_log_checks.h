@@ -10,7 +10,7 @@
 
 #include "decode/log_line.h"
 #include "link/frame_encoder.h"
-#include "tests/support/run_command.h"
+#include "testkit/run_command.h"
 #include "upkeep/local_date.h"
 
 // The built-in layout's values per record (69 status values, 4 units of 40).

@@ -16,10 +16,10 @@
 
 #include "platform/folder_files.h"
 #include "run/run_core.h"
-#include "tests/link/pty_line.h"
+#include "testkit/pty_line.h"
+#include "testkit/temp_folder.h"
 #include "tests/run/site_log_checks.h"
 #include "tests/support/scoped_env.h"
-#include "tests/support/temp_folder.h"
 #include "upkeep/day_file_names.h"
 
 namespace {

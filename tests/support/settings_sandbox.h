@@ -8,8 +8,8 @@
 
 using SettingsSandbox = RegistrySandbox;
 #else
+#include "testkit/temp_folder.h"
 #include "tests/support/scoped_env.h"
-#include "tests/support/temp_folder.h"
 
 class SettingsSandbox {
  public:

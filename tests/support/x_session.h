@@ -28,9 +28,9 @@
 #include <thread>
 #include <vector>
 
-#include "tests/support/child_exit.h"
-#include "tests/support/run_command.h"
-#include "tests/support/temp_folder.h"
+#include "testkit/child_exit.h"
+#include "testkit/run_command.h"
+#include "testkit/temp_folder.h"
 
 extern char** environ;
 

@@ -23,10 +23,10 @@
 #include "link/frame_decoder.h"
 #include "link/frame_encoder.h"
 #include "link/simple_protocol.h"
+#include "testkit/child_exit.h"
+#include "testkit/pty_line.h"
 #include "testkit/record_queue.h"
-#include "tests/link/pty_line.h"
-#include "tests/support/child_exit.h"
-#include "tests/support/wait.h"
+#include "testkit/wait.h"
 
 extern char** environ;
 

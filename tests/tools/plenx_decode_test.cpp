@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "link/frame_encoder.h"
-#include "tests/support/temp_folder.h"
+#include "testkit/temp_folder.h"
 
 namespace {
 

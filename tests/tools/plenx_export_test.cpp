@@ -17,8 +17,8 @@
 #include "decode/record_view.h"
 #include "decode/shown_params.h"
 #include "decode/unit_tabs.h"
+#include "testkit/temp_folder.h"
 #include "tests/support/csv_reader.h"
-#include "tests/support/temp_folder.h"
 
 namespace {
 

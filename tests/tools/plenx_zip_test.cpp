@@ -8,8 +8,8 @@
 #include <iterator>
 #include <string>
 
-#include "tests/support/run_command.h"
-#include "tests/support/temp_folder.h"
+#include "testkit/run_command.h"
+#include "testkit/temp_folder.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "plenx_version.h"
-#include "tests/support/run_command.h"
+#include "testkit/run_command.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "testkit/temp_folder.h"
 #include "tests/support/faults.h"
-#include "tests/support/temp_folder.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/wait.h"
+#include "testkit/wait.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/child_exit.h"
-#include "tests/support/temp_folder.h"
+#include "testkit/child_exit.h"
+#include "testkit/temp_folder.h"
 
 extern char** environ;
 

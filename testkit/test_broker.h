@@ -13,11 +13,11 @@
 #include <fstream>
 #include <string>
 
-#include "tests/broker/child_process.h"
-#include "tests/support/free_port.h"
-#include "tests/support/run_command.h"
-#include "tests/support/temp_folder.h"
-#include "tests/support/wait.h"
+#include "testkit/child_process.h"
+#include "testkit/free_port.h"
+#include "testkit/run_command.h"
+#include "testkit/temp_folder.h"
+#include "testkit/wait.h"
 
 inline constexpr const char* kMosquittoProgram = "/usr/sbin/mosquitto";
 

@@ -17,8 +17,8 @@
 #include "decode/unit_tabs.h"
 #include "decode/view_dump.h"
 #include "run/run_observer.h"
+#include "testkit/run_records.h"
 #include "testkit/simulated_log.h"
-#include "tests/support/run_records.h"
 #include "tools/plenx-board-sim/board_model.h"
 
 // Records of the simulated installation, one every kSimulatedRecordIntervalMs

@@ -16,10 +16,10 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/child_exit.h"
-#include "tests/support/json_value.h"
-#include "tests/support/temp_folder.h"
-#include "tests/support/wait.h"
+#include "testkit/child_exit.h"
+#include "testkit/json_value.h"
+#include "testkit/temp_folder.h"
+#include "testkit/wait.h"
 
 extern char** environ;
 
